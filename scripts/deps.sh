@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, playing and testing need, but only when one is
+# missing, so that running it again costs nothing. apt-get runs as root, through sudo otherwise.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ make pkg-config clang-format
+    freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # a display for GL and end-to-end tests: virtual X server, key input, screenshots
+    xvfb xauth xdotool x11-apps x11-utils imagemagick
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "deps: installing ${missing[*]}"
+as_root=()
+if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || { echo "deps: need root or sudo to install ${missing[*]}"; exit 1; }
+    as_root=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs a command with an X display: the one in DISPLAY, or else a private virtual X server with
+# a 24-bit screen (8 or 16 bits garble the colours the tests read back).
+set -euo pipefail
+
+if [[ -n "${DISPLAY:-}" ]]; then
+    exec "$@"
+fi
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"

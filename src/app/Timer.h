@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+// Frame timer: the time step between frames, a frame rate refreshed about once a second, and the
+// game clock that runs only while the game says so. All times are seconds.
+class CTimer {
+public:
+    using CounterReader = std::function<std::int64_t()>;
+
+    CTimer(); // the monotonic clock, in nanoseconds
+    // A counter of our own choosing, for deterministic runs; a frequency of 0 or less keeps 100.
+    CTimer(CounterReader readCounter, std::int64_t frequency);
+
+    double Tick(); // once per frame: the step since the last call; the first one is normally 0.5
+    void StartClock() { clockRunning = true; }
+    void StopClock() { clockRunning = false; }
+    double GetGameClock() const { return gameClock; }
+    int GetFrameRate() const { return frameRate; } // frames per second
+
+    static std::int64_t ReadMonotonicCounter();
+
+private:
+    CounterReader readCounter;
+    std::int64_t lastCount = 0;
+    std::int64_t frequency = 100;
+    double rateTime = 0.0;
+    int rateFrames = 0;
+    int frameRate = 10;
+    bool clockRunning = false;
+    double gameClock = 0.0;
+};

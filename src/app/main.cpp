@@ -1,0 +1,143 @@
+// Zelkora's entry point: the four global objects, the configuration, the window, the GLUT
+// callbacks and the one orderly way out.
+
+#include "app/Config.h"
+#include "app/Input.h"
+#include "app/KeyHandler.h"
+#include "app/RenderSettings.h"
+#include "app/Timer.h"
+#include "game/Game.h"
+
+#include <GL/glut.h>
+#include <cstdio>
+#include <cstdlib>
+
+// Created during static initialisation, in this order, before main runs. The game object's
+// constructor is where the sounds get opened, so a missing sound ends the program before any
+// window exists.
+CTimer* timer = new CTimer;
+CInput* input = new CInput;
+CRenderSettings* settings = new CRenderSettings;
+CGame* game = new CGame(settings, input, timer);
+
+namespace {
+
+CConfig config;
+int windowId = 0; // set whenever a window was created, game mode or not
+bool inGameMode = false;
+
+void ExitGame() {
+    delete timer;
+    delete input;
+    delete settings;
+    delete game;
+    game = nullptr;
+    if (inGameMode) {
+        glutLeaveGameMode();
+    } else {
+        glutDestroyWindow(windowId);
+    }
+    std::exit(0);
+}
+
+void OnDisplay() {} // every frame is drawn and swapped from the idle callback
+void OnMouse(int, int, int, int) {}
+void OnMotion(int, int) {}
+
+void OnIdle() {
+    game->Frame();
+}
+
+void OnKeyDown(unsigned char key, int x, int y) {
+    if (CKeyHandler(input, settings).KeyDown(key, x, y) == CKeyHandler::EAction::Quit) {
+        ExitGame();
+    }
+}
+
+void OnSpecialKeyDown(int key, int x, int y) {
+    CKeyHandler(input, settings).SpecialKeyDown(key, x, y);
+}
+
+void OnKeyUp(unsigned char key, int x, int y) {
+    CKeyHandler(input, settings).KeyUp(key, x, y);
+}
+void OnSpecialKeyUp(int key, int x, int y) {
+    CKeyHandler(input, settings).KeyUp(key, x, y);
+}
+
+void OpenWindow() {
+    glutInitWindowSize(800, 600);
+    glutInitWindowPosition(100, 100);
+    windowId = glutCreateWindow("Zelkora");
+}
+
+void OpenScreen() {
+    if (config.displayMode == 1) {
+        OpenWindow();
+        return;
+    }
+    glutGameModeString("800x600:24@60");
+    glutEnterGameMode();
+    inGameMode = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
+    if (!inGameMode) {
+        // The screen mode could not be changed (common on desktops and virtual displays):
+        // a full-screen window keeps the game playable instead of running without one.
+        OpenWindow();
+        glutFullScreen();
+    }
+}
+
+void RegisterCallbacks() {
+    glutIgnoreKeyRepeat(1);
+    glutDisplayFunc(OnDisplay);
+    glutKeyboardFunc(OnKeyDown);
+    glutSpecialFunc(OnSpecialKeyDown);
+    glutKeyboardUpFunc(OnKeyUp);
+    glutSpecialUpFunc(OnSpecialKeyUp);
+    glutMouseFunc(OnMouse);
+    glutMotionFunc(OnMotion);
+    glutPassiveMotionFunc(OnMotion);
+    glutIdleFunc(OnIdle);
+}
+
+void SetFixedGlState() {
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    glMaterialfv(GL_FRONT, GL_AMBIENT, white);
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
+    glShadeModel(GL_SMOOTH);
+}
+
+void PrintStartupLines() {
+    std::printf("init done. GL-Infos:\n");
+    std::printf("VERSION:\t%s\nVENDOR: \t%s\n",
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)),
+                reinterpret_cast<const char*>(glGetString(GL_VENDOR)));
+    std::printf("F2: fps | F3: wireframe | F6: vertex/array | F9: alpha \n");
+    std::printf("\nstart MainLoop...\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main() {
+    config.Load("zelkora.ini");
+
+    int argumentCount = 0;
+    glutInit(&argumentCount, nullptr);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    OpenScreen();
+    glutSetCursor(GLUT_CURSOR_NONE);
+    RegisterCallbacks();
+    SetFixedGlState();
+
+    game->SetDifficulty(config.difficulty);
+    game->SetTunnelLength(config.GetTunnelNodeCount());
+    game->Setup();
+
+    PrintStartupLines();
+    glutMainLoop();
+    return 0;
+}

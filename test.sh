@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test (unit, GL and end-to-end) under an X
+# display of its own when there is none. Exits non-zero when anything fails.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/deps.sh
+scripts/build.sh
+cd build
+../scripts/with-display.sh ctest --output-on-failure -j2

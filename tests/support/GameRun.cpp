@@ -1,0 +1,163 @@
+#include "GameRun.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#ifndef ZELKORA_BINARY
+#error "ZELKORA_BINARY must name the game binary"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kToolTimeout = 10.0; // seconds for one xdotool or screenshot command
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+int ReadField(const std::string& text, const std::string& label) {
+    const size_t at = text.find(label);
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
+}
+
+} // namespace
+
+bool HasDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    return display != nullptr && display[0] != '\0';
+}
+
+CGameRun::CGameRun() {
+    std::string pattern = (fs::temp_directory_path() / "zelkora-e2e-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) {
+        directory = pattern;
+    }
+}
+
+CGameRun::~CGameRun() {
+    if (game.IsRunning()) {
+        game.WaitForExit(0.0);
+    }
+    if (!directory.empty()) {
+        std::error_code ignored;
+        fs::remove_all(directory, ignored);
+    }
+}
+
+void CGameRun::WriteFile(const std::string& relativePath, const std::string& contents) {
+    const fs::path path = fs::path(directory) / relativePath;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+bool CGameRun::Start() {
+    const std::string binary = (fs::path(directory) / "zelkora").string();
+    std::error_code error;
+    fs::copy_file(ZELKORA_BINARY, binary, fs::copy_options::overwrite_existing, error);
+    if (error) {
+        return false;
+    }
+    return game.Start({binary}, directory, directory + "/stdout.txt", directory + "/stderr.txt");
+}
+
+bool CGameRun::WaitForWindow(double seconds) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::string pid = std::to_string(game.GetPid());
+    while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
+           seconds) {
+        if (!game.IsRunning()) {
+            return false;
+        }
+        const SCommandResult found =
+            RunCommand({"xdotool", "search", "--pid", pid, "--name", "^Zelkora$"}, kToolTimeout);
+        windowId = Trimmed(found.output);
+        if (found.exitCode == 0 && !windowId.empty()) {
+            windowId = windowId.substr(0, windowId.find('\n'));
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+CGameRun::SGeometry CGameRun::GetWindowGeometry() const {
+    const std::string info = RunCommand({"xwininfo", "-id", windowId}, kToolTimeout).output;
+    SGeometry geometry;
+    geometry.x = ReadField(info, "Absolute upper-left X:");
+    geometry.y = ReadField(info, "Absolute upper-left Y:");
+    geometry.width = ReadField(info, "Width:");
+    geometry.height = ReadField(info, "Height:");
+    return geometry;
+}
+
+CGameRun::SGeometry CGameRun::GetScreenGeometry() {
+    const std::string info = RunCommand({"xwininfo", "-root"}, kToolTimeout).output;
+    SGeometry geometry;
+    geometry.width = ReadField(info, "Width:");
+    geometry.height = ReadField(info, "Height:");
+    return geometry;
+}
+
+std::string CGameRun::GetWindowName() const {
+    return Trimmed(RunCommand({"xdotool", "getwindowname", windowId}, kToolTimeout).output);
+}
+
+bool CGameRun::Focus() {
+    return RunCommand({"xdotool", "windowfocus", "--sync", windowId}, kToolTimeout).exitCode == 0;
+}
+
+bool CGameRun::KeyDown(const std::string& keysym) {
+    return Focus() && RunCommand({"xdotool", "keydown", keysym}, kToolTimeout).exitCode == 0;
+}
+
+bool CGameRun::KeyUp(const std::string& keysym) {
+    return Focus() && RunCommand({"xdotool", "keyup", keysym}, kToolTimeout).exitCode == 0;
+}
+
+bool CGameRun::PressKey(const std::string& keysym) {
+    if (!KeyDown(keysym)) {
+        return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The game may already be gone (q, ESC); a key-up then has no window to reach.
+    return RunCommand({"xdotool", "keyup", keysym}, kToolTimeout).exitCode == 0;
+}
+
+bool CGameRun::Screenshot(const std::string& pngPath) const {
+    // The root window's picture holds what the GL window shows; reading the window itself
+    // can come back black.
+    const SGeometry g = GetWindowGeometry();
+    const std::string crop = std::to_string(g.width) + "x" + std::to_string(g.height) + "+" +
+                             std::to_string(g.x) + "+" + std::to_string(g.y);
+    const std::string command =
+        "xwd -root -silent | convert xwd:- -crop " + crop + " +repage png:'" + pngPath + "'";
+    return RunCommand({"sh", "-c", command}, kToolTimeout).exitCode == 0;
+}
+
+int CGameRun::WaitForExit(double seconds) {
+    return game.WaitForExit(seconds);
+}
+
+std::string CGameRun::ReadStdout() const {
+    return ReadWholeFile(directory + "/stdout.txt");
+}
+
+std::string CGameRun::ReadStderr() const {
+    return ReadWholeFile(directory + "/stderr.txt");
+}

@@ -1,0 +1,49 @@
+#include "GlTest.h"
+
+#include "GameRun.h"
+
+#include <GL/glut.h>
+
+namespace {
+void InitGlutOnce() {
+    static bool initialised = false;
+    if (!initialised) {
+        int argumentCount = 0;
+        glutInit(&argumentCount, nullptr);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        initialised = true;
+    }
+}
+} // namespace
+
+void GlTest::SetUp() {
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+    }
+    InitGlutOnce();
+    glutInitWindowSize(800, 600);
+    windowId = glutCreateWindow("Zelkora GL test");
+    ASSERT_NE(windowId, 0);
+    glutSetWindow(windowId);
+    glViewport(0, 0, 800, 600);
+    glReadBuffer(GL_BACK);
+}
+
+void GlTest::TearDown() {
+    if (windowId != 0) {
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        glutDestroyWindow(windowId);
+        windowId = 0;
+    }
+}
+
+void GlTest::ReadPixel(int x, int y, GLubyte rgba[4]) const {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
+GLint GlTest::GetInteger(GLenum name) const {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
