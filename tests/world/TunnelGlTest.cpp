@@ -1,0 +1,304 @@
+#include "GlTest.h"
+
+#include "app/RenderSettings.h"
+#include "entities/Body.h"
+#include "render/TextureManager.h"
+#include "world/Tunnel.h"
+
+#include <GL/glu.h>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+unsigned SeedOne() {
+    return 1;
+}
+
+// What a draw call sent to OpenGL, caught in feedback mode: every primitive with its vertices in
+// window coordinates. The projection maps world x, y straight to pixels around the window's
+// centre and world z linearly into depth, so positions can be read back as world coordinates.
+struct SVertex {
+    float x, y, z; // world coordinates
+    float s, t;    // texture coordinates
+};
+struct SPrimitive {
+    GLenum kind; // GL_POLYGON_TOKEN or GL_LINE_TOKEN
+    std::vector<SVertex> vertices;
+};
+
+constexpr double kDepthRange = 1.0e6;
+
+class TunnelGl : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        testing::internal::CaptureStdout();
+        registry.LoadAll(false); // no files here: every row keeps its number, untextured
+        tunnel.Generate(1, 500); // straight: rings 0 to 499 on the -z axis
+        testing::internal::GetCapturedStdout();
+        glDisable(GL_CULL_FACE);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-400, 400, -300, 300, -kDepthRange, kDepthRange);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+
+    template <typename Draw> std::vector<SPrimitive> Capture(Draw draw) {
+        std::vector<GLfloat> buffer(4000000);
+        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+        glRenderMode(GL_FEEDBACK);
+        draw();
+        const GLint used = glRenderMode(GL_RENDER);
+        EXPECT_GE(used, 0) << "feedback buffer overflow";
+        return Parse(buffer.data(), used);
+    }
+
+    static std::vector<SPrimitive> Parse(const GLfloat* data, GLint used) {
+        std::vector<SPrimitive> primitives;
+        GLint at = 0;
+        auto readVertex = [&] {
+            const GLfloat* v = data + at; // x y z, r g b a, s t r q
+            at += 11;
+            const float z = static_cast<float>(kDepthRange - 2.0 * kDepthRange * v[2]);
+            return SVertex{v[0] - 400.0f, v[1] - 300.0f, z, v[7], v[8]};
+        };
+        while (at < used) {
+            const GLenum token = static_cast<GLenum>(data[at++]);
+            SPrimitive primitive{token, {}};
+            int count = 0;
+            if (token == GL_POLYGON_TOKEN) {
+                count = static_cast<int>(data[at++]);
+            } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+                primitive.kind = GL_LINE_TOKEN;
+                count = 2;
+            } else if (token == GL_PASS_THROUGH_TOKEN) {
+                ++at;
+                continue;
+            } else {
+                count = 1;
+            }
+            for (int i = 0; i < count; ++i) {
+                primitive.vertices.push_back(readVertex());
+            }
+            primitives.push_back(primitive);
+        }
+        return primitives;
+    }
+
+    CBody CameraAt(int node) {
+        CBody body;
+        body.SetNodeIndex(node);
+        return body;
+    }
+
+    // Segments drawn, told apart by the z range their triangles cover.
+    struct SDrawnRange {
+        size_t triangles = 0;
+        float nearZ = -1e9f; // largest z: the nearest ring
+        float farZ = 1e9f;
+    };
+    SDrawnRange Range(const std::vector<SPrimitive>& primitives) {
+        SDrawnRange range;
+        for (const SPrimitive& p : primitives) {
+            range.triangles += p.kind == GL_POLYGON_TOKEN ? 1 : 0;
+            for (const SVertex& v : p.vertices) {
+                range.nearZ = std::max(range.nearZ, v.z);
+                range.farZ = std::min(range.farZ, v.z);
+            }
+        }
+        return range;
+    }
+
+    void ExpectSegments(const SDrawnRange& range, int first, int last) {
+        EXPECT_EQ(range.triangles, static_cast<size_t>(48 * (last - first + 1)));
+        EXPECT_NEAR(range.nearZ, tunnel.GetNodePosition(first).z, 1.0f);
+        EXPECT_NEAR(range.farZ, tunnel.GetNodePosition(last + 1).z, 1.0f);
+    }
+
+    CTextureManager registry;
+    CTunnel tunnel{registry, &SeedOne};
+    CRenderSettings settings;
+};
+
+TEST_F(TunnelGl, SegmentsAreDrawnForTheNodeWindowAhead) {
+    ASSERT_EQ(tunnel.GetSegmentCount(), 499);
+    ExpectSegments(Range(Capture([&] { tunnel.DrawSegments(CameraAt(0), settings); })), 0, 89);
+    ExpectSegments(Range(Capture([&] { tunnel.DrawSegments(CameraAt(450), settings); })), 450, 498);
+    ExpectSegments(Range(Capture([&] { tunnel.DrawSegments(CameraAt(498), settings); })), 498, 498);
+    for (int node : {499, 600}) {
+        EXPECT_TRUE(Capture([&] { tunnel.DrawSegments(CameraAt(node), settings); }).empty());
+    }
+}
+
+TEST_F(TunnelGl, WithoutCullingEverySegmentIsDrawnFromAnywhere) {
+    settings.SetNoFrustumCulling(1);
+    for (int node : {0, 300, 499}) {
+        ExpectSegments(Range(Capture([&] { tunnel.DrawSegments(CameraAt(node), settings); })), 0,
+                       498);
+    }
+}
+
+TEST_F(TunnelGl, ASegmentMapsItsTextureOnceAlongAndOnceAround) {
+    const CSegment& segment = tunnel.GetSegment(0);
+    const std::vector<SPrimitive> triangles = Capture([&] { segment.Draw(); });
+    ASSERT_EQ(triangles.size(), 48u);
+    const CRing& a = tunnel.GetRing(0);
+    const CRing& b = tunnel.GetRing(1);
+    for (int side : {0, 7, 23}) {
+        const int next = (side + 1) % 24;
+        const float t0 = static_cast<float>(side) / 24.0f;
+        const float t1 = static_cast<float>(side + 1) / 24.0f;
+        const struct {
+            const CVector3& position;
+            float s, t;
+        } expected[6] = {{b.GetPoint(next), 1, t1}, {b.GetPoint(side), 1, t0},
+                         {a.GetPoint(side), 0, t0}, {b.GetPoint(next), 1, t1},
+                         {a.GetPoint(side), 0, t0}, {a.GetPoint(next), 0, t1}};
+        for (int corner = 0; corner < 6; ++corner) {
+            const SVertex& v = triangles[2 * side + corner / 3].vertices[corner % 3];
+            EXPECT_NEAR(v.x, expected[corner].position.x, 0.01f) << side << "/" << corner;
+            EXPECT_NEAR(v.y, expected[corner].position.y, 0.01f) << side << "/" << corner;
+            EXPECT_NEAR(v.z, expected[corner].position.z, 0.5f) << side << "/" << corner;
+            EXPECT_NEAR(v.s, expected[corner].s, 1e-6f) << side << "/" << corner;
+            EXPECT_NEAR(v.t, expected[corner].t, 1e-6f) << side << "/" << corner;
+        }
+    }
+    EXPECT_EQ(GetInteger(GL_TEXTURE_BINDING_2D), segment.GetTexture());
+    EXPECT_GE(segment.GetTexture(), registry.Find("segment1"));
+    EXPECT_LE(segment.GetTexture(), registry.Find("segment7"));
+}
+
+TEST_F(TunnelGl, SegmentTexturesAreAllSevenPickedAtRandom) {
+    std::vector<int> seen(8, 0);
+    for (int k = 0; k < tunnel.GetSegmentCount(); ++k) {
+        const int texture = tunnel.GetSegment(k).GetTexture();
+        ASSERT_GE(texture, 1);
+        ASSERT_LE(texture, 7);
+        ++seen[texture];
+    }
+    for (int texture = 1; texture <= 7; ++texture) {
+        EXPECT_GT(seen[texture], 30) << "segment" << texture;
+    }
+}
+
+// Joints: "joint_10" at the finish node 410, then every 40 nodes back to "joint_0" at node 10.
+TEST_F(TunnelGl, JointsAreNumberedDiscsInsideTheWindow) {
+    const auto jointNodes = [&](int cameraNode) {
+        std::vector<int> nodes;
+        for (const SPrimitive& p :
+             Capture([&] { tunnel.DrawJoints(CameraAt(cameraNode), settings); })) {
+            const float centreZ = p.vertices[0].z;
+            for (int node = 0; node < tunnel.GetRingCount(); ++node) {
+                if (std::abs(tunnel.GetNodePosition(node).z - centreZ) < 1.0f &&
+                    (nodes.empty() || nodes.back() != node)) {
+                    nodes.push_back(node);
+                }
+            }
+        }
+        return nodes;
+    };
+    EXPECT_EQ(jointNodes(0), (std::vector<int>{90, 50, 10}));
+    EXPECT_EQ(GetInteger(GL_TEXTURE_BINDING_2D), registry.Find("joint_0"));
+    EXPECT_EQ(jointNodes(360), (std::vector<int>{410, 370}));
+    EXPECT_EQ(GetInteger(GL_TEXTURE_BINDING_2D), registry.Find("joint_9"));
+    EXPECT_EQ(jointNodes(411), std::vector<int>{});
+
+    settings.SetNoFrustumCulling(1); // joints ignore it
+    EXPECT_EQ(jointNodes(360), (std::vector<int>{410, 370}));
+}
+
+TEST_F(TunnelGl, AJointDiscMapsTheTexturesInscribedCircle) {
+    const std::vector<SPrimitive> fan =
+        Capture([&] { tunnel.DrawJoints(CameraAt(405), settings); });
+    ASSERT_EQ(fan.size(), 24u);
+    const CRing& ring = tunnel.GetRing(410);
+    for (int j = 0; j < 24; ++j) {
+        const std::vector<SVertex>& v = fan[j].vertices;
+        EXPECT_NEAR(v[0].s, 0.5f, 1e-6f);
+        EXPECT_NEAR(v[0].t, 0.5f, 1e-6f);
+        EXPECT_NEAR(v[1].s, (CRing::kCircle[j][0] + 1.0f) * 0.5f, 1e-6f);
+        EXPECT_NEAR(v[2].t, (CRing::kCircle[(j + 1) % 24][1] + 1.0f) * 0.5f, 1e-6f);
+        EXPECT_NEAR(v[1].x, ring.GetPoint(j).x, 0.01f);
+    }
+}
+
+TEST_F(TunnelGl, JointsLeaveBlendedStateBehind) {
+    tunnel.DrawJoints(CameraAt(0), settings);
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_EQ(GetInteger(GL_COLOR_MATERIAL_FACE), GL_FRONT);
+    EXPECT_EQ(GetInteger(GL_COLOR_MATERIAL_PARAMETER), GL_DIFFUSE);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(GetInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_EQ(GetInteger(GL_ALPHA_TEST_FUNC), GL_GREATER);
+    EXPECT_EQ(GetInteger(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(GetInteger(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    GLint mode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+    EXPECT_EQ(mode, GL_REPLACE);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.9f);
+    EXPECT_FLOAT_EQ(colour[1], 0.4f);
+    EXPECT_FLOAT_EQ(colour[3], 0.5f);
+}
+
+TEST_F(TunnelGl, OpaqueJointsTouchNeitherBlendingNorDepthWrites) {
+    settings.SetNoAlpha(1);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    tunnel.DrawJoints(CameraAt(0), settings);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(GetInteger(GL_DEPTH_WRITEMASK), GL_FALSE);
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[2], 0.4f);
+    EXPECT_FLOAT_EQ(colour[3], 1.0f);
+}
+
+TEST_F(TunnelGl, HiddenPathLineDrawsAndChangesNothing) {
+    ASSERT_EQ(settings.GetHidePathLine(), 1);
+    EXPECT_TRUE(Capture([&] { tunnel.DrawPathLine(CameraAt(0), settings); }).empty());
+    EXPECT_FALSE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_FALSE(glIsEnabled(GL_ALPHA_TEST));
+}
+
+TEST_F(TunnelGl, PathLineRunsFromStartToTenPastTheFinishInsideTheWindow) {
+    settings.SetHidePathLine(0);
+    settings.SetNoAlpha(1); // the line blends whatever this says
+    const auto lines = [&](int cameraNode) {
+        return Range(Capture([&] { tunnel.DrawPathLine(CameraAt(cameraNode), settings); }));
+    };
+    const std::vector<SPrimitive> near =
+        Capture([&] { tunnel.DrawPathLine(CameraAt(0), settings); });
+    EXPECT_EQ(near.size(), 81u); // lines from nodes 10 to 90
+    const SDrawnRange nearRange = lines(0);
+    EXPECT_NEAR(nearRange.nearZ, tunnel.GetNodePosition(10).z, 1.0f);
+    EXPECT_NEAR(nearRange.farZ, tunnel.GetNodePosition(91).z, 1.0f);
+    const SDrawnRange end = lines(400);
+    EXPECT_NEAR(end.nearZ, tunnel.GetNodePosition(400).z, 1.0f);
+    EXPECT_NEAR(end.farZ, tunnel.GetNodePosition(421).z, 1.0f);
+    EXPECT_EQ(Capture([&] { tunnel.DrawPathLine(CameraAt(400), settings); }).size(), 21u);
+
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(GetInteger(GL_DEPTH_WRITEMASK), GL_TRUE);
+    GLfloat width = 0.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    EXPECT_EQ(width, 1.0f);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.0f);
+    EXPECT_FLOAT_EQ(colour[2], 1.0f);
+    EXPECT_FLOAT_EQ(colour[3], 0.3f);
+}
+
+} // namespace
