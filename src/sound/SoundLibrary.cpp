@@ -25,11 +25,13 @@ constexpr int kMaxMixRate = 192000;
 constexpr int kMaxChannels = 256;
 constexpr std::uintmax_t kMaxFileBytes = 256u << 20; // hours of MP3; SDL reads sizes as int
 
+using StreamList = std::vector<std::unique_ptr<FSOUND_STREAM>>;
+
 struct SLibrary {
     bool running = false;
     bool silent = false; // running on the dummy driver because no device could be opened
     std::unordered_map<std::string, Mix_Chunk*> decodedByPath;
-    std::vector<std::unique_ptr<FSOUND_STREAM>> streams;
+    StreamList streams;
     std::vector<const FSOUND_STREAM*> channelStarters; // the stream that last started a channel
 };
 
@@ -65,6 +67,12 @@ bool OpenOutput(int mixRate) {
     return false;
 }
 
+StreamList::iterator FindIn(StreamList& streams, const FSOUND_STREAM* stream) {
+    return std::find_if(
+        streams.begin(), streams.end(),
+        [stream](const std::unique_ptr<FSOUND_STREAM>& s) { return s.get() == stream; });
+}
+
 // The live stream behind a handle, or null with the error set; never follows a stale handle.
 FSOUND_STREAM* FindStream(const FSOUND_STREAM* stream) {
     SLibrary& library = Library();
@@ -72,9 +80,7 @@ FSOUND_STREAM* FindStream(const FSOUND_STREAM* stream) {
         Fail(FSOUND_ERROR_UNINITIALIZED);
         return nullptr;
     }
-    const auto found = std::find_if(
-        library.streams.begin(), library.streams.end(),
-        [stream](const std::unique_ptr<FSOUND_STREAM>& s) { return s.get() == stream; });
+    const auto found = FindIn(library.streams, stream);
     if (stream == nullptr || found == library.streams.end()) {
         Fail(FSOUND_ERROR_INVALID_PARAM);
         return nullptr;
@@ -256,9 +262,7 @@ bool FSOUND_Stream_Close(FSOUND_STREAM* stream) {
     if (!FSOUND_Stream_Stop(stream)) {
         return false;
     }
-    std::vector<std::unique_ptr<FSOUND_STREAM>>& streams = Library().streams;
-    streams.erase(std::find_if(
-        streams.begin(), streams.end(),
-        [stream](const std::unique_ptr<FSOUND_STREAM>& s) { return s.get() == stream; }));
+    StreamList& streams = Library().streams;
+    streams.erase(FindIn(streams, stream)); // found: Stop has checked the handle
     return Succeed();
 }

@@ -139,19 +139,6 @@ TEST_F(SoundLibrary, AFileIsReadAndDecodedOnceUntilTheLibraryCloses) {
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(SoundLibrary, WhenEveryChannelIsBusyPlayFailsUntilOneIsFree) {
-    ASSERT_TRUE(FSOUND_Init(44100, 4, 0));
-    FSOUND_STREAM* busy = OpenBeep(); // loops until stopped
-    FSOUND_STREAM* other = OpenBeep();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, busy), 0);
-    }
-    EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, other), -1);
-    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_CHANNEL_ALLOC);
-    ASSERT_TRUE(FSOUND_Stream_Stop(busy));
-    EXPECT_GE(FSOUND_Stream_Play(FSOUND_FREE, other), 0);
-}
-
 TEST_F(SoundLibrary, StartingLeavesSignalsAndVideoAlone) {
     struct sigaction before[2];
     sigaction(SIGINT, nullptr, &before[0]);

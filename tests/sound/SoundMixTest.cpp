@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+// The disk driver writes a buffer after each sleep of its own, so under load the recording
+// falls behind the wall clock: lengths of sounds are exact in it, the waits between calls are
+// only checked with room to spare.
+
 namespace {
 
 constexpr double kPulseMean = 4000.0; // the mean level of one play of MakePulses' default
@@ -63,7 +67,7 @@ TEST_F(SoundMix, PlayOnceSoundsOnceAtItsPitchThenFallsSilent) {
     ASSERT_EQ(sounding.size(), 1u);
     EXPECT_NEAR(sounding[0].GetLength(), 0.3, 0.015);
     EXPECT_NEAR(recording.Frequency(sounding[0].start + 0.02, sounding[0].end - 0.02), 440.0, 9.0);
-    EXPECT_GT(recording.GetSeconds() - sounding[0].end, 0.2);
+    EXPECT_GT(recording.GetSeconds() - sounding[0].end, 0.15);
 }
 
 TEST_F(SoundMix, Mp3AndOtherRatesSoundAtTheirOwnPitchAndLength) {
@@ -102,9 +106,9 @@ TEST_F(SoundMix, ALoopedStreamSoundsUntilStoppedOrClosed) {
     const CMixRecording recording = StopAndRead();
     const auto sounding = recording.FindSounding();
     ASSERT_EQ(sounding.size(), 2u) << "a gap inside a loop, or a stream that went on";
-    EXPECT_GT(sounding[0].GetLength(), 0.7); // well past its own 0.2 s
-    EXPECT_GT(sounding[1].GetLength(), 0.4);
-    EXPECT_GT(recording.GetSeconds() - sounding[1].end, 0.2);
+    EXPECT_GT(sounding[0].GetLength(), 0.5); // well past its own 0.2 s
+    EXPECT_GT(sounding[1].GetLength(), 0.3);
+    EXPECT_GT(recording.GetSeconds() - sounding[1].end, 0.15);
 }
 
 TEST_F(SoundMix, TwoPlayOnceOfOneStreamOverlap) {
@@ -147,8 +151,8 @@ TEST_F(SoundMix, StoppingOneStreamLeavesAnotherOfTheSameFileSounding) {
     const auto together = recording.FindMeanAtLeast(1.5 * kPulseMean);
     ASSERT_EQ(sounding.size(), 1u);
     ASSERT_EQ(together.size(), 1u);
-    EXPECT_GT(together[0].GetLength(), 0.3);
-    EXPECT_GT(sounding[0].end - together[0].end, 0.3) << "the second stream fell silent too";
+    EXPECT_GT(together[0].GetLength(), 0.2);
+    EXPECT_GT(sounding[0].end - together[0].end, 0.2) << "the second stream fell silent too";
 }
 
 } // namespace

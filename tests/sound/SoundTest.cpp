@@ -108,15 +108,21 @@ TEST_F(Sound, WithoutAnOutputDeviceTheGamePlaysSilently) {
     EXPECT_TRUE(StartSoundSystem());
 }
 
-TEST_F(Sound, AClosedSoundIgnoresFurtherCalls) {
+TEST_F(Sound, ThirtyTwoPlaysSoundAtOnceAndStoppingFreesTheirChannels) {
     ASSERT_TRUE(StartSoundSystem());
+    CSound shots(tonePath.c_str());
     CSound beep(tonePath.c_str());
+    for (int shot = 0; shot < 32; ++shot) {
+        shots.PlayLooped();
+        EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_NONE) << shot;
+    }
     beep.PlayOnce();
+    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_CHANNEL_ALLOC);
+    shots.Stop();
+    beep.PlayOnce();
+    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_NONE);
+    shots.Close();
     beep.Close();
-    beep.PlayLooped();
-    beep.Stop();
-    beep.Close();
-    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_INVALID_PARAM);
 }
 
 } // namespace
