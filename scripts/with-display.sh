@@ -6,4 +6,6 @@ set -euo pipefail
 if [[ -n "${DISPLAY:-}" ]]; then
     exec "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"
+# xvfb-run -a counts up from the number given; starting from a random one keeps two runs that
+# start at the same moment from racing for the same display.
+exec xvfb-run -a -n $((100 + RANDOM % 800)) -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"

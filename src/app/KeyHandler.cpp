@@ -2,20 +2,29 @@
 
 #include "app/Input.h"
 #include "app/RenderSettings.h"
+#include "game/Game.h"
 
 #include <GL/glut.h>
 
 namespace {
 constexpr int kEscape = 27;
+constexpr int kMessageSeconds = 3;
 } // namespace
 
-CKeyHandler::CKeyHandler(CInput* input, CRenderSettings* settings)
-    : input(input), settings(settings) {}
+CKeyHandler::CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings)
+    : game(game), input(input), settings(settings) {}
 
 CKeyHandler::EAction CKeyHandler::KeyDown(int key, int x, int y) {
     const int code = key & 0xFF;
     if (code == kEscape || code == 'q') {
         return EAction::Quit;
+    }
+    if (game != nullptr && code == 'k') {
+        game->SelfDestruct();
+    }
+    if (game != nullptr && code == 'p') {
+        ShowMessage(game->IsPMode() ? "P... OFF" : "P... MODE", 0);
+        game->TogglePMode();
     }
     input->KeyDown(key, x, y);
     return EAction::CarryOn;
@@ -23,26 +32,36 @@ CKeyHandler::EAction CKeyHandler::KeyDown(int key, int x, int y) {
 
 void CKeyHandler::SpecialKeyDown(int key, int x, int y) {
     switch (key) {
+    case GLUT_KEY_F1:
+        ShowMessage("SORRY. NO HLP", 1);
+        break;
     case GLUT_KEY_F2:
-        settings->SetHideFps(!settings->GetHideFps());
+        Toggle(&CRenderSettings::GetHideFps, &CRenderSettings::SetHideFps, "FPS OFF", "FPS ON");
         break;
     case GLUT_KEY_F3:
-        settings->SetSolidFill(!settings->GetSolidFill());
+        Toggle(&CRenderSettings::GetSolidFill, &CRenderSettings::SetSolidFill, "WIRE OFF",
+               "WIRE ON");
         break;
     case GLUT_KEY_F5:
-        settings->SetNoMipmaps(!settings->GetNoMipmaps());
+        Toggle(&CRenderSettings::GetNoMipmaps, &CRenderSettings::SetNoMipmaps, "MIPMAP OFF",
+               "MIPMAP ON");
+        if (game != nullptr) {
+            game->LoadTextures();
+        }
         break;
     case GLUT_KEY_F6:
-        settings->SetNoVertexArrays(!settings->GetNoVertexArrays());
+        Toggle(&CRenderSettings::GetNoVertexArrays, &CRenderSettings::SetNoVertexArrays,
+               "V ARRAY OFF", "V ARRAY ON");
         break;
     case GLUT_KEY_F8:
-        settings->SetNoFrustumCulling(!settings->GetNoFrustumCulling());
+        Toggle(&CRenderSettings::GetNoFrustumCulling, &CRenderSettings::SetNoFrustumCulling,
+               "VF CULLING OFF", "VF CULLING ON");
         break;
     case GLUT_KEY_F9:
-        settings->SetNoAlpha(!settings->GetNoAlpha());
+        Toggle(&CRenderSettings::GetNoAlpha, &CRenderSettings::SetNoAlpha, "ALPHA OFF", "ALPHA ON");
         break;
     case GLUT_KEY_F12:
-        settings->SetHidePathLine(!settings->GetHidePathLine());
+        settings->SetHidePathLine(!settings->GetHidePathLine()); // no message
         break;
     default:
         break;
@@ -53,4 +72,17 @@ void CKeyHandler::SpecialKeyDown(int key, int x, int y) {
 
 void CKeyHandler::KeyUp(int key, int x, int y) {
     input->KeyUp(key, x, y);
+}
+
+void CKeyHandler::Toggle(int (CRenderSettings::*get)() const, void (CRenderSettings::*set)(int),
+                         const char* messageWhenOne, const char* messageWhenZero) {
+    const int value = (settings->*get)() ? 0 : 1;
+    (settings->*set)(value);
+    ShowMessage(value ? messageWhenOne : messageWhenZero, 0);
+}
+
+void CKeyHandler::ShowMessage(const char* text, int style) {
+    if (game != nullptr) {
+        game->ShowMessage(text, style, kMessageSeconds);
+    }
 }

@@ -1,21 +1,28 @@
 #pragma once
 
+class CGame;
 class CInput;
 class CRenderSettings;
 
-// What the keyboard callbacks do with a key: quit, flip a display toggle, or feed the held-key
-// table. It holds no state of its own, so the callbacks make one per event.
+// What the keyboard callbacks do with a key: quit, send a command to the game, flip a display
+// toggle with its message, and feed the held-key table. It holds no state of its own, so the
+// callbacks make one per event. The game may be null (no commands, no messages).
 class CKeyHandler {
 public:
     enum class EAction { CarryOn, Quit };
 
-    CKeyHandler(CInput* input, CRenderSettings* settings);
+    CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings);
 
     EAction KeyDown(int key, int x, int y); // ASCII keys; Quit for ESC and q
     void SpecialKeyDown(int key, int x, int y);
     void KeyUp(int key, int x, int y); // both kinds of key
 
 private:
+    void Toggle(int (CRenderSettings::*get)() const, void (CRenderSettings::*set)(int),
+                const char* messageWhenOne, const char* messageWhenZero);
+    void ShowMessage(const char* text, int style);
+
+    CGame* game;
     CInput* input;
     CRenderSettings* settings;
 };

@@ -2,6 +2,7 @@
 // callbacks and the one orderly way out.
 
 #include "app/Config.h"
+#include "app/FramePacer.h"
 #include "app/Input.h"
 #include "app/KeyHandler.h"
 #include "app/RenderSettings.h"
@@ -24,6 +25,7 @@ CGame* game = new CGame(settings, input, timer);
 namespace {
 
 CConfig config;
+CFramePacer framePacer;
 int windowId = 0; // set whenever a window was created, game mode or not
 bool inGameMode = false;
 
@@ -47,24 +49,25 @@ void OnMouse(int, int, int, int) {}
 void OnMotion(int, int) {}
 
 void OnIdle() {
+    framePacer.WaitForFrame();
     game->Frame();
 }
 
 void OnKeyDown(unsigned char key, int x, int y) {
-    if (CKeyHandler(input, settings).KeyDown(key, x, y) == CKeyHandler::EAction::Quit) {
+    if (CKeyHandler(game, input, settings).KeyDown(key, x, y) == CKeyHandler::EAction::Quit) {
         ExitGame();
     }
 }
 
 void OnSpecialKeyDown(int key, int x, int y) {
-    CKeyHandler(input, settings).SpecialKeyDown(key, x, y);
+    CKeyHandler(game, input, settings).SpecialKeyDown(key, x, y);
 }
 
 void OnKeyUp(unsigned char key, int x, int y) {
-    CKeyHandler(input, settings).KeyUp(key, x, y);
+    CKeyHandler(game, input, settings).KeyUp(key, x, y);
 }
 void OnSpecialKeyUp(int key, int x, int y) {
-    CKeyHandler(input, settings).KeyUp(key, x, y);
+    CKeyHandler(game, input, settings).KeyUp(key, x, y);
 }
 
 void OpenWindow() {
@@ -134,6 +137,7 @@ int main() {
     glutSetCursor(GLUT_CURSOR_NONE);
     RegisterCallbacks();
     SetFixedGlState();
+    CFramePacer::RequestSwapInterval();
 
     game->SetDifficulty(config.difficulty);
     game->SetTunnelLength(config.GetTunnelNodeCount());

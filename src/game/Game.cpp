@@ -1,20 +1,315 @@
 #include "game/Game.h"
 
+#include "app/Input.h"
+#include "app/RenderSettings.h"
 #include "app/Timer.h"
+#include "entities/Enemy.h"
+#include "entities/Laser.h"
+#include "entities/Player.h"
+#include "fx/Hud.h"
+#include "fx/VaporTrail.h"
+#include "game/EntityFactory.h"
+#include "render/Camera.h"
+#include "render/Light.h"
+#include "render/TextureManager.h"
+#include "sound/Sound.h"
+#include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr float kShotSpeed = 600.0f;
+constexpr int kRamDamage = 5;
+constexpr int kLightSpacing = 5; // nodes between the three lights around the ship
+} // namespace
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
-    : settings(settings), input(input), timer(timer) {}
+    : settings(settings), input(input), timer(timer) {
+    StartSoundSystem(); // without a device the game runs silently
+    music = std::make_unique<CSound>("sounds/title_sound_1.mp3");
+    startSound = std::make_unique<CSound>("sounds/start_sound.wav");
+    for (int slot = 0; slot < 4; ++slot) {
+        char path[32];
+        std::snprintf(path, sizeof(path), "sounds/explosion_%d.wav", std::rand() % 2 + 1);
+        effectSounds[slot] = std::make_unique<CSound>(path);
+    }
+    effectSounds[4] = std::make_unique<CSound>("sounds/squeaky.wav");
+}
 
-void CGame::Setup() {}
+CGame::~CGame() {
+    hud.reset();
+    player.reset();
+    tunnel.reset();
+    textures.reset();
+    camera.reset();
+    for (auto& light : lights) {
+        light.reset();
+    }
+    music->Stop();
+    for (CSound* sound : {music.get(), startSound.get()}) {
+        sound->Close();
+    }
+    for (auto& sound : effectSounds) {
+        sound->Close();
+    }
+    music.reset();
+    startSound.reset();
+    for (auto& sound : effectSounds) {
+        sound.reset();
+    }
+    enemies.clear();
+    for (auto& shot : shots) {
+        shot.reset();
+    }
+    vaporTrail.reset();
+}
+
+void CGame::LoadTextures() {
+    if (!textures) {
+        textures = std::make_unique<CTextureManager>();
+    }
+    textures->LoadAll(settings->GetNoMipmaps() == 0);
+}
+
+void CGame::Setup() {
+    LoadTextures();
+    camera = std::make_unique<CCamera>();
+    tunnel = std::make_unique<CTunnel>(*textures, seedSource);
+    tunnel->Generate(difficulty, tunnelLength);
+    CreateLights();
+    CreatePlayerAndEnemies();
+    hud = std::make_unique<CHud>(screenWidth, screenHeight, *textures);
+    startSound->PlayOnce();
+}
+
+void CGame::CreateLights() {
+    glEnable(GL_LIGHTING);
+    for (auto& light : lights) {
+        light = std::make_unique<CLight>();
+    }
+    for (auto& light : lights) {
+        light->SetAmbient(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    for (auto& light : lights) {
+        light->SetDiffuse(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    // Init comes after SetAmbient on purpose: it resets the ambient to black, which is what
+    // sets the brightness of the tunnel.
+    for (int i = 0; i < 3; ++i) {
+        lights[i]->Init(GL_LIGHT0 + i);
+    }
+    for (int i = 0; i < 3; ++i) {
+        glEnable(GL_LIGHT0 + i);
+    }
+}
+
+void CGame::CreatePlayerAndEnemies() {
+    const CEntityFactory factory(*textures, *tunnel);
+    player = factory.MakePlayer();
+    vaporTrail = std::make_unique<CVaporTrail>(*textures);
+    vaporTrail->SetPuffsPerUpdate(3);
+    // Difficulty 0 would divide by zero: it means no enemies at all.
+    const int enemyCount = difficulty == 0 ? 0 : tunnel->GetFinishNode() / difficulty;
+    std::printf("%d", enemyCount);
+    std::fflush(stdout);
+    for (int i = 0; i < enemyCount; ++i) {
+        const int kind = std::rand() % CEntityFactory::GetKindCount();
+        enemies.push_back(factory.MakeEnemy(kind));
+    }
+}
 
 void CGame::Frame() {
-    timer->Tick();
+    const float dt = static_cast<float>(timer->Tick());
+    FollowCourseMarks();
+    player->Steer(*input, dt);
+    player->Update(dt, *tunnel);
+    camera->Update(player->GetBody(), dt, *input, *tunnel);
+    camera->Apply();
+    MoveEnemies(dt);
+    FireShot();
+    MoveShots(dt);
+    HitEnemiesWithShots();
+    if (pMode) {
+        ExplodeApproachedEnemies();
+    }
+    RamEnemies();
+    vaporTrail->SetPosition(player->GetPosition());
+    vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002f * 70.0f));
+    vaporTrail->Update(dt);
     Draw();
 }
 
+void CGame::FollowCourseMarks() {
+    const int node = player->GetNodeIndex();
+    if (node >= tunnel->GetStartNode()) {
+        timer->StartClock();
+        if (!musicStarted) {
+            music->PlayLooped();
+            musicStarted = true;
+        }
+    }
+    // Every frame from the finish on: the clock stays frozen at the course time.
+    if (node >= tunnel->GetFinishNode()) {
+        timer->StopClock();
+        ShowMessage("AUS:MAUS", 1, 5);
+    }
+    if (node > tunnel->GetFinishNode()) {
+        input->Clear(); // past the finish the controls are dead and the ship coasts to a stop
+    }
+}
+
+void CGame::MoveEnemies(float dt) {
+    for (const auto& enemy : enemies) {
+        if (!enemy->IsDead()) {
+            enemy->Track(player->GetBody());
+            enemy->Update(dt, *tunnel);
+        }
+    }
+}
+
+void CGame::FireShot() {
+    if (!input->GetFire() || freeSlot == -1) {
+        return;
+    }
+    auto shot = std::make_unique<CLaser>(*textures);
+    shot->SetPosition(player->GetPosition());
+    shot->SetDirection(player->GetDirection());
+    shot->SetUp(player->GetUp());
+    shot->SetSpeed(kShotSpeed);
+    shots[freeSlot] = std::move(shot);
+}
+
+void CGame::MoveShots(float dt) {
+    // The search for the next free slot rides along: it ends on the highest empty slot, so
+    // after the very first shot in slot 0 the table fills from slot 14 downward.
+    freeSlot = -1;
+    for (int slot = 0; slot < kShotSlots; ++slot) {
+        if (!shots[slot]) {
+            freeSlot = slot;
+        } else {
+            shots[slot]->Update(dt, *tunnel);
+        }
+    }
+}
+
+void CGame::HitEnemiesWithShots() {
+    for (const auto& shot : shots) {
+        if (!shot) {
+            continue;
+        }
+        for (const auto& enemy : enemies) {
+            if (enemy->IsExploding() || shot->IsExploding()) {
+                continue;
+            }
+            // The shot flies on: it can take out more enemies, now and in later frames.
+            if (enemy->Collide(*shot)) {
+                enemy->Explode();
+                PlayExplosionSounds(2);
+            }
+        }
+    }
+}
+
+void CGame::ExplodeApproachedEnemies() {
+    const int node = player->GetNodeIndex();
+    for (const auto& enemy : enemies) {
+        if (!enemy->IsExploding() && enemy->GetNodeIndex() > node &&
+            enemy->GetActivationNode() < node) {
+            enemy->Explode();
+            PlayExplosionSounds(1);
+        }
+    }
+}
+
+void CGame::RamEnemies() {
+    for (const auto& enemy : enemies) {
+        if (enemy->IsExploding() || !player->Collide(*enemy)) {
+            continue;
+        }
+        if (!pMode) {
+            player->Damage(kRamDamage);
+        }
+        enemy->Explode();
+        PlayExplosionSounds(1);
+        return; // one ramming per frame
+    }
+}
+
 void CGame::Draw() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    PlaceLights();
+    tunnel->DrawSegments(camera->GetBody(), *settings);
+    DrawEnemies();
+    player->Draw(*camera, *settings);
+    DrawShots();
+    vaporTrail->Draw(*camera, *settings);
+    tunnel->DrawJoints(camera->GetBody(), *settings);
+    tunnel->DrawPathLine(camera->GetBody(), *settings);
+    DrawHud();
     glutSwapBuffers();
+}
+
+void CGame::PlaceLights() {
+    const int node = player->GetNodeIndex();
+    const int n = node - node % kLightSpacing;
+    const int lightNodes[3] = {n, n - kLightSpacing, n + kLightSpacing};
+    for (int i = 0; i < 3; ++i) {
+        const CVector3 p = tunnel->GetNodePosition(lightNodes[i]);
+        lights[i]->SetPosition(p.x, p.y, p.z, 0.0f); // w = 0: light from that direction
+        lights[i]->Apply();
+    }
+}
+
+void CGame::DrawEnemies() {
+    const int first = camera->GetNodeIndex();
+    const int last = first + tunnel->GetVisibleNodes();
+    const bool all = settings->GetNoFrustumCulling() != 0;
+    for (const auto& enemy : enemies) {
+        const int node = enemy->GetNodeIndex();
+        if (all || (first <= node && node <= last)) {
+            enemy->Draw(*camera, *settings);
+        }
+    }
+}
+
+void CGame::DrawShots() {
+    // The only place where shots are removed during play.
+    for (auto& shot : shots) {
+        if (!shot) {
+            continue;
+        }
+        if (shot->IsDead()) {
+            shot.reset();
+        } else {
+            shot->Draw(*camera, *settings);
+        }
+    }
+}
+
+void CGame::DrawHud() {
+    hud->SetFps(timer->GetFrameRate());
+    hud->SetEnergy(static_cast<float>(player->GetEnergy()) * 0.01f);
+    hud->SetSpeed(player->GetSpeed() / player->GetMaxSpeed());
+    hud->SetTurn(player->GetTurnLevel());
+    hud->SetTime(timer->GetGameClock());
+    hud->Draw(*settings);
+}
+
+void CGame::ShowMessage(const char* text, int style, int seconds) {
+    if (hud) {
+        hud->ShowMessage(text, style, seconds);
+    }
+}
+
+void CGame::SelfDestruct() {
+    if (player) {
+        player->SelfDestruct();
+    }
+}
+
+void CGame::PlayExplosionSounds(int count) {
+    for (int i = 0; i < count; ++i) {
+        effectSounds[std::rand() % kEffectSounds]->PlayOnce();
+    }
 }

@@ -1,28 +1,99 @@
 #pragma once
 
-class CInput;
-class CRenderSettings;
-class CTimer;
+#include "world/Tunnel.h"
 
-// The game object: owns everything in play, builds the world once and runs one frame per idle
-// call. So far it keeps the frame going (time step, clear, swap) with an empty world.
+#include <memory>
+#include <vector>
+
+class CCamera;
+class CEnemy;
+class CHud;
+class CInput;
+class CLaser;
+class CLight;
+class CPlayer;
+class CRenderSettings;
+class CSound;
+class CTextureManager;
+class CTimer;
+class CVaporTrail;
+
+// The game: owns everything in play, builds the world once at start and runs one frame per
+// idle call (clock and course marks, music, ship, camera, enemies, shots, collisions, P mode,
+// vapour trail, drawing). It never restarts and never ends by itself.
 class CGame {
 public:
+    static constexpr int kShotSlots = 15;
+    static constexpr int kEffectSounds = 5;
+
+    // Starts the sound library and opens the game's own sounds: a missing one ends the process.
+    // The random generator is not seeded yet here, so the explosion-sound choices come first.
     CGame(CRenderSettings* settings, CInput* input, CTimer* timer); // pointers not owned
+    ~CGame();
+    CGame(const CGame&) = delete;
+    CGame& operator=(const CGame&) = delete;
 
     void SetDifficulty(int value) { difficulty = value; }
     void SetTunnelLength(int nodes) { tunnelLength = nodes; }
-    int GetDifficulty() const { return difficulty; }
-    int GetTunnelLength() const { return tunnelLength; }
+    // Where the tunnel takes its seed; by default the time in seconds modulo 37.
+    void SetSeedSource(CTunnel::SeedSource source) { seedSource = source; }
 
-    void Setup(); // once, after the window exists
-    void Frame(); // one idle call: step, move, draw, swap
-    void Draw();
+    void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
+    void Frame(); // one idle call
+    void Draw();  // the frame's drawing and the buffer swap; called by Frame only
+
+    void ShowMessage(const char* text, int style, int seconds); // style 0 or 1; game seconds
+    void TogglePMode() { pMode = !pMode; }
+    bool IsPMode() const { return pMode; }
+    void SelfDestruct();
+    void LoadTextures(); // all 43, with mipmaps exactly when the toggle says so
+    void PlayExplosionSounds(int count);
+
+    // For tests and benchmarks.
+    CPlayer* GetPlayer() { return player.get(); }
+    CTunnel* GetTunnel() { return tunnel.get(); }
+    CHud* GetHud() { return hud.get(); }
+    const std::vector<std::unique_ptr<CEnemy>>& GetEnemies() const { return enemies; }
+    const CLaser* GetShot(int slot) const { return shots[slot].get(); }
+    int GetFreeSlot() const { return freeSlot; }
+    int GetEnemyCount() const { return static_cast<int>(enemies.size()); }
 
 private:
+    void CreatePlayerAndEnemies();
+    void CreateLights();
+    void FollowCourseMarks();
+    void MoveEnemies(float dt);
+    void FireShot();
+    void MoveShots(float dt);
+    void HitEnemiesWithShots();
+    void ExplodeApproachedEnemies();
+    void RamEnemies();
+    void PlaceLights();
+    void DrawEnemies();
+    void DrawShots();
+    void DrawHud();
+
     CRenderSettings* settings;
     CInput* input;
+    std::unique_ptr<CCamera> camera;
     CTimer* timer;
+    std::unique_ptr<CHud> hud;
+    std::unique_ptr<CPlayer> player;
+    std::unique_ptr<CVaporTrail> vaporTrail;
+    std::unique_ptr<CLaser> shots[kShotSlots];
+    int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
+    std::vector<std::unique_ptr<CEnemy>> enemies;
+    std::unique_ptr<CTunnel> tunnel;
+    std::unique_ptr<CLight> lights[3];
+    int screenWidth = 800;
+    int screenHeight = 600;
     int difficulty = 1;
     int tunnelLength = 120;
+    std::unique_ptr<CTextureManager> textures;
+    bool pMode = false;
+    bool musicStarted = false;
+    std::unique_ptr<CSound> music;
+    std::unique_ptr<CSound> startSound;
+    std::unique_ptr<CSound> effectSounds[kEffectSounds]; // four explosions and a squeak
+    CTunnel::SeedSource seedSource = &CTunnel::TimeSeed;
 };

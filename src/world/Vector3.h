@@ -10,6 +10,7 @@ public:
     CVector3() = default;
     CVector3(float x, float y, float z) : x(x), y(y), z(z) {}
 
+    CVector3 Added(const CVector3& v) const { return {x + v.x, y + v.y, z + v.z}; }
     CVector3 Subtract(const CVector3& v) const { return {x - v.x, y - v.y, z - v.z}; }
     CVector3 Scaled(float s) const { return {x * s, y * s, z * s}; }
     CVector3 Negated() const { return {-x, -y, -z}; }

@@ -81,7 +81,7 @@ TEST(Input, ClearReleasesEverything) {
 TEST(KeyHandler, OnlyEscapeAndLowerCaseQQuit) {
     CInput input;
     CRenderSettings settings;
-    CKeyHandler keys(&input, &settings);
+    CKeyHandler keys(nullptr, &input, &settings);
     EXPECT_EQ(keys.KeyDown(27, 0, 0), CKeyHandler::EAction::Quit);
     EXPECT_EQ(keys.KeyDown('q', 0, 0), CKeyHandler::EAction::Quit);
     EXPECT_EQ(keys.KeyDown('Q', 0, 0), CKeyHandler::EAction::CarryOn);
@@ -92,7 +92,7 @@ TEST(KeyHandler, OnlyEscapeAndLowerCaseQQuit) {
 TEST(KeyHandler, FunctionKeysFlipTheirTogglesAndArrowsSteer) {
     CInput input;
     CRenderSettings settings;
-    CKeyHandler keys(&input, &settings);
+    CKeyHandler keys(nullptr, &input, &settings);
     const struct {
         int key;
         int (CRenderSettings::*get)() const;

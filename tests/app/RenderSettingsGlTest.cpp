@@ -27,7 +27,7 @@ TEST_F(RenderSettingsGl, ConstructionLeavesOpenGlsOwnFill) {
 TEST_F(RenderSettingsGl, F3SwitchesWireframeAndBackToFilledFrontsWithLineBacks) {
     CInput input;
     CRenderSettings settings;
-    CKeyHandler keys(&input, &settings);
+    CKeyHandler keys(nullptr, &input, &settings);
     keys.SpecialKeyDown(GLUT_KEY_F3, 0, 0);
     EXPECT_EQ(settings.GetSolidFill(), 0);
     ExpectPolygonModes(GL_LINE, GL_LINE);

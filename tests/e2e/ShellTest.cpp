@@ -20,6 +20,7 @@ protected:
         if (!ini.empty()) {
             run.WriteFile("zelkora.ini", ini);
         }
+        ASSERT_TRUE(run.CopyGameData());
         ASSERT_TRUE(run.Start());
         ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
     }

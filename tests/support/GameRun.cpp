@@ -1,14 +1,15 @@
 #include "GameRun.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
-#ifndef ZELKORA_BINARY
-#error "ZELKORA_BINARY must name the game binary"
+#if !defined(ZELKORA_BINARY) || !defined(ZELKORA_GAME_DIR)
+#error "ZELKORA_BINARY and ZELKORA_GAME_DIR must name the game binary and its data directory"
 #endif
 
 namespace fs = std::filesystem;
@@ -66,6 +67,16 @@ void CGameRun::WriteFile(const std::string& relativePath, const std::string& con
     std::ofstream(path, std::ios::binary) << contents;
 }
 
+void CGameRun::SetEnvironment(const std::string& name, const std::string& value) {
+    for (auto& entry : environment) {
+        if (entry.first == name) {
+            entry.second = value;
+            return;
+        }
+    }
+    environment.emplace_back(name, value);
+}
+
 bool CGameRun::Start() {
     const std::string binary = (fs::path(directory) / "zelkora").string();
     std::error_code error;
@@ -73,7 +84,8 @@ bool CGameRun::Start() {
     if (error) {
         return false;
     }
-    return game.Start({binary}, directory, directory + "/stdout.txt", directory + "/stderr.txt");
+    return game.Start({binary}, directory, directory + "/stdout.txt", directory + "/stderr.txt",
+                      environment);
 }
 
 bool CGameRun::WaitForWindow(double seconds) {
@@ -148,6 +160,77 @@ bool CGameRun::Screenshot(const std::string& pngPath) const {
     const std::string command =
         "xwd -root -silent | convert xwd:- -crop " + crop + " +repage png:'" + pngPath + "'";
     return RunCommand({"sh", "-c", command}, kToolTimeout).exitCode == 0;
+}
+
+CGameRun::SImage CGameRun::Capture() const {
+    const SGeometry g = GetWindowGeometry();
+    const std::string crop = std::to_string(g.width) + "x" + std::to_string(g.height) + "+" +
+                             std::to_string(g.x) + "+" + std::to_string(g.y);
+    const std::string path = directory + "/capture.ppm";
+    const std::string command =
+        "xwd -root -silent | convert xwd:- -crop " + crop + " +repage -depth 8 ppm:'" + path + "'";
+    SImage image;
+    if (RunCommand({"sh", "-c", command}, kToolTimeout).exitCode != 0) {
+        return image;
+    }
+    // Binary PPM: "P6", width, height, maximum value, one white-space byte, then the pixels.
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maximum = 0;
+    in >> magic >> image.width >> image.height >> maximum;
+    in.get();
+    if (magic != "P6" || maximum != 255 || image.width <= 0 || image.height <= 0) {
+        return SImage();
+    }
+    image.rgb.resize(static_cast<size_t>(3 * image.width * image.height));
+    in.read(reinterpret_cast<char*>(image.rgb.data()),
+            static_cast<std::streamsize>(image.rgb.size()));
+    return in ? image : SImage();
+}
+
+double CGameRun::SImage::Share(int x0, int y0, int x1, int y1, int low, int high) const {
+    int inside = 0;
+    int total = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x, ++total) {
+            const unsigned char* p = At(x, y);
+            inside += (p[0] >= low && p[0] <= high && p[1] >= low && p[1] <= high && p[2] >= low &&
+                       p[2] <= high);
+        }
+    }
+    return total == 0 ? 0.0 : static_cast<double>(inside) / total;
+}
+
+double CGameRun::SImage::DifferenceFrom(const SImage& other, int x0, int y0, int x1, int y1) const {
+    double sum = 0.0;
+    int count = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            for (int c = 0; c < 3; ++c, ++count) {
+                sum += std::abs(At(x, y)[c] - other.At(x, y)[c]);
+            }
+        }
+    }
+    return count == 0 ? 0.0 : sum / count;
+}
+
+std::string CGameRun::GetScreenshotDirectory() {
+    const fs::path folder = fs::path(ZELKORA_GAME_DIR).parent_path() / "screenshots";
+    std::error_code ignored;
+    fs::create_directories(folder, ignored);
+    return folder.string();
+}
+
+bool CGameRun::CopyGameData() {
+    std::error_code error;
+    for (const char* folder : {"texture", "mesh", "sounds"}) {
+        fs::copy(fs::path(ZELKORA_GAME_DIR) / folder, fs::path(directory) / folder,
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
+        if (error) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int CGameRun::WaitForExit(double seconds) {

@@ -3,6 +3,7 @@
 #include "Process.h"
 
 #include <string>
+#include <vector>
 
 // One run of the real zelkora binary for end-to-end tests: a scratch directory with the given
 // zelkora.ini and data files, the game started there on the current X display, keys sent with
@@ -23,6 +24,9 @@ public:
     const std::string& GetDirectory() const { return directory; }
     void WriteFile(const std::string& relativePath, const std::string& contents);
 
+    // Sets a variable for the game's environment; SDL_AUDIODRIVER starts as "dummy" so that
+    // runs are silent and print the same on machines with and without a sound card.
+    void SetEnvironment(const std::string& name, const std::string& value);
     bool Start();                        // false if the binary could not be started
     bool WaitForWindow(double seconds);  // until the "Zelkora" window of this run exists
     SGeometry GetWindowGeometry() const; // absolute position and size
@@ -34,6 +38,22 @@ public:
     bool KeyUp(const std::string& keysym);
     bool PressKey(const std::string& keysym);          // down, short hold, up
     bool Screenshot(const std::string& pngPath) const; // the window as the screen shows it
+    static std::string GetScreenshotDirectory(); // build/screenshots: pictures kept for people
+
+    // The window's picture in memory: 8-bit RGB rows from the top, empty when it failed.
+    struct SImage {
+        int width = 0;
+        int height = 0;
+        std::vector<unsigned char> rgb;
+        const unsigned char* At(int x, int y) const { return &rgb[3 * (y * width + x)]; }
+        // Share of pixels in the rectangle (top-left origin) whose channels all lie in range.
+        double Share(int x0, int y0, int x1, int y1, int low, int high) const;
+        // Mean absolute difference per channel from another picture of the same size.
+        double DifferenceFrom(const SImage& other, int x0, int y0, int x1, int y1) const;
+    };
+    SImage Capture() const;
+    // Copies the generated texture, mesh and sounds folders of the build into the run.
+    bool CopyGameData();
 
     int WaitForExit(double seconds); // exit code; -1 if it had to be killed
     std::string ReadStdout() const;
@@ -44,6 +64,7 @@ private:
 
     std::string directory;
     CChildProcess game;
+    CChildProcess::Environment environment{{"SDL_AUDIODRIVER", "dummy"}};
     std::string windowId;
 };
 

@@ -102,7 +102,8 @@ CChildProcess::~CChildProcess() {
 }
 
 bool CChildProcess::Start(const std::vector<std::string>& argv, const std::string& workingDirectory,
-                          const std::string& stdoutPath, const std::string& stderrPath) {
+                          const std::string& stdoutPath, const std::string& stderrPath,
+                          const Environment& environment) {
     pid = fork();
     if (pid == 0) {
         const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -110,6 +111,9 @@ bool CChildProcess::Start(const std::vector<std::string>& argv, const std::strin
         const int nothing = open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || nothing < 0 || chdir(workingDirectory.c_str()) != 0) {
             _exit(126);
+        }
+        for (const auto& [name, value] : environment) {
+            setenv(name.c_str(), value.c_str(), 1);
         }
         dup2(nothing, STDIN_FILENO);
         dup2(out, STDOUT_FILENO);

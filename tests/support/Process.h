@@ -2,6 +2,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // Running helper programs from tests, always with a time limit so that nothing can hang a run.
@@ -23,8 +24,12 @@ public:
     CChildProcess& operator=(const CChildProcess&) = delete;
     ~CChildProcess(); // kills it if still running
 
+    using Environment = std::vector<std::pair<std::string, std::string>>;
+
+    // The child gets this process's environment with the given variables set on top.
     bool Start(const std::vector<std::string>& argv, const std::string& workingDirectory,
-               const std::string& stdoutPath, const std::string& stderrPath);
+               const std::string& stdoutPath, const std::string& stderrPath,
+               const Environment& environment = {});
     // The exit code, or -1 if it did not end in time (it is killed then) or died by a signal.
     int WaitForExit(double timeoutSeconds);
     bool IsRunning();

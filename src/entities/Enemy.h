@@ -1,0 +1,35 @@
+#pragma once
+
+#include "entities/Entity.h"
+
+class CTextureManager;
+
+// An enemy craft: an obstacle and a target placed along the course. It picks one of nine
+// meshes and one of fourteen skins at random, moves by its kind (Track, then Update), and is
+// dead once its explosion has died out.
+class CEnemy : public CEntity {
+public:
+    ~CEnemy() override; // virtual, so a chaser deleted as an enemy releases its sound
+
+    virtual void Track(const CBody& shipBody) = 0; // before Update, while not dead
+    void Draw(const CCamera& camera, const CRenderSettings& settings) override;
+
+    // The node 1500 path units before the enemy's own (whole node lengths), or node 0.
+    void ComputeActivationNode(const CTunnel& tunnel);
+    int GetActivationNode() const { return activationNode; }
+
+    static constexpr int kMeshCount = 9;
+    static constexpr int kSkinCount = 14;
+
+protected:
+    // Draws the mesh and skin choices, loads the mesh, places the enemy at the spawn point.
+    CEnemy(CTextureManager& registry, float x, float y, float z);
+
+    // The explosion effect waits at the spawn point; made after the kind's own draws.
+    void CreateExplosion(CTextureManager& registry, const CVector3& spawn);
+    void FinishUpdate(float dt);     // effect update; dead once an explosion has died out
+    virtual void Rotate() const = 0; // the kind's turn, in degrees, about the mesh origin
+
+private:
+    int activationNode = 0;
+};

@@ -1,0 +1,46 @@
+#include "entities/EnemyChaser.h"
+
+#include "sound/Sound.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+constexpr float kChaseRange = 400.0f; // closer than this, the chaser comes at the ship
+constexpr float kBeepRange = 20.0f;
+constexpr float kStepPerFrame = 10.0f; // per frame, not per second
+} // namespace
+
+CEnemyChaser::CEnemyChaser(CTextureManager& registry, float x, float y, float z)
+    : CEnemyDrifter(registry, x, y, z) {
+    char path[32];
+    std::snprintf(path, sizeof(path), "sounds/R2D2_%d.wav", std::rand() % 5 + 1);
+    beepSound = std::make_unique<CSound>(path);
+    beeped = false;
+}
+
+CEnemyChaser::~CEnemyChaser() {
+    beepSound->Stop();
+    beepSound->Close();
+}
+
+void CEnemyChaser::Track(const CBody& shipBody) {
+    if (exploding || shipBody.GetNodeIndex() >= GetNodeIndex()) {
+        return; // the ship has reached or passed it: it stays put
+    }
+    const CVector3 toShip = shipBody.GetPosition().Subtract(GetPosition());
+    const float distance = toShip.Length();
+    if (distance >= kChaseRange) {
+        Hover();
+        return;
+    }
+    if (distance > 0.0f) { // right on the ship there is no way to go
+        CVector3 step = toShip;
+        step.DivideBy(distance);
+        SetPosition(GetPosition().Added(step.Scaled(kStepPerFrame)));
+    }
+    if (distance < kBeepRange && !beeped) {
+        beeped = true;
+        beepSound->PlayOnce();
+    }
+}

@@ -1,0 +1,179 @@
+#include "GameRun.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <regex>
+#include <thread>
+
+namespace {
+
+constexpr double kStartTimeout = 30.0; // seconds until the window must be up
+constexpr double kExitTimeout = 10.0;
+
+void Wait(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// The whole game with its generated data, driven from outside like a player would.
+class Game : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay()) {
+            GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+        }
+        ASSERT_TRUE(run.CopyGameData()) << "the build writes the game data first";
+    }
+
+    void Start(const std::string& ini) {
+        if (!ini.empty()) {
+            run.WriteFile("zelkora.ini", ini);
+        }
+        ASSERT_TRUE(run.Start());
+        ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
+    }
+
+    void Quit() {
+        ASSERT_TRUE(run.PressKey("q"));
+        EXPECT_EQ(run.WaitForExit(kExitTimeout), 0) << run.ReadStderr();
+    }
+
+    // The window's picture after the frames have had time to settle.
+    CGameRun::SImage Look(double afterSeconds = 0.5) {
+        Wait(afterSeconds);
+        CGameRun::SImage image = run.Capture();
+        EXPECT_EQ(image.width, 800);
+        return image;
+    }
+
+    CGameRun run;
+};
+
+// Standard output of a start: the path line, the enemy count with no line end, the start-up
+// lines. Returns the node count and the enemy count.
+bool ParseStartup(const std::string& output, int& nodes, int& enemies) {
+    static const std::regex lines("^path: (\\d+) nodes \n(-?\\d+)init done\\. GL-Infos:\n"
+                                  "VERSION:\t[^\n]+\nVENDOR: \t[^\n]+\n"
+                                  "F2: fps \\| F3: wireframe \\| F6: vertex/array \\| "
+                                  "F9: alpha \n\nstart MainLoop\\.\\.\\.\n$");
+    std::smatch match;
+    if (!std::regex_match(output, match, lines)) {
+        return false;
+    }
+    nodes = std::stoi(match[1]);
+    enemies = std::stoi(match[2]);
+    return true;
+}
+
+TEST_F(Game, StartsWithItsLinesAndOneEnemyPerDifficultyNodes) {
+    const struct {
+        const char* ini;
+        int difficulty;
+        int minimumNodes;
+    } cases[] = {
+        {"", 3, 500},         {"2 2 1", 2, 1000}, {"4\n7\n", 4, 120},
+        {"hard 2 2", 3, 500}, {"1 3 1", 1, 1500},
+    };
+    for (const auto& c : cases) {
+        CGameRun variant;
+        ASSERT_TRUE(variant.CopyGameData());
+        if (c.ini[0] != '\0') {
+            variant.WriteFile("zelkora.ini", c.ini);
+        }
+        ASSERT_TRUE(variant.Start());
+        ASSERT_TRUE(variant.WaitForWindow(kStartTimeout)) << c.ini << variant.ReadStdout();
+        ASSERT_TRUE(variant.PressKey("q"));
+        EXPECT_EQ(variant.WaitForExit(kExitTimeout), 0);
+        int nodes = 0;
+        int enemies = 0;
+        ASSERT_TRUE(ParseStartup(variant.ReadStdout(), nodes, enemies))
+            << "ini '" << c.ini << "':\n"
+            << variant.ReadStdout();
+        EXPECT_GE(nodes, c.minimumNodes) << c.ini;
+        EXPECT_EQ(enemies, (nodes - 90) / c.difficulty) << c.ini;
+    }
+}
+
+TEST_F(Game, DifficultyZeroRunsStraightWithoutEnemies) {
+    Start("0 500 1");
+    Quit();
+    int nodes = 0;
+    int enemies = -1;
+    ASSERT_TRUE(ParseStartup(run.ReadStdout(), nodes, enemies)) << run.ReadStdout();
+    EXPECT_EQ(nodes, 500) << "no bends, so exactly the length";
+    EXPECT_EQ(enemies, 0);
+}
+
+TEST_F(Game, AMissingGameSoundEndsItBeforeAnyWindow) {
+    std::filesystem::remove(run.GetDirectory() + "/sounds/squeaky.wav");
+    ASSERT_TRUE(run.Start());
+    EXPECT_EQ(run.WaitForExit(kExitTimeout), 1);
+    EXPECT_EQ(run.ReadStdout(), "cant open soundfile sounds/squeaky.wav: File not found\n");
+}
+
+TEST_F(Game, AMissingTextureIsReportedAndTheGamePlaysOn) {
+    std::filesystem::remove(run.GetDirectory() + "/texture/segment3.tga");
+    Start("");
+    Quit();
+    const std::string output = run.ReadStdout();
+    EXPECT_EQ(output.rfind("ERROR! CTexture cant open file texture/segment3.tga\npath: ", 0), 0u)
+        << output;
+}
+
+TEST_F(Game, DrawsTheTexturedTunnelAndTheHud) {
+    Start("");
+    const CGameRun::SImage frame = Look(1.5);
+    ASSERT_FALSE(frame.rgb.empty());
+    EXPECT_TRUE(run.Screenshot(CGameRun::GetScreenshotDirectory() + "/game.png"));
+    // The wall fills the view: little is black, and it is not one flat colour.
+    EXPECT_LT(frame.Share(0, 0, 800, 600, 0, 8), 0.5);
+    // White text in the top corners: the frame rate on the left, the clock on the right.
+    EXPECT_GT(frame.Share(18, 16, 100, 34, 240, 255), 0.05) << "FPS text";
+    EXPECT_GT(frame.Share(728, 16, 790, 34, 240, 255), 0.05) << "clock";
+
+    ASSERT_TRUE(run.PressKey("F2"));
+    const CGameRun::SImage fpsOff = Look();
+    EXPECT_LT(fpsOff.Share(18, 16, 100, 34, 240, 255), 0.01) << "FPS text hidden";
+    EXPECT_GT(fpsOff.DifferenceFrom(frame, 262, 458, 517, 585), 10.0) << "message box shown";
+
+    ASSERT_TRUE(run.PressKey("F3"));
+    const CGameRun::SImage wireframe = Look();
+    EXPECT_GT(wireframe.Share(100, 150, 700, 450, 0, 8),
+              frame.Share(100, 150, 700, 450, 0, 8) + 0.3)
+        << "wireframe shows the black behind the walls";
+    Quit();
+}
+
+TEST_F(Game, SpaceFliesTheShipAndYFires) {
+    Start("3 500 1");
+    const CGameRun::SImage resting = Look(1.0);
+    ASSERT_TRUE(run.KeyDown("y"));
+    const CGameRun::SImage firing = Look(0.3);
+    ASSERT_TRUE(run.KeyUp("y"));
+    EXPECT_GT(firing.DifferenceFrom(resting, 300, 200, 500, 400), 2.0) << "shots in the view";
+
+    ASSERT_TRUE(run.KeyDown("space"));
+    const CGameRun::SImage flying = Look(2.5);
+    ASSERT_TRUE(run.KeyUp("space"));
+    // The speed bar grows from x = 580 at the bottom right.
+    EXPECT_GT(flying.DifferenceFrom(resting, 582, 482, 760, 578), 10.0) << "speed bar";
+    EXPECT_GT(flying.DifferenceFrom(resting, 0, 0, 800, 450), 10.0) << "a new stretch of tunnel";
+    Quit();
+}
+
+TEST_F(Game, AShortCourseEndsAtTheFinishWithTheClockStoppedAndDeadControls) {
+    Start("1 120 1"); // straight, 120 nodes: the finish is node 30
+    const CGameRun::SImage resting = Look(1.0);
+    ASSERT_TRUE(run.KeyDown("space"));
+    Wait(14.0); // 30 nodes of 100 to 149 units at up to 500 units a second
+    const CGameRun::SImage finished = Look(0.0);
+    const CGameRun::SImage later = Look(1.5);
+    ASSERT_TRUE(run.KeyUp("space"));
+    EXPECT_LT(later.DifferenceFrom(finished, 728, 16, 790, 34), 1.0) << "the clock has stopped";
+    EXPECT_GT(later.DifferenceFrom(resting, 262, 458, 517, 585), 10.0) << "AUS:MAUS box";
+    // Space is still held, yet the controls are dead: the ship has coasted to a stop.
+    EXPECT_LT(later.DifferenceFrom(resting, 582, 482, 760, 578), 3.0) << "speed bar empty";
+    Quit();
+}
+
+} // namespace
