@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (address and undefined-behaviour sanitizers) in their
+# own build directory and runs one of them for a bounded time, one core, starting from the seed
+# corpus in tests/fuzz/corpus/<target>. New inputs go to <build dir>/corpus/<target>, crashing
+# ones to <build dir>/artifacts/<target>/. Exits 77 (skipped) when clang is not installed.
+#
+#   scripts/fuzz.sh <tga|obj> <seconds> [build dir] [-- extra libFuzzer options]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source_dir=$(pwd)
+
+if [[ $# -lt 2 ]]; then
+    echo "usage: scripts/fuzz.sh <tga|obj> <seconds> [build dir] [-- libFuzzer options]"
+    exit 2
+fi
+target=$1
+seconds=$2
+shift 2
+build_dir=build/fuzz
+if [[ $# -gt 0 && "$1" != "--" ]]; then
+    build_dir=$1
+    shift
+fi
+[[ $# -gt 0 && "$1" == "--" ]] && shift
+
+case "$target" in
+tga | obj) ;;
+*)
+    echo "fuzz: unknown target '$target' (tga or obj)"
+    exit 2
+    ;;
+esac
+if ! command -v clang++ >/dev/null; then
+    echo "fuzz: clang++ is not installed; skipping"
+    exit 77
+fi
+
+mkdir -p "$build_dir"
+build_dir=$(cd "$build_dir" && pwd)
+# Both fuzz tests may start at once: one configures and builds, the other waits for it.
+(
+    flock 9
+    cmake -S "$source_dir/tests/fuzz" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build_dir" --target "${target}_fuzzer" -j2 >/dev/null
+) 9>"$build_dir/.build.lock"
+
+corpus="$build_dir/corpus/$target"
+artifacts="$build_dir/artifacts/$target/"
+mkdir -p "$corpus" "$artifacts"
+options=(-max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048
+    -max_len=8192 -artifact_prefix="$artifacts")
+dictionary="$source_dir/tests/fuzz/$target.dict"
+[[ -f "$dictionary" ]] && options+=(-dict="$dictionary")
+
+exec "$build_dir/${target}_fuzzer" "${options[@]}" "$@" "$corpus" "$source_dir/tests/fuzz/corpus/$target"

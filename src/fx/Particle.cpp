@@ -1,0 +1,50 @@
+#include "fx/Particle.h"
+
+#include <GL/gl.h>
+#include <cmath>
+
+CParticle::CParticle(const CVector3& origin, const CVector3& velocity, float life, float cellSize)
+    : position(origin), velocity(velocity), life(life), cellSize(cellSize) {}
+
+void CParticle::Grow(float dt, float scale) {
+    if (!IsAlive()) {
+        return;
+    }
+    age += dt;
+    size = (age * 5.0f / life + 5.0f) * life * scale;
+}
+
+void CParticle::Move(float dt) {
+    position.x += dt * velocity.x;
+    position.y += dt * velocity.y;
+    position.z += dt * velocity.z;
+}
+
+void CParticle::Animate(int lastFrame, int columns) {
+    // Checked as a float first: a frame far outside the sheet must not overflow the int.
+    const float frame = std::floor(age / life * static_cast<float>(lastFrame));
+    if (!(frame >= 0.0f && frame <= static_cast<float>(lastFrame))) {
+        return;
+    }
+    const int cell = static_cast<int>(frame);
+    cellColumn = static_cast<float>(cell % columns);
+    // The sheet's first frame sits in its top row, which has the highest v.
+    cellRow = static_cast<float>(columns - 1 - cell / columns);
+}
+
+void CParticle::Draw(const CVector3& right, const CVector3& up) const {
+    const CVector3& p = position;
+    const float s = size;
+    const float u0 = cellColumn * cellSize;
+    const float u1 = (cellColumn + 1.0f) * cellSize;
+    const float v0 = cellRow * cellSize;
+    const float v1 = (cellRow + 1.0f) * cellSize;
+    glTexCoord2f(u0, v0);
+    glVertex3f(p.x - s * (right.x + up.x), p.y - s * (right.y + up.y), p.z - s * (right.z + up.z));
+    glTexCoord2f(u1, v0);
+    glVertex3f(p.x + s * (right.x - up.x), p.y + s * (right.y - up.y), p.z + s * (right.z - up.z));
+    glTexCoord2f(u1, v1);
+    glVertex3f(p.x + s * (right.x + up.x), p.y + s * (right.y + up.y), p.z + s * (right.z + up.z));
+    glTexCoord2f(u0, v1);
+    glVertex3f(p.x + s * (up.x - right.x), p.y + s * (up.y - right.y), p.z + s * (up.z - right.z));
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "world/Vector3.h"
+
+// One square of the vapour trail: it stays where it was laid and grows with its age.
+class CVaporPuff {
+public:
+    CVaporPuff(const CVector3& position, float age); // age in seconds; size from it
+
+    void Grow(float dt); // age += dt seconds, size follows
+    // The four corners of the square spanned by right and up, coloured cyan and fading out
+    // with age (alpha 1 - age x 50); inside glBegin(GL_QUADS).
+    void Draw(const CVector3& right, const CVector3& up) const;
+
+    const CVector3& GetPosition() const { return position; }
+    float GetSize() const { return size; } // half the edge: age x 40 + 0.1
+    float GetAge() const { return age; }   // seconds since laid
+
+private:
+    void UpdateSize() { size = age * 40.0f + 0.1f; }
+
+    CVector3 position;
+    float size = 0.0f;
+    float age;
+};

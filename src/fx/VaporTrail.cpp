@@ -1,0 +1,118 @@
+#include "fx/VaporTrail.h"
+
+#include "app/RenderSettings.h"
+#include "render/TextureManager.h"
+
+#include <GL/gl.h>
+
+namespace {
+
+// Enabled before the mode is set, as in every translucent draw of the game: on the first
+// enable the current colour also lands in the ambient of both faces, which lit meshes show.
+void BeginTranslucent() {
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT, GL_DIFFUSE);
+    glEnable(GL_BLEND);
+    glDepthMask(GL_FALSE);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0f);
+}
+
+void EndTranslucent() {
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+}
+
+} // namespace
+
+CVaporTrail::CVaporTrail(const CTextureManager& registry) : texture(registry.Find("vaportail")) {}
+
+void CVaporTrail::SetPosition(const CVector3& position) {
+    previousPosition = currentPosition;
+    currentPosition = position;
+}
+
+void CVaporTrail::SetPuffsPerUpdate(int count) {
+    puffsPerUpdate = count;
+}
+
+void CVaporTrail::Update(float dt) {
+    AgeAndDrop(dt);
+    if (lastFreeSlot == -1 || puffsPerUpdate <= 0) {
+        return;
+    }
+    Lay(dt);
+}
+
+// A puff survives an update only if it was younger than the lifetime when the update began.
+void CVaporTrail::AgeAndDrop(float dt) {
+    lastFreeSlot = -1;
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (slots[i] && slots[i]->GetAge() < kLifetime) {
+            slots[i]->Grow(dt);
+        } else {
+            slots[i].reset();
+            lastFreeSlot = i;
+        }
+    }
+}
+
+// Lays the puffs from the ship back toward its previous position, each a little older than
+// the one before, as if laid during the frame. Slots run out from the newest puff's end.
+void CVaporTrail::Lay(float dt) {
+    const int count = puffsPerUpdate;
+    CVector3 step = previousPosition.Subtract(currentPosition);
+    step.DivideBy(static_cast<float>(count));
+    CVector3 point = currentPosition;
+    int slot = 0;
+    for (int i = 0; i < count; ++i) {
+        while (slot < kSlotCount && slots[slot]) {
+            ++slot;
+        }
+        if (slot == kSlotCount) {
+            return;
+        }
+        const float age = dt * static_cast<float>(i) / static_cast<float>(count);
+        slots[slot] = std::make_unique<CVaporPuff>(point, age);
+        point.x += step.x;
+        point.y += step.y;
+        point.z += step.z;
+    }
+}
+
+void CVaporTrail::Draw(const CCamera&, const CRenderSettings& settings) const {
+    const bool translucent = settings.GetNoAlpha() == 0;
+    if (translucent) {
+        BeginTranslucent();
+    }
+    // The first two rows of the model-view: screen right and up in the drawing's coordinates.
+    GLfloat modelView[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView);
+    const CVector3 right(modelView[0], modelView[4], modelView[8]);
+    const CVector3 up(modelView[1], modelView[5], modelView[9]);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBegin(GL_QUADS);
+    for (const Slot& puff : slots) {
+        if (puff) {
+            puff->Draw(right, up);
+        }
+    }
+    glEnd();
+    if (translucent) {
+        EndTranslucent();
+    }
+}
+
+const CVaporPuff* CVaporTrail::GetPuff(int slot) const {
+    return slot >= 0 && slot < kSlotCount ? slots[slot].get() : nullptr;
+}
+
+int CVaporTrail::GetPuffCount() const {
+    int count = 0;
+    for (const Slot& puff : slots) {
+        count += puff ? 1 : 0;
+    }
+    return count;
+}
