@@ -9,6 +9,8 @@ packages=(
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
     # a display for GL and end-to-end tests: virtual X server, key input, screenshots
     xvfb xauth xdotool x11-apps x11-utils imagemagick
 )
