@@ -233,6 +233,11 @@ TEST_F(HudGl, ANewMessageReplacesTextStyleAndTimeAtOnce) {
     ExpectCorner(feedback, 262, 15, 0.0f, 0.0f, 0.5f); // style 1: lower half
     ExpectCorner(feedback, 517, 142, 1.0f, 0.5f, 0.5f);
     EXPECT_EQ(CountGlyphRow(feedback, 372, 70, 1.0f), 13);
+    for (const SVertex& v : feedback.bitmaps) {
+        if (v.y == 70.0f) {
+            EXPECT_EQ(v.z, 0.0f); // z = 1 in the HUD's projection: in front of everything
+        }
+    }
 }
 
 TEST_F(HudGl, AMessageLongerThan31CharactersIsCutToItsFirst31) {
@@ -358,6 +363,12 @@ TEST_F(HudFontGl, CharactersWithoutAGlyphDrawNothingAndTakeNoRoom) {
 }
 
 TEST_F(HudFontGl, TheFrameRateShowsBlackGlyphsWithAWhiteEdgeUpAndLeft) {
+    // A green HUD texture, bound and enabled as the game leaves it: the texts must not take it.
+    const GLubyte green[4] = {0, 255, 0, 255};
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(registry.Find("hud")));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, green);
+    glEnable(GL_TEXTURE_2D);
     glClearColor(0.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     hud->SetFps(7); // the 0 starts with two full rows
