@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -87,6 +88,15 @@ protected:
         EXPECT_GT(found, 0) << "no corner at " << x << ", " << y;
     }
 
+    // A quad from (left, bottom) to (right, top) showing texture u0 to u1, v0 to v1.
+    static void ExpectQuad(const SFeedback& feedback, const int (&pixels)[4], const float (&tex)[4],
+                           float alpha) {
+        ExpectCorner(feedback, pixels[0], pixels[1], tex[0], tex[1], alpha);
+        ExpectCorner(feedback, pixels[2], pixels[1], tex[2], tex[1], alpha);
+        ExpectCorner(feedback, pixels[2], pixels[3], tex[2], tex[3], alpha);
+        ExpectCorner(feedback, pixels[0], pixels[3], tex[0], tex[3], alpha);
+    }
+
     // Glyphs drawn in a row starting at (x, y), each 10 pixels after the last, in one colour.
     static int CountGlyphRow(const SFeedback& feedback, int x, int y, float grey) {
         int count = 0;
@@ -137,15 +147,9 @@ const FrameResult kNothing{false, 0};
 TEST_F(HudGl, BarsMapTheirFractionsOntoTheTextureStrip) {
     hud->SetEnergy(1.0f);
     hud->SetSpeed(0.5f);
-    SFeedback full = Capture();
-    ExpectCorner(full, 580, 20, 0.5f, 0.25f, 0.5f); // speed alpha 0.5 x 0.4 + 0.3
-    ExpectCorner(full, 680, 20, 0.75f, 0.25f, 0.5f);
-    ExpectCorner(full, 680, 120, 0.75f, 0.5f, 0.5f);
-    ExpectCorner(full, 580, 120, 0.5f, 0.5f, 0.5f);
-    ExpectCorner(full, 20, 20, 0.0f, 0.25f, 0.7f);
-    ExpectCorner(full, 220, 20, 0.5f, 0.25f, 0.7f);
-    ExpectCorner(full, 220, 120, 0.5f, 0.5f, 0.7f);
-    ExpectCorner(full, 20, 120, 0.0f, 0.5f, 0.7f);
+    const SFeedback full = Capture();
+    ExpectQuad(full, {580, 20, 680, 120}, {0.5f, 0.25f, 0.75f, 0.5f}, 0.5f); // alpha .5 x .4 + .3
+    ExpectQuad(full, {20, 20, 220, 120}, {0.0f, 0.25f, 0.5f, 0.5f}, 0.7f);
 
     hud->SetEnergy(0.0f);
     const SFeedback empty = Capture();
@@ -163,17 +167,11 @@ TEST_F(HudGl, BarsMapTheirFractionsOntoTheTextureStrip) {
 TEST_F(HudGl, TurnIndicatorShowsTheCellOfTheTurnLevel) {
     hud->SetTurn(-2.0f);
     const SFeedback left = Capture();
-    ExpectCorner(left, 350, 480, 0.5f, 0.75f, 0.5f);
-    ExpectCorner(left, 450, 480, 0.75f, 0.75f, 0.5f);
-    ExpectCorner(left, 450, 580, 0.75f, 1.0f, 0.5f);
-    ExpectCorner(left, 350, 580, 0.5f, 1.0f, 0.5f);
+    ExpectQuad(left, {350, 480, 450, 580}, {0.5f, 0.75f, 0.75f, 1.0f}, 0.5f);
 
     hud->SetTurn(0.0f);
     const SFeedback straight = Capture();
-    ExpectCorner(straight, 350, 480, 0.0f, 0.5f, 0.5f);
-    ExpectCorner(straight, 450, 480, 0.25f, 0.5f, 0.5f);
-    ExpectCorner(straight, 450, 580, 0.25f, 0.75f, 0.5f);
-    ExpectCorner(straight, 350, 580, 0.0f, 0.75f, 0.5f);
+    ExpectQuad(straight, {350, 480, 450, 580}, {0.0f, 0.5f, 0.25f, 0.75f}, 0.5f);
 }
 
 TEST_F(HudGl, FrameRateAndClockArePrintedWhiteThenBlackOnePixelDownRight) {
@@ -230,8 +228,8 @@ TEST_F(HudGl, ANewMessageReplacesTextStyleAndTimeAtOnce) {
     EXPECT_EQ(hud->GetMessageStyle(), 1);
     EXPECT_EQ(hud->GetMessageSeconds(), 3);
     const SFeedback feedback = Capture();
-    ExpectCorner(feedback, 262, 15, 0.0f, 0.0f, 0.5f); // style 1: lower half
-    ExpectCorner(feedback, 517, 142, 1.0f, 0.5f, 0.5f);
+    ExpectQuad(feedback, {262, 15, 517, 142}, {0.0f, 0.0f, 1.0f, 0.5f},
+               0.5f); // style 1: lower half
     EXPECT_EQ(CountGlyphRow(feedback, 372, 70, 1.0f), 13);
     for (const SVertex& v : feedback.bitmaps) {
         if (v.y == 70.0f) {
