@@ -11,6 +11,8 @@ packages=(
     libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # fuzz targets: clang with libFuzzer and the sanitizer runtimes
+    clang libclang-rt-14-dev
     # a display for GL and end-to-end tests: virtual X server, key input, screenshots
     xvfb xauth xdotool x11-apps x11-utils imagemagick
 )

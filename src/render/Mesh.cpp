@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -18,34 +19,32 @@ constexpr int kUnresolved = -1;
 constexpr int kLineBufferSize = CMesh::kMaxLineLength + 2;
 
 // Reads the next line into line, NUL-terminated, without its LF or CR LF. Returns false at the
-// end of the input (or on a read error) when no character was left. usable turns false for a
-// line that is too long (the rest of it is read and dropped) or that holds a NUL byte.
-bool NextLine(std::streambuf& source, char* line, bool& usable) {
-    using Traits = std::streambuf::traits_type;
+// end of the input or on a read error (the stream catches what its buffer throws and turns bad).
+// usable turns false for a line that is too long (the rest of it is read and dropped) or that
+// holds a NUL byte.
+bool NextLine(std::istream& in, char* line, bool& usable) {
     usable = true;
-    int length = 0;
-    bool readAny = false;
-    for (Traits::int_type c = source.sbumpc(); !Traits::eq_int_type(c, Traits::eof());
-         c = source.sbumpc()) {
-        readAny = true;
-        const char character = Traits::to_char_type(c);
-        if (character == '\n') {
-            break;
-        }
-        if (character == '\0' || length == kLineBufferSize - 1) {
-            usable = false;
-        } else {
-            line[length++] = character;
-        }
+    in.getline(line, kLineBufferSize);
+    if (in.bad() || (in.fail() && in.eof())) {
+        return false;
+    }
+    std::streamsize length = in.gcount();
+    if (in.fail()) {
+        // The buffer filled before the line ended.
+        in.clear();
+        in.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        usable = false;
+        return !in.bad();
+    }
+    if (!in.eof()) {
+        --length; // the newline was read but not stored
     }
     if (length > 0 && line[length - 1] == '\r') {
         --length;
     }
     line[length] = '\0';
-    if (length > CMesh::kMaxLineLength) {
-        usable = false;
-    }
-    return readAny;
+    usable = length <= CMesh::kMaxLineLength && std::memchr(line, '\0', length) == nullptr;
+    return true;
 }
 
 // Splits text in place at runs of blanks into at most maxTokens tokens; returns how many.
@@ -125,14 +124,11 @@ bool CMesh::Load(const char* path) {
 
 void CMesh::LoadFrom(std::istream& in) {
     Clear();
-    std::streambuf* source = in.rdbuf();
-    if (source != nullptr && in.good()) {
-        char line[kLineBufferSize];
-        bool usable = true;
-        while (NextLine(*source, line, usable)) {
-            if (usable) {
-                ReadLine(line);
-            }
+    char line[kLineBufferSize];
+    bool usable = true;
+    while (in.good() && NextLine(in, line, usable)) {
+        if (usable) {
+            ReadLine(line);
         }
     }
     DropUnresolvedFaces();

@@ -1,0 +1,170 @@
+// Render resources: reading and uploading the whole texture table, loading a mesh of 5,000
+// triangles, and drawing it from vertex arrays against immediate mode. Needs an X display
+// (scripts/with-display.sh); works in a scratch directory of generated files.
+#include "render/Mesh.h"
+#include "render/TextureManager.h"
+
+#include <GL/glut.h>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kTextureSide = 256;
+constexpr int kMeshRings = 50; // 50 x 50 quads: 5,000 triangles
+const char* const kMeshPath = "mesh/bench.obj";
+
+// A 32-bit TGA of kTextureSide squared with a pattern that differs per texture number.
+void WriteTexture(const char* path, int number) {
+    unsigned char header[18] = {};
+    header[2] = 2;
+    header[12] = kTextureSide & 0xff;
+    header[13] = kTextureSide >> 8;
+    header[14] = kTextureSide & 0xff;
+    header[15] = kTextureSide >> 8;
+    header[16] = 32;
+    std::string bytes(reinterpret_cast<const char*>(header), sizeof header);
+    for (int y = 0; y < kTextureSide; ++y) {
+        for (int x = 0; x < kTextureSide; ++x) {
+            bytes += static_cast<char>(x ^ y);
+            bytes += static_cast<char>(x + number);
+            bytes += static_cast<char>(y * number);
+            bytes += static_cast<char>(255);
+        }
+    }
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A sphere of radius 1 as a latitude-longitude grid, every corner with its own vt and vn.
+void WriteSphere(const char* path) {
+    std::ofstream out(path);
+    const double pi = std::acos(-1.0);
+    for (int ring = 0; ring <= kMeshRings; ++ring) {
+        for (int step = 0; step <= kMeshRings; ++step) {
+            const double theta = pi * ring / kMeshRings;
+            const double phi = 2.0 * pi * step / kMeshRings;
+            const double x = std::sin(theta) * std::cos(phi);
+            const double y = std::cos(theta);
+            const double z = std::sin(theta) * std::sin(phi);
+            out << "v " << x << ' ' << y << ' ' << z << "\nvn " << x << ' ' << y << ' ' << z
+                << "\nvt " << static_cast<double>(step) / kMeshRings << ' '
+                << static_cast<double>(ring) / kMeshRings << '\n';
+        }
+    }
+    const auto corner = [&out](int ring, int step) {
+        const int index = ring * (kMeshRings + 1) + step + 1;
+        out << ' ' << index << '/' << index << '/' << index;
+    };
+    for (int ring = 0; ring < kMeshRings; ++ring) {
+        for (int step = 0; step < kMeshRings; ++step) {
+            out << 'f';
+            corner(ring, step);
+            corner(ring + 1, step);
+            corner(ring + 1, step + 1);
+            out << "\nf";
+            corner(ring, step);
+            corner(ring + 1, step + 1);
+            corner(ring, step + 1);
+            out << '\n';
+        }
+    }
+}
+
+void WriteData() {
+    fs::create_directory("texture");
+    fs::create_directory("mesh");
+    for (int number = 1; number <= CTextureManager::kTableSize; ++number) {
+        WriteTexture(CTextureManager::GetTablePath(number), number);
+    }
+    WriteSphere(kMeshPath);
+}
+
+void BM_ReadTga(benchmark::State& state) {
+    for (auto _ : state) {
+        CTgaImage image;
+        benchmark::DoNotOptimize(image.Read(CTextureManager::GetTablePath(1)));
+    }
+}
+BENCHMARK(BM_ReadTga)->Unit(benchmark::kMicrosecond);
+
+// Argument: 0 single level, 1 mipmaps. The registry reloads in place, as the F5 key does.
+void BM_LoadAllTextures(benchmark::State& state) {
+    CTextureManager registry;
+    for (auto _ : state) {
+        registry.LoadAll(state.range(0) != 0);
+        glFinish();
+    }
+    registry.DeleteAll();
+}
+BENCHMARK(BM_LoadAllTextures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_LoadMesh(benchmark::State& state) {
+    for (auto _ : state) {
+        CMesh mesh;
+        mesh.Load(kMeshPath);
+        benchmark::DoNotOptimize(mesh.GetRadius());
+    }
+}
+BENCHMARK(BM_LoadMesh)->Unit(benchmark::kMillisecond);
+
+// Argument: 0 immediate mode, 1 vertex arrays. Each draw is finished before the next.
+void BM_DrawMesh(benchmark::State& state) {
+    CMesh mesh;
+    mesh.Load(kMeshPath);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-2, 2, -1.5, 1.5, -2, 2);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (state.range(0) != 0) {
+            mesh.DrawArrays();
+        } else {
+            mesh.DrawImmediate();
+        }
+        glFinish();
+    }
+    state.counters["triangles"] = mesh.GetFaceCount();
+}
+BENCHMARK(BM_DrawMesh)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("DISPLAY") == nullptr) {
+        std::puts("zelkora_resources_bench: needs an X display (scripts/with-display.sh)");
+        return 1;
+    }
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(800, 600);
+    glutCreateWindow("Zelkora resource benchmarks");
+
+    std::string scratch = (fs::temp_directory_path() / "zelkora-bench-XXXXXX").string();
+    if (mkdtemp(scratch.data()) == nullptr) {
+        std::puts("zelkora_resources_bench: cannot make a scratch directory");
+        return 1;
+    }
+    const fs::path previous = fs::current_path();
+    fs::current_path(scratch);
+    WriteData();
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    fs::current_path(previous);
+    fs::remove_all(scratch);
+    return 0;
+}

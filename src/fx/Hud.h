@@ -1,0 +1,80 @@
+#pragma once
+
+#include <GL/gl.h>
+
+class CRenderSettings;
+class CTextureManager;
+
+// The head-up display drawn over the finished scene once a frame: the speed and energy bars,
+// the turn indicator, a message box that stays for some seconds of the game clock, the frame
+// rate and the course time. Texts use a bitmap font of its own (8 x 13 block glyphs for A to Z,
+// 0 to 9, colon, full stop and blank; every other character draws nothing and takes no room).
+// Positions are pixels of an orthographic projection with the origin at the lower left.
+class CHud {
+public:
+    static constexpr int kMaxMessageLength = 31; // longer message texts are cut to this
+    static constexpr int kTextSize = 32;         // buffer for a formatted text, NUL included
+    static constexpr GLsizei kFontLists = 128;   // one display list per 7-bit character code
+
+    // Needs a current OpenGL context. Builds the font (the unpack alignment is left at 1), then
+    // looks up "msgbox" and "hud"; a texture that is not in the table is 0, OpenGL's default.
+    CHud(int width, int height, const CTextureManager& textures);
+    CHud(const CHud&) = delete;
+    CHud& operator=(const CHud&) = delete;
+
+    // Fed every frame before Draw, in this order.
+    void SetFps(int framesPerSecond);
+    void SetEnergy(float fraction); // 0 to 1
+    void SetSpeed(float fraction);  // 0 to 1
+    void SetTurn(float level);      // whole number, -3 to 3; negative turns the other way
+    void SetTime(double seconds);   // game clock; notes whether a new second began
+
+    // Replaces the current message at once. Style 0 shows the upper half of the box texture,
+    // any other the lower half. The message stays until `seconds` new seconds of the game clock
+    // have begun (the wrap from 59 to 0 does not count). A null text is an empty one.
+    void ShowMessage(const char* text, int style, int seconds);
+
+    // Draws the whole HUD and counts the message down. Leaves GL_PROJECTION as the matrix mode,
+    // GL_TEXTURE_2D enabled and white as the colour; with alpha on, leaves blending off, depth
+    // writes on, and alpha test and colour material enabled; with alpha off, touches none of
+    // those. Relies on the model-view matrix being the identity.
+    void Draw(const CRenderSettings& settings);
+    // Draws a text at the current raster position, in the current raster colour, advancing
+    // it by 10 pixels per glyph. The list base is restored afterwards.
+    void PrintText(const char* text) const;
+
+    const char* GetMessageText() const { return messageText; } // "" when none was shown
+    int GetMessageStyle() const { return messageStyle; }
+    int GetMessageSeconds() const { return messageSeconds; } // shown while above 0
+    int GetNewSecond() const { return newSecond; }           // 1 in a new second's first frame
+    GLuint GetFontBase() const { return fontBase; }          // 0 if no lists could be had
+
+    // 1 when the whole seconds modulo 60 went up from old to new, else 0: so 0 in the frame
+    // that wraps from second 59 to second 0 of the next minute.
+    static int IsNewSecond(double oldSeconds, double newSeconds);
+    static void FormatFps(int framesPerSecond, char (&text)[kTextSize]); // "07 FPS"
+    static void FormatTime(double seconds, char (&text)[kTextSize]);     // "1:05" minutes:seconds
+
+private:
+    void BuildFont();
+    void CompileGlyphs(unsigned char firstCode, int firstGlyph, int count) const;
+    void SetOrthographicProjection() const;
+    void DrawGauges() const;
+    void DrawMessageBox();
+    void PrintTwoPass(const char* text, int x, int y) const;
+
+    int width;
+    int height;
+    int messageBoxTexture = 0;
+    int hudTexture = 0;
+    int framesPerSecond = 0;
+    double time = 0.0;
+    float energy = 0.0f;
+    float speed = 0.0f;
+    float turn = 0.0f;
+    char messageText[kMaxMessageLength + 1] = {};
+    int messageStyle = 0;
+    int messageSeconds = 0;
+    int newSecond = 0;
+    GLuint fontBase = 0;
+};

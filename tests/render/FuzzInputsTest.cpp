@@ -1,0 +1,64 @@
+#include "render/Mesh.h"
+#include "render/TgaImage.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <vector>
+
+// Every seed of the fuzz targets and every input that ever made one fail, fed to the readers in
+// the ordinary build, so that a fixed fault stays fixed.
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> InputsFor(const std::string& target) {
+    std::vector<fs::path> inputs;
+    for (const char* folder : {"corpus", "regressions"}) {
+        const fs::path directory = fs::path(ZELKORA_FUZZ_DIR) / folder / target;
+        if (fs::is_directory(directory)) {
+            for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+                inputs.push_back(entry.path());
+            }
+        }
+    }
+    return inputs;
+}
+
+TEST(FuzzInputs, TgaInputsReadOrFailCleanly) {
+    const std::vector<fs::path> inputs = InputsFor("tga");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        CTgaImage image;
+        if (image.Read(input.c_str()) == 1) {
+            EXPECT_NE(image.GetPixels(), nullptr) << input;
+            EXPECT_GT(image.GetWidth() * image.GetHeight() * image.GetBytesPerPixel(), 0) << input;
+        } else {
+            EXPECT_EQ(image.GetPixels(), nullptr) << input;
+        }
+    }
+}
+
+TEST(FuzzInputs, ObjInputsLoadWithinTheirLists) {
+    const std::vector<fs::path> inputs = InputsFor("obj");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        CMesh mesh;
+        ASSERT_TRUE(mesh.Load(input.c_str())) << input;
+        for (const CMesh::STriangle& face : mesh.GetFaces()) {
+            for (int corner = 0; corner < 3; ++corner) {
+                EXPECT_LT(static_cast<std::size_t>(face.vertex[corner]), mesh.GetVertices().size())
+                    << input;
+                EXPECT_LT(static_cast<std::size_t>(face.texCoord[corner]),
+                          mesh.GetTexCoords().size())
+                    << input;
+                EXPECT_LT(static_cast<std::size_t>(face.normal[corner]), mesh.GetNormals().size())
+                    << input;
+            }
+        }
+        EXPECT_GE(mesh.GetRadius(), 0.0f) << input;
+    }
+}
+
+} // namespace
