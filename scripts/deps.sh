@@ -7,6 +7,8 @@ packages=(
     # build
     cmake g++ make pkg-config clang-format
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    # the asset generator: LAME encodes the music, zlib packs the contact sheet's PNG
+    libmp3lame-dev zlib1g-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # a display for GL and end-to-end tests: virtual X server, key input, screenshots
