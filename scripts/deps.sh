@@ -7,8 +7,10 @@ packages=(
     # build
     cmake g++ make pkg-config clang-format
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
-    # the asset generator: LAME encodes the music, zlib packs the contact sheet's PNG
-    libmp3lame-dev zlib1g-dev
+    # sound: SDL2's audio and its mixer (WAV and MP3); LAME encodes the MP3s we make ourselves
+    libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
+    # the asset generator's contact sheet: zlib packs its PNG
+    zlib1g-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # a display for GL and end-to-end tests: virtual X server, key input, screenshots
