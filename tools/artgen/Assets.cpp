@@ -79,11 +79,11 @@ const std::vector<STextureAsset>& GetTextureAssets() {
 
 const std::vector<SMeshAsset>& GetMeshAssets() {
     static const std::vector<SMeshAsset> kMeshes = [] {
-        std::vector<SMeshAsset> list{{"mesh/player.obj", BuildPlayerMesh},
-                                     {"mesh/laser2.obj", BuildLaserMesh}};
+        std::vector<SMeshAsset> list{{"mesh/player.obj", "the player's ship", BuildPlayerMesh},
+                                     {"mesh/laser2.obj", "a laser bolt", BuildLaserMesh}};
         for (int i = 1; i <= 9; ++i) {
-            list.push_back(
-                {"mesh/Enemy" + std::to_string(i) + ".obj", [i] { return BuildEnemyMesh(i); }});
+            list.push_back({"mesh/Enemy" + std::to_string(i) + ".obj",
+                            "enemy craft " + std::to_string(i), [i] { return BuildEnemyMesh(i); }});
         }
         return list;
     }();
@@ -124,7 +124,8 @@ bool WriteAllAssets(const std::string& dataDirectory) {
         written = texture.paint().WriteTga(root + texture.path, texture.alpha) && written;
     }
     for (const SMeshAsset& mesh : GetMeshAssets()) {
-        const std::string text = mesh.build();
+        const std::string text =
+            mesh.build().ToObj("Zelkora: " + mesh.title + ", made by tools/artgen");
         written = WriteFileBytes(root + mesh.path, {text.begin(), text.end()}) && written;
     }
     for (const SSoundAsset& sound : GetSoundAssets()) {

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "Image.h"
+#include "MeshBuilder.h"
+
 #include <functional>
 #include <string>
 #include <vector>
-
-class CImage;
 
 // Everything the generator writes, by path relative to the game's data directory. The list is
 // the one place that says which file holds which picture, shape or sound.
@@ -15,8 +16,9 @@ struct STextureAsset {
     std::function<CImage()> paint;
 };
 struct SMeshAsset {
-    std::string path; // e.g. "mesh/Enemy1.obj"
-    std::function<std::string()> build;
+    std::string path;  // e.g. "mesh/Enemy1.obj"
+    std::string title; // the comment on its first line
+    std::function<CMeshBuilder()> build;
 };
 struct SSoundAsset {
     std::string path; // e.g. "sounds/laser.wav"

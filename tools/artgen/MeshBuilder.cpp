@@ -216,27 +216,38 @@ void CMeshBuilder::MapToAtlas(STriangle& triangle) const {
     }
 }
 
-std::string CMeshBuilder::ToObj(const std::string& title) const {
-    CIndexedList vertices;
-    CIndexedList texCoords;
-    CIndexedList normals;
-    std::string faces;
+std::vector<CMeshBuilder::SFace> CMeshBuilder::GetFaces() const {
+    std::vector<SFace> faces;
+    faces.reserve(triangles.size());
     for (STriangle triangle : triangles) {
         if (!triangle.mapped) {
             MapToAtlas(triangle);
         }
         const CVec normal =
             FaceNormal(triangle.corner[0], triangle.corner[1], triangle.corner[2]).Normalized();
-        const int n = normals.Add(FormatNumbers({normal.x, normal.y, normal.z}));
-        faces += "f";
+        faces.push_back({{triangle.corner[0], triangle.corner[1], triangle.corner[2]},
+                         {triangle.texCoord[0], triangle.texCoord[1], triangle.texCoord[2]},
+                         normal});
+    }
+    return faces;
+}
+
+std::string CMeshBuilder::ToObj(const std::string& title) const {
+    CIndexedList vertices;
+    CIndexedList texCoords;
+    CIndexedList normals;
+    std::string faceLines;
+    for (const SFace& face : GetFaces()) {
+        const int n = normals.Add(FormatNumbers({face.normal.x, face.normal.y, face.normal.z}));
+        faceLines += "f";
         for (int i = 0; i < 3; ++i) {
-            const CVec& p = triangle.corner[i];
+            const CVec& p = face.corner[i];
             const int v = vertices.Add(FormatNumbers({p.x, p.y, p.z}));
-            const int t =
-                texCoords.Add(FormatNumbers({triangle.texCoord[i].x, triangle.texCoord[i].y}));
-            faces += " " + std::to_string(v) + "/" + std::to_string(t) + "/" + std::to_string(n);
+            const int t = texCoords.Add(FormatNumbers({face.texCoord[i].x, face.texCoord[i].y}));
+            faceLines +=
+                " " + std::to_string(v) + "/" + std::to_string(t) + "/" + std::to_string(n);
         }
-        faces += "\n";
+        faceLines += "\n";
     }
     std::string text = "# " + title + "\n";
     for (const std::string& line : vertices.Lines()) {
@@ -248,5 +259,5 @@ std::string CMeshBuilder::ToObj(const std::string& title) const {
     for (const std::string& line : normals.Lines()) {
         text += "vn" + line + "\n";
     }
-    return text + faces;
+    return text + faceLines;
 }

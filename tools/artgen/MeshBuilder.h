@@ -40,7 +40,14 @@ public:
     void AddBox(const CFrame& frame, EMaterial material); // the cube -1..1 placed by frame
     void AddSphere(const CFrame& frame, int sides, int rings, EMaterial material);
 
-    int GetTriangleCount() const { return static_cast<int>(triangles.size()); }
+    // The finished faces: corners, texture coordinates (atlas-mapped where the caller gave
+    // none) and the outward unit normal.
+    struct SFace {
+        CVec corner[3];
+        CVec2 texCoord[3];
+        CVec normal;
+    };
+    std::vector<SFace> GetFaces() const;
     std::string ToObj(const std::string& title) const;
 
 private:

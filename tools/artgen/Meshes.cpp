@@ -68,13 +68,9 @@ void Torus(CMeshBuilder& mesh, const CFrame& frame, double major, double minor, 
     mesh.AddLoft(rings, frame, material, true);
 }
 
-std::string Finish(const CMeshBuilder& mesh, const std::string& name) {
-    return mesh.ToObj("Zelkora " + name + ", made by tools/artgen");
-}
-
 } // namespace
 
-std::string BuildPlayerMesh() {
+CMeshBuilder BuildPlayerMesh() {
     CMeshBuilder mesh(kShipLight, 1.6);
     mesh.AddLoft({HexSection(0.04, 0.04, -3.3, 0.05), HexSection(0.34, 0.28, -2.4, 0.05),
                   HexSection(0.6, 0.48, -1.0), HexSection(0.76, 0.55, 0.5),
@@ -105,10 +101,10 @@ std::string BuildPlayerMesh() {
                        {side * 0.62, 1.0, 2.05}}},
                      {}, M::kAccent);
     }
-    return Finish(mesh, "player ship");
+    return mesh;
 }
 
-std::string BuildLaserMesh() {
+CMeshBuilder BuildLaserMesh() {
     CMeshBuilder mesh(kShipLight, 1.0);
     const double halfLength = 3.0;
     const double halfWidth = 0.7;
@@ -146,7 +142,7 @@ std::string BuildLaserMesh() {
         mesh.AddTriangle(back, p0, p1, end, middle, middle);
     }
     mesh.EndPart();
-    return Finish(mesh, "laser bolt");
+    return mesh;
 }
 
 namespace {
@@ -195,17 +191,17 @@ void BuildDart(CMeshBuilder& mesh) {
     auto diamond = [](double width, double height, double z) {
         return std::vector<CVec>{{width, 0, z}, {0, height, z}, {-width, 0, z}, {0, -height, z}};
     };
-    mesh.AddLoft({diamond(0.05, 0.05, -7.0), diamond(1.2, 0.9, -3.0), diamond(1.6, 1.1, 2.0),
-                  diamond(1.2, 0.8, 4.0)},
+    mesh.AddLoft({diamond(0.05, 0.05, -7.0), diamond(1.8, 1.3, -3.0), diamond(2.3, 1.6, 2.0),
+                  diamond(1.7, 1.1, 4.0)},
                  {}, M::kHull);
-    mesh.AddSphere(AtScaled({0, 0.75, -1.2}, 0.6, 0.45, 1.6), 8, 5, M::kGlow);
+    mesh.AddSphere(AtScaled({0, 1.1, -1.2}, 0.8, 0.6, 1.9), 8, 5, M::kGlow);
     for (double side : {-1.0, 1.0}) {
-        mesh.AddLoft({WingSection(side * 1.1, 0.0, -0.5, 3.5, 0.3),
-                      WingSection(side * 4.0, 0.3, -2.0, 1.0, 0.2),
-                      WingSection(side * 6.3, 0.6, -3.6, -1.6, 0.1)},
+        mesh.AddLoft({WingSection(side * 1.5, 0.0, -0.8, 3.5, 0.45),
+                      WingSection(side * 4.0, 0.3, -2.2, 1.0, 0.3),
+                      WingSection(side * 6.3, 0.6, -3.6, -1.6, 0.15)},
                      {}, M::kAccent);
-        mesh.AddBox(AtScaled({side * 6.3, 0.6, -2.4}, 0.25, 0.25, 1.6), M::kTrim); // wing gun
-        mesh.AddLathe({{0, 0}, {0.55, 0}, {0.45, 0.6}, {0, 0.7}}, 8, AlongZ({side * 0.6, 0, 3.9}),
+        mesh.AddBox(AtScaled({side * 6.3, 0.6, -2.4}, 0.35, 0.35, 1.7), M::kTrim); // wing gun
+        mesh.AddLathe({{0, 0}, {0.75, 0}, {0.6, 0.6}, {0, 0.7}}, 8, AlongZ({side * 0.9, 0, 3.9}),
                       M::kGlow);
     }
 }
@@ -307,7 +303,7 @@ void BuildBarbell(CMeshBuilder& mesh) {
 
 } // namespace
 
-std::string BuildEnemyMesh(int number) {
+CMeshBuilder BuildEnemyMesh(int number) {
     CMeshBuilder mesh(kEnemyLight, 4.0);
     switch (number) {
     case 1:
@@ -338,5 +334,5 @@ std::string BuildEnemyMesh(int number) {
         BuildBarbell(mesh);
         break;
     }
-    return Finish(mesh, "enemy craft " + std::to_string(number));
+    return mesh;
 }

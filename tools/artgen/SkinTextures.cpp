@@ -66,15 +66,16 @@ double HullPattern(const SSkinStyle& style, const CNoise& noise, double x, doubl
     }
 }
 
-// Trim: darker plating with vent slots.
+// Trim: darker plating in large panels with one small vent grille in the middle.
 double TrimPattern(double x, double y) {
-    const double slot = std::fmod(y, 8.0);
-    const bool inVent = x > 6.0 && x < 58.0;
-    if (inVent && slot < 3.0) {
-        return 0.35;
+    const double px = std::fmod(x, 32.0);
+    const double py = std::fmod(y, 32.0);
+    if (std::min(std::min(px, 32.0 - px), std::min(py, 32.0 - py)) < 1.0) {
+        return 0.6;
     }
-    if (inVent && slot < 4.0) {
-        return 1.2;
+    const bool inVent = x > 20.0 && x < 44.0 && y > 22.0 && y < 42.0;
+    if (inVent && std::fmod(y, 5.0) < 2.0) {
+        return 0.55;
     }
     return 1.0;
 }

@@ -2,7 +2,7 @@
 // loads, from code, the same bytes on every run.
 //
 //   zelkora_artgen DATA_DIR                      writes texture/, mesh/ and sounds/ there
-//   zelkora_artgen --contact-sheet DATA_DIR PNG  renders all of them onto one picture
+//   zelkora_artgen --contact-sheet PNG  draws all of them onto one picture
 #include "Assets.h"
 #include "ContactSheet.h"
 
@@ -14,15 +14,15 @@ namespace {
 
 int Usage() {
     std::printf("usage: zelkora_artgen DATA_DIR\n"
-                "       zelkora_artgen --contact-sheet DATA_DIR PNG\n");
+                "       zelkora_artgen --contact-sheet PNG\n");
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--contact-sheet") == 0) {
-        return WriteContactSheet(argc, argv, argv[2], argv[3]) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], "--contact-sheet") == 0) {
+        return WriteContactSheet(argc, argv, argv[2]) ? 0 : 1;
     }
     if (argc != 2 || argv[1][0] == '-') {
         return Usage();
