@@ -211,7 +211,7 @@ public:
             Melody(bar);
         }
         AddEcho(track, echoSend, 0.45);
-        track.ScaleToPeak(0.45);
+        track.ScaleToPeak(0.42);
         return track;
     }
 

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr double kLaserPeak = 0.22; // many shots may overlap
-constexpr double kBlastPeak = 0.42;
+constexpr double kLaserPeak = 0.18; // many shots may overlap
+constexpr double kBlastPeak = 0.38;
 constexpr double kSignalPeak = 0.3;
 
 double Time(std::size_t frame) {
