@@ -9,6 +9,8 @@ packages=(
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     # sound: SDL2's audio and its mixer (WAV and MP3); LAME encodes the MP3s we make ourselves
     libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
+    # the asset generator's contact sheet: zlib packs its PNG
+    zlib1g-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzz targets: clang with libFuzzer and the sanitizer runtimes
