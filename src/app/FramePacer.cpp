@@ -1,6 +1,7 @@
 #include "app/FramePacer.h"
 
 #include <GL/glx.h>
+#include <cstring>
 #include <thread>
 #include <utility>
 
@@ -25,13 +26,32 @@ void CFramePacer::WaitForFrame() {
     nextFrame = (current > nextFrame ? current : nextFrame) + kFramePeriod;
 }
 
+namespace {
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+} // namespace
+
 void CFramePacer::RequestSwapInterval() {
-    using SwapIntervalFunction = int (*)(int);
-    for (const char* name : {"glXSwapIntervalMESA", "glXSwapIntervalSGI"}) {
-        const auto function = reinterpret_cast<SwapIntervalFunction>(
-            glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
-        if (function != nullptr && function(1) == 0) {
-            return;
-        }
+    Display* display = glXGetCurrentDisplay();
+    if (display == nullptr) {
+        return;
     }
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (extensions == nullptr || std::strstr(extensions, "GLX_MESA_swap_control") == nullptr) {
+        return;
+    }
+    using SwapIntervalFunction = int (*)(unsigned int);
+    const auto swapInterval = reinterpret_cast<SwapIntervalFunction>(
+        glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXSwapIntervalMESA")));
+    if (swapInterval == nullptr) {
+        return;
+    }
+    // Some servers (virtual ones among them) refuse the request with an X error, which would
+    // otherwise end the program: a refusal only means frames are paced by the wait alone.
+    XSync(display, False);
+    const auto previousHandler = XSetErrorHandler(IgnoreXError);
+    swapInterval(1);
+    XSync(display, False);
+    XSetErrorHandler(previousHandler);
 }

@@ -1,7 +1,9 @@
 #include "GameRun.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <regex>
+#include <thread>
 
 namespace {
 
@@ -66,8 +68,13 @@ TEST_F(Shell, UpperCaseQAndOtherKeysDoNotQuit) {
 
 TEST_F(Shell, RefusedGameModeFallsBackToAFullScreenWindow) {
     StartWith("3 500 0\n"); // the virtual X server never grants game mode
-    const CGameRun::SGeometry geometry = run.GetWindowGeometry();
     const CGameRun::SGeometry screen = CGameRun::GetScreenGeometry();
+    // The window goes full screen once the main loop handles the request.
+    CGameRun::SGeometry geometry = run.GetWindowGeometry();
+    for (int tries = 0; tries < 50 && geometry.width != screen.width; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        geometry = run.GetWindowGeometry();
+    }
     ASSERT_GT(screen.width, 800) << "needs a screen larger than the plain window";
     EXPECT_EQ(geometry.width, screen.width);
     EXPECT_EQ(geometry.height, screen.height);

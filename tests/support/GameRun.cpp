@@ -175,9 +175,17 @@ CGameRun::SImage CGameRun::Capture() const {
     }
     // Binary PPM: "P6", width, height, maximum value, one white-space byte, then the pixels.
     std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maximum = 0;
-    in >> magic >> image.width >> image.height >> maximum;
+    const auto nextField = [&in]() {
+        std::string field;
+        while (in >> field && field[0] == '#') {
+            std::getline(in, field); // a comment runs to the end of its line
+        }
+        return field;
+    };
+    const std::string magic = nextField();
+    image.width = std::atoi(nextField().c_str());
+    image.height = std::atoi(nextField().c_str());
+    const int maximum = std::atoi(nextField().c_str());
     in.get();
     if (magic != "P6" || maximum != 255 || image.width <= 0 || image.height <= 0) {
         return SImage();
@@ -212,6 +220,21 @@ double CGameRun::SImage::DifferenceFrom(const SImage& other, int x0, int y0, int
         }
     }
     return count == 0 ? 0.0 : sum / count;
+}
+
+int CGameRun::SImage::CountChanged(const SImage& other, int x0, int y0, int x1, int y1,
+                                   int threshold) const {
+    int changed = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            bool differs = false;
+            for (int c = 0; c < 3; ++c) {
+                differs = differs || std::abs(At(x, y)[c] - other.At(x, y)[c]) > threshold;
+            }
+            changed += differs;
+        }
+    }
+    return changed;
 }
 
 std::string CGameRun::GetScreenshotDirectory() {

@@ -50,6 +50,9 @@ public:
         double Share(int x0, int y0, int x1, int y1, int low, int high) const;
         // Mean absolute difference per channel from another picture of the same size.
         double DifferenceFrom(const SImage& other, int x0, int y0, int x1, int y1) const;
+        // Pixels in the rectangle where some channel differs by more than threshold.
+        int CountChanged(const SImage& other, int x0, int y0, int x1, int y1,
+                         int threshold = 40) const;
     };
     SImage Capture() const;
     // Copies the generated texture, mesh and sounds folders of the build into the run.
