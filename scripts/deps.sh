@@ -7,6 +7,8 @@ packages=(
     # build
     cmake g++ make pkg-config clang-format
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+    # sound: SDL2's audio and its mixer (WAV and MP3); LAME encodes the MP3s we make ourselves
+    libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzz targets: clang with libFuzzer and the sanitizer runtimes

@@ -7,6 +7,7 @@
 #include "app/RenderSettings.h"
 #include "app/Timer.h"
 #include "game/Game.h"
+#include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
 #include <cstdio>
@@ -32,6 +33,7 @@ void ExitGame() {
     delete settings;
     delete game;
     game = nullptr;
+    StopSoundSystem(); // after the game has closed its streams; harmless if never started
     if (inGameMode) {
         glutLeaveGameMode();
     } else {

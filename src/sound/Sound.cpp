@@ -1,0 +1,39 @@
+#include "sound/Sound.h"
+
+#include "sound/SoundLibrary.h"
+#include "sound/SoundSystem.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+CSound::CSound(const char* path) : stream(FSOUND_Stream_Open(path, FSOUND_LOOP_NORMAL, 0, 0)) {
+    if (stream == nullptr) {
+        std::printf("cant open soundfile %s: %s\n", path != nullptr ? path : "",
+                    SoundErrorText(FSOUND_GetError()));
+        std::fflush(stdout);
+        std::exit(1);
+    }
+}
+
+void CSound::Play() {
+    FSOUND_Stream_Play(FSOUND_FREE, stream);
+}
+
+void CSound::PlayOnce() {
+    FSOUND_Stream_SetLoopCount(stream, 0);
+    Play();
+}
+
+void CSound::PlayLooped() {
+    FSOUND_Stream_SetLoopCount(stream, -1);
+    Play();
+}
+
+void CSound::Stop() {
+    FSOUND_Stream_Stop(stream);
+}
+
+void CSound::Close() {
+    FSOUND_Stream_Close(stream);
+    stream = nullptr; // the library refuses a null handle quietly
+}

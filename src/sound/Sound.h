@@ -1,0 +1,25 @@
+#pragma once
+
+struct FSOUND_STREAM;
+
+// One sound file opened as a stream, for music and effects alike. Its owner calls Close and then
+// deletes it; there is no destructor that would do it. Playing, stopping and closing never
+// report anything.
+class CSound {
+public:
+    // Opens the whole file. If it cannot be opened (missing, not decodable), writes
+    // "cant open soundfile <path>: <error text>" to standard output and ends the process with
+    // exit code 1: there is no CSound without a stream.
+    explicit CSound(const char* path);
+    CSound(const CSound&) = delete;
+    CSound& operator=(const CSound&) = delete;
+
+    void Play();       // from the start on a free channel, with the loop count last set
+    void PlayOnce();   // from the start, once; a play still sounding goes on beside it
+    void PlayLooped(); // from the start, repeating until Stop or Close
+    void Stop();       // silences every play of this stream
+    void Close();      // stops and releases the stream; later calls do nothing
+
+private:
+    FSOUND_STREAM* stream;
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+// Starting and stopping the sound library, and the texts of its error codes.
+
+// Starts mixing at 44100 Hz on 32 channels. On failure writes "cant start FMOD: " and the
+// error text to standard output and returns false; sounds still open and play, unheard.
+bool StartSoundSystem();
+void StopSoundSystem(); // once, after every stream is closed; harmless if never started
+
+const char* SoundErrorText(int code); // "Unknown error" for codes outside 0 to 18
