@@ -1,6 +1,6 @@
 #include "render/Mesh.h"
 
-#include "ScratchDirectory.h"
+#include "ToneFiles.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -144,7 +144,7 @@ TEST(Mesh, ANulByteDropsOnlyItsLine) {
 
 TEST(Mesh, AMissingFileSaysSoAndLeavesTheMeshEmpty) {
     CScratchDirectory scratch;
-    const std::string path = scratch.File("Enemy1.obj");
+    const std::string path = scratch.Join("Enemy1.obj");
     CMesh mesh;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(mesh.Load(path.c_str()));
@@ -157,14 +157,14 @@ TEST(Mesh, AMissingFileSaysSoAndLeavesTheMeshEmpty) {
 
 TEST(Mesh, LoadsAFileAndEndsOnAReadError) {
     CScratchDirectory scratch;
-    const std::string path = scratch.File("player.obj");
+    const std::string path = scratch.Join("player.obj");
     std::ofstream(path) << kCorners << "f 1/1/1 2/1/1 3/1/1";
     CMesh mesh;
     testing::internal::CaptureStdout();
     EXPECT_TRUE(mesh.Load(path.c_str()));
     EXPECT_EQ(mesh.GetFaceCount(), 1);
     // A directory opens but cannot be read: the loop must end with an empty mesh.
-    EXPECT_TRUE(mesh.Load(scratch.Path().c_str()));
+    EXPECT_TRUE(mesh.Load(scratch.GetPath().c_str()));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(mesh.GetFaceCount(), 0);
     EXPECT_EQ(mesh.GetVertices().size(), 0u);

@@ -1,6 +1,6 @@
 #include "GlTest.h"
-#include "ScratchDirectory.h"
 #include "TgaBytes.h"
+#include "ToneFiles.h"
 
 #include "render/Texture.h"
 
@@ -43,7 +43,7 @@ protected:
     }
 
     CScratchDirectory scratch;
-    std::string path = scratch.File("picture.tga");
+    std::string path = scratch.Join("picture.tga");
     std::unique_ptr<CTexture> texture;
 };
 

@@ -1,6 +1,6 @@
 #include "GlTest.h"
-#include "ScratchDirectory.h"
 #include "TgaBytes.h"
+#include "ToneFiles.h"
 
 #include "render/TextureManager.h"
 
@@ -21,8 +21,8 @@ protected:
             return;
         }
         previousDirectory = fs::current_path();
-        fs::create_directory(scratch.Path() / "texture");
-        fs::current_path(scratch.Path());
+        fs::create_directory(scratch.Join("texture"));
+        fs::current_path(scratch.GetPath());
         WriteAll(1);
     }
 

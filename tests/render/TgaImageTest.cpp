@@ -1,7 +1,7 @@
 #include "render/TgaImage.h"
 
-#include "ScratchDirectory.h"
 #include "TgaBytes.h"
+#include "ToneFiles.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
@@ -176,10 +176,10 @@ TEST(TgaImage, AFailedReadKeepsTheImageThatWasThere) {
 
 TEST(TgaImage, ReadsFilesAndReportsMissingOnes) {
     CScratchDirectory scratch;
-    const std::string path = scratch.File("picture.tga");
+    const std::string path = scratch.Join("picture.tga");
     TwoByOneRgb().WriteTo(path);
     CTgaImage image;
-    EXPECT_EQ(image.Read(scratch.File("absent.tga").c_str()), 0);
+    EXPECT_EQ(image.Read(scratch.Join("absent.tga").c_str()), 0);
     EXPECT_EQ(image.Read(nullptr), 0);
     ExpectEmpty(image);
     ASSERT_EQ(image.Read(path.c_str()), 1);
