@@ -1,13 +1,13 @@
 // Render resources: reading and uploading the whole texture table, loading a mesh of 5,000
-// triangles, and drawing it from vertex arrays against immediate mode. Needs an X display
-// (scripts/with-display.sh); works in a scratch directory of generated files.
+// triangles, and drawing it from vertex arrays against immediate mode. The OpenGL ones need an X
+// display (scripts/with-display.sh) and are skipped without one. They work on generated files in
+// a scratch directory.
 #include "render/Mesh.h"
 #include "render/TextureManager.h"
 
 #include <GL/glut.h>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,7 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr int kTextureSide = 256;
 constexpr int kMeshRings = 50; // 50 x 50 quads: 5,000 triangles
-const char* const kMeshPath = "mesh/bench.obj";
 
 // A 32-bit TGA of kTextureSide squared with a pattern that differs per texture number.
 void WriteTexture(const char* path, int number) {
@@ -77,38 +76,91 @@ void WriteSphere(const char* path) {
     }
 }
 
-void WriteData() {
-    fs::create_directory("texture");
-    fs::create_directory("mesh");
-    for (int number = 1; number <= CTextureManager::kTableSize; ++number) {
-        WriteTexture(CTextureManager::GetTablePath(number), number);
+// The 43 texture files under texture/ and the sphere, made once for the whole run in a scratch
+// directory that goes when the program ends.
+class CBenchData {
+public:
+    CBenchData() {
+        std::string pattern = (fs::temp_directory_path() / "zelkora-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            return;
+        }
+        directory = pattern;
+        fs::create_directory(directory / "texture");
+        for (int number = 1; number <= CTextureManager::kTableSize; ++number) {
+            WriteTexture((directory / CTextureManager::GetTablePath(number)).c_str(), number);
+        }
+        meshPath = (directory / "sphere.obj").string();
+        WriteSphere(meshPath.c_str());
     }
-    WriteSphere(kMeshPath);
+    ~CBenchData() {
+        std::error_code ignored;
+        fs::remove_all(directory, ignored);
+    }
+
+    fs::path directory;
+    std::string meshPath;
+};
+
+const CBenchData& Data() {
+    static const CBenchData data;
+    return data;
+}
+
+// One freeglut window for every drawing benchmark; false without a display.
+bool HaveGlContext() {
+    static const bool made = [] {
+        if (std::getenv("DISPLAY") == nullptr) {
+            return false;
+        }
+        int argumentCount = 0;
+        glutInit(&argumentCount, nullptr);
+        glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowSize(800, 600);
+        return glutCreateWindow("Zelkora resource benchmarks") != 0;
+    }();
+    return made;
+}
+
+bool SkipWithoutGl(benchmark::State& state) {
+    if (!HaveGlContext()) {
+        state.SkipWithError("needs an X display: run through scripts/with-display.sh");
+        return true;
+    }
+    return false;
 }
 
 void BM_ReadTga(benchmark::State& state) {
     for (auto _ : state) {
         CTgaImage image;
-        benchmark::DoNotOptimize(image.Read(CTextureManager::GetTablePath(1)));
+        benchmark::DoNotOptimize(
+            image.Read((Data().directory / CTextureManager::GetTablePath(1)).c_str()));
     }
 }
 BENCHMARK(BM_ReadTga)->Unit(benchmark::kMicrosecond);
 
 // Argument: 0 single level, 1 mipmaps. The registry reloads in place, as the F5 key does.
 void BM_LoadAllTextures(benchmark::State& state) {
+    if (SkipWithoutGl(state)) {
+        return;
+    }
+    // The table's paths are relative to the working directory, as in the game.
+    const fs::path previous = fs::current_path();
+    fs::current_path(Data().directory);
     CTextureManager registry;
     for (auto _ : state) {
         registry.LoadAll(state.range(0) != 0);
         glFinish();
     }
     registry.DeleteAll();
+    fs::current_path(previous);
 }
 BENCHMARK(BM_LoadAllTextures)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_LoadMesh(benchmark::State& state) {
     for (auto _ : state) {
         CMesh mesh;
-        mesh.Load(kMeshPath);
+        mesh.Load(Data().meshPath.c_str());
         benchmark::DoNotOptimize(mesh.GetRadius());
     }
 }
@@ -116,8 +168,11 @@ BENCHMARK(BM_LoadMesh)->Unit(benchmark::kMillisecond);
 
 // Argument: 0 immediate mode, 1 vertex arrays. Each draw is finished before the next.
 void BM_DrawMesh(benchmark::State& state) {
+    if (SkipWithoutGl(state)) {
+        return;
+    }
     CMesh mesh;
-    mesh.Load(kMeshPath);
+    mesh.Load(Data().meshPath.c_str());
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
@@ -140,31 +195,3 @@ void BM_DrawMesh(benchmark::State& state) {
 BENCHMARK(BM_DrawMesh)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (std::getenv("DISPLAY") == nullptr) {
-        std::puts("zelkora_resources_bench: needs an X display (scripts/with-display.sh)");
-        return 1;
-    }
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(800, 600);
-    glutCreateWindow("Zelkora resource benchmarks");
-
-    std::string scratch = (fs::temp_directory_path() / "zelkora-bench-XXXXXX").string();
-    if (mkdtemp(scratch.data()) == nullptr) {
-        std::puts("zelkora_resources_bench: cannot make a scratch directory");
-        return 1;
-    }
-    const fs::path previous = fs::current_path();
-    fs::current_path(scratch);
-    WriteData();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
-    fs::current_path(previous);
-    fs::remove_all(scratch);
-    return 0;
-}

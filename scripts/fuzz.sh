@@ -48,8 +48,9 @@ build_dir=$(cd "$build_dir" && pwd)
 corpus="$build_dir/corpus/$target"
 artifacts="$build_dir/artifacts/$target/"
 mkdir -p "$corpus" "$artifacts"
+# libFuzzer reports a finding with 77 by default, which ctest would take for "skipped".
 options=(-max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048
-    -max_len=8192 -artifact_prefix="$artifacts")
+    -max_len=8192 -error_exitcode=1 -timeout_exitcode=1 -artifact_prefix="$artifacts")
 dictionary="$source_dir/tests/fuzz/$target.dict"
 [[ -f "$dictionary" ]] && options+=(-dict="$dictionary")
 

@@ -114,7 +114,7 @@ bool CMesh::Load(const char* path) {
     if (path != nullptr) {
         file.open(path, std::ios::binary);
     }
-    if (!file) {
+    if (!file.is_open()) {
         std::printf("cant open obj-file: %s\n", path != nullptr ? path : "");
         return false;
     }

@@ -1,14 +1,13 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <vector>
 
 // An uncompressed TGA picture in memory: true-colour (type 2) of 24 or 32 bits, or greyscale
-// (type 3) of 8 bits. Pixels are RGB, RGBA or grey bytes, rows in file order (no flip), no row
-// padding. Any header the reader cannot honour fails the read; a failed read leaves the image as
-// it was.
+// (type 3) of 8 bits (or of 24 or 32, read like true colour). Pixels are RGB, RGBA or grey bytes,
+// rows in file order (no flip), no row padding. Any header the reader cannot honour fails the read;
+// a failed read leaves the image as it was.
 class CTgaImage {
 public:
     static constexpr int kMaxSide = 16384; // pixels; larger images are refused

@@ -2,28 +2,31 @@
 // leave flat arrays that match the faces it kept.
 #include "render/Mesh.h"
 
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <sstream>
 #include <string>
+
+namespace {
+// Reading every float of the flat arrays makes the sanitizer check their whole extent.
+volatile float sink;
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     CMesh mesh;
     mesh.LoadFrom(in);
     const int faceCount = mesh.GetFaceCount();
-    const float* vertexArray = mesh.GetVertexArray();
-    float sum = 0.0f;
     for (int i = 0; i < faceCount * 9; ++i) {
-        sum += vertexArray[i] + mesh.GetNormalArray()[i];
+        sink = mesh.GetVertexArray()[i];
+        sink = mesh.GetNormalArray()[i];
     }
     for (int i = 0; i < faceCount * 6; ++i) {
-        sum += mesh.GetTexCoordArray()[i];
+        sink = mesh.GetTexCoordArray()[i];
     }
     // The radius is a length: never negative, and 0 without faces.
     const float radius = mesh.GetRadius();
-    if (radius < 0.0f || (faceCount == 0 && radius != 0.0f) || sum == -1.5e38f * 7) {
+    if (radius < 0.0f || (faceCount == 0 && radius != 0.0f)) {
         __builtin_trap();
     }
     return 0;

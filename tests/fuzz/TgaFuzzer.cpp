@@ -7,6 +7,10 @@
 #include <sstream>
 #include <string>
 
+namespace {
+volatile unsigned char sink;
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     CTgaImage image;
@@ -15,10 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t count = static_cast<std::size_t>(image.GetWidth()) *
                                   static_cast<std::size_t>(image.GetHeight()) *
                                   static_cast<std::size_t>(image.GetBytesPerPixel());
-        // Touch the first and last byte so that a short block shows up under the sanitizer.
-        if (pixels == nullptr || count == 0 || (pixels[0] ^ pixels[count - 1]) == 0x100) {
+        if (pixels == nullptr || count == 0) {
             __builtin_trap();
         }
+        // The first and the last byte: a short block shows up under the sanitizer.
+        sink = pixels[0];
+        sink = pixels[count - 1];
     }
     return 0;
 }

@@ -148,7 +148,9 @@ TEST(Mesh, AMissingFileSaysSoAndLeavesTheMeshEmpty) {
     CMesh mesh;
     testing::internal::CaptureStdout();
     EXPECT_FALSE(mesh.Load(path.c_str()));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "cant open obj-file: " + path + "\n");
+    EXPECT_FALSE(mesh.Load(nullptr));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "cant open obj-file: " + path + "\ncant open obj-file: \n");
     EXPECT_EQ(mesh.GetFaceCount(), 0);
     EXPECT_EQ(mesh.GetRadius(), 0.0f);
 }

@@ -1,6 +1,6 @@
 #include "GlTest.h"
-#include "ToneFiles.h"
 #include "TgaBytes.h"
+#include "ToneFiles.h"
 
 #include "render/Texture.h"
 

@@ -1,6 +1,6 @@
 #include "GlTest.h"
-#include "ToneFiles.h"
 #include "TgaBytes.h"
+#include "ToneFiles.h"
 
 #include "render/TextureManager.h"
 
@@ -21,7 +21,7 @@ protected:
             return;
         }
         previousDirectory = fs::current_path();
-        fs::create_directory(std::filesystem::path(scratch.GetPath()) / "texture");
+        fs::create_directory(scratch.Join("texture"));
         fs::current_path(scratch.GetPath());
         WriteAll(1);
     }

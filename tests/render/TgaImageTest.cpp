@@ -1,7 +1,7 @@
 #include "render/TgaImage.h"
 
-#include "ToneFiles.h"
 #include "TgaBytes.h"
+#include "ToneFiles.h"
 
 #include <gtest/gtest.h>
 #include <sstream>
