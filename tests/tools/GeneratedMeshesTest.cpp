@@ -105,6 +105,42 @@ TEST_P(GeneratedMeshes, TextureCoordinatesStayInsideOneAtlasCell) {
     }
 }
 
+// Every craft carries some glowing parts (the atlas's last column: eyes, engines, canopies),
+// and faces turned toward the baked light land in brighter rows than faces turned away.
+TEST_P(GeneratedMeshes, SkinnedCraftHaveGlowAndLightFromAbove) {
+    if (std::string(GetParam()) == "mesh/laser2.obj") {
+        GTEST_SKIP() << "the bolt is all glow";
+    }
+    const auto& t = mesh.GetTexCoords();
+    const auto& n = mesh.GetNormals();
+    int glowing = 0;
+    double upRow = 0.0;
+    double downRow = 0.0;
+    int up = 0;
+    int down = 0;
+    for (const CMesh::STriangle& face : mesh.GetFaces()) {
+        const CMesh::STexCoord& tc = t[face.texCoord[0]];
+        const int column = static_cast<int>(tc.u * 4.0f);
+        const int row = static_cast<int>(tc.v * 4.0f);
+        if (column == 3) {
+            ++glowing;
+            continue;
+        }
+        const float facing = n[face.normal[0]].y;
+        if (facing > 0.9f) {
+            upRow += row;
+            ++up;
+        } else if (facing < -0.9f) {
+            downRow += row;
+            ++down;
+        }
+    }
+    EXPECT_GT(glowing, 0);
+    if (up > 0 && down > 0) {
+        EXPECT_GT(upRow / up, downRow / down + 1.0);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(All, GeneratedMeshes,
                          ::testing::Values("mesh/player.obj", "mesh/laser2.obj", "mesh/Enemy1.obj",
                                            "mesh/Enemy2.obj", "mesh/Enemy3.obj", "mesh/Enemy4.obj",

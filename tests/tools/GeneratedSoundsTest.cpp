@@ -146,6 +146,19 @@ TEST_F(GeneratedSounds, LoopedSoundsJoinWithoutAClick) {
     }
 }
 
+// The music carries on through its whole length: no second of it falls silent.
+TEST_F(GeneratedSounds, MusicNeverFallsSilent) {
+    const SDecoded music = Decode("sounds/title_sound_1.mp3");
+    ASSERT_GT(music.Seconds(), 60.0);
+    for (size_t second = 0; second + 1 < static_cast<size_t>(music.Seconds()); ++second) {
+        double sum = 0.0;
+        for (size_t i = second * 44100; i < (second + 1) * 44100; ++i) {
+            sum += music.left[i] * music.left[i] + music.right[i] * music.right[i];
+        }
+        EXPECT_GT(std::sqrt(sum / (2 * 44100)), 0.02) << "second " << second;
+    }
+}
+
 // The loudest pile-up the game makes: the music, two explosions for a hit and a laser shot for
 // every frame, all starting together, stays below full scale.
 TEST_F(GeneratedSounds, AHitDuringFireAndMusicDoesNotClip) {

@@ -2,6 +2,7 @@
 #include "ContactSheet.h"
 
 #include "Assets.h"
+#include "Meshes.h"
 #include "PngWriter.h"
 
 #include <GL/freeglut.h>
@@ -48,6 +49,27 @@ GLuint Upload(const CImage& image, bool smooth) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.GetWidth(), image.GetHeight(), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, rgba.data());
     return name;
+}
+
+GLuint UploadByName(const std::string& name, bool smooth) {
+    for (const STextureAsset& texture : GetTextureAssets()) {
+        if (name == texture.name) {
+            return Upload(texture.paint(), smooth);
+        }
+    }
+    return 0;
+}
+
+void DrawFaces(const std::vector<CMeshBuilder::SFace>& faces) {
+    glBegin(GL_TRIANGLES);
+    for (const CMeshBuilder::SFace& face : faces) {
+        glNormal3d(face.normal.x, face.normal.y, face.normal.z);
+        for (int i = 0; i < 3; ++i) {
+            glTexCoord2d(face.texCoord[i].x, face.texCoord[i].y);
+            glVertex3d(face.corner[i].x, face.corner[i].y, face.corner[i].z);
+        }
+    }
+    glEnd();
 }
 
 void Label(int x, int y, const std::string& text) {
@@ -142,19 +164,188 @@ void DrawMesh(const SMeshView& view, int x, int y) {
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glDepthMask(GL_FALSE);
     }
-    glBegin(GL_TRIANGLES);
-    for (const CMeshBuilder::SFace& face : faces) {
-        glNormal3d(face.normal.x, face.normal.y, face.normal.z);
-        for (int i = 0; i < 3; ++i) {
-            glTexCoord2d(face.texCoord[i].x, face.texCoord[i].y);
-            glVertex3d(face.corner[i].x, face.corner[i].y, face.corner[i].z);
-        }
-    }
-    glEnd();
+    DrawFaces(faces);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     glDeleteTextures(1, &name);
     glDisable(GL_SCISSOR_TEST);
+}
+
+// A straight stretch of tunnel as the chase camera sees it: walls mapped as the game maps them
+// (s along, t once around), a course mark ahead, the ship, an enemy, a burst of fire and the
+// HUD on top. Unlit: the walls show as they do where the lights reach them.
+constexpr int kPreviewWidth = 800;
+constexpr int kPreviewHeight = 600;
+constexpr double kTunnelRadius = 70.0;
+constexpr double kRingSpacing = 120.0;
+
+CVec RimPoint(int ring, int side) {
+    const double angle = 2.0 * M_PI * (side % 24) / 24.0;
+    return {kTunnelRadius * std::cos(angle), kTunnelRadius * std::sin(angle), -ring * kRingSpacing};
+}
+
+void DrawTunnel(const std::vector<GLuint>& walls, GLuint joint) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glColor3f(1, 1, 1);
+    for (int ring = 0; ring < 10; ++ring) {
+        glBindTexture(GL_TEXTURE_2D, walls[(ring * 3 + 1) % walls.size()]);
+        glBegin(GL_TRIANGLES);
+        for (int side = 0; side < 24; ++side) {
+            const double t0 = side / 24.0;
+            const double t1 = (side + 1) / 24.0;
+            const CVec a0 = RimPoint(ring, side);
+            const CVec a1 = RimPoint(ring, side + 1);
+            const CVec b0 = RimPoint(ring + 1, side);
+            const CVec b1 = RimPoint(ring + 1, side + 1);
+            const CVec corners[6] = {b1, b0, a0, b1, a0, a1};
+            const double st[6][2] = {{1, t1}, {1, t0}, {0, t0}, {1, t1}, {0, t0}, {0, t1}};
+            for (int i = 0; i < 6; ++i) {
+                glTexCoord2d(st[i][0], st[i][1]);
+                glVertex3d(corners[i].x, corners[i].y, corners[i].z);
+            }
+        }
+        glEnd();
+    }
+    // The course mark at the fourth ring, a fan over the inscribed circle of its texture.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBindTexture(GL_TEXTURE_2D, joint);
+    glBegin(GL_TRIANGLES);
+    for (int side = 0; side < 24; ++side) {
+        const CVec p0 = RimPoint(4, side);
+        const CVec p1 = RimPoint(4, side + 1);
+        glTexCoord2d(0.5, 0.5);
+        glVertex3d(0, 0, p0.z);
+        glTexCoord2d((p0.x / kTunnelRadius + 1) * 0.5, (p0.y / kTunnelRadius + 1) * 0.5);
+        glVertex3d(p0.x, p0.y, p0.z);
+        glTexCoord2d((p1.x / kTunnelRadius + 1) * 0.5, (p1.y / kTunnelRadius + 1) * 0.5);
+        glVertex3d(p1.x, p1.y, p1.z);
+    }
+    glEnd();
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+}
+
+void DrawSprite(GLuint sheet, const CVec& centre, double size, int cells, int frame) {
+    const double k = 1.0 / cells;
+    const int column = frame % cells;
+    const int row = cells - 1 - frame / cells;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBindTexture(GL_TEXTURE_2D, sheet);
+    glBegin(GL_QUADS);
+    glTexCoord2d(column * k, row * k);
+    glVertex3d(centre.x - size, centre.y - size, centre.z);
+    glTexCoord2d((column + 1) * k, row * k);
+    glVertex3d(centre.x + size, centre.y - size, centre.z);
+    glTexCoord2d((column + 1) * k, (row + 1) * k);
+    glVertex3d(centre.x + size, centre.y + size, centre.z);
+    glTexCoord2d(column * k, (row + 1) * k);
+    glVertex3d(centre.x - size, centre.y + size, centre.z);
+    glEnd();
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+}
+
+void DrawModel(const CMeshBuilder& mesh, GLuint skin, const CVec& at, double turnDegrees) {
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBindTexture(GL_TEXTURE_2D, skin);
+    glPushMatrix();
+    glTranslated(at.x, at.y, at.z);
+    glRotated(turnDegrees, 0, 1, 0);
+    DrawFaces(mesh.GetFaces());
+    glPopMatrix();
+}
+
+// The HUD's quads at the places the game draws them: energy 0.7, speed 0.6, turning right at
+// level 2, an info message showing.
+void DrawHudOverlay(GLuint hud, GLuint box) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, kPreviewWidth, 0, kPreviewHeight);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    const double energy = 0.7;
+    const double speed = 0.6;
+    const double turnU = 2 * 0.25;
+    const double energyLeft = 220 - energy * 200;
+    glBindTexture(GL_TEXTURE_2D, hud);
+    glBegin(GL_QUADS);
+    glColor4d(1, 1, 1, speed * 0.4 + 0.3);
+    glTexCoord2d(0.5, 0.25), glVertex2d(580, 20);
+    glTexCoord2d(0.5 + speed * 0.5, 0.25), glVertex2d(580 + speed * 200, 20);
+    glTexCoord2d(0.5 + speed * 0.5, 0.5), glVertex2d(580 + speed * 200, 120);
+    glTexCoord2d(0.5, 0.5), glVertex2d(580, 120);
+    glColor4d(1, 1, 1, 0.7);
+    glTexCoord2d(0.5 - energy * 0.5, 0.25), glVertex2d(energyLeft, 20);
+    glTexCoord2d(0.5, 0.25), glVertex2d(220, 20);
+    glTexCoord2d(0.5, 0.5), glVertex2d(220, 120);
+    glTexCoord2d(0.5 - energy * 0.5, 0.5), glVertex2d(energyLeft, 120);
+    glColor4d(1, 1, 1, 0.5);
+    glTexCoord2d(turnU, 0.5), glVertex2d(350, 480);
+    glTexCoord2d(turnU + 0.25, 0.5), glVertex2d(450, 480);
+    glTexCoord2d(turnU + 0.25, 0.75), glVertex2d(450, 580);
+    glTexCoord2d(turnU, 0.75), glVertex2d(350, 580);
+    glEnd();
+    glBindTexture(GL_TEXTURE_2D, box);
+    glBegin(GL_QUADS);
+    glTexCoord2d(0, 0.5), glVertex2d(262, 15);
+    glTexCoord2d(1, 0.5), glVertex2d(517, 15);
+    glTexCoord2d(1, 1), glVertex2d(517, 142);
+    glTexCoord2d(0, 1), glVertex2d(262, 142);
+    glEnd();
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 1, 1);
+    glRasterPos2i(372, 70);
+    glutBitmapString(GLUT_BITMAP_9_BY_15, reinterpret_cast<const unsigned char*>("FPS ON"));
+}
+
+void DrawScenePreview(int x, int y) {
+    std::vector<GLuint> textures;
+    std::vector<GLuint> walls;
+    for (int i = 1; i <= 7; ++i) {
+        walls.push_back(UploadByName("segment" + std::to_string(i), false));
+    }
+    const GLuint joint = UploadByName("joint_3", false);
+    const GLuint fire = UploadByName("explosion", false);
+    const GLuint smoke = UploadByName("smoke", false);
+    const GLuint ship = UploadByName("player1", false);
+    const GLuint enemySkin = UploadByName("enemy_2", false);
+    const GLuint hud = UploadByName("hud", false);
+    const GLuint box = UploadByName("msgbox", false);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, y, kPreviewWidth, kPreviewHeight);
+    glViewport(x, y, kPreviewWidth, kPreviewHeight);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 1.0, 10000.0); // the game's camera, aspect 1 on 800 x 600
+    // The ship rides 30 below the axis; the camera 15 behind it and 2 above.
+    gluLookAt(0, -28, 15, 0, -28, 14, 0, 1, 0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    DrawTunnel(walls, joint);
+    DrawModel(BuildEnemyMesh(2), enemySkin, {-18, -5, -260}, 30);
+    DrawModel(BuildEnemyMesh(1), UploadByName("enemy_7", false), {25, 20, -420}, 0);
+    DrawModel(BuildPlayerMesh(), ship, {0, -30, 0}, 0);
+    DrawSprite(smoke, {22, -12, -185}, 24, 3, 2);
+    DrawSprite(fire, {20, -10, -180}, 20, 4, 5);
+    DrawHudOverlay(hud, box);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_CULL_FACE);
 }
 
 std::vector<SMeshView> MeshViews() {
@@ -212,7 +403,8 @@ bool WriteContactSheet(int argc, char** argv, const char* pngPath) {
     const int textureRows =
         (static_cast<int>(GetTextureAssets().size()) + kTextureColumns - 1) / kTextureColumns;
     const int meshRows = (static_cast<int>(views.size()) + kMeshColumns - 1) / kMeshColumns;
-    const int height = textureRows * kTextureCellHeight + meshRows * kMeshCellHeight + 20;
+    const int height =
+        textureRows * kTextureCellHeight + meshRows * kMeshCellHeight + kPreviewHeight + 50;
     if (!MakeTarget(kSheetWidth, height)) {
         std::printf("artgen: no off-screen target of %d x %d for the contact sheet\n", kSheetWidth,
                     height);
@@ -237,6 +429,11 @@ bool WriteContactSheet(int argc, char** argv, const char* pngPath) {
         Flat2d(height);
         Label(x, y - 16, views[i].caption);
     }
+    const int previewY = meshTop - meshRows * kMeshCellHeight - kPreviewHeight;
+    DrawScenePreview(4, previewY);
+    Flat2d(height);
+    Label(kPreviewWidth + 24, previewY + kPreviewHeight - 20,
+          "The tunnel as the chase camera sees it (unlit), with the HUD.");
     glFinish();
     std::vector<unsigned char> pixels(static_cast<size_t>(kSheetWidth) * height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -1,23 +1,28 @@
 #pragma once
 
 #include "Color.h"
+#include "Vec2.h"
 
 #include <cmath>
 
 // 2-D distance helpers for painting crisp, anti-aliased shapes: each gives the distance from a
 // point to a shape (negative inside for the filled ones), and Coverage turns a distance into how
 // much of a pixel the shape covers.
-
-struct CVec2 {
-    double x = 0.0;
-    double y = 0.0;
-
-    CVec2 operator+(const CVec2& v) const { return {x + v.x, y + v.y}; }
-    CVec2 operator-(const CVec2& v) const { return {x - v.x, y - v.y}; }
-    CVec2 operator*(double s) const { return {x * s, y * s}; }
-    double Dot(const CVec2& v) const { return x * v.x + y * v.y; }
-    double Length() const { return std::sqrt(Dot(*this)); }
-};
+}
+CVec2 operator-(const CVec2& v) const {
+    return {x - v.x, y - v.y};
+}
+CVec2 operator*(double s) const {
+    return {x * s, y * s};
+}
+double Dot(const CVec2& v) const {
+    return x * v.x + y * v.y;
+}
+double Length() const {
+    return std::sqrt(Dot(*this));
+}
+}
+;
 
 inline double DistanceToSegment(const CVec2& p, const CVec2& a, const CVec2& b) {
     const CVec2 ab = b - a;

@@ -1,36 +1,13 @@
 #pragma once
 
-#include "Random.h"
+#include "Biquad.h"
+#include "Phase.h"
+#include "WhiteNoise.h"
 
 #include <cmath>
 
-// Small building blocks for the sound painters: a filter, an oscillator that follows a changing
-// pitch, noise, and envelope shapes. Times in seconds, frequencies in hertz.
-
-// A second-order filter (the usual audio-cookbook biquad), one channel.
-class CBiquad {
-public:
-    enum EKind { kLowPass, kHighPass, kBandPass };
-
-    CBiquad(EKind kind, double frequency, double q) : kind(kind) { Tune(frequency, q); }
-    void Tune(double frequency, double q); // may be called per sample for sweeps
-    double Process(double input);
-
-private:
-    EKind kind;
-    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-};
-
-// Phase that follows a frequency given per sample, so glides stay continuous.
-class CPhase {
-public:
-    double Advance(double frequency); // returns the phase in cycles before the step
-    double Get() const { return phase; }
-
-private:
-    double phase = 0.0;
-};
+// Small building blocks for the sound painters: wave shapes, envelope shapes and pitches, with
+// the filter, phase and noise classes beside them. Times in seconds, frequencies in hertz.
 
 inline double Sine(double cycles) {
     return std::sin(2.0 * M_PI * cycles);
@@ -69,13 +46,3 @@ inline double Gate(double t, double length, double attack, double release) {
 inline double NoteFrequency(double note) {
     return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
 }
-
-// White noise from -1 to 1.
-class CWhiteNoise {
-public:
-    explicit CWhiteNoise(std::uint64_t seed) : random(seed) {}
-    double Next() { return random.Uniform() * 2.0 - 1.0; }
-
-private:
-    CRandom random;
-};

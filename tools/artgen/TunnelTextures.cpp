@@ -330,7 +330,7 @@ CColor JointTexel(int number, double x, double y) {
     }
     // The number, big, with a dark outline for contrast against any wall.
     const std::string text = std::to_string(number);
-    const double scale = std::min(0.62 * radius, 1.3 * radius / (text.size() * 1.35 - 0.35));
+    const double scale = std::min(0.54 * radius, 1.2 * radius / (text.size() * 1.35 - 0.35));
     const double width = CStrokeFont::TextWidth(text, scale);
     const CVec2 origin{-width * 0.5, -CStrokeFont::kGlyphHeight * scale * 0.5};
     const double stroke = 0.13 * scale;
@@ -338,12 +338,12 @@ CColor JointTexel(int number, double x, double y) {
     const double outline = Coverage(distance - stroke - 5.0, 1.5);
     const double fill = Coverage(distance - stroke, 1.5);
     if (outline > 0.0) {
-        texel = Mix(texel, Hex(0x080808, 0.85), outline);
+        texel = Mix(texel, Hex(0x080808, 0.7), outline);
     }
     if (fill > 0.0) {
         const double height = (p.y - origin.y) / (CStrokeFont::kGlyphHeight * scale);
         const CColor face = Mix(colour, CColor(1, 1, 1), 0.55 + 0.35 * Clamp01(height));
-        texel = Mix(texel, face.WithAlpha(1.0), fill);
+        texel = Mix(texel, face.WithAlpha(0.85), fill); // the tunnel beyond still shows
     }
     if (r >= 0.975) {
         texel = CColor(0, 0, 0, 0); // outside the disc

@@ -1,8 +1,9 @@
-#include "Synth.h"
+#include "Biquad.h"
 
 #include "Wave.h"
 
 #include <algorithm>
+#include <cmath>
 
 void CBiquad::Tune(double frequency, double q) {
     const double clamped = std::clamp(frequency, 10.0, CWave::kRate * 0.45);
@@ -41,11 +42,4 @@ double CBiquad::Process(double input) {
     y2 = y1;
     y1 = output;
     return output;
-}
-
-double CPhase::Advance(double frequency) {
-    const double before = phase;
-    phase += frequency / CWave::kRate;
-    phase -= std::floor(phase);
-    return before;
 }
