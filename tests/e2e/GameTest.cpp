@@ -170,7 +170,7 @@ TEST_F(Game, SpaceFliesTheShipAndYFires) {
 }
 
 TEST_F(Game, AShortCourseEndsAtTheFinishWithTheClockStoppedAndDeadControls) {
-    Start("1 120 1"); // straight, 120 nodes: the finish is node 30
+    Start("0 120 1"); // straight, no enemies, 120 nodes: the finish is node 30
     ASSERT_TRUE(run.KeyDown("space"));
     const CGameRun::SImage finished = Look(14.0); // 30 nodes of 100 to 149 at up to 500 a second
     const CGameRun::SImage later = Look(1.5);

@@ -1,8 +1,6 @@
 // The generated textures loaded by the game's texture registry in a real context, as the game
 // loads them at start and on every F5.
 
-#if __has_include("render/TextureManager.h")
-
 #include "GlTest.h"
 #include "render/TextureManager.h"
 
@@ -53,13 +51,3 @@ TEST_F(GeneratedData, EveryTextureLoadsWithoutAnErrorLineWithAndWithoutMipmaps) 
 }
 
 } // namespace
-
-#else
-
-#include <gtest/gtest.h>
-
-TEST(GeneratedData, NeedTheGamesTextureRegistry) {
-    GTEST_SKIP() << "render/TextureManager.h is not on this branch yet";
-}
-
-#endif

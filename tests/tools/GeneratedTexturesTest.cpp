@@ -1,8 +1,6 @@
 // The generated textures, read back with the game's own TGA reader: every row of the texture
 // table exists in a form the game can upload, and the layouts other code relies on hold.
 
-#if __has_include("render/TgaImage.h")
-
 #include "render/TextureManager.h"
 #include "render/TgaImage.h"
 
@@ -307,13 +305,3 @@ TEST(GeneratedTextures, SkinsShadeUpwardRowByRowAndGlowEverywhere) {
 }
 
 } // namespace
-
-#else
-
-#include <gtest/gtest.h>
-
-TEST(GeneratedTextures, NeedTheGamesTgaReader) {
-    GTEST_SKIP() << "render/TgaImage.h is not on this branch yet";
-}
-
-#endif
