@@ -6,6 +6,7 @@
 #include "app/Input.h"
 #include "app/KeyHandler.h"
 #include "app/RenderSettings.h"
+#include "app/Screen.h"
 #include "app/Timer.h"
 #include "game/Game.h"
 #include "sound/SoundSystem.h"
@@ -26,8 +27,7 @@ namespace {
 
 CConfig config;
 CFramePacer framePacer;
-int windowId = 0; // set whenever a window was created, game mode or not
-bool inGameMode = false;
+CScreen screen;
 
 void ExitGame() {
     delete timer;
@@ -36,11 +36,7 @@ void ExitGame() {
     delete game;
     game = nullptr;
     StopSoundSystem(); // after the game has closed its streams; harmless if never started
-    if (inGameMode) {
-        glutLeaveGameMode();
-    } else {
-        glutDestroyWindow(windowId);
-    }
+    screen.Close();
     std::exit(0);
 }
 
@@ -70,28 +66,6 @@ void OnSpecialKeyUp(int key, int x, int y) {
     CKeyHandler(game, input, settings).KeyUp(key, x, y);
 }
 
-void OpenWindow() {
-    glutInitWindowSize(800, 600);
-    glutInitWindowPosition(100, 100);
-    windowId = glutCreateWindow("Zelkora");
-}
-
-void OpenScreen() {
-    if (config.displayMode == 1) {
-        OpenWindow();
-        return;
-    }
-    glutGameModeString("800x600:24@60");
-    glutEnterGameMode();
-    inGameMode = glutGameModeGet(GLUT_GAME_MODE_ACTIVE) != 0;
-    if (!inGameMode) {
-        // The screen mode could not be changed (common on desktops and virtual displays):
-        // a full-screen window keeps the game playable instead of running without one.
-        OpenWindow();
-        glutFullScreen();
-    }
-}
-
 void RegisterCallbacks() {
     glutIgnoreKeyRepeat(1);
     glutDisplayFunc(OnDisplay);
@@ -103,16 +77,6 @@ void RegisterCallbacks() {
     glutMotionFunc(OnMotion);
     glutPassiveMotionFunc(OnMotion);
     glutIdleFunc(OnIdle);
-}
-
-void SetFixedGlState() {
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    glMaterialfv(GL_FRONT, GL_AMBIENT, white);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
-    glShadeModel(GL_SMOOTH);
 }
 
 void PrintStartupLines() {
@@ -133,10 +97,10 @@ int main() {
     int argumentCount = 0;
     glutInit(&argumentCount, nullptr);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    OpenScreen();
+    screen.Open(config.displayMode);
     glutSetCursor(GLUT_CURSOR_NONE);
     RegisterCallbacks();
-    SetFixedGlState();
+    CScreen::SetFixedGlState();
     CFramePacer::RequestSwapInterval();
 
     game->SetDifficulty(config.difficulty);

@@ -1,0 +1,215 @@
+// The timedemo: the real game in its data directory, a fixed world, a fixed time step of 1/60 s
+// and a scripted player, every frame drawn into a real 800 x 600 window and timed. Then bare
+// frames (clear and swap only) for comparison. Prints one summary line:
+//
+// timedemo: <frames> frames <seconds> s <fps> fps frame ms min/p50/p95/p99/max a/b/c/d/e
+//           bare p50 <f> ms state <hash>
+//
+// (on one line), preceded by a line with the start-up time and the peak memory.
+//
+// Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
+//                         [--bare-frames M] [--times FILE]
+// Run it from the game's data directory (scripts/timedemo.sh does), with an X display.
+
+#include "ScriptedPlayer.h"
+#include "app/Input.h"
+#include "app/KeyHandler.h"
+#include "app/RenderSettings.h"
+#include "app/Screen.h"
+#include "app/Timer.h"
+#include "entities/Enemy.h"
+#include "entities/Player.h"
+#include "game/Game.h"
+#include "sound/SoundSystem.h"
+
+#include <GL/freeglut.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct SOptions {
+    int difficulty = 3;
+    int length = 500;
+    int frames = 3600;
+    int bareFrames = 300;
+    unsigned seed = 7;
+    bool culling = true;
+    std::string timesPath;
+};
+
+unsigned worldSeed = 7;
+unsigned FixedSeed() {
+    return worldSeed;
+}
+
+// The game's clock: 1/60 s per frame, whatever the wall clock does.
+std::int64_t fixedCounter = 1000000;
+std::int64_t ReadFixedCounter() {
+    return fixedCounter++;
+}
+
+bool ParseOptions(int argc, char** argv, SOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (name == "--no-culling") {
+            options.culling = false;
+        } else if (name == "--difficulty" && hasValue) {
+            options.difficulty = std::atoi(argv[++i]);
+        } else if (name == "--length" && hasValue) {
+            options.length = std::atoi(argv[++i]);
+        } else if (name == "--frames" && hasValue) {
+            options.frames = std::max(1, std::atoi(argv[++i]));
+        } else if (name == "--bare-frames" && hasValue) {
+            options.bareFrames = std::max(1, std::atoi(argv[++i]));
+        } else if (name == "--seed" && hasValue) {
+            options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (name == "--times" && hasValue) {
+            options.timesPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "timedemo: unknown or incomplete option %s\n", name.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Percentile(std::vector<double> sorted, double p) {
+    std::sort(sorted.begin(), sorted.end());
+    const size_t index = static_cast<size_t>(p * static_cast<double>(sorted.size() - 1) + 0.5);
+    return sorted[std::min(index, sorted.size() - 1)];
+}
+
+// FNV-1a over what the simulation decides: where the ship is, its energy, what is left alive.
+std::uint64_t HashState(CGame& game) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    const auto mix = [&hash](const void* data, size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ULL;
+        }
+    };
+    CPlayer& player = *game.GetPlayer();
+    const int node = player.GetNodeIndex();
+    const float along = player.GetBody().along;
+    const int energy = player.GetEnergy();
+    int liveEnemies = 0;
+    for (const auto& enemy : game.GetEnemies()) {
+        liveEnemies += enemy->IsDead() ? 0 : 1;
+    }
+    int shots = 0;
+    for (int slot = 0; slot < CGame::kShotSlots; ++slot) {
+        shots += game.GetShot(slot) != nullptr ? 1 : 0;
+    }
+    mix(&node, sizeof(node));
+    mix(&along, sizeof(along));
+    mix(&energy, sizeof(energy));
+    mix(&liveEnemies, sizeof(liveEnemies));
+    mix(&shots, sizeof(shots));
+    return hash;
+}
+
+void OnDisplay() {}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Clock::time_point programStart = Clock::now();
+    SOptions options;
+    if (!ParseOptions(argc, argv, options)) {
+        return 2;
+    }
+    worldSeed = options.seed;
+    setenv("SDL_AUDIODRIVER", "dummy", 0); // measured silently unless asked otherwise
+
+    int argumentCount = 0;
+    glutInit(&argumentCount, nullptr);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    CScreen screen;
+    screen.Open(1);
+    glutDisplayFunc(OnDisplay);
+    CScreen::SetFixedGlState();
+
+    CTimer timer(&ReadFixedCounter, 60);
+    CInput input;
+    CRenderSettings settings;
+    auto game = std::make_unique<CGame>(&settings, &input, &timer);
+    game->SetSeedSource(&FixedSeed);
+    game->SetDifficulty(options.difficulty);
+    game->SetTunnelLength(options.length);
+    game->Setup();
+    std::printf("\n");
+
+    CKeyHandler keys(game.get(), &input, &settings);
+    if (!options.culling) {
+        keys.SpecialKeyDown(GLUT_KEY_F8, 0, 0);
+        keys.KeyUp(GLUT_KEY_F8, 0, 0);
+    }
+    CScriptedPlayer player(keys);
+
+    std::vector<double> frameTimes;
+    frameTimes.reserve(static_cast<size_t>(options.frames));
+    double startupSeconds = 0.0;
+    const Clock::time_point runStart = Clock::now();
+    for (int frame = 0; frame < options.frames; ++frame) {
+        glutMainLoopEvent();
+        player.BeforeFrame(frame);
+        const Clock::time_point before = Clock::now();
+        game->Frame();
+        const Clock::time_point after = Clock::now();
+        frameTimes.push_back(Milliseconds(after - before));
+        if (frame == 0) {
+            startupSeconds = std::chrono::duration<double>(after - programStart).count();
+        }
+    }
+    const double runSeconds = std::chrono::duration<double>(Clock::now() - runStart).count();
+    const std::uint64_t state = HashState(*game);
+
+    std::vector<double> bareTimes;
+    for (int frame = 0; frame < options.bareFrames; ++frame) {
+        const Clock::time_point before = Clock::now();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glutSwapBuffers();
+        bareTimes.push_back(Milliseconds(Clock::now() - before));
+    }
+
+    if (!options.timesPath.empty()) {
+        std::ofstream times(options.timesPath);
+        for (double ms : frameTimes) {
+            times << ms << '\n';
+        }
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("timedemo: start-up %.3f s peak memory %.1f MB\n", startupSeconds,
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::printf("timedemo: %d frames %.2f s %.1f fps frame ms min/p50/p95/p99/max "
+                "%.2f/%.2f/%.2f/%.2f/%.2f bare p50 %.2f ms state %016llx\n",
+                options.frames, runSeconds, options.frames / runSeconds,
+                Percentile(frameTimes, 0.0), Percentile(frameTimes, 0.5),
+                Percentile(frameTimes, 0.95), Percentile(frameTimes, 0.99),
+                Percentile(frameTimes, 1.0), Percentile(bareTimes, 0.5),
+                static_cast<unsigned long long>(state));
+    std::fflush(stdout);
+
+    game.reset();
+    StopSoundSystem();
+    screen.Close();
+    return 0;
+}
