@@ -5,7 +5,8 @@
 // timedemo: <frames> frames <seconds> s <fps> fps frame ms min/p50/p95/p99/max a/b/c/d/e
 //           bare p50 <f> ms state <hash>
 //
-// (on one line), preceded by a line with the start-up time and the peak memory.
+// (on one line), preceded by a line with the start-up time, the peak memory and the resident
+// memory at the end of each minute of game time.
 //
 // Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
 //                         [--bare-frames M] [--times FILE]
@@ -33,6 +34,7 @@
 #include <memory>
 #include <string>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -84,6 +86,16 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
         }
     }
     return true;
+}
+
+// Resident memory now, in MB, from /proc.
+double ResidentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+           (1024.0 * 1024.0);
 }
 
 double Milliseconds(Clock::duration d) {
@@ -163,6 +175,7 @@ int main(int argc, char** argv) {
     }
     CScriptedPlayer player(keys);
 
+    std::vector<double> residentByMinute; // to see that a long run does not grow
     std::vector<double> frameTimes;
     frameTimes.reserve(static_cast<size_t>(options.frames));
     double startupSeconds = 0.0;
@@ -176,6 +189,9 @@ int main(int argc, char** argv) {
         frameTimes.push_back(Milliseconds(after - before));
         if (frame == 0) {
             startupSeconds = std::chrono::duration<double>(after - programStart).count();
+        }
+        if ((frame + 1) % 3600 == 0) {
+            residentByMinute.push_back(ResidentMegabytes());
         }
     }
     const double runSeconds = std::chrono::duration<double>(Clock::now() - runStart).count();
@@ -197,8 +213,12 @@ int main(int argc, char** argv) {
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("timedemo: start-up %.3f s peak memory %.1f MB\n", startupSeconds,
-                static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::printf("timedemo: start-up %.3f s peak memory %.1f MB resident MB by minute:",
+                startupSeconds, static_cast<double>(usage.ru_maxrss) / 1024.0);
+    for (double megabytes : residentByMinute) {
+        std::printf(" %.1f", megabytes);
+    }
+    std::printf("\n");
     std::printf("timedemo: %d frames %.2f s %.1f fps frame ms min/p50/p95/p99/max "
                 "%.2f/%.2f/%.2f/%.2f/%.2f bare p50 %.2f ms state %016llx\n",
                 options.frames, runSeconds, options.frames / runSeconds,

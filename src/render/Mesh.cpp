@@ -134,6 +134,12 @@ void CMesh::LoadFrom(std::istream& in) {
     DropUnresolvedFaces();
     BuildArrays();
     ComputeRadius();
+    // Every enemy keeps a mesh of its own, over a thousand in the densest world: the room
+    // the lists grew into while reading is given back.
+    vertices.shrink_to_fit();
+    texCoords.shrink_to_fit();
+    normals.shrink_to_fit();
+    faces.shrink_to_fit();
 }
 
 void CMesh::Clear() {
