@@ -26,7 +26,7 @@ constexpr float kVanishAfter = 0.5f;      // seconds into the explosion the mesh
 CEnemy::CEnemy(CTextureManager& registry, float x, float y, float z) {
     const int meshChoice = std::rand() % kMeshCount;
     const int skinChoice = std::rand() % kSkinCount;
-    mesh->Load(kMeshFiles[meshChoice]);
+    LoadMesh(kMeshFiles[meshChoice]);
     texture = registry.Find(kSkinNames[skinChoice]);
     SetPosition(x, y, z);
 }

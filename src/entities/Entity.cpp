@@ -4,6 +4,8 @@
 #include "fx/ParticleSystem.h"
 #include "render/Mesh.h"
 
+#include <algorithm>
+
 CEntity::CEntity() : mesh(std::make_unique<CMesh>()), body(std::make_unique<CBody>()) {
     body->SetPosition(CVector3(0.0f, 0.0f, 1.0f));
     body->SetUp(0.0f, 1.0f, 0.0f);
@@ -24,25 +26,41 @@ void CEntity::Explode() {
     exploding = true;
 }
 
-float CEntity::GetRadius() const {
-    return mesh->GetRadius();
+void CEntity::LoadMesh(const char* path) {
+    mesh->Load(path);
+    radius = mesh->GetRadius();
 }
 
 namespace {
+
 float Dot(const CVector3& a, const CVector3& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
+
+// True when c lies more than margin outside the box spanned by a and b on some axis.
+bool OutsideBox(const CVector3& a, const CVector3& b, const CVector3& c, float margin) {
+    return c.x < std::min(a.x, b.x) - margin || c.x > std::max(a.x, b.x) + margin ||
+           c.y < std::min(a.y, b.y) - margin || c.y > std::max(a.y, b.y) + margin ||
+           c.z < std::min(a.z, b.z) - margin || c.z > std::max(a.z, b.z) + margin;
+}
+
 } // namespace
 
 bool CEntity::Collide(const CEntity& other) const {
     const float reach = GetRadius() + other.GetRadius();
     const CVector3& p = GetPosition();
     const CVector3& c = other.GetPosition();
+    const CVector3& q = GetPreviousPosition();
+    // Both tests below measure from points of the step from Q to P, so a centre well outside
+    // the box around the step cannot be hit. The margin lies far beyond any rounding, so the
+    // shortcut never changes an answer; it spares the dense world most of its square roots.
+    if (OutsideBox(q, p, c, reach * 1.001f + 0.001f)) {
+        return false;
+    }
     if (p.Subtract(c).Length() < reach) {
         return true;
     }
     // Sweep the last step from Q to P through the plane across it at the other's centre.
-    const CVector3& q = GetPreviousPosition();
     CVector3 n = p.Subtract(q);
     const float stepLength = n.Length();
     if (stepLength == 0.0f) {
@@ -52,11 +70,11 @@ bool CEntity::Collide(const CEntity& other) const {
     const float centreSide = Dot(n, c);
     const float startSide = Dot(n, q) - centreSide;
     const float endSide = Dot(n, p) - centreSide;
+    if (startSide >= 0.0f || endSide <= 0.0f) {
+        return false; // the step did not cross the plane forward
+    }
     const float nn = Dot(n, n);
     const CVector3 crossing = nn == 0.0f ? q : q.Subtract(n.Scaled(startSide / nn));
-    if (startSide >= 0.0f || endSide <= 0.0f) {
-        return false;
-    }
     return crossing.Subtract(c).Length() < reach;
 }
 

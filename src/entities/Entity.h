@@ -46,7 +46,7 @@ public:
     CBody& GetBody() { return *body; }
     const CBody& GetBody() const { return *body; }
 
-    float GetRadius() const; // the mesh's radius; 0 for an empty mesh
+    float GetRadius() const { return radius; } // the mesh's radius; 0 for an empty mesh
     // True when this entity, sweeping its last step from its previous position, hits the
     // other where it stands now. Not symmetric: only this entity's step is swept.
     bool Collide(const CEntity& other) const;
@@ -56,6 +56,7 @@ public:
     int GetTexture() const { return texture; }
 
 protected:
+    void LoadMesh(const char* path); // reads the entity's own copy of the mesh
     // The mesh in the current matrix: from vertex arrays unless they are switched off.
     void DrawMesh(const CRenderSettings& settings) const;
 
@@ -64,4 +65,8 @@ protected:
     std::unique_ptr<CParticleSystem> explosion;
     bool exploding = false;
     int texture = 0; // texture number from the registry
+
+private:
+    // The mesh's radius, kept here: the collision tests read it for every pair each frame.
+    float radius = 0.0f;
 };

@@ -8,7 +8,7 @@
 #include <GL/gl.h>
 
 CLaser::CLaser(CTextureManager& registry) {
-    mesh->Load("mesh/laser2.obj");
+    LoadMesh("mesh/laser2.obj");
     texture = registry.Find("laser2");
     shotSound = std::make_unique<CSound>("sounds/laser.wav");
     shotSound->PlayOnce();

@@ -61,7 +61,7 @@ float TurnLevelOf(float rate) {
 } // namespace
 
 CPlayer::CPlayer(CTextureManager& registry) {
-    mesh->Load("mesh/player.obj");
+    LoadMesh("mesh/player.obj");
     texture = registry.Find("player1");
     body->along = 5.0f;
     body->offset = 0.0f;

@@ -11,7 +11,7 @@ class CBall : public CEntity {
 public:
     explicit CBall(float radius) {
         CGameDataDirectory::WriteOctahedron("ball.obj", radius);
-        mesh->Load("ball.obj");
+        LoadMesh("ball.obj");
     }
     void StepTo(const CVector3& p) {
         body->SavePrevious();
