@@ -40,17 +40,22 @@ add_custom_command(
     VERBATIM)
 add_custom_target(zelkora_man_page ALL DEPENDS ${ZELKORA_MAN_PAGE})
 
-install(TARGETS zelkora RUNTIME DESTINATION ${ZELKORA_INSTALL_PROGRAM_DIR})
-install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/zelkora DESTINATION ${ZELKORA_INSTALL_GAMES_DIR})
+# One named component, so that a partial install (the tests' `cmake --install --component game`)
+# writes its own install_manifest_game.txt and leaves the player's install_manifest.txt alone.
+install(TARGETS zelkora RUNTIME DESTINATION ${ZELKORA_INSTALL_PROGRAM_DIR} COMPONENT game)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/zelkora
+    DESTINATION ${ZELKORA_INSTALL_GAMES_DIR} COMPONENT game)
 install(DIRECTORY ${ZELKORA_GAME_DIR}/texture ${ZELKORA_GAME_DIR}/mesh ${ZELKORA_GAME_DIR}/sounds
-    DESTINATION ${ZELKORA_INSTALL_DATA_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/zelkora.ini DESTINATION ${ZELKORA_INSTALL_DATA_DIR})
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora.desktop DESTINATION share/applications)
+    DESTINATION ${ZELKORA_INSTALL_DATA_DIR} COMPONENT game)
+install(FILES ${PROJECT_SOURCE_DIR}/zelkora.ini DESTINATION ${ZELKORA_INSTALL_DATA_DIR}
+    COMPONENT game)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora.desktop DESTINATION share/applications
+    COMPONENT game)
 foreach(size ${ZELKORA_ICON_SIZES})
     install(FILES ${ZELKORA_ICON_DIR}/${size}x${size}/zelkora.png
-        DESTINATION share/icons/hicolor/${size}x${size}/apps)
+        DESTINATION share/icons/hicolor/${size}x${size}/apps COMPONENT game)
 endforeach()
-install(FILES ${ZELKORA_MAN_PAGE} DESTINATION share/man/man6)
+install(FILES ${ZELKORA_MAN_PAGE} DESTINATION share/man/man6 COMPONENT game)
 
 set(CPACK_PACKAGE_NAME zelkora)
 set(CPACK_PACKAGE_VERSION ${ZELKORA_VERSION})
@@ -77,5 +82,10 @@ else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
         "libc6, libgcc-s1, libstdc++6, libgl1, libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0")
 endif()
+# The one component in one package; installed by component, cpack too leaves
+# install_manifest.txt alone.
+set(CPACK_COMPONENTS_ALL game)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_GENERATOR DEB)
 include(CPack)
