@@ -79,8 +79,8 @@ find_program(ZELKORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZELKORA_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-    set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libc6, libgcc-s1, libstdc++6, libgl1, libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0")
+    string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, libgl1, "
+        "libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0")
 endif()
 # The one component in one package; installed by component, cpack too leaves
 # install_manifest.txt alone.
