@@ -81,11 +81,12 @@ bool CGameRun::Start() {
     const std::string binary = (fs::path(directory) / "zelkora").string();
     std::error_code error;
     fs::copy_file(ZELKORA_BINARY, binary, fs::copy_options::overwrite_existing, error);
-    if (error) {
-        return false;
-    }
-    return game.Start({binary}, directory, directory + "/stdout.txt", directory + "/stderr.txt",
-                      environment);
+    return !error && StartProgram(binary, directory);
+}
+
+bool CGameRun::StartProgram(const std::string& program, const std::string& workingDirectory) {
+    return game.Start({program}, workingDirectory, directory + "/stdout.txt",
+                      directory + "/stderr.txt", environment);
 }
 
 bool CGameRun::WaitForWindow(double seconds) {

@@ -27,7 +27,10 @@ public:
     // Sets a variable for the game's environment; SDL_AUDIODRIVER starts as "dummy" so that
     // runs are silent and print the same on machines with and without a sound card.
     void SetEnvironment(const std::string& name, const std::string& value);
-    bool Start();                        // false if the binary could not be started
+    bool Start(); // false if the binary could not be started
+    // Starts another program instead of the build's binary (an installed launcher, say) in the
+    // given working directory; output still goes to this run's directory.
+    bool StartProgram(const std::string& program, const std::string& workingDirectory);
     bool WaitForWindow(double seconds);  // until the "Zelkora" window of this run exists
     SGeometry GetWindowGeometry() const; // absolute position and size
     std::string GetWindowName() const;

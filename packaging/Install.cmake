@@ -1,0 +1,91 @@
+# Installation and the Debian package.
+#
+#   cmake --install build [--prefix DIR]   the game under DIR (default /usr/local)
+#   cd build && cpack -G DEB               zelkora_<version>_<arch>.deb, installing into /usr
+#
+# Layout below the prefix, as Debian lays out games:
+#   games/zelkora                 the launcher the player starts (on PATH)
+#   lib/games/zelkora/zelkora     the program; not on PATH, since it only runs from a directory
+#                                 holding its data, which the launcher prepares
+#   share/games/zelkora/          texture/, mesh/, sounds/ and the default zelkora.ini
+#   share/applications/zelkora.desktop, share/icons/hicolor/<size>/apps/zelkora.png
+#   share/man/man6/zelkora.6.gz
+# All paths are relative to the prefix, so the launcher finds the rest from its own place.
+
+set(ZELKORA_VERSION 1.0.0)
+set(ZELKORA_INSTALL_GAMES_DIR games CACHE STRING "Launcher directory, under the prefix")
+set(ZELKORA_INSTALL_PROGRAM_DIR lib/games/zelkora CACHE STRING
+    "Program directory, under the prefix")
+set(ZELKORA_INSTALL_DATA_DIR share/games/zelkora CACHE STRING "Data directory, under the prefix")
+foreach(dir ZELKORA_INSTALL_GAMES_DIR ZELKORA_INSTALL_PROGRAM_DIR ZELKORA_INSTALL_DATA_DIR)
+    if(IS_ABSOLUTE "${${dir}}")
+        message(FATAL_ERROR "${dir} must be relative to the install prefix, not ${${dir}}")
+    endif()
+endforeach()
+
+# The launcher, with the way from its own directory to the program and the data written in.
+file(RELATIVE_PATH ZELKORA_LAUNCHER_TO_PROGRAM /prefix/${ZELKORA_INSTALL_GAMES_DIR}
+    /prefix/${ZELKORA_INSTALL_PROGRAM_DIR}/zelkora)
+file(RELATIVE_PATH ZELKORA_LAUNCHER_TO_DATA /prefix/${ZELKORA_INSTALL_GAMES_DIR}
+    /prefix/${ZELKORA_INSTALL_DATA_DIR})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/zelkora.in ${CMAKE_BINARY_DIR}/packaging/zelkora @ONLY)
+
+# The manual page, compressed as Debian wants it (-n: no name or time inside, same bytes always).
+set(ZELKORA_MAN_PAGE ${CMAKE_BINARY_DIR}/packaging/zelkora.6.gz)
+add_custom_command(
+    OUTPUT ${ZELKORA_MAN_PAGE}
+    COMMAND sh -c "gzip -9n -c '${CMAKE_CURRENT_LIST_DIR}/zelkora.6' > '${ZELKORA_MAN_PAGE}'"
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/zelkora.6
+    COMMENT "Compressing the manual page"
+    VERBATIM)
+add_custom_target(zelkora_man_page ALL DEPENDS ${ZELKORA_MAN_PAGE})
+
+# One named component, so that a partial install (the tests' `cmake --install --component game`)
+# writes its own install_manifest_game.txt and leaves the player's install_manifest.txt alone.
+install(TARGETS zelkora RUNTIME DESTINATION ${ZELKORA_INSTALL_PROGRAM_DIR} COMPONENT game)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/zelkora
+    DESTINATION ${ZELKORA_INSTALL_GAMES_DIR} COMPONENT game)
+install(DIRECTORY ${ZELKORA_GAME_DIR}/texture ${ZELKORA_GAME_DIR}/mesh ${ZELKORA_GAME_DIR}/sounds
+    DESTINATION ${ZELKORA_INSTALL_DATA_DIR} COMPONENT game)
+install(FILES ${PROJECT_SOURCE_DIR}/zelkora.ini DESTINATION ${ZELKORA_INSTALL_DATA_DIR}
+    COMPONENT game)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora.desktop DESTINATION share/applications
+    COMPONENT game)
+foreach(size ${ZELKORA_ICON_SIZES})
+    install(FILES ${ZELKORA_ICON_DIR}/${size}x${size}/zelkora.png
+        DESTINATION share/icons/hicolor/${size}x${size}/apps COMPONENT game)
+endforeach()
+install(FILES ${ZELKORA_MAN_PAGE} DESTINATION share/man/man6 COMPONENT game)
+
+set(CPACK_PACKAGE_NAME zelkora)
+set(CPACK_PACKAGE_VERSION ${ZELKORA_VERSION})
+set(CPACK_PACKAGE_VENDOR "Zelkora developers")
+set(CPACK_PACKAGE_CONTACT "Zelkora developers <zelkora@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3-D tunnel racing shooter")
+# Lines kept short, as dpkg shows them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Fly a ship along a long, randomly generated, textured tunnel, shoot the\n"
+    "enemy craft that hover, spin or chase you, and race the clock from the\n"
+    "start mark to the finish mark. Drawn with OpenGL through freeglut; sound\n"
+    "mixed with SDL2_mixer.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The runtime libraries come from dpkg-shlibdeps (dpkg-dev) with their minimum versions; without
+# it, the Debian 12 packages that hold the libraries the program links.
+find_program(ZELKORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(ZELKORA_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, libgl1, "
+        "libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0")
+endif()
+# The one component in one package; installed by component, cpack too leaves
+# install_manifest.txt alone.
+set(CPACK_COMPONENTS_ALL game)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_GENERATOR DEB)
+include(CPack)

@@ -1,0 +1,304 @@
+// The game as a player gets it: this build installed into a scratch prefix (cmake --install) or
+// unpacked from its Debian package (dpkg-deb -x into a scratch root), started through the
+// installed launcher from some other directory, with HOME pointing into the scratch directory.
+
+#include "GameRun.h"
+#include "ToneFiles.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+#if !defined(ZELKORA_BUILD_DIR) || !defined(ZELKORA_CMAKE) || !defined(ZELKORA_CPACK)
+#error "ZELKORA_BUILD_DIR, ZELKORA_CMAKE and ZELKORA_CPACK must name the build and its tools"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kInstallTimeout = 120.0; // seconds for cmake --install or cpack
+constexpr double kToolTimeout = 30.0;     // seconds for dpkg-deb, objdump, dpkg -S, the launcher
+constexpr double kStartTimeout = 20.0;    // seconds until the window must be up
+constexpr double kExitTimeout = 10.0;     // seconds from the quit key to the exit
+
+std::string ReadWhole(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteWhole(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs a command with standard error folded into its output, so that messages can be checked.
+SCommandResult RunMerged(std::vector<std::string> argv, double timeout = kToolTimeout) {
+    argv.insert(argv.begin(), {"sh", "-c", "exec \"$@\" 2>&1", "sh"});
+    return RunCommand(argv, timeout);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Starts an installed launcher the way a desktop would: from elsewhere, with its own HOME.
+void StartLauncher(CGameRun& run, const fs::path& launcher, const fs::path& home,
+                   const std::string& configHome) {
+    fs::create_directories(home);
+    run.SetEnvironment("HOME", home.string());
+    run.SetEnvironment("XDG_CONFIG_HOME", configHome);
+    ASSERT_TRUE(run.StartProgram(launcher.string(), run.GetDirectory()));
+    ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
+    EXPECT_EQ(run.GetWindowName(), "Zelkora");
+}
+
+void QuitWithQ(CGameRun& run) {
+    ASSERT_TRUE(run.PressKey("q"));
+    EXPECT_EQ(run.WaitForExit(kExitTimeout), 0) << run.ReadStdout() << run.ReadStderr();
+}
+
+// This build installed under scratch/prefix, a prefix that is not /usr.
+class Installed : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // By component, so that the build's install_manifest.txt (the player's list of what
+        // to remove) is not overwritten with these scratch paths.
+        const SCommandResult install =
+            RunMerged({ZELKORA_CMAKE, "--install", ZELKORA_BUILD_DIR, "--component", "game",
+                       "--prefix", prefix.string()},
+                      kInstallTimeout);
+        ASSERT_EQ(install.exitCode, 0) << install.output;
+    }
+
+    fs::path Scratch(const std::string& relative) const { return fs::path(scratch.Join(relative)); }
+
+    CScratchDirectory scratch;
+    const fs::path prefix = Scratch("prefix");
+    const fs::path launcher = prefix / "games/zelkora";
+    const fs::path dataDir = prefix / "share/games/zelkora";
+};
+
+TEST_F(Installed, PutsEachFileWhereDesktopsAndDebianLookForIt) {
+    for (const char* file :
+         {"games/zelkora", "lib/games/zelkora/zelkora", "share/games/zelkora/zelkora.ini",
+          "share/games/zelkora/texture/segment1.tga", "share/games/zelkora/mesh/player.obj",
+          "share/games/zelkora/sounds/title_sound_1.mp3", "share/applications/zelkora.desktop",
+          "share/icons/hicolor/48x48/apps/zelkora.png",
+          "share/icons/hicolor/256x256/apps/zelkora.png", "share/man/man6/zelkora.6.gz"}) {
+        EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
+    }
+    const std::string entry = ReadWhole(prefix / "share/applications/zelkora.desktop");
+    EXPECT_NE(entry.find("\nExec=zelkora\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nIcon=zelkora\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nCategories=Game;ArcadeGame;\n"), std::string::npos) << entry;
+    const SCommandResult size =
+        RunCommand({"identify", "-format", "%w %h",
+                    (prefix / "share/icons/hicolor/128x128/apps/zelkora.png").string()},
+                   kToolTimeout);
+    EXPECT_EQ(size.output, "128 128");
+}
+
+TEST_F(Installed, LauncherRunsTheGameFromAnyDirectoryAndKeepsTheEditedIni) {
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+    }
+    const fs::path home = Scratch("home");
+    const fs::path ini = home / ".config/zelkora/zelkora.ini";
+    {
+        CGameRun first;
+        StartLauncher(first, launcher, home, ""); // empty: the default, ~/.config
+        QuitWithQ(first);
+    }
+    ASSERT_TRUE(fs::is_regular_file(ini));
+    EXPECT_EQ(ReadWhole(ini), ReadWhole(dataDir / "zelkora.ini"));
+
+    // Display mode 0 asks for full screen, which only this per-user copy says.
+    WriteWhole(ini, "3 500 0\n");
+    CGameRun second;
+    StartLauncher(second, launcher, home, "");
+    const CGameRun::SGeometry screen = CGameRun::GetScreenGeometry();
+    CGameRun::SGeometry geometry = second.GetWindowGeometry();
+    for (int tries = 0; tries < 50 && geometry.width != screen.width; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        geometry = second.GetWindowGeometry();
+    }
+    EXPECT_EQ(geometry.width, screen.width) << "the game did not read the edited zelkora.ini";
+    QuitWithQ(second);
+    EXPECT_EQ(ReadWhole(ini), "3 500 0\n");
+}
+
+// The launcher's own work, with the program replaced by a stand-in that says where it runs.
+class Launcher : public Installed {
+protected:
+    void SetUp() override {
+        Installed::SetUp();
+        const fs::path program = prefix / "lib/games/zelkora/zelkora";
+        WriteWhole(program, "#!/bin/sh\npwd -P\necho \"$*\"\n");
+        fs::permissions(program, fs::perms::owner_all);
+        fs::create_directories(Scratch("elsewhere"));
+    }
+
+    SCommandResult Launch(const std::vector<std::string>& environment,
+                          const fs::path& through) const {
+        std::vector<std::string> argv{
+            "env", "-C", Scratch("elsewhere").string(), "-u", "HOME", "-u", "XDG_CONFIG_HOME"};
+        argv.insert(argv.end(), environment.begin(), environment.end());
+        argv.insert(argv.end(), {through.string(), "--first", "second"});
+        return RunMerged(argv);
+    }
+};
+
+TEST_F(Launcher, PreparesTheRunDirectoryUnderXdgConfigHomeAndPassesArguments) {
+    const fs::path runDir = Scratch("config/zelkora");
+    // The player's own textures stay; a link left from an earlier install is renewed.
+    fs::create_directories(runDir / "texture");
+    WriteWhole(runDir / "texture/mine.tga", "mine");
+    fs::create_directory_symlink("/nonexistent/mesh", runDir / "mesh");
+    // Started through a link elsewhere, as from a PATH directory of the player's.
+    fs::create_directories(Scratch("bin"));
+    fs::create_symlink(launcher, Scratch("bin/zelkora"));
+
+    const SCommandResult run =
+        Launch({"XDG_CONFIG_HOME=" + Scratch("config").string()}, Scratch("bin/zelkora"));
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::vector<std::string> lines = Lines(run.output);
+    ASSERT_EQ(lines.size(), 2u) << run.output;
+    EXPECT_EQ(lines[0], fs::canonical(runDir).string());
+    EXPECT_EQ(lines[1], "--first second");
+
+    EXPECT_EQ(ReadWhole(runDir / "zelkora.ini"), ReadWhole(dataDir / "zelkora.ini"));
+    EXPECT_FALSE(fs::is_symlink(runDir / "texture"));
+    EXPECT_EQ(ReadWhole(runDir / "texture/mine.tga"), "mine");
+    for (const char* folder : {"mesh", "sounds"}) {
+        ASSERT_TRUE(fs::is_symlink(runDir / folder)) << folder;
+        EXPECT_EQ(fs::canonical(runDir / folder), fs::canonical(dataDir / folder)) << folder;
+    }
+}
+
+TEST_F(Launcher, TakesHomeWhenXdgConfigHomeIsRelativeAndSaysWhatIsMissing) {
+    const fs::path home = Scratch("home");
+    fs::create_directories(home);
+    const SCommandResult relative =
+        Launch({"HOME=" + home.string(), "XDG_CONFIG_HOME=relative/config"}, launcher);
+    ASSERT_EQ(relative.exitCode, 0) << relative.output;
+    EXPECT_EQ(Lines(relative.output).at(0), fs::canonical(home / ".config/zelkora").string());
+    EXPECT_FALSE(fs::exists(Scratch("elsewhere/relative")));
+
+    const SCommandResult homeless = Launch({}, launcher);
+    EXPECT_EQ(homeless.exitCode, 1);
+    EXPECT_EQ(homeless.output, "zelkora: neither XDG_CONFIG_HOME nor HOME is set\n");
+
+    fs::remove_all(dataDir);
+    const SCommandResult dataless = Launch({"HOME=" + home.string()}, launcher);
+    EXPECT_EQ(dataless.exitCode, 1);
+    EXPECT_EQ(dataless.output, "zelkora: the game data in " +
+                                   fs::weakly_canonical(dataDir).string() + " is missing\n");
+}
+
+// The Debian package, made from this build with cpack into a scratch directory.
+class DebianPackage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const SCommandResult pack = RunMerged(
+            {ZELKORA_CPACK, "-G", "DEB", "--config",
+             std::string(ZELKORA_BUILD_DIR) + "/CPackConfig.cmake", "-B", scratch.GetPath()},
+            kInstallTimeout);
+        ASSERT_EQ(pack.exitCode, 0) << pack.output;
+        for (const fs::directory_entry& entry : fs::directory_iterator(scratch.GetPath())) {
+            if (entry.path().extension() == ".deb") {
+                package = entry.path().string();
+            }
+        }
+        ASSERT_FALSE(package.empty()) << pack.output;
+    }
+
+    std::string Field(const std::string& name) const {
+        return RunCommand({"dpkg-deb", "--field", package, name}, kToolTimeout).output;
+    }
+
+    CScratchDirectory scratch;
+    std::string package;
+};
+
+TEST_F(DebianPackage, IsAGameForUsrThatDependsOnEveryLibraryTheProgramLinks) {
+    EXPECT_EQ(Field("Package"), "zelkora\n");
+    EXPECT_EQ(Field("Section"), "games\n");
+    EXPECT_NE(Field("Maintainer"), "\n");
+    EXPECT_NE(Field("Description").find("tunnel"), std::string::npos);
+
+    const std::string contents =
+        RunCommand({"dpkg-deb", "--contents", package}, kToolTimeout).output;
+    int textures = 0;
+    int meshes = 0;
+    int sounds = 0;
+    for (const std::string& line : Lines(contents)) {
+        textures += line.find("./usr/share/games/zelkora/texture/") != std::string::npos &&
+                    line.back() != '/';
+        meshes +=
+            line.find("./usr/share/games/zelkora/mesh/") != std::string::npos && line.back() != '/';
+        sounds += line.find("./usr/share/games/zelkora/sounds/") != std::string::npos &&
+                  line.back() != '/';
+    }
+    EXPECT_EQ(textures, 43);
+    EXPECT_EQ(meshes, 11);
+    EXPECT_EQ(sounds, 14);
+    for (const char* file :
+         {" ./usr/games/zelkora\n", " ./usr/lib/games/zelkora/zelkora\n",
+          " ./usr/share/games/zelkora/zelkora.ini\n", " ./usr/share/applications/zelkora.desktop\n",
+          " ./usr/share/icons/hicolor/64x64/apps/zelkora.png\n",
+          " ./usr/share/man/man6/zelkora.6.gz\n"}) {
+        EXPECT_NE(contents.find(file), std::string::npos) << file;
+    }
+
+    // Each library the packaged program needs must come from a package it depends on.
+    const std::string root = scratch.Join("root");
+    ASSERT_EQ(RunCommand({"dpkg-deb", "-x", package, root}, kToolTimeout).exitCode, 0);
+    const std::string dynamic =
+        RunCommand({"objdump", "-p", root + "/usr/lib/games/zelkora/zelkora"}, kToolTimeout).output;
+    const std::string depends = ", " + Lines(Field("Depends")).at(0) + ",";
+    int needed = 0;
+    for (const std::string& line : Lines(dynamic)) {
+        std::istringstream words(line);
+        std::string tag;
+        std::string library;
+        if (!(words >> tag >> library) || tag != "NEEDED") {
+            continue;
+        }
+        ++needed;
+        const std::string owners = RunCommand({"dpkg", "-S", "*/" + library}, kToolTimeout).output;
+        bool listed = false;
+        for (const std::string& owner : Lines(owners)) {
+            const std::string name = owner.substr(0, owner.find_first_of(":,"));
+            listed = listed || depends.find(", " + name + " ") != std::string::npos ||
+                     depends.find(", " + name + ",") != std::string::npos;
+        }
+        EXPECT_TRUE(listed) << library << " from " << owners << " is not in " << depends;
+    }
+    EXPECT_GE(needed, 6);
+}
+
+TEST_F(DebianPackage, UnpackedIntoAScratchRootItStartsAndQuits) {
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+    }
+    const fs::path root = scratch.Join("root");
+    ASSERT_EQ(RunCommand({"dpkg-deb", "-x", package, root.string()}, kToolTimeout).exitCode, 0);
+    const fs::path config = scratch.Join("config");
+    CGameRun run;
+    StartLauncher(run, root / "usr/games/zelkora", scratch.Join("home"), config.string());
+    QuitWithQ(run);
+    EXPECT_EQ(ReadWhole(config / "zelkora/zelkora.ini"),
+              ReadWhole(root / "usr/share/games/zelkora/zelkora.ini"));
+    EXPECT_FALSE(fs::exists(scratch.Join("home/.config")));
+}
+
+} // namespace
