@@ -24,7 +24,7 @@ namespace {
 constexpr double kInstallTimeout = 120.0; // seconds for cmake --install or cpack
 constexpr double kToolTimeout = 30.0;     // seconds for dpkg-deb, objdump, dpkg -S, the launcher
 constexpr double kStartTimeout = 20.0;    // seconds until the window must be up
-constexpr double kExitTimeout = 10.0;     // seconds from the quit key to the exit
+constexpr double kExitTimeout = 30.0;     // seconds from the quit key to the exit
 
 std::string ReadWhole(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);

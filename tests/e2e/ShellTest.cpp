@@ -8,7 +8,7 @@
 namespace {
 
 constexpr double kStartTimeout = 20.0; // seconds until the window must be up
-constexpr double kExitTimeout = 10.0;  // seconds from the quit key to the exit
+constexpr double kExitTimeout = 30.0;  // seconds from the quit key to the exit
 
 class Shell : public ::testing::Test {
 protected:

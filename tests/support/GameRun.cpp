@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr double kToolTimeout = 10.0; // seconds for one xdotool or screenshot command
+constexpr double kToolTimeout = 30.0; // seconds for one xdotool or screenshot command
 
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
