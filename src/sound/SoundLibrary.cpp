@@ -36,10 +36,13 @@ struct SLibrary {
 };
 
 // Built on first use: the game starts the library during static initialisation, possibly
-// before this file's own statics would have been constructed.
+// before this file's own statics would have been constructed. Never destroyed: a sound file
+// that cannot be opened ends the process with exit() while the output still runs, and a
+// destructor at that point would drop the only record of the decoded sounds that SDL's audio
+// thread may still be mixing.
 SLibrary& Library() {
-    static SLibrary library;
-    return library;
+    static SLibrary* const library = new SLibrary;
+    return *library;
 }
 
 int lastError = FSOUND_ERROR_NONE;

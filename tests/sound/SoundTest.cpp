@@ -82,6 +82,22 @@ TEST_F(Sound, AFileThatCannotBeOpenedEndsTheProcessWithItsLine) {
                 "^cant open soundfile sounds/laser\\.mp3: Unknown file format\n$");
 }
 
+// The exit comes while other sounds are open and decoded, as when the game's last sound is
+// missing; the sanitizer build checks at that exit that none of them was lost track of.
+TEST_F(Sound, TheExitOnABadFileLosesNoSoundOpenedBefore) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ASSERT_TRUE(StartSoundSystem());
+    ASSERT_EQ(chdir(scratch.GetPath().c_str()), 0);
+    const auto openAfterAnother = [this]() {
+        std::fflush(stdout);
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        CSound music(tonePath.c_str()); // decoded, not playing: only the library holds it
+        CSound missing("sounds/squeaky.wav");
+    };
+    EXPECT_EXIT(openAfterAnother(), ::testing::ExitedWithCode(1),
+                "^cant open soundfile sounds/squeaky\\.wav: File not found\n$");
+}
+
 TEST_F(Sound, WithoutAnOutputDeviceTheGamePlaysSilently) {
     const std::string unwritable = scratch.Join("no/such/folder/mix.raw");
     for (const bool badFile : {true, false}) {

@@ -1,10 +1,13 @@
 #include "GameRun.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -37,6 +40,12 @@ int ReadField(const std::string& text, const std::string& label) {
     return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + label.size());
 }
 
+// The game windows that runs of this process have taken, by X window id.
+std::map<std::string, CGameRun*>& WindowOwners() {
+    static std::map<std::string, CGameRun*> owners;
+    return owners;
+}
+
 } // namespace
 
 bool HasDisplay() {
@@ -55,6 +64,10 @@ CGameRun::~CGameRun() {
     if (game.IsRunning()) {
         game.WaitForExit(0.0);
     }
+    const auto claim = WindowOwners().find(windowId);
+    if (claim != WindowOwners().end() && claim->second == this) {
+        WindowOwners().erase(claim);
+    }
     if (!directory.empty()) {
         std::error_code ignored;
         fs::remove_all(directory, ignored);
@@ -64,6 +77,8 @@ CGameRun::~CGameRun() {
 void CGameRun::WriteFile(const std::string& relativePath, const std::string& contents) {
     const fs::path path = fs::path(directory) / relativePath;
     fs::create_directories(path.parent_path());
+    std::error_code ignored;
+    fs::remove(path, ignored);
     std::ofstream(path, std::ios::binary) << contents;
 }
 
@@ -90,23 +105,40 @@ bool CGameRun::StartProgram(const std::string& program, const std::string& worki
 }
 
 bool CGameRun::WaitForWindow(double seconds) {
+    if (!windowId.empty()) {
+        return game.IsRunning();
+    }
     const auto start = std::chrono::steady_clock::now();
-    const std::string pid = std::to_string(game.GetPid());
     while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
            seconds) {
         if (!game.IsRunning()) {
             return false;
         }
+        // Mapped, not just created: focus cannot go to a window that is not viewable yet, and
+        // a slow build (the sanitizers') shows the gap.
         const SCommandResult found =
-            RunCommand({"xdotool", "search", "--pid", pid, "--name", "^Zelkora$"}, kToolTimeout);
-        windowId = Trimmed(found.output);
-        if (found.exitCode == 0 && !windowId.empty()) {
-            windowId = windowId.substr(0, windowId.find('\n'));
-            return true;
+            RunCommand({"xdotool", "search", "--onlyvisible", "--name", "^Zelkora$"}, kToolTimeout);
+        std::istringstream ids(found.output);
+        for (std::string id; ids >> id;) {
+            if (Claim(id)) {
+                windowId = id;
+                return true;
+            }
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return false;
+}
+
+bool CGameRun::Claim(const std::string& id) {
+    // freeglut sets no _NET_WM_PID, so a window cannot be traced to its process: games that run
+    // side by side must be started one after another, each one's window waited for before the
+    // next starts. A window whose game has ended leaves its id (X reuses ids) free.
+    std::map<std::string, CGameRun*>& owners = WindowOwners();
+    for (auto owner = owners.begin(); owner != owners.end();) {
+        owner = owner->second->IsRunning() ? std::next(owner) : owners.erase(owner);
+    }
+    return owners.emplace(id, this).second;
 }
 
 CGameRun::SGeometry CGameRun::GetWindowGeometry() const {
@@ -140,7 +172,9 @@ bool CGameRun::KeyDown(const std::string& keysym) {
 }
 
 bool CGameRun::KeyUp(const std::string& keysym) {
-    return Focus() && RunCommand({"xdotool", "keyup", keysym}, kToolTimeout).exitCode == 0;
+    // Released even when the window is gone, so that no key stays held for the next run.
+    const bool focused = Focus();
+    return RunCommand({"xdotool", "keyup", keysym}, kToolTimeout).exitCode == 0 && focused;
 }
 
 bool CGameRun::PressKey(const std::string& keysym) {
@@ -255,6 +289,36 @@ bool CGameRun::CopyGameData() {
         }
     }
     return true;
+}
+
+bool CGameRun::LinkGameData() {
+    for (const char* folder : {"texture", "mesh", "sounds"}) {
+        std::error_code error;
+        fs::create_directories(fs::path(directory) / folder, error);
+        for (const std::string& file : ListGameData(folder)) {
+            fs::create_symlink(fs::path(ZELKORA_GAME_DIR) / file, fs::path(directory) / file,
+                               error);
+            if (error) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> CGameRun::ListGameData(const std::string& folder) {
+    std::vector<std::string> files;
+    std::error_code error;
+    for (const fs::directory_entry& entry :
+         fs::directory_iterator(fs::path(ZELKORA_GAME_DIR) / folder, error)) {
+        files.push_back(folder + "/" + entry.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool CGameRun::IsRunning() {
+    return game.IsRunning();
 }
 
 int CGameRun::WaitForExit(double seconds) {

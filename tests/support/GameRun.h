@@ -22,6 +22,7 @@ public:
     ~CGameRun(); // kills the game if needed and removes the scratch directory
 
     const std::string& GetDirectory() const { return directory; }
+    // Writes a file of its own, never through a link to the build's data that stood there.
     void WriteFile(const std::string& relativePath, const std::string& contents);
 
     // Sets a variable for the game's environment; SDL_AUDIODRIVER starts as "dummy" so that
@@ -31,7 +32,10 @@ public:
     // Starts another program instead of the build's binary (an installed launcher, say) in the
     // given working directory; output still goes to this run's directory.
     bool StartProgram(const std::string& program, const std::string& workingDirectory);
-    bool WaitForWindow(double seconds);  // until the "Zelkora" window of this run exists
+    // Until a "Zelkora" window that no other running game of this process has taken is shown;
+    // it is this run's from then on. Games that run at the same time must therefore be started
+    // one after another, each one's window waited for before the next one starts.
+    bool WaitForWindow(double seconds);
     SGeometry GetWindowGeometry() const; // absolute position and size
     std::string GetWindowName() const;
     static SGeometry GetScreenGeometry(); // the root window
@@ -60,13 +64,20 @@ public:
     SImage Capture() const;
     // Copies the generated texture, mesh and sounds folders of the build into the run.
     bool CopyGameData();
+    // The same folders with a link to the build's file in place of each file: cheaper for the
+    // many runs that only read them. Remove a link, or WriteFile over it, to change one file.
+    bool LinkGameData();
+    // Relative paths of the build's files in one data folder ("texture"...), sorted.
+    static std::vector<std::string> ListGameData(const std::string& folder);
 
     int WaitForExit(double seconds); // exit code; -1 if it had to be killed
+    bool IsRunning();                // started and not yet ended
     std::string ReadStdout() const;
     std::string ReadStderr() const;
 
 private:
     bool Focus();
+    bool Claim(const std::string& windowId); // false while another running game holds it
 
     std::string directory;
     CChildProcess game;

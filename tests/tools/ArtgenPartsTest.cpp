@@ -63,6 +63,25 @@ TEST(ArtgenParts, ObjSharesCornersDropsSlivers) {
     EXPECT_EQ(obj.rfind("# a cube\n", 0), 0u);
 }
 
+// A face wider than a cell is shrunk to fill the cell's room exactly; its placement must stay
+// inside the margins although the bounds then meet within a rounding error.
+TEST(ArtgenParts, FacesLargerThanACellStayInsideTheirCellMargins) {
+    for (double size : {1.0, 3.0, 7.0}) {
+        CMeshBuilder mesh({0, 0, 1}, 1.0); // the face looks at the light: the top shade row
+        mesh.AddTriangle({0.3, 0.3, 0}, {0.3 + size, 0.3, 0}, {0.3, 0.3 + size, 0},
+                         CMeshBuilder::kAccent);
+        mesh.EndPart();
+        const std::vector<CMeshBuilder::SFace> faces = mesh.GetFaces();
+        ASSERT_EQ(faces.size(), 1u);
+        for (const CVec2& t : faces[0].texCoord) {
+            EXPECT_GE(t.x, (2 + 0.06) * 0.25 - 1e-9) << size;
+            EXPECT_LE(t.x, (3 - 0.06) * 0.25 + 1e-9) << size;
+            EXPECT_GE(t.y, (3 + 0.06) * 0.25 - 1e-9) << size;
+            EXPECT_LE(t.y, (4 - 0.06) * 0.25 + 1e-9) << size;
+        }
+    }
+}
+
 TEST(ArtgenParts, TgaRowsGoBottomFirstInBlueGreenRedOrder) {
     CImage image(2, 2);
     image.Set(0, 0, CColor(1.0, 0.5, 0.0, 0.25)); // lower left

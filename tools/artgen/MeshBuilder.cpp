@@ -204,7 +204,10 @@ void CMeshBuilder::MapToAtlas(STriangle& triangle) const {
     // faces continue each other's plating.
     auto offset = [&](double start, double size) {
         const double wanted = start - std::floor(start);
-        return std::clamp(wanted, kCellMargin, 1.0 - kCellMargin - size * scale);
+        // A face scaled to fill the room leaves the upper bound a rounding error below the
+        // lower one, which std::clamp does not allow.
+        const double latest = std::max(kCellMargin, 1.0 - kCellMargin - size * scale);
+        return std::clamp(wanted, kCellMargin, latest);
     };
     const double offsetX = offset(low.x, high.x - low.x);
     const double offsetY = offset(low.y, high.y - low.y);
