@@ -52,6 +52,14 @@ std::vector<SCase> CasesFor(const std::vector<std::string>& files) {
     return cases;
 }
 
+std::vector<SCase> CasesFor(const std::vector<std::string>& files, EFault fault) {
+    std::vector<SCase> cases;
+    for (const std::string& file : files) {
+        cases.push_back({file, fault});
+    }
+    return cases;
+}
+
 std::vector<std::string> Only(const std::vector<std::string>& files,
                               const std::vector<std::string>& wanted) {
     std::vector<std::string> kept;
@@ -132,22 +140,6 @@ void RunInBatches(const std::vector<SCase>& cases, const std::string& ini, EWind
     }
 }
 
-// Waits until the game's output holds text; false when it ended or time ran out first.
-bool WaitForOutput(CGameRun& run, const std::string& text, double seconds) {
-    const auto start = std::chrono::steady_clock::now();
-    while (std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() <
-           seconds) {
-        if (run.ReadStdout().find(text) != std::string::npos) {
-            return true;
-        }
-        if (!run.IsRunning()) {
-            return run.ReadStdout().find(text) != std::string::npos;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
 int CountOf(const std::string& text, const std::string& part) {
     int count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -159,7 +151,7 @@ int CountOf(const std::string& text, const std::string& part) {
 // The game has set up, draws its frames and quits with 0 on q; fire holds y for a while first.
 void ExpectPlaysOnAndQuits(CGameRun& run, bool fire = false) {
     ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << Report(run);
-    ASSERT_TRUE(WaitForOutput(run, kMainLoopLine, kStartTimeout)) << Report(run);
+    ASSERT_TRUE(run.WaitForOutput(kMainLoopLine, kStartTimeout)) << Report(run);
     std::this_thread::sleep_for(std::chrono::duration<double>(kPlaySeconds));
     ASSERT_TRUE(run.IsRunning()) << Report(run);
     if (fire) {
@@ -198,21 +190,15 @@ void ExpectTextureReportedOnce(const SCase& c, CGameRun& run) {
 TEST_F(FaultInjection, AMissingTextureIsReportedAndTheGamePlaysOn) {
     const std::vector<std::string> textures = CGameRun::ListGameData("texture");
     ASSERT_EQ(textures.size(), kTextureCount);
-    std::vector<SCase> cases;
-    for (const std::string& file : textures) {
-        cases.push_back({file, EFault::Missing});
-    }
-    RunInBatches(cases, "", EWindow::Opens, ExpectTextureReportedOnce);
+    RunInBatches(CasesFor(textures, EFault::Missing), "", EWindow::Opens,
+                 ExpectTextureReportedOnce);
 }
 
 TEST_F(FaultInjection, AGarbageTextureIsReportedAndTheGamePlaysOn) {
     const std::vector<std::string> textures = CGameRun::ListGameData("texture");
     ASSERT_EQ(textures.size(), kTextureCount);
-    std::vector<SCase> cases;
-    for (const std::string& file : textures) {
-        cases.push_back({file, EFault::Garbage});
-    }
-    RunInBatches(cases, "", EWindow::Opens, ExpectTextureReportedOnce);
+    RunInBatches(CasesFor(textures, EFault::Garbage), "", EWindow::Opens,
+                 ExpectTextureReportedOnce);
 }
 
 // The ship's and the enemies' meshes load at set-up; the shot's when the first one is fired.
@@ -284,7 +270,7 @@ TEST_F(FaultInjection, TheLaserSoundEndsItWithItsLineAndCodeOneAtTheFirstShot) {
     ASSERT_EQ(laser.size(), 1u);
     RunInBatches(CasesFor(laser), "0 500 1", EWindow::Opens, [](const SCase& c, CGameRun& run) {
         ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << Report(run);
-        ASSERT_TRUE(WaitForOutput(run, kMainLoopLine, kStartTimeout)) << Report(run);
+        ASSERT_TRUE(run.WaitForOutput(kMainLoopLine, kStartTimeout)) << Report(run);
         std::this_thread::sleep_for(std::chrono::duration<double>(kPlaySeconds));
         ASSERT_TRUE(run.IsRunning()) << "no shot yet, so no sound opened" << Report(run);
         ASSERT_TRUE(run.KeyDown("y"));

@@ -32,6 +32,8 @@ protected:
         }
         ASSERT_TRUE(run.Start());
         ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
+        // Keys are read from the main loop on; a slow build may still be setting up.
+        ASSERT_TRUE(run.WaitForOutput("start MainLoop...\n", kStartTimeout)) << run.ReadStdout();
     }
 
     void Quit() {
@@ -85,6 +87,7 @@ TEST_F(Game, StartsWithItsLinesAndOneEnemyPerDifficultyNodes) {
         ASSERT_TRUE(variant.WaitForWindow(kStartTimeout))
             << c.ini << ": " << variant.ReadStdout() << variant.ReadStderr() << " exit "
             << variant.WaitForExit(1.0);
+        ASSERT_TRUE(variant.WaitForOutput("start MainLoop...\n", kStartTimeout));
         ASSERT_TRUE(variant.PressKey("q"));
         EXPECT_EQ(variant.WaitForExit(kExitTimeout), 0);
         int nodes = 0;

@@ -25,6 +25,8 @@ protected:
         ASSERT_TRUE(run.CopyGameData());
         ASSERT_TRUE(run.Start());
         ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
+        // Keys are read from the main loop on; a slow build may still be setting up.
+        ASSERT_TRUE(run.WaitForOutput("start MainLoop...\n", kStartTimeout)) << run.ReadStdout();
     }
 
     CGameRun run;

@@ -325,6 +325,19 @@ int CGameRun::WaitForExit(double seconds) {
     return game.WaitForExit(seconds);
 }
 
+bool CGameRun::WaitForOutput(const std::string& text, double seconds) {
+    const auto start = std::chrono::steady_clock::now();
+    while (ReadStdout().find(text) == std::string::npos) {
+        const double waited =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!game.IsRunning() || waited > seconds) {
+            return ReadStdout().find(text) != std::string::npos;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
 std::string CGameRun::ReadStdout() const {
     return ReadWholeFile(directory + "/stdout.txt");
 }

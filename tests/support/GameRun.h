@@ -72,6 +72,9 @@ public:
 
     int WaitForExit(double seconds); // exit code; -1 if it had to be killed
     bool IsRunning();                // started and not yet ended
+    // Until the game's standard output holds text; false when it ended or time ran out first.
+    // The game flushes its start-up lines, so "start MainLoop...\n" means it now reads keys.
+    bool WaitForOutput(const std::string& text, double seconds);
     std::string ReadStdout() const;
     std::string ReadStderr() const;
 
