@@ -14,7 +14,7 @@ void CVaporPuff::Grow(float dt) {
 void CVaporPuff::Draw(const CVector3& right, const CVector3& up) const {
     const CVector3& p = position;
     const float s = size;
-    glColor4f(0.0f, 1.0f, 1.0f, 1.0f - age * 50.0f);
+    SetColour();
     glTexCoord2f(0.0f, 0.0f);
     glVertex3f(p.x - s * (right.x + up.x), p.y - s * (right.y + up.y), p.z - s * (right.z + up.z));
     glTexCoord2f(1.0f, 0.0f);
@@ -23,4 +23,8 @@ void CVaporPuff::Draw(const CVector3& right, const CVector3& up) const {
     glVertex3f(p.x + s * (right.x + up.x), p.y + s * (right.y + up.y), p.z + s * (right.z + up.z));
     glTexCoord2f(0.0f, 1.0f);
     glVertex3f(p.x + s * (up.x - right.x), p.y + s * (up.y - right.y), p.z + s * (up.z - right.z));
+}
+
+void CVaporPuff::SetColour() const {
+    glColor4f(0.0f, 1.0f, 1.0f, GetAlpha());
 }

@@ -11,6 +11,8 @@ public:
     // The four corners of the square spanned by right and up, coloured cyan and fading out
     // with age (alpha 1 - age x 50); inside glBegin(GL_QUADS).
     void Draw(const CVector3& right, const CVector3& up) const;
+    void SetColour() const; // the colour Draw gives its corners, alone
+    float GetAlpha() const { return 1.0f - age * 50.0f; } // before OpenGL clamps it
 
     const CVector3& GetPosition() const { return position; }
     float GetSize() const { return size; } // half the edge: age x 40 + 0.1

@@ -94,10 +94,23 @@ void CVaporTrail::Draw(const CCamera&, const CRenderSettings& settings) const {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glBegin(GL_QUADS);
+    bool skipped = false;
     for (const Slot& puff : slots) {
-        if (puff) {
+        if (!puff) {
+            continue;
+        }
+        // Blending comes with the alpha test (alpha > 0) and colour material: a puff faded to
+        // alpha 0 or below would leave no fragment, only cost fill, and the older puffs are the
+        // biggest. Its colour is still set, so the colour left current stays the same.
+        if (translucent && puff->GetAlpha() <= 0.0f) {
+            puff->SetColour();
+            skipped = true;
+        } else {
             puff->Draw(right, up);
         }
+    }
+    if (skipped) {
+        glTexCoord2f(0.0f, 1.0f); // as the last corner of a drawn puff leaves it
     }
     glEnd();
     if (translucent) {

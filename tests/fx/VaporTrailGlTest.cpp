@@ -119,4 +119,33 @@ TEST_F(VaporTrailGl, WithAndWithoutAlpha) {
     }
 }
 
+// Under blending a puff faded to alpha 0 or below could not pass the alpha test, so it is not
+// sent at all; the colour and texture coordinate left behind are still those of the last puff.
+// With alpha off every puff is drawn.
+TEST_F(VaporTrailGl, FadedPuffsAreNotSentUnderBlending) {
+    trail->SetPosition(CVector3(0, 0, 10));
+    trail->Update(0.016f); // slot 0 at age 0, slot 1 at age 0.008
+    trail->SetPuffsPerUpdate(0);
+    trail->Update(0.016f); // slot 0 at age 0.016 (alpha 0.2), slot 1 at 0.024 (alpha -0.2)
+    for (int noAlpha : {1, 0}) {
+        SCOPED_TRACE(noAlpha);
+        settings.SetNoAlpha(noAlpha);
+        glColor4f(1, 0, 0, 1);
+        glTexCoord2f(0.5f, 0.5f);
+        EXPECT_EQ(CaptureQuads([&] { Draw(); }).size(), noAlpha == 1 ? 2u : 1u);
+        ExpectLeftAfterDrawing(-0.2f);
+        GLfloat texCoord[4];
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+        EXPECT_EQ(texCoord[0], 0.0f);
+        EXPECT_EQ(texCoord[1], 1.0f);
+    }
+    trail->Update(0.005f); // slot 1 goes, slot 0 fades to alpha -0.05: nothing sent
+    glTexCoord2f(0.5f, 0.5f);
+    EXPECT_TRUE(CaptureQuads([&] { Draw(); }).empty());
+    ExpectLeftAfterDrawing(-0.05f);
+    GLfloat texCoord[4];
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
+    EXPECT_EQ(texCoord[1], 1.0f);
+}
+
 } // namespace
