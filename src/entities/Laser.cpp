@@ -3,6 +3,7 @@
 #include "app/RenderSettings.h"
 #include "render/Mesh.h"
 #include "render/TextureManager.h"
+#include "render/Translucency.h"
 #include "sound/Sound.h"
 
 #include <GL/gl.h>
@@ -43,11 +44,7 @@ void CLaser::Draw(const CCamera&, const CRenderSettings& settings) {
     glMultMatrixf(orientation);
     const bool blend = settings.GetNoAlpha() == 0;
     if (blend) {
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.0f);
+        BeginTranslucency();
         glColor4f(1.0f, 1.0f, 1.0f, 0.7f);
     } else {
         glColor3f(1.0f, 1.0f, 1.0f);
@@ -56,8 +53,7 @@ void CLaser::Draw(const CCamera&, const CRenderSettings& settings) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     DrawMesh(settings);
     if (blend) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
+        EndTranslucency();
     }
     glPopMatrix();
 }

@@ -2,6 +2,7 @@
 
 #include "app/RenderSettings.h"
 #include "render/TextureManager.h"
+#include "render/Translucency.h"
 
 #include <GL/glu.h>
 #include <array>
@@ -237,13 +238,8 @@ void CHud::FormatTime(double seconds, char (&text)[kTextSize]) {
 void CHud::Draw(const CRenderSettings& settings) {
     const bool translucent = settings.GetNoAlpha() == 0;
     if (translucent) {
-        glEnable(GL_COLOR_MATERIAL);
-        glColorMaterial(GL_FRONT, GL_DIFFUSE);
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.0f);
+        TrackDiffuseColour();
+        BeginTranslucency();
     }
     SetOrthographicProjection();
     DrawGauges();
@@ -251,8 +247,7 @@ void CHud::Draw(const CRenderSettings& settings) {
         DrawMessageBox();
     }
     if (translucent) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
+        EndTranslucency();
     }
     // Bitmaps are textured like any fragment; the texts keep their plain raster colour.
     glDisable(GL_TEXTURE_2D);

@@ -3,6 +3,7 @@
 #include "app/RenderSettings.h"
 #include "render/Camera.h"
 #include "render/TextureManager.h"
+#include "render/Translucency.h"
 
 #include <GL/gl.h>
 #include <cstdlib>
@@ -27,23 +28,6 @@ int DrawSmokeCount() {
         count = 9;
     }
     return count + 1;
-}
-
-// Enabled before the mode is set, as in every translucent draw of the game: on the first
-// enable the current colour also lands in the ambient of both faces, which lit meshes show.
-void BeginTranslucent() {
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_DIFFUSE);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
-}
-
-void EndTranslucent() {
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
 }
 
 } // namespace
@@ -143,7 +127,8 @@ void CParticleSystem::Draw(const CCamera& camera, const CRenderSettings& setting
     }
     const bool translucent = settings.GetNoAlpha() == 0;
     if (translucent) {
-        BeginTranslucent();
+        TrackDiffuseColour();
+        BeginTranslucency();
     }
     const CVector3& up = camera.GetUp();
     const CVector3 right = camera.GetDirection().Cross(up);
@@ -151,7 +136,7 @@ void CParticleSystem::Draw(const CCamera& camera, const CRenderSettings& setting
     DrawAll(fire.data(), kFireSlots, fireTexture, filled, right, up);
     DrawAll(smoke.data(), kSmokeSlots, smokeTexture, filled, right, up);
     if (translucent) {
-        EndTranslucent();
+        EndTranslucency();
     }
 }
 

@@ -2,29 +2,9 @@
 
 #include "app/RenderSettings.h"
 #include "render/TextureManager.h"
+#include "render/Translucency.h"
 
 #include <GL/gl.h>
-
-namespace {
-
-// Enabled before the mode is set, as in every translucent draw of the game: on the first
-// enable the current colour also lands in the ambient of both faces, which lit meshes show.
-void BeginTranslucent() {
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_DIFFUSE);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
-}
-
-void EndTranslucent() {
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
-}
-
-} // namespace
 
 CVaporTrail::CVaporTrail(const CTextureManager& registry) : texture(registry.Find("vaportail")) {}
 
@@ -84,7 +64,8 @@ void CVaporTrail::Lay(float dt) {
 void CVaporTrail::Draw(const CCamera&, const CRenderSettings& settings) const {
     const bool translucent = settings.GetNoAlpha() == 0;
     if (translucent) {
-        BeginTranslucent();
+        TrackDiffuseColour();
+        BeginTranslucency();
     }
     // The first two rows of the model-view: screen right and up in the drawing's coordinates.
     GLfloat modelView[16];
@@ -114,7 +95,7 @@ void CVaporTrail::Draw(const CCamera&, const CRenderSettings& settings) const {
     }
     glEnd();
     if (translucent) {
-        EndTranslucent();
+        EndTranslucency();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "app/RenderSettings.h"
 #include "entities/Body.h"
 #include "render/TextureManager.h"
+#include "render/Translucency.h"
 #include "world/MatrixMath.h"
 
 #include <GL/gl.h>
@@ -197,15 +198,10 @@ void CTunnel::DrawSegments(const CBody& cameraBody, const CRenderSettings& setti
 void CTunnel::DrawJoints(const CBody& cameraBody, const CRenderSettings& settings) const {
     const int c = cameraBody.GetNodeIndex();
     const int step = (finishNode - startNode) / kJointCount;
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_DIFFUSE);
+    TrackDiffuseColour();
     const bool blend = settings.GetNoAlpha() == 0;
     if (blend) {
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.0f);
+        BeginTranslucency();
         glColor4f(0.9f, 0.4f, 0.4f, 0.5f);
     } else {
         glColor3f(0.9f, 0.4f, 0.4f);
@@ -220,8 +216,7 @@ void CTunnel::DrawJoints(const CBody& cameraBody, const CRenderSettings& setting
         }
     }
     if (blend) {
-        glDepthMask(GL_TRUE);
-        glDisable(GL_BLEND);
+        EndTranslucency();
     }
 }
 
@@ -255,13 +250,8 @@ void CTunnel::DrawPathLine(const CBody& cameraBody, const CRenderSettings& setti
         return;
     }
     const int c = cameraBody.GetNodeIndex();
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT, GL_DIFFUSE);
-    glEnable(GL_BLEND);
-    glDepthMask(GL_FALSE);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_ALPHA_TEST);
-    glAlphaFunc(GL_GREATER, 0.0f);
+    TrackDiffuseColour();
+    BeginTranslucency();
     glColor4f(0.0f, 1.0f, 1.0f, 0.3f);
     glLineWidth(5.0f);
     glBegin(GL_LINES);
@@ -276,6 +266,5 @@ void CTunnel::DrawPathLine(const CBody& cameraBody, const CRenderSettings& setti
     }
     glEnd();
     glLineWidth(1.0f);
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
+    EndTranslucency();
 }
