@@ -1,4 +1,5 @@
 #include "GameDataDirectory.h"
+#include "GlFeedback.h"
 #include "GlTest.h"
 #include "app/RenderSettings.h"
 #include "entities/EnemySpinner.h"
@@ -36,17 +37,12 @@ protected:
 
     // Window positions of every vertex sent, turned back into world x, y.
     template <typename Draw> std::vector<CVector3> SentVertices(Draw draw) {
-        std::vector<GLfloat> buffer(100000);
-        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        draw();
-        const GLint used = glRenderMode(GL_RENDER);
         std::vector<CVector3> vertices;
-        for (GLint at = 0; at < used;) {
-            const GLenum token = static_cast<GLenum>(buffer[at++]);
-            const int count = token == GL_POLYGON_TOKEN ? static_cast<int>(buffer[at++]) : 0;
-            for (int i = 0; i < count; ++i, at += 3) {
-                vertices.emplace_back(buffer[at] - 400.0f, buffer[at + 1] - 300.0f, 0.0f);
+        for (const SFeedbackPrimitive& sent : CaptureFeedback(draw)) {
+            for (const SFeedbackVertex& v : sent.vertices) {
+                if (sent.kind == GL_POLYGON_TOKEN) {
+                    vertices.emplace_back(v.x - 400.0f, v.y - 300.0f, 0.0f);
+                }
             }
         }
         return vertices;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GlFeedback.h"
+
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <vector>
@@ -24,23 +26,16 @@ inline void UseWorldProjection() {
     glLoadIdentity();
 }
 
-// Every token with its vertices; Mesa hands a quad back as triangles (1, 2, 4) and (2, 3, 4).
+// Every primitive with its vertices; Mesa hands a quad back as triangles (1, 2, 4) and
+// (2, 3, 4). kind is the last primitive's kind.
 template <typename Draw> std::vector<std::vector<SVertex>> Capture(Draw draw, GLenum& kind) {
-    std::vector<GLfloat> buffer(100000);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    const GLint used = glRenderMode(GL_RENDER);
     std::vector<std::vector<SVertex>> primitives;
-    for (GLint at = 0; at < used;) {
-        kind = static_cast<GLenum>(buffer[at++]);
-        const int count = kind == GL_POLYGON_TOKEN ? static_cast<int>(buffer[at++]) : 2;
+    for (const SFeedbackPrimitive& sent : CaptureFeedback(draw)) {
+        kind = sent.kind;
         primitives.emplace_back();
-        for (int i = 0; i < count; ++i, at += 11) {
-            const GLfloat* v = &buffer[at];
-            const float z = static_cast<float>(kDepthRange - 2.0 * kDepthRange * v[2]);
-            primitives.back().push_back(
-                {v[0] - 400, v[1] - 300, z, v[3], v[4], v[5], v[6], v[7], v[8]});
+        for (const SFeedbackVertex& v : sent.vertices) {
+            const float z = static_cast<float>(kDepthRange - 2.0 * kDepthRange * v.z);
+            primitives.back().push_back({v.x - 400, v.y - 300, z, v.r, v.g, v.b, v.a, v.s, v.t});
         }
     }
     return primitives;

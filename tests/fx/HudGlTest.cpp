@@ -1,3 +1,4 @@
+#include "GlFeedback.h"
 #include "GlTest.h"
 
 #include "app/RenderSettings.h"
@@ -13,13 +14,9 @@
 
 namespace {
 
-// What a draw sent to OpenGL, caught in feedback mode, in window coordinates (which are the
-// HUD's pixels, the viewport being 800 x 600).
-struct SVertex {
-    float x, y, z;
-    float r, g, b, a;
-    float s, t;
-};
+// What a draw sent to OpenGL, in window coordinates (which are the HUD's pixels, the viewport
+// being 800 x 600).
+using SVertex = SFeedbackVertex;
 struct SFeedback {
     std::vector<SVertex> polygonCorners; // every vertex of every polygon
     std::vector<SVertex> bitmaps;        // the raster position of every glyph drawn
@@ -39,35 +36,15 @@ protected:
     }
 
     SFeedback Capture() {
-        std::vector<GLfloat> buffer(100000);
-        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        hud->Draw(settings);
-        const GLint used = glRenderMode(GL_RENDER);
-        EXPECT_GE(used, 0) << "feedback buffer overflow";
-        return Parse(buffer.data(), used);
-    }
-
-    static SFeedback Parse(const GLfloat* data, GLint used) {
         SFeedback feedback;
-        GLint at = 0;
-        auto readVertex = [&] {
-            const GLfloat* v = data + at; // x y z, r g b a, s t r q
-            at += 11;
-            return SVertex{v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8]};
-        };
-        while (at < used) {
-            const auto token = static_cast<GLenum>(data[at++]);
-            if (token == GL_POLYGON_TOKEN) {
-                const int count = static_cast<int>(data[at++]);
-                for (int i = 0; i < count; ++i) {
-                    feedback.polygonCorners.push_back(readVertex());
-                }
-            } else if (token == GL_BITMAP_TOKEN) {
-                feedback.bitmaps.push_back(readVertex());
+        for (const SFeedbackPrimitive& sent : CaptureFeedback([&] { hud->Draw(settings); })) {
+            if (sent.kind == GL_POLYGON_TOKEN) {
+                feedback.polygonCorners.insert(feedback.polygonCorners.end(), sent.vertices.begin(),
+                                               sent.vertices.end());
+            } else if (sent.kind == GL_BITMAP_TOKEN) {
+                feedback.bitmaps.push_back(sent.vertices.at(0));
             } else {
-                ADD_FAILURE() << "unexpected feedback token " << token;
-                break;
+                ADD_FAILURE() << "unexpected feedback token " << sent.kind;
             }
         }
         return feedback;

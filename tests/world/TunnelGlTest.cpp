@@ -1,3 +1,4 @@
+#include "GlFeedback.h"
 #include "GlTest.h"
 
 #include "app/RenderSettings.h"
@@ -16,9 +17,7 @@ unsigned SeedOne() {
     return 1;
 }
 
-// What a draw call sent to OpenGL, caught in feedback mode: every primitive with its vertices in
-// window coordinates. The projection maps world x, y straight to pixels around the window's
-// centre and world z linearly into depth, so positions can be read back as world coordinates.
+// What a draw call sent to OpenGL, in world coordinates.
 struct SVertex {
     float x, y, z; // world coordinates
     float s, t;    // texture coordinates
@@ -49,42 +48,15 @@ protected:
         glLoadIdentity();
     }
 
+    // The projection maps world x, y straight to pixels around the window's centre and world z
+    // linearly into depth, so positions read back as world coordinates.
     template <typename Draw> std::vector<SPrimitive> Capture(Draw draw) {
-        std::vector<GLfloat> buffer(4000000);
-        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        draw();
-        const GLint used = glRenderMode(GL_RENDER);
-        EXPECT_GE(used, 0) << "feedback buffer overflow";
-        return Parse(buffer.data(), used);
-    }
-
-    static std::vector<SPrimitive> Parse(const GLfloat* data, GLint used) {
         std::vector<SPrimitive> primitives;
-        GLint at = 0;
-        auto readVertex = [&] {
-            const GLfloat* v = data + at; // x y z, r g b a, s t r q
-            at += 11;
-            const float z = static_cast<float>(kDepthRange - 2.0 * kDepthRange * v[2]);
-            return SVertex{v[0] - 400.0f, v[1] - 300.0f, z, v[7], v[8]};
-        };
-        while (at < used) {
-            const GLenum token = static_cast<GLenum>(data[at++]);
-            SPrimitive primitive{token, {}};
-            int count = 0;
-            if (token == GL_POLYGON_TOKEN) {
-                count = static_cast<int>(data[at++]);
-            } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-                primitive.kind = GL_LINE_TOKEN;
-                count = 2;
-            } else if (token == GL_PASS_THROUGH_TOKEN) {
-                ++at;
-                continue;
-            } else {
-                count = 1;
-            }
-            for (int i = 0; i < count; ++i) {
-                primitive.vertices.push_back(readVertex());
+        for (const SFeedbackPrimitive& sent : CaptureFeedback(draw, 4000000)) {
+            SPrimitive primitive{sent.kind, {}};
+            for (const SFeedbackVertex& v : sent.vertices) {
+                const float z = static_cast<float>(kDepthRange - 2.0 * kDepthRange * v.z);
+                primitive.vertices.push_back({v.x - 400.0f, v.y - 300.0f, z, v.s, v.t});
             }
             primitives.push_back(primitive);
         }
