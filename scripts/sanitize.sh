@@ -10,13 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# Leaks are reported only from our own code: the suppressions name the system's libraries.
-options=(halt_on_error=1 exitcode=23 detect_leaks=1 check_initialization_order=1
-    detect_stack_use_after_return=1 strict_string_checks=1)
-ASAN_OPTIONS=$(IFS=:; echo "${options[*]}")
-export ASAN_OPTIONS
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:exitcode=23
-export LSAN_OPTIONS=suppressions=$(pwd)/scripts/lsan-suppressions.txt:print_suppressions=0
+source scripts/sanitizer-options.sh
 
 if [[ ! -f build-sanitize/CMakeCache.txt ]]; then
     cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKORA_SANITIZE=ON
