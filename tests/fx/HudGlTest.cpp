@@ -29,9 +29,7 @@ protected:
         if (IsSkipped()) {
             return;
         }
-        testing::internal::CaptureStdout();
-        registry.LoadAll(false); // no files here: every row keeps its number, untextured
-        testing::internal::GetCapturedStdout();
+        LoadWithoutFiles(registry);
         hud = std::make_unique<CHud>(800, 600, registry);
     }
 

@@ -19,9 +19,7 @@ protected:
         if (IsSkipped()) {
             return;
         }
-        testing::internal::CaptureStdout();
-        registry.LoadAll(false); // no files here: every row keeps its number, untextured
-        testing::internal::GetCapturedStdout();
+        LoadWithoutFiles(registry);
         glBindTexture(GL_TEXTURE_2D, 0);
         UseWorldProjection();
         effect = std::make_unique<CParticleSystem>(registry);

@@ -19,9 +19,7 @@ protected:
         if (IsSkipped()) {
             return;
         }
-        testing::internal::CaptureStdout();
-        registry.LoadAll(false); // no files here: every row keeps its number, untextured
-        testing::internal::GetCapturedStdout();
+        LoadWithoutFiles(registry);
         UseWorldProjection();
         trail = std::make_unique<CVaporTrail>(registry);
     }

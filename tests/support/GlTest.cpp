@@ -1,6 +1,7 @@
 #include "GlTest.h"
 
 #include "GameRun.h"
+#include "render/TextureManager.h"
 
 #include <GL/glut.h>
 
@@ -46,4 +47,10 @@ GLint GlTest::GetInteger(GLenum name) const {
     GLint value = 0;
     glGetIntegerv(name, &value);
     return value;
+}
+
+void GlTest::LoadWithoutFiles(CTextureManager& registry) {
+    testing::internal::CaptureStdout();
+    registry.LoadAll(false); // run from the tests' directory, which has no texture folder
+    testing::internal::GetCapturedStdout();
 }

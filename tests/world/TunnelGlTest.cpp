@@ -36,8 +36,8 @@ protected:
         if (IsSkipped()) {
             return;
         }
+        LoadWithoutFiles(registry);
         testing::internal::CaptureStdout();
-        registry.LoadAll(false); // no files here: every row keeps its number, untextured
         tunnel.Generate(1, 500); // straight: rings 0 to 499 on the -z axis
         testing::internal::GetCapturedStdout();
         glDisable(GL_CULL_FACE);
