@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds what is out of date, and starts the game from its data
-# directory. Edit zelkora.ini here (difficulty, tunnel length, display mode) before playing.
+# Installs what is missing, builds the game and its data where out of date (not the tests), and
+# starts the game from its data directory, passing on any options (./play.sh --help lists them).
+# Edit zelkora.ini here (difficulty, tunnel length, display mode) before playing.
 set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/deps.sh
-scripts/build.sh
-if [[ -z "${DISPLAY:-}" ]]; then
+scripts/build.sh --target zelkora zelkora_ini zelkora_assets
+needs_display=1
+for argument in "$@"; do
+    [[ "$argument" == --help || "$argument" == --version ]] && needs_display=0
+done
+if [[ -z "${DISPLAY:-}" && $needs_display -eq 1 ]]; then
     echo "play.sh: no X display (DISPLAY is not set); Zelkora needs a desktop to open its window."
     exit 1
 fi
 cd build/game
-exec ./zelkora
+exec ./zelkora "$@"

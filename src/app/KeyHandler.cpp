@@ -19,18 +19,41 @@ CKeyHandler::EAction CKeyHandler::KeyDown(int key, int x, int y) {
     if (code == kEscape || code == 'q') {
         return EAction::Quit;
     }
-    if (game != nullptr && code == 'k') {
-        game->SelfDestruct();
-    }
-    if (game != nullptr && code == 'p') {
-        ShowMessage(game->IsPMode() ? "P... OFF" : "P... MODE", 0);
-        game->TogglePMode();
+    if (game != nullptr) {
+        SendCommand(code);
     }
     input->KeyDown(key, x, y);
     return EAction::CarryOn;
 }
 
-void CKeyHandler::SpecialKeyDown(int key, int x, int y) {
+void CKeyHandler::SendCommand(int code) {
+    const bool playing = !game->IsPaused();
+    switch (code) {
+    case 'k':
+        if (playing) {
+            game->SelfDestruct();
+        }
+        break;
+    case 'p':
+        if (playing) {
+            ShowMessage(game->IsPMode() ? "P... OFF" : "P... MODE", 0);
+            game->TogglePMode();
+        }
+        break;
+    case 'r':
+        game->Restart();
+        break;
+    case 'm':
+        game->ToggleSound();
+        ShowMessage(game->IsSoundOn() ? "SOUND ON" : "SOUND OFF", 0);
+        break;
+    default:
+        break;
+    }
+}
+
+CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int x, int y) {
+    EAction action = EAction::CarryOn;
     switch (key) {
     case GLUT_KEY_F1:
         ShowMessage("SORRY. NO HLP", 1);
@@ -41,6 +64,11 @@ void CKeyHandler::SpecialKeyDown(int key, int x, int y) {
     case GLUT_KEY_F3:
         Toggle(&CRenderSettings::GetSolidFill, &CRenderSettings::SetSolidFill, "WIRE OFF",
                "WIRE ON");
+        break;
+    case GLUT_KEY_F4:
+        if (game != nullptr) {
+            game->TogglePause();
+        }
         break;
     case GLUT_KEY_F5:
         Toggle(&CRenderSettings::GetNoMipmaps, &CRenderSettings::SetNoMipmaps, "MIPMAP OFF",
@@ -60,6 +88,14 @@ void CKeyHandler::SpecialKeyDown(int key, int x, int y) {
     case GLUT_KEY_F9:
         Toggle(&CRenderSettings::GetNoAlpha, &CRenderSettings::SetNoAlpha, "ALPHA OFF", "ALPHA ON");
         break;
+    case GLUT_KEY_F10:
+        if (game != nullptr) {
+            game->RequestScreenshot();
+        }
+        break;
+    case GLUT_KEY_F11:
+        action = EAction::ToggleFullScreen;
+        break;
     case GLUT_KEY_F12:
         settings->SetHidePathLine(!settings->GetHidePathLine()); // no message
         break;
@@ -68,6 +104,7 @@ void CKeyHandler::SpecialKeyDown(int key, int x, int y) {
     }
     // Function keys fall through to the table harmlessly; arrow keys steer from there.
     input->KeyDown(key, x, y);
+    return action;
 }
 
 void CKeyHandler::KeyUp(int key, int x, int y) {

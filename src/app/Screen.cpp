@@ -41,3 +41,29 @@ void CScreen::SetFixedGlState() {
     glMaterialfv(GL_FRONT, GL_DIFFUSE, white);
     glShadeModel(GL_SMOOTH);
 }
+
+CScreen::SRectangle CScreen::FitPicture(int windowWidth, int windowHeight) {
+    SRectangle fitted;
+    // In 64 bits: a window side times 4 must not overflow, however absurd the size.
+    if (static_cast<long long>(windowWidth) * 3 > static_cast<long long>(windowHeight) * 4) {
+        fitted.height = windowHeight; // wider than 4:3: bars left and right
+        fitted.width = static_cast<int>(static_cast<long long>(windowHeight) * 4 / 3);
+    } else {
+        fitted.width = windowWidth; // taller: bars above and below
+        fitted.height = static_cast<int>(static_cast<long long>(windowWidth) * 3 / 4);
+    }
+    fitted.x = (windowWidth - fitted.width) / 2;
+    fitted.y = (windowHeight - fitted.height) / 2;
+    return fitted;
+}
+
+void CScreen::Reshape(int windowWidth, int windowHeight) {
+    const SRectangle picture = FitPicture(windowWidth, windowHeight);
+    glViewport(picture.x, picture.y, picture.width, picture.height);
+}
+
+void CScreen::ToggleFullScreen() const {
+    if (!inGameMode) {
+        glutFullScreenToggle();
+    }
+}

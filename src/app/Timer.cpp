@@ -45,3 +45,8 @@ double CTimer::Tick() {
     }
     return step;
 }
+
+void CTimer::ResetClock() {
+    clockRunning = false;
+    gameClock = 0.0;
+}

@@ -16,6 +16,9 @@ public:
     double Tick(); // once per frame: the step since the last call; the first one is normally 0.5
     void StartClock() { clockRunning = true; }
     void StopClock() { clockRunning = false; }
+    void ResetClock(); // stopped at 0, for a course flown again
+    // After a pause: a fresh reading, so the paused span never reaches Tick as one long step.
+    void Resume() { lastCount = readCounter(); }
     double GetGameClock() const { return gameClock; }
     int GetFrameRate() const { return frameRate; } // frames per second
 

@@ -1,6 +1,7 @@
 // Zelkora's entry point: the four global objects, the configuration, the window, the GLUT
 // callbacks and the one orderly way out.
 
+#include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/FramePacer.h"
 #include "app/Input.h"
@@ -8,26 +9,39 @@
 #include "app/RenderSettings.h"
 #include "app/Screen.h"
 #include "app/Timer.h"
+#include "app/XdgDirectories.h"
 #include "game/Game.h"
+#include "game/Records.h"
+#include "render/ScreenshotWriter.h"
 #include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <memory>
 
-// Created during static initialisation, in this order, before main runs. The game object's
-// constructor is where the sounds get opened, so a missing sound ends the program before any
-// window exists.
-CTimer* timer = new CTimer;
-CInput* input = new CInput;
-CRenderSettings* settings = new CRenderSettings;
-CGame* game = new CGame(settings, input, timer);
+// Made first thing in main, once the command line has been read, in this order. The game
+// object's constructor is where the sounds get opened, so a missing sound ends the program
+// before any window exists.
+CTimer* timer = nullptr;
+CInput* input = nullptr;
+CRenderSettings* settings = nullptr;
+CGame* game = nullptr;
 
 namespace {
 
 CConfig config;
 CFramePacer framePacer;
 CScreen screen;
+std::unique_ptr<CRecords> records; // none with --no-records
+
+void CreateGlobalObjects() {
+    timer = new CTimer;
+    input = new CInput;
+    settings = new CRenderSettings;
+    game = new CGame(settings, input, timer);
+}
 
 void ExitGame() {
     delete timer;
@@ -56,7 +70,10 @@ void OnKeyDown(unsigned char key, int x, int y) {
 }
 
 void OnSpecialKeyDown(int key, int x, int y) {
-    CKeyHandler(game, input, settings).SpecialKeyDown(key, x, y);
+    if (CKeyHandler(game, input, settings).SpecialKeyDown(key, x, y) ==
+        CKeyHandler::EAction::ToggleFullScreen) {
+        screen.ToggleFullScreen();
+    }
 }
 
 void OnKeyUp(unsigned char key, int x, int y) {
@@ -77,6 +94,7 @@ void RegisterCallbacks() {
     glutMotionFunc(OnMotion);
     glutPassiveMotionFunc(OnMotion);
     glutIdleFunc(OnIdle);
+    glutReshapeFunc(CScreen::Reshape); // any window shape keeps the 4:3 picture
 }
 
 void PrintStartupLines() {
@@ -89,10 +107,38 @@ void PrintStartupLines() {
     std::fflush(stdout);
 }
 
+// Best times and screenshots live in the player's data directory.
+void PrepareFiles(const CCommandLine& commandLine) {
+    const std::string dataDirectory = CXdgDirectories::DataDirectory();
+    if (!commandLine.GetNoRecords()) {
+        records = std::make_unique<CRecords>(dataDirectory);
+        records->Load();
+        game->SetRecords(records.get());
+    }
+    const std::string screenshotDirectory =
+        dataDirectory.empty() ? "" : dataDirectory + "/screenshots";
+    game->SetScreenshotWriter(std::make_unique<CScreenshotWriter>(screenshotDirectory));
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    CCommandLine commandLine;
+    switch (commandLine.Parse(argc, argv, std::cout, std::cerr)) {
+    case CCommandLine::EOutcome::Finished:
+        return 0;
+    case CCommandLine::EOutcome::Refused:
+        return 2;
+    case CCommandLine::EOutcome::Run:
+        break;
+    }
+    CreateGlobalObjects();
     config.Load("zelkora.ini");
+    commandLine.ApplyTo(config);
+    if (commandLine.GetSeed()) {
+        game->SetSeed(*commandLine.GetSeed());
+    }
+    PrepareFiles(commandLine);
 
     int argumentCount = 0;
     glutInit(&argumentCount, nullptr);

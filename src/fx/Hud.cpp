@@ -5,15 +5,20 @@
 #include "render/Translucency.h"
 
 #include <GL/glu.h>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 constexpr int kGlyphWidth = 8;
 constexpr int kGlyphHeight = 13;
-constexpr int kArtRows = 11; // the two rows below them stay empty for the raster origin
+constexpr int kArtRows = 11;
+constexpr int kGlyphAdvance = 10;
+constexpr int kMessageBoxCentre = 390;  // the box spans 262 to 517
+constexpr int kMessageLineSpacing = 16; // the two rows below them stay empty for the raster origin
 
 constexpr int kFirstLetter = 0;
 constexpr int kFirstDigit = 26;
@@ -184,7 +189,7 @@ void CHud::BuildFont() {
 void CHud::CompileGlyphs(unsigned char firstCode, int firstGlyph, int count) const {
     for (int i = 0; i < count; ++i) {
         glNewList(fontBase + firstCode + i, GL_COMPILE);
-        glBitmap(kGlyphWidth, kGlyphHeight, 0.0f, 2.0f, 10.0f, 0.0f,
+        glBitmap(kGlyphWidth, kGlyphHeight, 0.0f, 2.0f, kGlyphAdvance, 0.0f,
                  kGlyphBitmaps[firstGlyph + i].data());
         glEndList();
     }
@@ -260,8 +265,7 @@ void CHud::Draw(const CRenderSettings& settings) {
     PrintTwoPass(text, 730, 570);
     // The box may have had its last frame above: then it shows without its text.
     if (messageSeconds > 0) {
-        glRasterPos3f(372.0f, 70.0f, 1.0f);
-        PrintText(messageText);
+        PrintMessageLines();
     }
     glEnable(GL_TEXTURE_2D);
 }
@@ -307,6 +311,37 @@ void CHud::DrawMessageBox() {
     if (newSecond != 0) {
         --messageSeconds;
     }
+}
+
+void CHud::PrintMessageLines() const {
+    // The first line stands where the box has always had it; further lines (the finish time)
+    // are centred in the box below it.
+    const char* line = messageText;
+    int y = 70;
+    for (bool first = true;; first = false, y -= kMessageLineSpacing) {
+        const char* end = std::strchr(line, '\n');
+        char text[kTextSize] = {};
+        const std::size_t length =
+            end != nullptr ? static_cast<std::size_t>(end - line) : std::strlen(line);
+        std::memcpy(text, line, std::min(length, sizeof text - 1));
+        const int x = first ? 372 : kMessageBoxCentre - GlyphRunWidth(text) / 2;
+        glRasterPos3f(static_cast<float>(x), static_cast<float>(y), 1.0f);
+        PrintText(text);
+        if (end == nullptr) {
+            break;
+        }
+        line = end + 1;
+    }
+}
+
+int CHud::GlyphRunWidth(const char* text) {
+    int glyphs = 0;
+    for (const char* at = text; *at != '\0'; ++at) {
+        const char c = *at;
+        glyphs +=
+            (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ':' || c == '.' || c == ' ';
+    }
+    return glyphs * kGlyphAdvance;
 }
 
 void CHud::PrintTwoPass(const char* text, int x, int y) const {

@@ -29,7 +29,8 @@ public:
     void SetTurn(float level);      // whole number, -3 to 3; negative turns the other way
     void SetTime(double seconds);   // game clock; notes whether a new second began
 
-    // Replaces the current message at once. Style 0 shows the upper half of the box texture,
+    // Replaces the current message at once. A line end starts a further line, centred in the
+    // box below the first. Style 0 shows the upper half of the box texture,
     // any other the lower half. The message stays until `seconds` new seconds of the game clock
     // have begun (the wrap from 59 to 0 does not count). A null text is an empty one.
     void ShowMessage(const char* text, int style, int seconds);
@@ -62,6 +63,8 @@ private:
     void DrawGauges() const;
     void DrawMessageBox();
     void PrintTwoPass(const char* text, int x, int y) const;
+    void PrintMessageLines() const;
+    static int GlyphRunWidth(const char* text); // pixels; characters without a glyph take none
 
     int width;
     int height;

@@ -9,20 +9,27 @@
 #include "fx/Hud.h"
 #include "fx/VaporTrail.h"
 #include "game/EntityFactory.h"
+#include "game/Records.h"
 #include "render/Camera.h"
 #include "render/Light.h"
+#include "render/ScreenshotWriter.h"
 #include "render/TextureManager.h"
 #include "sound/Sound.h"
 #include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 constexpr float kShotSpeed = 600.0f;
 constexpr int kRamDamage = 5;
 constexpr int kLightSpacing = 5; // nodes between the three lights around the ship
+constexpr int kMessageSeconds = 3;
+// While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
+constexpr int kPauseMessageSeconds = 1;
 } // namespace
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
@@ -73,15 +80,57 @@ void CGame::LoadTextures() {
     textures->LoadAll(settings->GetNoMipmaps() == 0);
 }
 
+void CGame::SetSeed(unsigned value) {
+    seedSource = [value] { return value; };
+}
+
+void CGame::SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer) {
+    screenshots = std::move(writer);
+}
+
 void CGame::Setup() {
     LoadTextures();
-    camera = std::make_unique<CCamera>();
-    tunnel = std::make_unique<CTunnel>(*textures, seedSource);
-    tunnel->Generate(difficulty, tunnelLength);
+    seed = seedSource(); // kept, so that a restart builds the same world
+    BuildCameraAndTunnel();
     CreateLights();
     CreatePlayerAndEnemies();
     hud = std::make_unique<CHud>(screenWidth, screenHeight, *textures);
     startSound->PlayOnce();
+}
+
+void CGame::Restart() {
+    if (paused) {
+        TogglePause();
+    }
+    music->Stop();
+    musicStarted = false;
+    timer->ResetClock();
+    // Shots, enemies and ship go before the tunnel they fly in.
+    for (auto& shot : shots) {
+        shot.reset();
+    }
+    freeSlot = 0;
+    enemies.clear();
+    player.reset();
+    vaporTrail.reset();
+    tunnel.reset();
+    BuildCameraAndTunnel();
+    CreatePlayerAndEnemies();
+    std::printf("\n"); // the enemy count ends its line here: no start-up lines follow it
+    std::fflush(stdout);
+    hud->ShowMessage("", 0, 0);
+    pMode = false;
+    pModeUsed = false;
+    finishText.clear();
+    timer->Resume(); // the rebuild is no step of the new run
+    startSound->PlayOnce();
+}
+
+void CGame::BuildCameraAndTunnel() {
+    camera = std::make_unique<CCamera>();
+    // The tunnel seeds the generator: every draw after it, up to the last enemy, follows.
+    tunnel = std::make_unique<CTunnel>(*textures, [this] { return seed; });
+    tunnel->Generate(difficulty, tunnelLength);
 }
 
 void CGame::CreateLights() {
@@ -121,6 +170,11 @@ void CGame::CreatePlayerAndEnemies() {
 }
 
 void CGame::Frame() {
+    if (paused) {
+        camera->Apply(); // the same view, cleared and drawn again: the window keeps its picture
+        Draw();
+        return;
+    }
     const float dt = static_cast<float>(timer->Tick());
     FollowCourseMarks();
     player->Steer(*input, dt);
@@ -153,11 +207,32 @@ void CGame::FollowCourseMarks() {
     // Every frame from the finish on: the clock stays frozen at the course time.
     if (node >= tunnel->GetFinishNode()) {
         timer->StopClock();
-        ShowMessage("AUS:MAUS", 1, 5);
+        if (finishText.empty()) {
+            finishText = FinishMessage();
+        }
+        ShowMessage(finishText.c_str(), 1, 5);
     }
     if (node > tunnel->GetFinishNode()) {
         input->Clear(); // past the finish the controls are dead and the ship coasts to a stop
     }
+}
+
+std::string CGame::FinishMessage() {
+    if (records == nullptr) {
+        return "AUS:MAUS";
+    }
+    const long long milliseconds = std::llround(timer->GetGameClock() * 1000.0);
+    const std::string time = "AUS:MAUS\n" + CRecords::FormatTime(milliseconds);
+    if (pModeUsed) {
+        return time + " NOT RECORDED";
+    }
+    const CRecords::SWorld world{difficulty, tunnel->GetRingCount(), seed};
+    const long long best = records->GetBest(world);
+    if (records->Submit(world, milliseconds)) {
+        return time + " NEW BEST";
+    }
+    // No best although not a new one: a world the table cannot hold, already said in a line.
+    return best < 0 ? time : time + " BEST " + CRecords::FormatTime(best);
 }
 
 void CGame::MoveEnemies(float dt) {
@@ -247,7 +322,22 @@ void CGame::Draw() {
     tunnel->DrawJoints(camera->GetBody(), *settings);
     tunnel->DrawPathLine(camera->GetBody(), *settings);
     DrawHud();
+    if (screenshotRequested) {
+        SaveScreenshot(); // the finished frame, before the swap leaves the back buffer undefined
+    }
     glutSwapBuffers();
+}
+
+void CGame::SaveScreenshot() {
+    screenshotRequested = false;
+    if (!screenshots) {
+        return;
+    }
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+    const std::vector<unsigned char> rgb = CScreenshotWriter::ReadFrame(0, 0, width, height);
+    const std::string saved = screenshots->Save(rgb, width, height, std::time(nullptr));
+    ShowMessage(saved.empty() ? "SCREENSHOT FAILED" : "SCREENSHOT SAVED", 0, kMessageSeconds);
 }
 
 void CGame::PlaceLights() {
@@ -300,6 +390,27 @@ void CGame::ShowMessage(const char* text, int style, int seconds) {
     if (hud) {
         hud->ShowMessage(text, style, seconds);
     }
+}
+
+void CGame::TogglePMode() {
+    pMode = !pMode;
+    pModeUsed = pModeUsed || pMode;
+}
+
+void CGame::TogglePause() {
+    paused = !paused;
+    PauseAllSounds(paused);
+    if (paused) {
+        ShowMessage("PAUSE", 1, kPauseMessageSeconds);
+    } else {
+        ShowMessage("", 0, 0);
+        timer->Resume();
+    }
+}
+
+void CGame::ToggleSound() {
+    soundOn = !soundOn;
+    MuteAllSounds(!soundOn);
 }
 
 void CGame::SelfDestruct() {

@@ -3,6 +3,8 @@
 #include "world/Tunnel.h"
 
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 class CCamera;
@@ -12,7 +14,9 @@ class CInput;
 class CLaser;
 class CLight;
 class CPlayer;
+class CRecords;
 class CRenderSettings;
+class CScreenshotWriter;
 class CSound;
 class CTextureManager;
 class CTimer;
@@ -20,7 +24,8 @@ class CVaporTrail;
 
 // The game: owns everything in play, builds the world once at start and runs one frame per
 // idle call (clock and course marks, music, ship, camera, enemies, shots, collisions, P mode,
-// vapour trail, drawing). It never restarts and never ends by itself.
+// vapour trail, drawing). It never ends by itself; the player may pause it and fly the course
+// again in the same world.
 class CGame {
 public:
     static constexpr int kShotSlots = 15;
@@ -35,16 +40,33 @@ public:
 
     void SetDifficulty(int value) { difficulty = value; }
     void SetTunnelLength(int nodes) { tunnelLength = nodes; }
-    // Where the tunnel takes its seed; by default the time in seconds modulo 37.
-    void SetSeedSource(CTunnel::SeedSource source) { seedSource = source; }
+    // Where the tunnel takes its seed; by default the time in seconds modulo 37. Read once, by
+    // Setup, at the moment the tunnel is made.
+    void SetSeedSource(CTunnel::SeedSource source) { seedSource = std::move(source); }
+    void SetSeed(unsigned value);             // one seed, one world
+    unsigned GetSeed() const { return seed; } // the world's seed, once Setup has run
+    // Best times of the worlds, kept by the caller; without them the finish says only
+    // "AUS:MAUS", as it always did.
+    void SetRecords(CRecords* table) { records = table; }
+    void SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer);
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
     void Frame(); // one idle call
     void Draw();  // the frame's drawing and the buffer swap; called by Frame only
 
     void ShowMessage(const char* text, int style, int seconds); // style 0 or 1; game seconds
-    void TogglePMode() { pMode = !pMode; }
+    void TogglePMode();
     bool IsPMode() const { return pMode; }
+    // Nothing moves, the clocks and every sound hold, the frame is still drawn with "PAUSE";
+    // the keys held meanwhile act as held afterwards.
+    void TogglePause();
+    bool IsPaused() const { return paused; }
+    void ToggleSound(); // every sound off or on
+    bool IsSoundOn() const { return soundOn; }
+    // The course from the beginning in the same world: everything in play made afresh from the
+    // same seed, the clock at 0; textures and sounds are kept.
+    void Restart();
+    void RequestScreenshot() { screenshotRequested = true; } // taken before the next swap
     void SelfDestruct();
     void LoadTextures(); // all 43, with mipmaps exactly when the toggle says so
     void PlayExplosionSounds(int count);
@@ -72,6 +94,9 @@ private:
     void DrawEnemies();
     void DrawShots();
     void DrawHud();
+    void BuildCameraAndTunnel(); // the tunnel from the kept seed
+    std::string FinishMessage();
+    void SaveScreenshot();
 
     CRenderSettings* settings;
     CInput* input;
@@ -96,4 +121,12 @@ private:
     std::unique_ptr<CSound> startSound;
     std::unique_ptr<CSound> effectSounds[kEffectSounds]; // four explosions and a squeak
     CTunnel::SeedSource seedSource = &CTunnel::TimeSeed;
+    unsigned seed = 0;
+    bool paused = false;
+    bool soundOn = true;
+    bool pModeUsed = false; // at any moment of this run: then its time is not recorded
+    std::string finishText; // decided once at the finish, then shown every frame
+    CRecords* records = nullptr;
+    std::unique_ptr<CScreenshotWriter> screenshots;
+    bool screenshotRequested = false;
 };

@@ -30,6 +30,7 @@ using StreamList = std::vector<std::unique_ptr<FSOUND_STREAM>>;
 struct SLibrary {
     bool running = false;
     bool silent = false; // running on the dummy driver because no device could be opened
+    bool paused = false;
     std::unordered_map<std::string, Mix_Chunk*> decodedByPath;
     StreamList streams;
     std::vector<const FSOUND_STREAM*> channelStarters; // the stream that last started a channel
@@ -157,6 +158,7 @@ bool FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
     Mix_AllocateChannels(maxSoftwareChannels);
     library.channelStarters.assign(maxSoftwareChannels, nullptr);
     library.running = true;
+    library.paused = false;
     return heard ? Succeed() : Fail(FSOUND_ERROR_INIT);
 }
 
@@ -228,6 +230,9 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
         return -1;
     }
     library.channelStarters[played] = found;
+    if (library.paused) {
+        Mix_Pause(played);
+    }
     Succeed();
     return played;
 }
@@ -267,5 +272,37 @@ bool FSOUND_Stream_Close(FSOUND_STREAM* stream) {
     }
     StreamList& streams = Library().streams;
     streams.erase(FindIn(streams, stream)); // found: Stop has checked the handle
+    return Succeed();
+}
+
+namespace {
+// Both switches act on all channels at once; single channels are not offered.
+bool CheckAllChannels(int channel) {
+    if (!Library().running) {
+        return Fail(FSOUND_ERROR_UNINITIALIZED);
+    }
+    return channel == FSOUND_ALL ? Succeed() : Fail(FSOUND_ERROR_INVALID_PARAM);
+}
+} // namespace
+
+bool FSOUND_SetPaused(int channel, bool paused) {
+    if (!CheckAllChannels(channel)) {
+        return false;
+    }
+    if (paused) {
+        Mix_Pause(-1);
+    } else {
+        Mix_Resume(-1);
+    }
+    Library().paused = paused;
+    return Succeed();
+}
+
+bool FSOUND_SetMute(int channel, bool mute) {
+    if (!CheckAllChannels(channel)) {
+        return false;
+    }
+    // Channels keep their volume from play to play, so this holds for later plays too.
+    Mix_Volume(-1, mute ? 0 : MIX_MAX_VOLUME);
     return Succeed();
 }

@@ -27,6 +27,7 @@ enum EFsoundError {
 
 constexpr unsigned int FSOUND_LOOP_NORMAL = 2; // open mode: streams repeat until a loop count says
 constexpr int FSOUND_FREE = -1;                // play channel: let the library pick a free one
+constexpr int FSOUND_ALL = -3;                 // pause and mute: every channel
 
 // Opens the output at mixRate Hz (4000 to 192000), 16-bit stereo, with maxSoftwareChannels
 // channels (1 to 256) to mix at once; flags are ignored. When no output device can be opened,
@@ -48,5 +49,10 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* path, unsigned int mode, int offse
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 // The plays started from now on: 0 once, n repeated n more times, -1 without end.
 bool FSOUND_Stream_SetLoopCount(FSOUND_STREAM* stream, int count);
-bool FSOUND_Stream_Stop(FSOUND_STREAM* stream);  // silences every channel this stream plays on
+bool FSOUND_Stream_Stop(FSOUND_STREAM* stream); // silences every channel this stream plays on
+// Holds every channel where it is (FSOUND_ALL only) until resumed; plays started meanwhile
+// wait too. Resuming goes on from the held place.
+bool FSOUND_SetPaused(int channel, bool paused);
+// Every channel (FSOUND_ALL only) plays on unheard while muted, later plays as well.
+bool FSOUND_SetMute(int channel, bool mute);
 bool FSOUND_Stream_Close(FSOUND_STREAM* stream); // stops it and releases the handle

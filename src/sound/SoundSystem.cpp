@@ -48,6 +48,15 @@ void StopSoundSystem() {
     FSOUND_Close();
 }
 
+// Without a running library there is nothing to hold or silence.
+void PauseAllSounds(bool paused) {
+    FSOUND_SetPaused(FSOUND_ALL, paused);
+}
+
+void MuteAllSounds(bool muted) {
+    FSOUND_SetMute(FSOUND_ALL, muted);
+}
+
 const char* SoundErrorText(int code) {
     if (code < 0 || code >= static_cast<int>(std::size(kErrorTexts))) {
         return "Unknown error";

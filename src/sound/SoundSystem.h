@@ -6,5 +6,9 @@
 // error text to standard output and returns false; sounds still open and play, unheard.
 bool StartSoundSystem();
 void StopSoundSystem(); // once, after every stream is closed; harmless if never started
+// Every sound holds where it is, or goes on; plays started while paused wait as well.
+void PauseAllSounds(bool paused);
+// Every sound plays on unheard, or is heard again; later plays as well.
+void MuteAllSounds(bool muted);
 
 const char* SoundErrorText(int code); // "Unknown error" for codes outside 0 to 18

@@ -4,6 +4,7 @@
 #include "world/Ring.h"
 #include "world/Segment.h"
 
+#include <functional>
 #include <vector>
 
 class CBody;
@@ -15,7 +16,7 @@ class CTextureManager;
 // follows. Every random draw comes from rand(), seeded here, so one seed gives one world.
 class CTunnel {
 public:
-    using SeedSource = unsigned (*)();
+    using SeedSource = std::function<unsigned()>;
 
     // Seeds rand() from the seed source: by default the time in seconds modulo 37.
     explicit CTunnel(CTextureManager& registry, SeedSource seedSource = &CTunnel::TimeSeed);

@@ -73,6 +73,24 @@ TEST_F(TimerTest, GameClockRunsOnlyWhileStarted) {
     EXPECT_NEAR(timer.GetGameClock(), 0.05, 1e-9);
 }
 
+TEST_F(TimerTest, ResumeLeavesThePauseOutAndResetClockStartsTheCourseAgain) {
+    timer.Tick();
+    timer.StartClock();
+    Advance(0.02);
+    timer.Tick();
+    Advance(30.0); // paused for half a minute
+    timer.Resume();
+    Advance(0.016);
+    EXPECT_NEAR(timer.Tick(), 0.016, 1e-6) << "the paused span is no step";
+    EXPECT_NEAR(timer.GetGameClock(), 0.036, 1e-9);
+
+    timer.ResetClock();
+    EXPECT_EQ(timer.GetGameClock(), 0.0);
+    Advance(0.02);
+    timer.Tick();
+    EXPECT_EQ(timer.GetGameClock(), 0.0) << "stopped until the start mark starts it";
+}
+
 TEST(Timer, NonPositiveFrequencyKeepsOneHundred) {
     std::int64_t now = 1000000;
     CTimer timer([&now] { return now; }, 0);

@@ -213,6 +213,14 @@ TEST_F(HudGl, ANewMessageReplacesTextStyleAndTimeAtOnce) {
     }
 }
 
+TEST_F(HudGl, FurtherMessageLinesAreCentredInTheBoxBelowTheFirst) {
+    hud->ShowMessage("AUS:MAUS\n1:23.45 NEW BEST\nab 7", 1, 5);
+    const SFeedback feedback = Capture();
+    EXPECT_EQ(CountGlyphRow(feedback, 372, 70, 1.0f), 8);
+    EXPECT_EQ(CountGlyphRow(feedback, 310, 54, 1.0f), 16) << "160 pixels about x = 390";
+    EXPECT_EQ(CountGlyphRow(feedback, 380, 38, 1.0f), 2) << "only ' 7' takes room";
+}
+
 TEST_F(HudGl, AMessageLongerThan31CharactersIsCutToItsFirst31) {
     const std::string thirtyOne = "ABCDEFGHIJKLMNOPQRSTUVWXYZ01234";
     hud->ShowMessage(thirtyOne.c_str(), 0, 3);

@@ -155,4 +155,31 @@ TEST_F(SoundMix, StoppingOneStreamLeavesAnotherOfTheSameFileSounding) {
     EXPECT_GT(sounding[0].end - together[0].end, 0.2) << "the second stream fell silent too";
 }
 
+TEST_F(SoundMix, PauseHoldsEverySoundWhereItIsAndMuteSilencesLaterPlaysToo) {
+    CSound tone(Wav("tone.wav", MakeTone(440.0, 0.6)).c_str());
+    CSound other(Wav("other.wav", MakeTone(660.0, 0.3)).c_str());
+    tone.PlayOnce();
+    Wait(0.2);
+    PauseAllSounds(true);
+    other.PlayOnce(); // waits for the resume as well
+    Wait(0.6);
+    PauseAllSounds(false);
+    Wait(0.8);
+    MuteAllSounds(true);
+    tone.PlayOnce();
+    Wait(0.8);
+    MuteAllSounds(false);
+    Wait(0.2);
+    tone.Close();
+    other.Close();
+
+    const CMixRecording recording = StopAndRead();
+    const auto sounding = recording.FindSounding();
+    ASSERT_EQ(sounding.size(), 2u) << "before the pause, after it, and nothing while muted";
+    EXPECT_GT(sounding[1].start - sounding[0].end, 0.3) << "silence while paused";
+    // The tone resumed from where it was held: its two parts make its whole length once.
+    EXPECT_NEAR(sounding[0].GetLength() + sounding[1].GetLength(), 0.6, 0.03);
+    EXPECT_NEAR(recording.Frequency(sounding[0].start + 0.02, sounding[0].end - 0.02), 440.0, 9.0);
+}
+
 } // namespace

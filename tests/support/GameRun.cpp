@@ -58,6 +58,12 @@ CGameRun::CGameRun() {
     if (mkdtemp(pattern.data()) != nullptr) {
         directory = pattern;
     }
+    // Best times and screenshots stay inside the run, never in the tester's own home.
+    SetEnvironment("XDG_DATA_HOME", directory + "/data");
+}
+
+std::string CGameRun::GetDataDirectory() const {
+    return directory + "/data/zelkora";
 }
 
 CGameRun::~CGameRun() {
@@ -92,15 +98,18 @@ void CGameRun::SetEnvironment(const std::string& name, const std::string& value)
     environment.emplace_back(name, value);
 }
 
-bool CGameRun::Start() {
+bool CGameRun::Start(const std::vector<std::string>& arguments) {
     const std::string binary = (fs::path(directory) / "zelkora").string();
     std::error_code error;
     fs::copy_file(ZELKORA_BINARY, binary, fs::copy_options::overwrite_existing, error);
-    return !error && StartProgram(binary, directory);
+    return !error && StartProgram(binary, directory, arguments);
 }
 
-bool CGameRun::StartProgram(const std::string& program, const std::string& workingDirectory) {
-    return game.Start({program}, workingDirectory, directory + "/stdout.txt",
+bool CGameRun::StartProgram(const std::string& program, const std::string& workingDirectory,
+                            const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{program};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return game.Start(argv, workingDirectory, directory + "/stdout.txt",
                       directory + "/stderr.txt", environment);
 }
 
@@ -204,10 +213,22 @@ CGameRun::SImage CGameRun::Capture() const {
     const std::string path = directory + "/capture.ppm";
     const std::string command =
         "xwd -root -silent | convert xwd:- -crop " + crop + " +repage -depth 8 ppm:'" + path + "'";
-    SImage image;
     if (RunCommand({"sh", "-c", command}, kToolTimeout).exitCode != 0) {
-        return image;
+        return SImage();
     }
+    return ReadPpm(path);
+}
+
+CGameRun::SImage CGameRun::LoadImage(const std::string& imagePath) const {
+    const std::string path = directory + "/loaded.ppm";
+    if (RunCommand({"convert", imagePath, "-depth", "8", "ppm:" + path}, kToolTimeout).exitCode !=
+        0) {
+        return SImage();
+    }
+    return ReadPpm(path);
+}
+
+CGameRun::SImage CGameRun::ReadPpm(const std::string& path) {
     // Binary PPM: "P6", width, height, maximum value, one white-space byte, then the pixels.
     std::ifstream in(path, std::ios::binary);
     const auto nextField = [&in]() {
@@ -217,6 +238,7 @@ CGameRun::SImage CGameRun::Capture() const {
         }
         return field;
     };
+    SImage image;
     const std::string magic = nextField();
     image.width = std::atoi(nextField().c_str());
     image.height = std::atoi(nextField().c_str());

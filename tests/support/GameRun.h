@@ -26,12 +26,17 @@ public:
     void WriteFile(const std::string& relativePath, const std::string& contents);
 
     // Sets a variable for the game's environment; SDL_AUDIODRIVER starts as "dummy" so that
-    // runs are silent and print the same on machines with and without a sound card.
+    // runs are silent and print the same on machines with and without a sound card, and
+    // XDG_DATA_HOME as "data" inside the run.
     void SetEnvironment(const std::string& name, const std::string& value);
-    bool Start(); // false if the binary could not be started
+    // With the given command-line arguments; false if the binary could not be started.
+    bool Start(const std::vector<std::string>& arguments = {});
     // Starts another program instead of the build's binary (an installed launcher, say) in the
     // given working directory; output still goes to this run's directory.
-    bool StartProgram(const std::string& program, const std::string& workingDirectory);
+    bool StartProgram(const std::string& program, const std::string& workingDirectory,
+                      const std::vector<std::string>& arguments = {});
+    // Where the game keeps best times and screenshots: XDG_DATA_HOME points into the run.
+    std::string GetDataDirectory() const;
     // Until a "Zelkora" window that no other running game of this process has taken is shown;
     // it is this run's from then on. Games that run at the same time must therefore be started
     // one after another, each one's window waited for before the next one starts.
@@ -62,6 +67,7 @@ public:
                          int threshold = 40) const;
     };
     SImage Capture() const;
+    SImage LoadImage(const std::string& imagePath) const; // any file ImageMagick reads
     // Copies the generated texture, mesh and sounds folders of the build into the run.
     bool CopyGameData();
     // The same folders with a link to the build's file in place of each file: cheaper for the
@@ -79,6 +85,7 @@ public:
     std::string ReadStderr() const;
 
 private:
+    static SImage ReadPpm(const std::string& path);
     bool Focus();
     bool Claim(const std::string& windowId); // false while another running game holds it
 

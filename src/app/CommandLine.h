@@ -1,0 +1,42 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+
+class CConfig;
+
+// The command line, GNU style. Read before anything else happens, so that --help, --version and
+// a bad option print their text and end the program without a window or a sound.
+class CCommandLine {
+public:
+    static constexpr const char* kVersion = "1.1.0";
+    // What each number may be; the tunnel length takes zelkora.ini's codes 1, 2 and 3 too.
+    static constexpr long kMaxDifficulty = 1000; // past this the bends grow no further
+    static constexpr long kMaxLength = 100000;   // the longest tunnel the game builds
+    static constexpr long kMaxSeed = 2147483647;
+
+    enum class EOutcome {
+        Run,      // start the game with what was read
+        Finished, // --help or --version printed: exit 0
+        Refused,  // one line written to the error stream: exit 2
+    };
+
+    // Usage and version go to out, the one line about a bad option to err.
+    EOutcome Parse(int argc, char* argv[], std::ostream& out, std::ostream& err);
+
+    // Overrides the values of zelkora.ini that options named; the file is read first.
+    void ApplyTo(CConfig& config) const;
+    const std::optional<unsigned>& GetSeed() const { return seed; } // empty: the clock's choice
+    bool GetNoRecords() const { return noRecords; }
+
+    static void PrintUsage(std::ostream& out);
+
+private:
+    void StoreNumber(int option, long long value); // value already checked against its range
+
+    std::optional<int> difficulty;
+    std::optional<int> tunnelLength;
+    std::optional<int> displayMode;
+    std::optional<unsigned> seed;
+    bool noRecords = false;
+};

@@ -1,0 +1,126 @@
+#include "app/CommandLine.h"
+
+#include "app/Config.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct SParse {
+    CCommandLine::EOutcome outcome;
+    std::string out;
+    std::string err;
+};
+
+SParse Parse(CCommandLine& line, std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "zelkora");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    std::ostringstream out;
+    std::ostringstream err;
+    const auto outcome = line.Parse(static_cast<int>(arguments.size()), argv.data(), out, err);
+    return {outcome, out.str(), err.str()};
+}
+
+TEST(CommandLine, OptionsOverrideTheFileAndLeaveTheRest) {
+    CCommandLine line;
+    const SParse parse =
+        Parse(line, {"--fullscreen", "--difficulty", "7", "--seed=5", "--no-records"});
+    ASSERT_EQ(parse.outcome, CCommandLine::EOutcome::Run) << parse.err;
+    EXPECT_EQ(parse.out + parse.err, "");
+    CConfig config;
+    config.tunnelLength = 2; // as if from zelkora.ini
+    line.ApplyTo(config);
+    EXPECT_EQ(config.difficulty, 7);
+    EXPECT_EQ(config.tunnelLength, 2);
+    EXPECT_EQ(config.displayMode, 0);
+    EXPECT_EQ(line.GetSeed(), 5u);
+    EXPECT_TRUE(line.GetNoRecords());
+
+    CCommandLine none;
+    ASSERT_EQ(Parse(none, {}).outcome, CCommandLine::EOutcome::Run);
+    CConfig untouched;
+    none.ApplyTo(untouched);
+    EXPECT_EQ(untouched.difficulty, 3);
+    EXPECT_EQ(untouched.displayMode, 1);
+    EXPECT_FALSE(none.GetSeed().has_value());
+    EXPECT_FALSE(none.GetNoRecords());
+
+    CCommandLine edges; // the limits themselves are accepted; the last display option wins
+    ASSERT_EQ(Parse(edges, {"--fullscreen", "--window", "--seed", "2147483647", "--length", "1",
+                            "--difficulty", "0"})
+                  .outcome,
+              CCommandLine::EOutcome::Run);
+    edges.ApplyTo(untouched);
+    EXPECT_EQ(edges.GetSeed(), 2147483647u);
+    EXPECT_EQ(untouched.tunnelLength, 1);
+    EXPECT_EQ(untouched.difficulty, 0);
+    EXPECT_EQ(untouched.displayMode, 1);
+}
+
+TEST(CommandLine, HelpAndVersionPrintAndFinish) {
+    CCommandLine line;
+    const SParse version = Parse(line, {"--version", "--bogus"});
+    EXPECT_EQ(version.outcome, CCommandLine::EOutcome::Finished);
+    EXPECT_EQ(version.out, "zelkora 1.1.0\n");
+    const SParse help = Parse(line, {"--help"});
+    EXPECT_EQ(help.outcome, CCommandLine::EOutcome::Finished);
+    EXPECT_EQ(help.err, "");
+    for (const char* named :
+         {"--window", "--fullscreen", "--difficulty N", "--length N", "--seed N", "--no-records",
+          "--version", " F4 ", " F10 ", " F11 ", "  r  ", "  m  ", "ESC or q", "records.txt"}) {
+        EXPECT_NE(help.out.find(named), std::string::npos) << named;
+    }
+}
+
+TEST(CommandLine, EachBadOptionIsRefusedWithOneLineNamingIt) {
+    const std::string hint = "; try 'zelkora --help'\n";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string line;
+    } cases[] = {
+        {{"--bogus"}, "zelkora: unknown option '--bogus'"},
+        {{"-x"}, "zelkora: unknown option '-x'"},
+        {{"--seed"}, "zelkora: option '--seed' needs a value: a whole number from 0 to 2147483647"},
+        {{"--length"}, "zelkora: option '--length' needs a value: a whole number from 1 to 100000"},
+        {{"--seed", "-1"},
+         "zelkora: invalid value '-1' for '--seed': a whole number from 0 to 2147483647 is "
+         "accepted"},
+        {{"--seed=2147483648"},
+         "zelkora: invalid value '2147483648' for '--seed': a whole number from 0 to 2147483647 "
+         "is accepted"},
+        {{"--seed", "99999999999999999999999"},
+         "zelkora: invalid value '99999999999999999999999' for '--seed': a whole number from 0 "
+         "to 2147483647 is accepted"},
+        {{"--difficulty", "2.5"},
+         "zelkora: invalid value '2.5' for '--difficulty': a whole number from 0 to 1000 is "
+         "accepted"},
+        {{"--difficulty", "1001"},
+         "zelkora: invalid value '1001' for '--difficulty': a whole number from 0 to 1000 is "
+         "accepted"},
+        {{"--length", "0"},
+         "zelkora: invalid value '0' for '--length': a whole number from 1 to 100000 is accepted"},
+        {{"--length", " 7"},
+         "zelkora: invalid value ' 7' for '--length': a whole number from 1 to 100000 is "
+         "accepted"},
+        {{"--length="},
+         "zelkora: invalid value '' for '--length': a whole number from 1 to 100000 is accepted"},
+        {{"--window=1"}, "zelkora: option '--window' takes no value"},
+        {{"--window", "extra"}, "zelkora: unexpected argument 'extra'"},
+    };
+    for (const auto& c : cases) {
+        CCommandLine line;
+        const SParse parse = Parse(line, c.arguments);
+        EXPECT_EQ(parse.outcome, CCommandLine::EOutcome::Refused) << c.line;
+        EXPECT_EQ(parse.err, c.line + hint);
+        EXPECT_EQ(parse.out, "");
+    }
+}
+
+} // namespace
