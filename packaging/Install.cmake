@@ -80,7 +80,7 @@ if(ZELKORA_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, libgl1, "
-        "libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0")
+        "libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libpng16-16")
 endif()
 # The one component in one package; installed by component, cpack too leaves
 # install_manifest.txt alone.

@@ -11,6 +11,8 @@ packages=(
     libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
     # the asset generator's contact sheet: zlib packs its PNG
     zlib1g-dev
+    # screenshots: the game saves them as PNG through libpng
+    libpng-dev
     # the Debian package: dpkg-shlibdeps finds the runtime libraries it depends on
     dpkg-dev
     # tests and benchmarks

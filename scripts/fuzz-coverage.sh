@@ -3,18 +3,19 @@
 # coverage in <build dir>-coverage, replays the seeds and the corpus that scripts/fuzz.sh grew
 # in <build dir>/corpus/<target>, and prints llvm-cov's report for the parser's source file.
 #
-#   scripts/fuzz-coverage.sh <tga|obj> [build dir]
+#   scripts/fuzz-coverage.sh <tga|obj|records> [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
-target=${1:?usage: scripts/fuzz-coverage.sh <tga|obj> [build dir]}
+target=${1:?usage: scripts/fuzz-coverage.sh <tga|obj|records> [build dir]}
 build_dir=${2:-build/fuzz}
 case "$target" in
 tga) parser=src/render/TgaImage.cpp ;;
 obj) parser=src/render/Mesh.cpp ;;
+records) parser=src/game/Records.cpp ;;
 *)
-    echo "fuzz-coverage: unknown target '$target' (tga or obj)"
+    echo "fuzz-coverage: unknown target '$target' (tga, obj or records)"
     exit 2
     ;;
 esac

@@ -4,13 +4,13 @@
 # corpus in tests/fuzz/corpus/<target>. New inputs go to <build dir>/corpus/<target>, crashing
 # ones to <build dir>/artifacts/<target>/. Exits 77 (skipped) when clang is not installed.
 #
-#   scripts/fuzz.sh <tga|obj> <seconds> [build dir] [-- extra libFuzzer options]
+#   scripts/fuzz.sh <tga|obj|records> <seconds> [build dir] [-- extra libFuzzer options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
 if [[ $# -lt 2 ]]; then
-    echo "usage: scripts/fuzz.sh <tga|obj> <seconds> [build dir] [-- libFuzzer options]"
+    echo "usage: scripts/fuzz.sh <tga|obj|records> <seconds> [build dir] [-- libFuzzer options]"
     exit 2
 fi
 target=$1
@@ -24,9 +24,9 @@ fi
 [[ $# -gt 0 && "$1" == "--" ]] && shift
 
 case "$target" in
-tga | obj) ;;
+tga | obj | records) ;;
 *)
-    echo "fuzz: unknown target '$target' (tga or obj)"
+    echo "fuzz: unknown target '$target' (tga, obj or records)"
     exit 2
     ;;
 esac
@@ -37,7 +37,7 @@ fi
 
 mkdir -p "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
-# Both fuzz tests may start at once: one configures and builds, the other waits for it.
+# The fuzz tests may start at once: one configures and builds, the other waits for it.
 (
     flock 9
     cmake -S "$source_dir/tests/fuzz" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ \

@@ -1,3 +1,4 @@
+#include "game/Records.h"
 #include "render/Mesh.h"
 #include "render/TgaImage.h"
 
@@ -58,6 +59,26 @@ TEST(FuzzInputs, ObjInputsLoadWithinTheirLists) {
             }
         }
         EXPECT_GE(mesh.GetRadius(), 0.0f) << input;
+    }
+}
+
+TEST(FuzzInputs, RecordsInputsParseOrNameABadLineAndRoundTrip) {
+    const std::vector<fs::path> inputs = InputsFor("records");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        std::ifstream file(input, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        CRecords::Table table;
+        int badLine = 0;
+        if (CRecords::Parse(text.str(), table, badLine)) {
+            CRecords::Table again;
+            ASSERT_TRUE(CRecords::Parse(CRecords::Format(table), again, badLine)) << input;
+            EXPECT_EQ(again, table) << input;
+        } else {
+            EXPECT_GE(badLine, 1) << input;
+            EXPECT_TRUE(table.empty()) << input;
+        }
     }
 }
 

@@ -1,0 +1,163 @@
+#include "app/AtomicFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+std::string ErrorText(int number) {
+    return std::strerror(number);
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::string::size_type slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// mkdir of one level; an existing directory (made by us or anyone else just now) is success.
+bool MakeOneDirectory(const std::string& path, std::string& error) {
+    if (mkdir(path.c_str(), 0755) == 0) {
+        return true;
+    }
+    const int reason = errno; // before stat can change it
+    if (IsDirectory(path)) {
+        return true;
+    }
+    error = ErrorText(reason == EEXIST ? ENOTDIR : reason);
+    return false;
+}
+} // namespace
+
+bool CAtomicFile::MakeDirectories(const std::string& path, std::string& error) {
+    if (path.empty()) {
+        error = ErrorText(ENOENT);
+        return false;
+    }
+    // Every prefix ending before a slash, then the whole path: "a/b/c" makes a, a/b, a/b/c.
+    for (std::string::size_type slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1)) {
+        if (path[slash - 1] != '/' && !MakeOneDirectory(path.substr(0, slash), error)) {
+            return false;
+        }
+    }
+    return MakeOneDirectory(path, error);
+}
+
+bool CAtomicFile::Replace(const std::string& path, const std::string& bytes, std::string& error) {
+    const std::string temporary = WriteTemporary(path, bytes, error);
+    if (temporary.empty()) {
+        return false;
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        error = ErrorText(errno);
+        unlink(temporary.c_str());
+        return false;
+    }
+    SyncDirectoryOf(path);
+    return true;
+}
+
+CAtomicFile::EResult CAtomicFile::CreateNew(const std::string& path, const std::string& bytes,
+                                            std::string& error) {
+    const std::string temporary = WriteTemporary(path, bytes, error);
+    if (temporary.empty()) {
+        return EResult::Failed;
+    }
+    // link, unlike rename, fails when the name is taken: a file saved by anyone in between
+    // stays as it is.
+    const bool linked = LinkNew(temporary, path);
+    const int linkError = errno;
+    unlink(temporary.c_str());
+    if (!linked) {
+        error = ErrorText(linkError);
+        return linkError == EEXIST ? EResult::Exists : EResult::Failed;
+    }
+    SyncDirectoryOf(path);
+    return EResult::Written;
+}
+
+bool CAtomicFile::SetAside(const std::string& path, std::string& newPath, std::string& error) {
+    for (int number = 0; number <= kMaximumSetAsideNumber; ++number) {
+        const std::string candidate =
+            path + ".bad" + (number == 0 ? std::string() : "." + std::to_string(number));
+        if (LinkNew(path, candidate)) {
+            if (unlink(path.c_str()) != 0) {
+                // Both names would be left; take back the new one so the state is as before.
+                error = ErrorText(errno);
+                unlink(candidate.c_str());
+                return false;
+            }
+            newPath = candidate;
+            return true;
+        }
+        if (errno != EEXIST) {
+            error = ErrorText(errno);
+            return false;
+        }
+    }
+    error = ErrorText(EEXIST);
+    return false;
+}
+
+std::string CAtomicFile::WriteTemporary(const std::string& path, const std::string& bytes,
+                                        std::string& error) {
+    std::string temporary = path + ".tmp-XXXXXX";
+    const int descriptor = mkstemp(temporary.data());
+    if (descriptor < 0) {
+        error = ErrorText(errno);
+        return "";
+    }
+    // mkstemp makes the file private (0600); records and screenshots are ordinary files.
+    const bool written =
+        fchmod(descriptor, 0644) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
+    const int writeError = errno;
+    const bool closed = close(descriptor) == 0;
+    if (!written || !closed) {
+        error = ErrorText(written ? errno : writeError);
+        unlink(temporary.c_str());
+        return "";
+    }
+    return temporary;
+}
+
+bool CAtomicFile::WriteAll(int descriptor, const std::string& bytes) {
+    std::string::size_type done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = write(descriptor, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            if (count == 0) {
+                errno = EIO; // no progress and no reason: never loop on it
+            }
+            return false;
+        }
+        done += static_cast<std::string::size_type>(count);
+    }
+    return true;
+}
+
+bool CAtomicFile::LinkNew(const std::string& path, const std::string& newName) {
+    return link(path.c_str(), newName.c_str()) == 0;
+}
+
+void CAtomicFile::SyncDirectoryOf(const std::string& path) {
+    // So the new name survives a power cut too. The file itself is already safe, so a failure
+    // here is not worth a message.
+    const int descriptor = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        fsync(descriptor);
+        close(descriptor);
+    }
+}

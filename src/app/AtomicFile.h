@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+
+// Files the game writes for itself (records, screenshots), written so that a crash, a full disk
+// or a second game running at the same moment never leaves a half-written or lost file: the
+// bytes go to a temporary file in the target's directory, reach the disk, and only then take
+// the target's name. Every failure gives false and the reason as strerror text; nothing prints.
+class CAtomicFile {
+public:
+    enum class EResult {
+        Written, // the file is in place with all bytes
+        Exists,  // the name was taken; nothing was written (CreateNew only)
+        Failed   // see the error text; nothing was left behind
+    };
+
+    // Like mkdir -p, mode 0755 (less the umask). True when the path already is a directory.
+    static bool MakeDirectories(const std::string& path, std::string& error);
+
+    // Puts bytes under path, over any file of that name. On failure the old file is untouched.
+    static bool Replace(const std::string& path, const std::string& bytes, std::string& error);
+    // The same, but never over an existing file: Exists when the name is taken.
+    static EResult CreateNew(const std::string& path, const std::string& bytes, std::string& error);
+
+    // Renames a damaged file to path.bad, or path.bad.1, path.bad.2, ... (the first free name;
+    // no file is ever overwritten) and gives the new name in newPath.
+    static bool SetAside(const std::string& path, std::string& newPath, std::string& error);
+
+    static constexpr int kMaximumSetAsideNumber = 999; // path.bad.999 is the last name tried
+
+private:
+    // A temporary file beside path holding all bytes, synced; "" (and error) on failure.
+    static std::string WriteTemporary(const std::string& path, const std::string& bytes,
+                                      std::string& error);
+    static bool WriteAll(int descriptor, const std::string& bytes); // errno set on failure
+    // Gives the existing file path a second name; false with errno (EEXIST when taken).
+    static bool LinkNew(const std::string& path, const std::string& newName);
+    static void SyncDirectoryOf(const std::string& path);
+};

@@ -1,0 +1,347 @@
+#include "game/Records.h"
+
+#include "app/AtomicFile.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tuple>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+const char* const kVersionLine = "zelkora records 1";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Splits on runs of blanks; anything else, even a control byte, stays inside a field and makes
+// that field's number fail.
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        if (IsBlank(line[at])) {
+            ++at;
+            continue;
+        }
+        const std::size_t start = at;
+        while (at < line.size() && !IsBlank(line[at])) {
+            ++at;
+        }
+        fields.push_back(line.substr(start, at - start));
+    }
+    return fields;
+}
+
+// A whole field as one integer in [minimum, maximum]; from_chars knows no locale and no '+'.
+template <typename Integer>
+bool ParseInteger(std::string_view field, Integer minimum, Integer maximum, Integer& value) {
+    Integer parsed = 0;
+    const char* end = field.data() + field.size();
+    const auto [stop, error] = std::from_chars(field.data(), end, parsed);
+    if (error != std::errc() || stop != end || parsed < minimum || parsed > maximum) {
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+} // namespace
+
+bool CRecords::SWorld::operator<(const SWorld& other) const {
+    return std::tie(difficulty, nodes, seed) < std::tie(other.difficulty, other.nodes, other.seed);
+}
+
+bool CRecords::SWorld::operator==(const SWorld& other) const {
+    return difficulty == other.difficulty && nodes == other.nodes && seed == other.seed;
+}
+
+CRecords::CRecords(std::string directory)
+    : directory(std::move(directory)), path(this->directory + "/records.txt") {}
+
+void CRecords::Load() {
+    loaded = true;
+    table.clear();
+    if (directory.empty()) {
+        return;
+    }
+    std::string text;
+    std::string error;
+    switch (ReadFile(text, error)) {
+    case ERead::Missing:
+        return;
+    case ERead::Failed:
+        std::printf("records: %s: cant read it (%s), new records will not be saved\n", path.c_str(),
+                    error.c_str());
+        std::fflush(stdout);
+        saveBlocked = true;
+        return;
+    case ERead::TooLarge:
+        SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
+        return;
+    case ERead::Read:
+        break;
+    }
+    int badLine = 0;
+    if (!Parse(text, table, badLine)) {
+        SetAside("line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine)));
+    }
+}
+
+long long CRecords::GetBest(const SWorld& world) const {
+    const Table::const_iterator found = table.find(world);
+    return found == table.end() ? -1 : found->second;
+}
+
+bool CRecords::Submit(const SWorld& world, long long milliseconds) {
+    if (!IsRecordable(world, milliseconds)) {
+        std::printf("records: cant record %lld ms for world %d %d %u (out of range)\n",
+                    milliseconds, world.difficulty, world.nodes, world.seed);
+        std::fflush(stdout);
+        return false;
+    }
+    if (!loaded) {
+        Load(); // saving an unread table would drop every record in the file
+    }
+    const long long best = GetBest(world);
+    if (best >= 0 && best <= milliseconds) {
+        return false;
+    }
+    table[world] = milliseconds;
+    Save();
+    return true;
+}
+
+bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
+    table.clear();
+    badLine = 0;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    // A final line without its line end still counts; the empty text after a final line end
+    // is no line.
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        ++lineNumber;
+        if (!ParseLine(std::string_view(text).substr(start, end - start), lineNumber, table)) {
+            badLine = lineNumber;
+            table.clear();
+            return false;
+        }
+        start = end + 1;
+    }
+    if (lineNumber == 0) {
+        badLine = 1; // no version line
+        return false;
+    }
+    return true;
+}
+
+std::string CRecords::Format(const Table& table) {
+    std::string text = std::string(kVersionLine) + "\n";
+    for (const auto& [world, milliseconds] : table) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%d %d %u %lld.%03lld\n", world.difficulty, world.nodes,
+                      world.seed, milliseconds / 1000, milliseconds % 1000);
+        text += line;
+    }
+    return text;
+}
+
+std::string CRecords::FormatTime(long long milliseconds) {
+    const long long shown = milliseconds < 0 ? 0 : milliseconds;
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld:%02lld.%02lld", shown / 60000, shown / 1000 % 60,
+                  shown / 10 % 100);
+    return text;
+}
+
+bool CRecords::ParseLine(std::string_view line, int lineNumber, Table& table) {
+    if (line.size() > kMaximumLineLength) {
+        return false;
+    }
+    if (lineNumber == 1) {
+        return line == kVersionLine;
+    }
+    if (SplitFields(line).empty()) {
+        return true; // a blank line
+    }
+    SWorld world{};
+    long long milliseconds = 0;
+    // emplace keeps the first entry: a world listed twice is bad, not silently one of the two.
+    return ParseRecord(line, world, milliseconds) && table.emplace(world, milliseconds).second;
+}
+
+bool CRecords::ParseRecord(std::string_view line, SWorld& world, long long& milliseconds) {
+    const std::vector<std::string_view> fields = SplitFields(line);
+    long long seed = 0;
+    if (fields.size() != 4 || !ParseInteger(fields[0], INT_MIN, INT_MAX, world.difficulty) ||
+        !ParseInteger(fields[1], 1, kMaximumNodes, world.nodes) ||
+        !ParseInteger<long long>(fields[2], 0, kMaximumSeed, seed) ||
+        !ParseSeconds(fields[3], milliseconds)) {
+        return false;
+    }
+    world.seed = static_cast<unsigned>(seed);
+    return true;
+}
+
+bool CRecords::ParseSeconds(std::string_view field, long long& milliseconds) {
+    // Digits, then optionally a point and one to three digits: no sign, exponent or comma.
+    std::size_t at = 0;
+    long long whole = 0;
+    while (at < field.size() && IsDigit(field[at])) {
+        whole = whole * 10 + (field[at] - '0');
+        if (whole >= kTimeLimit / 1000) {
+            return false; // also keeps a long run of digits from overflowing
+        }
+        ++at;
+    }
+    if (at == 0) {
+        return false;
+    }
+    long long fraction = 0;
+    if (at < field.size()) {
+        const std::size_t decimals = field.size() - at - 1;
+        if (field[at] != '.' || decimals < 1 || decimals > 3) {
+            return false;
+        }
+        for (std::size_t place = 0; place < 3; ++place) {
+            const char digit = place < decimals ? field[at + 1 + place] : '0';
+            if (!IsDigit(digit)) {
+                return false;
+            }
+            fraction = fraction * 10 + (digit - '0');
+        }
+    }
+    milliseconds = whole * 1000 + fraction;
+    return true;
+}
+
+bool CRecords::IsRecordable(const SWorld& world, long long milliseconds) {
+    return world.nodes >= 1 && world.nodes <= kMaximumNodes && world.seed <= kMaximumSeed &&
+           milliseconds >= 0 && milliseconds < kTimeLimit;
+}
+
+std::string_view CRecords::LineAt(const std::string& text, int lineNumber) {
+    std::size_t start = 0;
+    for (int line = 1; line < lineNumber && start <= text.size(); ++line) {
+        const std::size_t end = text.find('\n', start);
+        start = end == std::string::npos ? text.size() + 1 : end + 1;
+    }
+    if (start > text.size()) {
+        return {};
+    }
+    const std::size_t end = text.find('\n', start);
+    return std::string_view(text).substr(start, end == std::string::npos ? end : end - start);
+}
+
+std::string CRecords::Quote(std::string_view line) {
+    std::string quoted = "\"";
+    for (const char c : line.substr(0, kQuotedLength)) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte >= 0x20 && byte < 0x7f) {
+            quoted += c;
+        } else {
+            // Control and non-ASCII bytes as \xHH: the terminal shows exactly what is there.
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            quoted += escaped;
+        }
+    }
+    quoted += '"';
+    if (line.size() > kQuotedLength) {
+        quoted += "...";
+    }
+    return quoted;
+}
+
+CRecords::ERead CRecords::ReadFile(std::string& text, std::string& error) const {
+    // Non-blocking so that a FIFO put in the file's place cannot hang the game at start.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return ERead::Missing; // saving will say what is wrong with the directory
+        }
+        error = std::strerror(errno);
+        return ERead::Failed;
+    }
+    struct stat status {};
+    ERead result = ERead::Read;
+    if (fstat(descriptor, &status) != 0) {
+        error = std::strerror(errno);
+        result = ERead::Failed;
+    } else if (!S_ISREG(status.st_mode)) {
+        error = "not a regular file";
+        result = ERead::Failed;
+    }
+    char buffer[4096];
+    while (result == ERead::Read) {
+        const ssize_t count = read(descriptor, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            error = std::strerror(errno);
+            result = ERead::Failed;
+        } else if (count == 0) {
+            break;
+        } else if (text.size() + static_cast<std::size_t>(count) > kMaximumFileBytes) {
+            result = ERead::TooLarge;
+        } else {
+            text.append(buffer, static_cast<std::size_t>(count));
+        }
+    }
+    close(descriptor);
+    return result;
+}
+
+void CRecords::SetAside(const std::string& problem) {
+    std::string newPath;
+    std::string error;
+    if (CAtomicFile::SetAside(path, newPath, error)) {
+        std::printf("records: %s: %s; moved it to %s, starting a new table\n", path.c_str(),
+                    problem.c_str(), newPath.c_str());
+    } else {
+        std::printf("records: %s: %s; cant move it aside (%s), new records will not be saved\n",
+                    path.c_str(), problem.c_str(), error.c_str());
+        saveBlocked = true;
+    }
+    std::fflush(stdout);
+}
+
+void CRecords::Save() {
+    if (saveBlocked) {
+        return;
+    }
+    std::string error;
+    if (directory.empty()) {
+        ReportSaveFailure("no data directory: neither XDG_DATA_HOME nor HOME is an absolute path");
+    } else if (!CAtomicFile::MakeDirectories(directory, error) ||
+               !CAtomicFile::Replace(path, Format(table), error)) {
+        ReportSaveFailure(error);
+    }
+}
+
+void CRecords::ReportSaveFailure(const std::string& reason) {
+    if (saveFailureReported) {
+        return;
+    }
+    saveFailureReported = true;
+    std::printf("records: cant save in %s (%s), playing on without saving\n",
+                directory.empty() ? "the data directory" : directory.c_str(), reason.c_str());
+    std::fflush(stdout);
+}

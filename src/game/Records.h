@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <string_view>
+
+// The best course time of every world played, kept in records.txt in the game's data
+// directory. The file is small text, one world a line, sorted so that it only changes where a
+// record does:
+//
+//     zelkora records 1
+//     3 500 17 83.412          <- difficulty, path node count, seed, seconds (three decimals)
+//
+// Nothing here ever stops the game: a missing file is an empty table; a damaged one is moved
+// aside to records.txt.bad (or .bad.1, .bad.2, ...) with one line on standard output; a
+// directory that cannot be written gives one line and the game plays on without saving.
+class CRecords {
+public:
+    struct SWorld {
+        int difficulty;
+        int nodes;     // the tunnel's path node count, 1 to kMaximumNodes
+        unsigned seed; // 0 to kMaximumSeed
+
+        bool operator<(const SWorld& other) const; // by difficulty, then nodes, then seed
+        bool operator==(const SWorld& other) const;
+    };
+    using Table = std::map<SWorld, long long>; // best time of each world, milliseconds
+
+    static constexpr int kMaximumNodes = 100000;
+    static constexpr unsigned kMaximumSeed = 2147483647;
+    static constexpr long long kTimeLimit = 100LL * 24 * 3600 * 1000; // ms; every time is below
+    static constexpr std::size_t kMaximumLineLength = 128;            // bytes without line end
+    static constexpr std::size_t kMaximumFileBytes = 1 << 20;         // a larger file is damaged
+    static constexpr std::size_t kQuotedLength = 60; // bytes of a bad line shown in its message
+
+    // The file is directory + "/records.txt". An empty directory (no data directory found)
+    // keeps records for this run only. Touches no file.
+    explicit CRecords(std::string directory);
+
+    // Reads the file, replacing the table. Missing: empty table, silently. Otherwise one line:
+    //   records: <path>: line <n> is bad: "<text>"; moved it to <path>.bad, starting a new table
+    //   records: <path>: larger than 1048576 bytes; moved it to <path>.bad, starting a new table
+    //   records: <path>: <problem>; cant move it aside (<reason>), new records will not be saved
+    //   records: <path>: cant read it (<reason>), new records will not be saved
+    // (.bad.1, .bad.2, ... when .bad is taken). A file that could not be read or moved aside is
+    // left alone: nothing is saved over it this run.
+    void Load();
+
+    long long GetBest(const SWorld& world) const; // milliseconds; -1 when the world has none
+    // True when the time beats the world's best, or is its first: the table takes it and the
+    // whole table is saved (other worlds' records are kept). An equal time is no new best.
+    // Loads first if Load was not called. When saving fails, once per CRecords:
+    //   records: cant save in <directory> (<reason>), playing on without saving
+    // and the table keeps the time all the same. A world or time that the file cannot hold:
+    //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
+    // and false.
+    bool Submit(const SWorld& world, long long milliseconds);
+
+    const std::string& GetPath() const { return path; }
+    const Table& GetTable() const { return table; }
+
+    // The file's text to the table: false with the 1-based number of the first bad line (the
+    // version line is line 1; an empty text is bad at line 1), and the table then empty.
+    static bool Parse(const std::string& text, Table& table, int& badLine);
+    static std::string Format(const Table& table); // the text Parse reads back to the same table
+    // "m:ss.hh", hundredths cut, not rounded: 83412 -> "1:23.41"; negative counts as 0.
+    static std::string FormatTime(long long milliseconds);
+
+private:
+    enum class ERead { Missing, Read, TooLarge, Failed };
+
+    static bool ParseLine(std::string_view line, int lineNumber, Table& table);
+    static bool ParseRecord(std::string_view line, SWorld& world, long long& milliseconds);
+    static bool ParseSeconds(std::string_view field, long long& milliseconds);
+    static bool IsRecordable(const SWorld& world, long long milliseconds);
+    static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
+    static std::string Quote(std::string_view line); // cut, escaped and in double quotes
+
+    ERead ReadFile(std::string& text, std::string& error) const;
+    void SetAside(const std::string& problem); // moves the file away, or blocks saving
+    void Save();
+    void ReportSaveFailure(const std::string& reason);
+
+    std::string directory;
+    std::string path;
+    Table table;
+    bool loaded = false;
+    bool saveBlocked = false;         // a file we could not read or move stays untouched
+    bool saveFailureReported = false; // one line per run is enough
+};

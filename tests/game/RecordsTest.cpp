@@ -1,0 +1,274 @@
+#include "game/Records.h"
+
+#include "app/AtomicFile.h"
+
+#include "FileBytes.h"
+#include "ToneFiles.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using SWorld = CRecords::SWorld;
+
+const char* const kVersion = "zelkora records 1\n";
+
+int BadLineOf(const std::string& text) {
+    CRecords::Table table;
+    int badLine = -1;
+    const bool parsed = CRecords::Parse(text, table, badLine);
+    EXPECT_EQ(parsed, badLine == 0) << text;
+    if (!parsed) {
+        EXPECT_TRUE(table.empty()) << text;
+    }
+    return badLine;
+}
+
+// Runs the action and gives what it printed.
+template <typename Action> std::string PrintedBy(Action action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
+TEST(Records, ParseNamesTheFirstBadLine) {
+    const std::string version = kVersion;
+    const std::pair<std::string, int> files[] = {
+        {version, 0},
+        {version + "3 500 17 83.412", 0}, // no final line end
+        {version + "\n \t\n\t3  500 17\t83.412 \n\n", 0},
+        {version + "-2147483648 100000 2147483647 8639999.999\n", 0},
+        {"", 1},
+        {"zelkora records 2\n", 1},
+        {"zelkora records 1 \n", 1},
+        {version + "3 500 17 1.000\n3 500\n", 3},
+        {version + "3 500 17 1.000\n4 500 17 1.000\n3 500 17 2.000\n", 4}, // listed twice
+    };
+    for (const auto& [text, badLine] : files) {
+        EXPECT_EQ(BadLineOf(text), badLine) << text;
+    }
+    const std::string badRecords[] = {
+        "3 500 17",
+        "3 500 17 1.000 x",
+        "3 0 17 1.000",
+        "3 100001 17 1.000",
+        "3 500 2147483648 1.000",
+        "3 500 -1 1.000",
+        "2147483648 500 17 1.000",
+        "+3 500 17 1.000",
+        "3 500 17 -1.000",
+        "3 500 17 1.2345",
+        "3 500 17 1.",
+        "3 500 17 .5",
+        "3 500 17 1,500",
+        "3 500 17 8640000.000",
+        "3 500 17 99999999999999999999999",
+        "3 500 17 1.000\r",
+        std::string("3 500 17 1.0\0", 13) + "00",
+        "3 500 17 1.000" + std::string(CRecords::kMaximumLineLength - 13, ' '),
+    };
+    for (const std::string& record : badRecords) {
+        EXPECT_EQ(BadLineOf(version + record + "\n"), 2) << record;
+    }
+}
+
+TEST(Records, FormatSortsAndParseReadsItBack) {
+    const CRecords::Table table = {{{3, 500, 17}, 83412},
+                                   {{-1, 7, 2147483647}, 5},
+                                   {{3, 500, 2}, 60000},
+                                   {{3, 20, 99}, 8639999999},
+                                   {{-2147483647 - 1, 1, 0}, 0}};
+    const std::string text = CRecords::Format(table);
+    EXPECT_EQ(text, "zelkora records 1\n"
+                    "-2147483648 1 0 0.000\n"
+                    "-1 7 2147483647 0.005\n"
+                    "3 20 99 8639999.999\n"
+                    "3 500 2 60.000\n"
+                    "3 500 17 83.412\n");
+    CRecords::Table readBack;
+    int badLine = -1;
+    ASSERT_TRUE(CRecords::Parse(text, readBack, badLine));
+    EXPECT_EQ(readBack, table);
+}
+
+TEST(Records, ParseReadsShortDecimalsAsMilliseconds) {
+    CRecords::Table table;
+    int badLine = 0;
+    ASSERT_TRUE(CRecords::Parse("zelkora records 1\n1 2 3 4\n1 2 4 4.5\n1 2 5 0.07\n1 2 6 007.008",
+                                table, badLine));
+    const CRecords::Table expected = {
+        {{1, 2, 3}, 4000}, {{1, 2, 4}, 4500}, {{1, 2, 5}, 70}, {{1, 2, 6}, 7008}};
+    EXPECT_EQ(table, expected);
+}
+
+TEST(Records, FormatTimeCutsToHundredths) {
+    const std::pair<long long, const char*> cases[] = {
+        {0, "0:00.00"},        {9, "0:00.00"},     {83412, "1:23.41"},
+        {59999, "0:59.99"},    {60000, "1:00.00"}, {754329, "12:34.32"},
+        {3600000, "60:00.00"}, {-5, "0:00.00"},    {8639999999, "143999:59.99"}};
+    for (const auto& [milliseconds, text] : cases) {
+        EXPECT_EQ(CRecords::FormatTime(milliseconds), text) << milliseconds;
+    }
+}
+
+TEST(Records, SubmitTakesOnlyBetterTimesAndKeepsOtherWorlds) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.Join("deep/zelkora");
+    const SWorld world{3, 500, 17};
+    const SWorld other{3, 500, 18};
+    {
+        CRecords records(directory);
+        records.Load();
+        EXPECT_EQ(records.GetBest(world), -1);
+        EXPECT_TRUE(records.Submit(other, 90000));
+        EXPECT_TRUE(records.Submit(world, 83412));
+        EXPECT_FALSE(records.Submit(world, 83412)); // equal is no new best
+        EXPECT_FALSE(records.Submit(world, 90000));
+        EXPECT_TRUE(records.Submit(world, 0));
+        EXPECT_EQ(records.GetBest(world), 0);
+    }
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              "zelkora records 1\n3 500 17 0.000\n3 500 18 90.000\n");
+    CRecords again(directory); // Submit loads first, so the file's records survive
+    EXPECT_TRUE(again.Submit({4, 500, 17}, 1000));
+    EXPECT_EQ(again.GetBest(other), 90000);
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              "zelkora records 1\n3 500 17 0.000\n3 500 18 90.000\n4 500 17 1.000\n");
+}
+
+TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
+    CScratchDirectory scratch;
+    const std::string path = scratch.Join("records.txt");
+    WriteFileBytes(path + ".bad", "older damage");
+    const std::string longLine(70, '7');
+    struct SCase {
+        std::string text;
+        std::string problem;
+        std::string movedTo;
+    };
+    const SCase cases[] = {
+        {"zelkora records 1\n3 500 17 1.000\n3 500 x\t\"\\\x01\xff\n", //
+         "line 3 is bad: \"3 500 x\\x09\\\"\\\\\\x01\\xff\"", ".bad.1"},
+        {"zelkora records 1\n" + longLine + "\n",
+         "line 2 is bad: \"" + longLine.substr(0, 60) + "\"...", ".bad.2"},
+        {"", "line 1 is bad: \"\"", ".bad.3"},
+        {std::string(CRecords::kMaximumFileBytes + 1, '\n'), "larger than 1048576 bytes", ".bad.4"},
+    };
+    for (const SCase& c : cases) {
+        WriteFileBytes(path, c.text);
+        CRecords records(scratch.GetPath());
+        EXPECT_EQ(PrintedBy([&] { records.Load(); }), "records: " + path + ": " + c.problem +
+                                                          "; moved it to " + path + c.movedTo +
+                                                          ", starting a new table\n");
+        EXPECT_TRUE(records.GetTable().empty());
+        EXPECT_EQ(ReadFileBytes(path + c.movedTo), c.text);
+        EXPECT_FALSE(fs::exists(path));
+        EXPECT_EQ(PrintedBy([&] { records.Submit({1, 2, 3}, 4000); }), "");
+        EXPECT_EQ(ReadFileBytes(path), "zelkora records 1\n1 2 3 4.000\n");
+    }
+    EXPECT_EQ(ReadFileBytes(path + ".bad"), "older damage");
+}
+
+TEST(Records, ADamagedFileThatCannotBeMovedIsNeverSavedOver) {
+    CScratchDirectory scratch;
+    const std::string path = scratch.Join("records.txt");
+    WriteFileBytes(path + ".bad", "");
+    for (int number = 1; number <= CAtomicFile::kMaximumSetAsideNumber; ++number) {
+        WriteFileBytes(path + ".bad." + std::to_string(number), "");
+    }
+    WriteFileBytes(path, "damaged");
+    CRecords records(scratch.GetPath());
+    const std::string printed = PrintedBy([&] {
+        records.Load();
+        EXPECT_TRUE(records.Submit({3, 500, 17}, 1000));
+    });
+    EXPECT_EQ(printed, "records: " + path +
+                           ": line 1 is bad: \"damaged\"; cant move it aside (File exists), new "
+                           "records will not be saved\n");
+    EXPECT_EQ(ReadFileBytes(path), "damaged");
+}
+
+TEST(Records, AFileThatCannotBeReadIsNeverSavedOver) {
+    CScratchDirectory scratch;
+    for (const char* directory : {"folder", "fifo", "loop"}) {
+        fs::create_directory(scratch.Join(directory));
+    }
+    fs::create_directory(scratch.Join("folder/records.txt"));
+    ASSERT_EQ(mkfifo(scratch.Join("fifo/records.txt").c_str(), 0644), 0); // a read would block
+    fs::create_symlink("records.txt", scratch.Join("loop/records.txt"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"folder", "not a regular file"},
+        {"fifo", "not a regular file"},
+        {"loop", "Too many levels of symbolic links"},
+    };
+    for (const auto& [name, reason] : cases) {
+        const std::string directory = scratch.Join(name);
+        CRecords records(directory);
+        const std::string printed = PrintedBy([&] {
+            records.Load();
+            EXPECT_TRUE(records.Submit({3, 500, 17}, 1000));
+        });
+        EXPECT_EQ(printed, "records: " + directory + "/records.txt: cant read it (" + reason +
+                               "), new records will not be saved\n");
+        EXPECT_EQ(records.GetBest({3, 500, 17}), 1000);
+    }
+    EXPECT_TRUE(fs::is_directory(scratch.Join("folder/records.txt")));
+    EXPECT_TRUE(fs::is_fifo(scratch.Join("fifo/records.txt")));
+    EXPECT_TRUE(fs::is_symlink(scratch.Join("loop/records.txt")));
+}
+
+TEST(Records, ADirectoryThatCannotBeWrittenGivesOneLineAndPlayGoesOn) {
+    CScratchDirectory scratch;
+    WriteFileBytes(scratch.Join("plain"), "");
+    struct SCase {
+        std::string directory;
+        std::string line;
+    };
+    // A folder under a plain file fails for root too, where a read-only folder would not.
+    const SCase cases[] = {
+        {scratch.Join("plain/zelkora"), "records: cant save in " + scratch.Join("plain/zelkora") +
+                                            " (Not a directory), playing on without saving\n"},
+        {"", "records: cant save in the data directory (no data directory: neither "
+             "XDG_DATA_HOME nor HOME is an absolute path), playing on without saving\n"},
+    };
+    for (const SCase& c : cases) {
+        CRecords records(c.directory);
+        const std::string printed = PrintedBy([&] {
+            records.Load();
+            EXPECT_TRUE(records.Submit({3, 500, 17}, 2000));
+            EXPECT_TRUE(records.Submit({3, 500, 17}, 1000));
+            EXPECT_TRUE(records.Submit({3, 500, 18}, 1000));
+        });
+        EXPECT_EQ(printed, c.line);
+        EXPECT_EQ(records.GetBest({3, 500, 17}), 1000);
+    }
+}
+
+TEST(Records, TimesAndWorldsTheFileCannotHoldAreRefused) {
+    CScratchDirectory scratch;
+    CRecords records(scratch.GetPath());
+    struct SCase {
+        SWorld world;
+        long long milliseconds;
+        const char* line;
+    };
+    const SCase cases[] = {
+        {{3, 500, 17}, -1, "cant record -1 ms for world 3 500 17"},
+        {{3, 500, 17}, CRecords::kTimeLimit, "cant record 8640000000 ms for world 3 500 17"},
+        {{3, 0, 17}, 1, "cant record 1 ms for world 3 0 17"},
+        {{3, 100001, 17}, 1, "cant record 1 ms for world 3 100001 17"},
+        {{3, 500, 2147483648u}, 1, "cant record 1 ms for world 3 500 2147483648"},
+    };
+    for (const SCase& c : cases) {
+        EXPECT_EQ(PrintedBy([&] { EXPECT_FALSE(records.Submit(c.world, c.milliseconds)); }),
+                  "records: " + std::string(c.line) + " (out of range)\n");
+    }
+    EXPECT_TRUE(records.GetTable().empty());
+    EXPECT_FALSE(fs::exists(records.GetPath()));
+}
+
+} // namespace
