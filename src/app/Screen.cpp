@@ -14,13 +14,14 @@ void CScreen::Open(int displayMode) {
         // The screen mode could not be changed (common on desktops and virtual displays):
         // a full-screen window keeps the game playable instead of running without one.
         OpenWindow();
-        glutFullScreen();
+        EnterFullScreen();
+        fullScreen = true;
     }
 }
 
 void CScreen::OpenWindow() {
-    glutInitWindowSize(800, 600);
-    glutInitWindowPosition(100, 100);
+    glutInitWindowSize(kWindowWidth, kWindowHeight);
+    glutInitWindowPosition(windowX, windowY);
     windowId = glutCreateWindow("Zelkora");
 }
 
@@ -62,8 +63,25 @@ void CScreen::Reshape(int windowWidth, int windowHeight) {
     glViewport(picture.x, picture.y, picture.width, picture.height);
 }
 
-void CScreen::ToggleFullScreen() const {
-    if (!inGameMode) {
-        glutFullScreenToggle();
+void CScreen::ToggleFullScreen() {
+    if (inGameMode) {
+        return;
     }
+    if (fullScreen) {
+        glutPositionWindow(windowX, windowY); // leaves full screen first
+        glutReshapeWindow(kWindowWidth, kWindowHeight);
+    } else {
+        windowX = glutGet(GLUT_WINDOW_X);
+        windowY = glutGet(GLUT_WINDOW_Y);
+        EnterFullScreen();
+    }
+    fullScreen = !fullScreen;
+}
+
+void CScreen::EnterFullScreen() {
+    // Without a window manager freeglut moves the window by minus its position as it fills the
+    // screen, leaving a strip off screen; from the corner nothing is lost. A window manager
+    // places a full-screen window itself.
+    glutPositionWindow(0, 0);
+    glutFullScreen();
 }

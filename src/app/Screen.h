@@ -21,16 +21,23 @@ public:
     // the screen mode cannot be changed, the window made full screen.
     void Open(int displayMode);
     void Close(); // leaves game mode or destroys the window
-    // Between the window and full screen; back to the window's size and place. Nothing in
+    // Between the window and full screen; back to 800 x 600 at the window's place. Nothing in
     // game mode, where the screen mode itself was changed.
-    void ToggleFullScreen() const;
+    void ToggleFullScreen();
 
     // Back-face culling, depth test, texturing, white front material, smooth shading.
     static void SetFixedGlState();
 
 private:
+    static constexpr int kWindowWidth = 800;
+    static constexpr int kWindowHeight = 600;
+
     void OpenWindow();
+    static void EnterFullScreen();
 
     int windowId = 0; // set whenever a window was created, game mode or not
     bool inGameMode = false;
+    bool fullScreen = false; // a window filling the screen
+    int windowX = 100;       // where the window goes back to from full screen
+    int windowY = 100;
 };

@@ -80,6 +80,8 @@ TEST_F(Shell, RefusedGameModeFallsBackToAFullScreenWindow) {
     ASSERT_GT(screen.width, 800) << "needs a screen larger than the plain window";
     EXPECT_EQ(geometry.width, screen.width);
     EXPECT_EQ(geometry.height, screen.height);
+    EXPECT_EQ(geometry.x, 0) << "the whole window on the screen";
+    EXPECT_EQ(geometry.y, 0);
     ASSERT_TRUE(run.PressKey("q"));
     EXPECT_EQ(run.WaitForExit(kExitTimeout), 0) << run.ReadStderr();
     EXPECT_TRUE(std::regex_search(run.ReadStdout(), kStartupLines)) << run.ReadStdout();
