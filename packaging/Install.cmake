@@ -12,7 +12,7 @@
 #   share/man/man6/zelkora.6.gz
 # All paths are relative to the prefix, so the launcher finds the rest from its own place.
 
-set(ZELKORA_VERSION 1.0.0)
+set(ZELKORA_VERSION ${PROJECT_VERSION})
 set(ZELKORA_INSTALL_GAMES_DIR games CACHE STRING "Launcher directory, under the prefix")
 set(ZELKORA_INSTALL_PROGRAM_DIR lib/games/zelkora CACHE STRING
     "Program directory, under the prefix")

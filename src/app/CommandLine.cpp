@@ -106,7 +106,7 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             PrintUsage(out);
             return EOutcome::Finished;
         case 'V':
-            out << "zelkora " << kVersion << "\n";
+            out << "zelkora " << ZELKORA_VERSION << "\n";
             return EOutcome::Finished;
         case kWindow:
             displayMode = 1;

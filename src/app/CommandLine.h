@@ -9,7 +9,6 @@ class CConfig;
 // a bad option print their text and end the program without a window or a sound.
 class CCommandLine {
 public:
-    static constexpr const char* kVersion = "1.1.0";
     // What each number may be; the tunnel length takes zelkora.ini's codes 1, 2 and 3 too.
     static constexpr long kMaxDifficulty = 1000; // past this the bends grow no further
     static constexpr long kMaxLength = 100000;   // the longest tunnel the game builds

@@ -3,6 +3,7 @@
 #include "app/RenderSettings.h"
 #include "fx/ParticleSystem.h"
 #include "render/Mesh.h"
+#include "render/MeshCache.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ void CEntity::Explode() {
 }
 
 void CEntity::LoadMesh(const char* path) {
-    mesh->Load(path);
+    CMeshCache::Load(path, *mesh);
     radius = mesh->GetRadius();
 }
 
