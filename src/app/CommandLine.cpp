@@ -213,6 +213,9 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "  F12               path line on or off\n"
            "  ESC or q          quit\n"
            "\n"
+           "Game pads: left stick or d-pad steer, right trigger or B accelerates, A or right\n"
+           "shoulder fires, Start pauses.\n"
+           "\n"
            "Files: best times in $XDG_DATA_HOME/zelkora/records.txt, screenshots in\n"
            "$XDG_DATA_HOME/zelkora/screenshots/ ($XDG_DATA_HOME is ~/.local/share when unset).\n";
 }

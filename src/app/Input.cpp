@@ -41,4 +41,5 @@ void CInput::KeyUp(int key, int, int) {
 
 void CInput::Clear() {
     up = down = left = right = fire = accelerate = 0;
+    pad = SPadCommands();
 }

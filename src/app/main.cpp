@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/FramePacer.h"
+#include "app/Gamepads.h"
 #include "app/Input.h"
 #include "app/KeyHandler.h"
 #include "app/RenderSettings.h"
@@ -34,6 +35,7 @@ namespace {
 CConfig config;
 CFramePacer framePacer;
 CScreen screen;
+CGamepads gamepads;
 std::unique_ptr<CRecords> records; // none with --no-records
 
 void CreateGlobalObjects() {
@@ -49,6 +51,7 @@ void ExitGame() {
     delete settings;
     delete game;
     game = nullptr;
+    gamepads.Stop();
     StopSoundSystem(); // after the game has closed its streams; harmless if never started
     screen.Close();
     std::exit(0);
@@ -60,6 +63,7 @@ void OnMotion(int, int) {}
 
 void OnIdle() {
     framePacer.WaitForFrame();
+    gamepads.Update(*input, game); // what the pads hold counts in this very frame
     game->Frame();
 }
 
@@ -107,7 +111,13 @@ void PrintStartupLines() {
     std::fflush(stdout);
 }
 
-// Best times and screenshots live in the player's data directory.
+// Next to the sound; the player's own pad mappings live beside zelkora.ini.
+void StartGamepads() {
+    const std::string configDirectory = CXdgDirectories::ConfigDirectory();
+    gamepads.Start(configDirectory.empty() ? "" : configDirectory + "/gamecontrollerdb.txt");
+}
+
+// Best times live in the player's data directory.
 void PrepareFiles(const CCommandLine& commandLine) {
     const std::string dataDirectory = CXdgDirectories::DataDirectory();
     if (!commandLine.GetNoRecords()) {
@@ -133,6 +143,7 @@ int main(int argc, char* argv[]) {
         break;
     }
     CreateGlobalObjects();
+    StartGamepads();
     config.Load("zelkora.ini");
     commandLine.ApplyTo(config);
     if (commandLine.GetSeed()) {

@@ -3,6 +3,8 @@
 #include "GameDataDirectory.h"
 #include "GlTest.h"
 #include "ToneFiles.h"
+#include "VirtualPad.h"
+#include "app/Gamepads.h"
 #include "app/Input.h"
 #include "app/KeyHandler.h"
 #include "app/RenderSettings.h"
@@ -253,6 +255,29 @@ TEST_F(GameGl, TheFinishKeepsTheBestTimeOfTheWorldAndARunInPModeIsNotRecorded) {
     ASSERT_TRUE(CRecords::Parse(text.str(), saved, badLine)) << text.str();
     ASSERT_EQ(saved.size(), 1u) << "one line for the world, however often it was flown";
     EXPECT_EQ(saved.at(world), records->GetBest(world));
+}
+
+TEST_F(GameGl, PadsAnnounceThemselvesAndTheirStartButtonPauses) {
+    Make(3, 200, &FixedSeed, 7);
+    CGamepads pads;
+    ASSERT_TRUE(pads.Start(""));
+    CVirtualPad pad("Test Pad with a name longer than the box");
+    pads.Update(input, game.get());
+    EXPECT_EQ(Message(), "PAD: TEST PAD WITH A NAME LONGE") << "upper case, cut to the box";
+    for (const bool paused : {true, false}) {
+        pad.Set(SDL_CONTROLLER_BUTTON_START, true);
+        pads.Update(input, game.get());
+        pad.Set(SDL_CONTROLLER_BUTTON_START, false);
+        pads.Update(input, game.get());
+        EXPECT_EQ(game->IsPaused(), paused);
+    }
+    pad.Set(SDL_CONTROLLER_BUTTON_BACK, true);
+    pads.Update(input, game.get());
+    Frames(1);
+    EXPECT_FALSE(game->IsPaused()) << "Back does nothing";
+    pad.Unplug();
+    pads.Update(input, game.get());
+    EXPECT_EQ(Message(), "PAD GONE");
 }
 
 } // namespace
