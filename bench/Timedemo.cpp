@@ -3,13 +3,16 @@
 // frames (clear and swap only) for comparison. Prints one summary line:
 //
 // timedemo: <frames> frames <seconds> s <fps> fps frame ms min/p50/p95/p99/max a/b/c/d/e
-//           bare p50 <f> ms state <hash>
+//           bare p50 <f> ms state <hash> scale 100/85/70/50 <a>/<b>/<c>/<d> %
 //
 // (on one line), preceded by a line with the start-up time, the peak memory and the resident
 // memory at the end of each minute of game time.
 //
+// The scene's resolution follows the frame times as in the game (the scale field gives the
+// share of frames drawn at each step), unless --full-resolution keeps it full.
+//
 // Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
-//                         [--bare-frames M] [--times FILE]
+//                         [--full-resolution] [--bare-frames M] [--times FILE]
 // Run it from the game's data directory (scripts/timedemo.sh does), with an X display.
 
 #include "ScriptedPlayer.h"
@@ -21,6 +24,7 @@
 #include "entities/Enemy.h"
 #include "entities/Player.h"
 #include "game/Game.h"
+#include "render/ResolutionScaler.h"
 #include "sound/SoundSystem.h"
 
 #include <GL/freeglut.h>
@@ -48,6 +52,7 @@ struct SOptions {
     int bareFrames = 300;
     unsigned seed = 7;
     bool culling = true;
+    bool fullResolution = false;
     std::string timesPath;
 };
 
@@ -68,6 +73,8 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
         const bool hasValue = i + 1 < argc;
         if (name == "--no-culling") {
             options.culling = false;
+        } else if (name == "--full-resolution") {
+            options.fullResolution = true;
         } else if (name == "--difficulty" && hasValue) {
             options.difficulty = std::atoi(argv[++i]);
         } else if (name == "--length" && hasValue) {
@@ -100,6 +107,10 @@ double ResidentMegabytes() {
 
 double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Share(int part, int whole) {
+    return 100.0 * part / whole;
 }
 
 double Percentile(std::vector<double> sorted, double p) {
@@ -163,6 +174,9 @@ int main(int argc, char** argv) {
     CRenderSettings settings;
     auto game = std::make_unique<CGame>(&settings, &input, &timer);
     game->SetSeedSource(&FixedSeed);
+    CResolutionScaler resolution;
+    resolution.SetAutomatic(!options.fullResolution);
+    game->SetResolutionScaler(&resolution);
     game->SetDifficulty(options.difficulty);
     game->SetTunnelLength(options.length);
     game->Setup();
@@ -177,16 +191,19 @@ int main(int argc, char** argv) {
 
     std::vector<double> residentByMinute; // to see that a long run does not grow
     std::vector<double> frameTimes;
+    int framesAtStep[CResolutionScaler::kSteps.size()] = {};
     frameTimes.reserve(static_cast<size_t>(options.frames));
     double startupSeconds = 0.0;
     const Clock::time_point runStart = Clock::now();
     for (int frame = 0; frame < options.frames; ++frame) {
         glutMainLoopEvent();
         player.BeforeFrame(frame);
+        ++framesAtStep[resolution.GetScalePercent() == 100 ? 0 : resolution.GetStep()];
         const Clock::time_point before = Clock::now();
         game->Frame();
         const Clock::time_point after = Clock::now();
         frameTimes.push_back(Milliseconds(after - before));
+        resolution.AddFrame(frameTimes.back());
         if (frame == 0) {
             startupSeconds = std::chrono::duration<double>(after - programStart).count();
         }
@@ -220,12 +237,15 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
     std::printf("timedemo: %d frames %.2f s %.1f fps frame ms min/p50/p95/p99/max "
-                "%.2f/%.2f/%.2f/%.2f/%.2f bare p50 %.2f ms state %016llx\n",
+                "%.2f/%.2f/%.2f/%.2f/%.2f bare p50 %.2f ms state %016llx scale 100/85/70/50 "
+                "%.0f/%.0f/%.0f/%.0f %%\n",
                 options.frames, runSeconds, options.frames / runSeconds,
                 Percentile(frameTimes, 0.0), Percentile(frameTimes, 0.5),
                 Percentile(frameTimes, 0.95), Percentile(frameTimes, 0.99),
                 Percentile(frameTimes, 1.0), Percentile(bareTimes, 0.5),
-                static_cast<unsigned long long>(state));
+                static_cast<unsigned long long>(state), Share(framesAtStep[0], options.frames),
+                Share(framesAtStep[1], options.frames), Share(framesAtStep[2], options.frames),
+                Share(framesAtStep[3], options.frames));
     std::fflush(stdout);
 
     game.reset();

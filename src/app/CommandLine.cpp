@@ -17,6 +17,7 @@ enum EOption {
     kLength,
     kSeed,
     kNoRecords,
+    kFullResolution,
 };
 
 const option kOptions[] = {
@@ -26,6 +27,7 @@ const option kOptions[] = {
     {"length", required_argument, nullptr, kLength},
     {"seed", required_argument, nullptr, kSeed},
     {"no-records", no_argument, nullptr, kNoRecords},
+    {"full-resolution", no_argument, nullptr, kFullResolution},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -117,6 +119,9 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         case kNoRecords:
             noRecords = true;
             break;
+        case kFullResolution:
+            fullResolution = true;
+            break;
         case kDifficulty:
         case kLength:
         case kSeed: {
@@ -177,7 +182,7 @@ void CCommandLine::ApplyTo(CConfig& config) const {
 
 void CCommandLine::PrintUsage(std::ostream& out) {
     out << "Usage: zelkora [--window | --fullscreen] [--difficulty N] [--length N] [--seed N]\n"
-           "               [--no-records] [--help] [--version]\n"
+           "               [--no-records] [--full-resolution] [--help] [--version]\n"
            "Fly the ship through the tunnel from the start mark to the finish mark.\n"
            "\n"
            "Options (they override zelkora.ini, which is read first):\n"
@@ -189,6 +194,7 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "  --seed N          the world to fly, 0 to 2147483647 (default: the clock's choice\n"
            "                    of 37)\n"
            "  --no-records      read and write no best times\n"
+           "  --full-resolution never draw the scene smaller to keep 60 frames a second (F7)\n"
            "  --help            this text\n"
            "  --version         the version\n"
            "\n"
@@ -206,6 +212,7 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "  F4                pause\n"
            "  F5                mipmaps on or off\n"
            "  F6                vertex arrays on or off\n"
+           "  F7                resolution automatic or always full\n"
            "  F8                view-frustum culling on or off\n"
            "  F9                translucency on or off\n"
            "  F10               screenshot\n"

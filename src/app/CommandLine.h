@@ -27,6 +27,7 @@ public:
     void ApplyTo(CConfig& config) const;
     const std::optional<unsigned>& GetSeed() const { return seed; } // empty: the clock's choice
     bool GetNoRecords() const { return noRecords; }
+    bool GetFullResolution() const { return fullResolution; }
 
     static void PrintUsage(std::ostream& out);
 
@@ -38,4 +39,5 @@ private:
     std::optional<int> displayMode;
     std::optional<unsigned> seed;
     bool noRecords = false;
+    bool fullResolution = false;
 };

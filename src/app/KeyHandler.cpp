@@ -81,6 +81,11 @@ CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int x, int y) {
         Toggle(&CRenderSettings::GetNoVertexArrays, &CRenderSettings::SetNoVertexArrays,
                "V ARRAY OFF", "V ARRAY ON");
         break;
+    case GLUT_KEY_F7:
+        if (game != nullptr) {
+            game->ToggleAutomaticResolution();
+        }
+        break;
     case GLUT_KEY_F8:
         Toggle(&CRenderSettings::GetNoFrustumCulling, &CRenderSettings::SetNoFrustumCulling,
                "VF CULLING OFF", "VF CULLING ON");

@@ -13,10 +13,12 @@
 #include "app/XdgDirectories.h"
 #include "game/Game.h"
 #include "game/Records.h"
+#include "render/ResolutionScaler.h"
 #include "render/ScreenshotWriter.h"
 #include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -36,6 +38,7 @@ CConfig config;
 CFramePacer framePacer;
 CScreen screen;
 CGamepads gamepads;
+CResolutionScaler resolutionScaler;
 std::unique_ptr<CRecords> records; // none with --no-records
 
 void CreateGlobalObjects() {
@@ -64,7 +67,11 @@ void OnMotion(int, int) {}
 void OnIdle() {
     framePacer.WaitForFrame();
     gamepads.Update(*input, game); // what the pads hold counts in this very frame
+    // The frame's own work, without the pacing's sleep, decides the next frame's resolution.
+    const auto start = std::chrono::steady_clock::now();
     game->Frame();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    resolutionScaler.AddFrame(took.count());
 }
 
 void OnKeyDown(unsigned char key, int x, int y) {
@@ -150,6 +157,8 @@ int main(int argc, char* argv[]) {
         game->SetSeed(*commandLine.GetSeed());
     }
     PrepareFiles(commandLine);
+    resolutionScaler.SetAutomatic(!commandLine.GetFullResolution());
+    game->SetResolutionScaler(&resolutionScaler);
 
     int argumentCount = 0;
     glutInit(&argumentCount, nullptr);

@@ -12,6 +12,8 @@
 #include "game/Records.h"
 #include "render/Camera.h"
 #include "render/Light.h"
+#include "render/ResolutionScaler.h"
+#include "render/ScaledFrame.h"
 #include "render/ScreenshotWriter.h"
 #include "render/TextureManager.h"
 #include "sound/Sound.h"
@@ -171,7 +173,7 @@ void CGame::CreatePlayerAndEnemies() {
 
 void CGame::Frame() {
     if (paused) {
-        camera->Apply(); // the same view, cleared and drawn again: the window keeps its picture
+        BeginScene(); // the same view, cleared and drawn again: the window keeps its picture
         Draw();
         return;
     }
@@ -180,7 +182,7 @@ void CGame::Frame() {
     player->Steer(*input, dt);
     player->Update(dt, *tunnel);
     camera->Update(player->GetBody(), dt, *input, *tunnel);
-    camera->Apply();
+    BeginScene();
     MoveEnemies(dt);
     FireShot();
     MoveShots(dt);
@@ -321,6 +323,9 @@ void CGame::Draw() {
     vaporTrail->Draw(*camera, *settings);
     tunnel->DrawJoints(camera->GetBody(), *settings);
     tunnel->DrawPathLine(camera->GetBody(), *settings);
+    if (scaledFrame) {
+        scaledFrame->End(); // the scene over the whole picture; the HUD at full resolution
+    }
     DrawHud();
     if (screenshotRequested) {
         SaveScreenshot(); // the finished frame, before the swap leaves the back buffer undefined
@@ -338,6 +343,25 @@ void CGame::SaveScreenshot() {
     const std::vector<unsigned char> rgb = CScreenshotWriter::ReadFrame(0, 0, width, height);
     const std::string saved = screenshots->Save(rgb, width, height, std::time(nullptr));
     ShowMessage(saved.empty() ? "SCREENSHOT FAILED" : "SCREENSHOT SAVED", 0, kMessageSeconds);
+}
+
+void CGame::BeginScene() {
+    const int percent = resolution != nullptr ? resolution->GetScalePercent() : 100;
+    if (percent < 100 && !scaledFrame) {
+        scaledFrame = std::make_unique<CScaledFrame>();
+    }
+    if (scaledFrame) {
+        scaledFrame->Begin(percent);
+    }
+    camera->Apply();
+}
+
+void CGame::ToggleAutomaticResolution() {
+    if (resolution == nullptr) {
+        return;
+    }
+    resolution->SetAutomatic(!resolution->IsAutomatic());
+    ShowMessage(resolution->IsAutomatic() ? "RES AUTO" : "RES FULL", 0, kMessageSeconds);
 }
 
 void CGame::PlaceLights() {

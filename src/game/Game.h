@@ -15,6 +15,8 @@ class CLaser;
 class CLight;
 class CPlayer;
 class CRecords;
+class CResolutionScaler;
+class CScaledFrame;
 class CRenderSettings;
 class CScreenshotWriter;
 class CSound;
@@ -49,6 +51,10 @@ public:
     // "AUS:MAUS", as it always did.
     void SetRecords(CRecords* table) { records = table; }
     void SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer);
+    // How much of the picture the scene is drawn at, kept by the caller, which feeds it the
+    // frame times; without one every frame is drawn at full resolution.
+    void SetResolutionScaler(CResolutionScaler* scaler) { resolution = scaler; }
+    void ToggleAutomaticResolution(); // F7: automatic, or always full
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
     void Frame(); // one idle call
@@ -97,6 +103,7 @@ private:
     void BuildCameraAndTunnel(); // the tunnel from the kept seed
     std::string FinishMessage();
     void SaveScreenshot();
+    void BeginScene(); // the viewport for this frame's scale, then the camera's clear and view
 
     CRenderSettings* settings;
     CInput* input;
@@ -127,6 +134,8 @@ private:
     bool pModeUsed = false; // at any moment of this run: then its time is not recorded
     std::string finishText; // decided once at the finish, then shown every frame
     CRecords* records = nullptr;
+    CResolutionScaler* resolution = nullptr;
+    std::unique_ptr<CScaledFrame> scaledFrame;
     std::unique_ptr<CScreenshotWriter> screenshots;
     bool screenshotRequested = false;
 };
