@@ -68,10 +68,14 @@ void OnIdle() {
     framePacer.WaitForFrame();
     gamepads.Update(*input, game); // what the pads hold counts in this very frame
     // The frame's own work, without the pacing's sleep, decides the next frame's resolution.
+    // A paused picture keeps its resolution, so that it stands still.
+    const bool paused = game->IsPaused();
     const auto start = std::chrono::steady_clock::now();
     game->Frame();
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    resolutionScaler.AddFrame(took.count());
+    if (!paused) {
+        resolutionScaler.AddFrame(took.count());
+    }
 }
 
 void OnKeyDown(unsigned char key, int x, int y) {

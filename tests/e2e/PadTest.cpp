@@ -34,9 +34,9 @@ TEST(Pad, TheTriggerFliesTheShipAndAFires) {
     const char* asanOptions = std::getenv("ASAN_OPTIONS");
     run.SetEnvironment("ASAN_OPTIONS", std::string(asanOptions != nullptr ? asanOptions : "") +
                                            ":verify_asan_link_order=0");
-    ASSERT_TRUE(run.Start({"--difficulty", "0"})); // nothing moves unless the ship does
-    ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
-    ASSERT_TRUE(run.WaitForOutput("start MainLoop...\n", kStartTimeout)) << run.ReadStdout();
+    std::string said; // nothing moves unless the ship does:
+    ASSERT_TRUE(run.StartPlaying({"--difficulty", "0", "--full-resolution"}, kStartTimeout, said))
+        << said;
 
     Wait(0.5);
     const CGameRun::SImage resting = run.Capture();

@@ -56,9 +56,8 @@ protected:
     }
 
     void Start(const std::vector<std::string>& arguments = {}) {
-        ASSERT_TRUE(run.Start(arguments));
-        ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
-        ASSERT_TRUE(run.WaitForOutput("start MainLoop...\n", kStartTimeout)) << run.ReadStdout();
+        std::string said;
+        ASSERT_TRUE(run.StartPlaying(arguments, kStartTimeout, said)) << said;
     }
 
     void Quit() {
@@ -179,9 +178,8 @@ TEST_F(Play, ADamagedRecordsFileIsSetAsideAndAnUnwritableDirectoryStopsNothing) 
     ASSERT_TRUE(blocked.LinkGameData());
     blocked.WriteFile("plain", "");
     blocked.SetEnvironment("XDG_DATA_HOME", blocked.GetDirectory() + "/plain");
-    ASSERT_TRUE(blocked.Start(kShortCourse));
-    ASSERT_TRUE(blocked.WaitForWindow(kStartTimeout)) << blocked.ReadStdout();
-    ASSERT_TRUE(blocked.WaitForOutput("start MainLoop...\n", kStartTimeout));
+    std::string said;
+    ASSERT_TRUE(blocked.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
     ASSERT_TRUE(blocked.KeyDown("space"));
     EXPECT_TRUE(blocked.WaitForOutput("records: cant save", kFlightTimeout))
         << blocked.ReadStdout();

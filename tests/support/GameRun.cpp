@@ -109,8 +109,17 @@ bool CGameRun::StartProgram(const std::string& program, const std::string& worki
                             const std::vector<std::string>& arguments) {
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
-    return game.Start(argv, workingDirectory, directory + "/stdout.txt",
-                      directory + "/stderr.txt", environment);
+    return game.Start(argv, workingDirectory, directory + "/stdout.txt", directory + "/stderr.txt",
+                      environment);
+}
+
+bool CGameRun::StartPlaying(const std::vector<std::string>& arguments, double seconds,
+                            std::string& whatItSaid) {
+    // The start-up lines are flushed: "start MainLoop..." means keys are read from now on.
+    const bool playing =
+        Start(arguments) && WaitForWindow(seconds) && WaitForOutput("start MainLoop...\n", seconds);
+    whatItSaid = ReadStdout() + ReadStderr();
+    return playing;
 }
 
 bool CGameRun::WaitForWindow(double seconds) {

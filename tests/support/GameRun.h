@@ -78,6 +78,10 @@ public:
 
     int WaitForExit(double seconds); // exit code; -1 if it had to be killed
     bool IsRunning();                // started and not yet ended
+    // Starts the game and waits, up to seconds each, for its window and its main loop, from
+    // which on it reads keys; false, with what it said, when either does not come.
+    bool StartPlaying(const std::vector<std::string>& arguments, double seconds,
+                      std::string& whatItSaid);
     // Until the game's standard output holds text; false when it ended or time ran out first.
     // The game flushes its start-up lines, so "start MainLoop...\n" means it now reads keys.
     bool WaitForOutput(const std::string& text, double seconds);
