@@ -49,8 +49,8 @@ private:
     using Slot = std::unique_ptr<CParticle>;
     // How one kind of particle is drawn at random and animated.
     struct SKind {
-        float speed; // each velocity component is speed - r100 x spread
-        float spread;
+        int speed; // each velocity component is speed - r100 x spread, in double
+        double spread;
         float cellSize; // one cell of the sprite sheet, in texture units
         int lastFrame;  // frames 0 to lastFrame over the particle's life
         int columns;    // the sheet is columns x columns cells

@@ -190,7 +190,8 @@ void CGame::Frame() {
     }
     RamEnemies();
     vaporTrail->SetPosition(player->GetPosition());
-    vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002f * 70.0f));
+    // In double, as speed * 0.002 * 70 is in C.
+    vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002 * 70));
     vaporTrail->Update(dt);
     Draw();
 }
