@@ -19,10 +19,7 @@ CEnemyChaser::CEnemyChaser(CTextureManager& registry, float x, float y, float z)
     beeped = false;
 }
 
-CEnemyChaser::~CEnemyChaser() {
-    beepSound->Stop();
-    beepSound->Close();
-}
+CEnemyChaser::~CEnemyChaser() = default;
 
 void CEnemyChaser::Track(const CBody& shipBody) {
     if (exploding || shipBody.GetNodeIndex() >= GetNodeIndex()) {

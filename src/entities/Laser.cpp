@@ -15,10 +15,7 @@ CLaser::CLaser(CTextureManager& registry) {
     shotSound->PlayOnce();
 }
 
-CLaser::~CLaser() {
-    shotSound->Stop();
-    shotSound->Close();
-}
+CLaser::~CLaser() = default;
 
 void CLaser::Update(float dt, const CTunnel&) {
     if (age > kLifetime) {

@@ -78,14 +78,7 @@ CPlayer::CPlayer(CTextureManager& registry) {
     selfDestructSound = std::make_unique<CSound>("sounds/selfdestruct.wav");
 }
 
-CPlayer::~CPlayer() {
-    warningSound->Stop();
-    alertSound->Stop();
-    selfDestructSound->Stop();
-    warningSound->Close();
-    alertSound->Close();
-    selfDestructSound->Close();
-}
+CPlayer::~CPlayer() = default;
 
 void CPlayer::Accelerate(float dt) {
     const float speed = body->GetSpeed();

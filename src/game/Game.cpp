@@ -54,13 +54,9 @@ CGame::~CGame() {
     for (auto& light : lights) {
         light.reset();
     }
+    // The music is stopped first, then every sound closes as it is destroyed, in this order,
+    // before the enemies, shots and trail go.
     music->Stop();
-    for (CSound* sound : {music.get(), startSound.get()}) {
-        sound->Close();
-    }
-    for (auto& sound : effectSounds) {
-        sound->Close();
-    }
     music.reset();
     startSound.reset();
     for (auto& sound : effectSounds) {
