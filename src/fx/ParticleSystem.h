@@ -42,8 +42,6 @@ public:
 
     const CParticle* GetFireParticle(int slot) const;  // null when empty or not 0 to 19
     const CParticle* GetSmokeParticle(int slot) const; // null when empty or not 0 to 9
-    int GetFireTexture() const { return fireTexture; } // texture numbers, 0 when not found
-    int GetSmokeTexture() const { return smokeTexture; }
 
 private:
     using Slot = std::unique_ptr<CParticle>;

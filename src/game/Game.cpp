@@ -16,6 +16,7 @@
 #include "render/TextureManager.h"
 #include "sound/Sound.h"
 #include "sound/SoundSystem.h"
+#include "world/Tunnel.h"
 
 #include <GL/glut.h>
 #include <cmath>
@@ -33,7 +34,7 @@ constexpr int kPauseMessageSeconds = 1;
 } // namespace
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
-    : settings(settings), input(input), timer(timer) {
+    : settings(settings), input(input), timer(timer), seedSource(&CTunnel::TimeSeed) {
     StartSoundSystem(); // without a device the game runs silently
     music = std::make_unique<CSound>("sounds/title_sound_1.mp3");
     startSound = std::make_unique<CSound>("sounds/start_sound.wav");
