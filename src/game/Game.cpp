@@ -10,6 +10,7 @@
 #include "fx/VaporTrail.h"
 #include "game/EntityFactory.h"
 #include "game/Records.h"
+#include "render/AssetTable.h"
 #include "render/Camera.h"
 #include "render/Light.h"
 #include "render/ScreenshotWriter.h"
@@ -36,14 +37,14 @@ constexpr int kPauseMessageSeconds = 1;
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
     : settings(settings), input(input), timer(timer), seedSource(&CTunnel::TimeSeed) {
     StartSoundSystem(); // without a device the game runs silently
-    music = std::make_unique<CSound>("sounds/title_sound_1.mp3");
-    startSound = std::make_unique<CSound>("sounds/start_sound.wav");
+    music = std::make_unique<CSound>(CAssetTable::GetSoundPath("title_sound_1"));
+    startSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("start_sound"));
     for (int slot = 0; slot < 4; ++slot) {
-        char path[32];
-        std::snprintf(path, sizeof(path), "sounds/explosion_%d.wav", std::rand() % 2 + 1);
-        effectSounds[slot] = std::make_unique<CSound>(path);
+        char name[32];
+        std::snprintf(name, sizeof(name), "explosion_%d", std::rand() % 2 + 1);
+        effectSounds[slot] = std::make_unique<CSound>(CAssetTable::GetSoundPath(name));
     }
-    effectSounds[4] = std::make_unique<CSound>("sounds/squeaky.wav");
+    effectSounds[4] = std::make_unique<CSound>(CAssetTable::GetSoundPath("squeaky"));
 }
 
 CGame::~CGame() {
