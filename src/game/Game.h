@@ -74,6 +74,7 @@ public:
 
     // For tests and benchmarks.
     CPlayer* GetPlayer() { return player.get(); }
+    const CCamera& GetCamera() const { return *camera; }
     CTunnel* GetTunnel() { return tunnel.get(); }
     CHud* GetHud() { return hud.get(); }
     const std::vector<std::unique_ptr<CEnemy>>& GetEnemies() const { return enemies; }

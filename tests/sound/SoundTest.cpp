@@ -132,6 +132,7 @@ TEST_F(Sound, ThirtyTwoPlaysSoundAtOnceAndStoppingFreesTheirChannels) {
         shots.PlayLooped();
         EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_NONE) << shot;
     }
+    EXPECT_EQ(FSOUND_GetChannelsPlaying(), 32);
     beep.PlayOnce();
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_CHANNEL_ALLOC);
     shots.Stop();
