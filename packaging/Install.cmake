@@ -10,6 +10,8 @@
 #   share/games/zelkora/          texture/, mesh/, sounds/ and the default zelkora.ini
 #   share/applications/zelkora.desktop, share/icons/hicolor/<size>/apps/zelkora.png
 #   share/man/man6/zelkora.6.gz
+#   share/doc/zelkora/copyright, changelog.gz     what Debian asks of every package
+#   share/metainfo/io.github.zelkora.metainfo.xml the AppStream entry software centres show
 # All paths are relative to the prefix, so the launcher finds the rest from its own place.
 
 set(ZELKORA_VERSION ${PROJECT_VERSION})
@@ -40,6 +42,16 @@ add_custom_command(
     VERBATIM)
 add_custom_target(zelkora_man_page ALL DEPENDS ${ZELKORA_MAN_PAGE})
 
+# The changelog, compressed the same way.
+set(ZELKORA_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(
+    OUTPUT ${ZELKORA_CHANGELOG}
+    COMMAND sh -c "gzip -9n -c '${CMAKE_CURRENT_LIST_DIR}/changelog' > '${ZELKORA_CHANGELOG}'"
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/changelog
+    COMMENT "Compressing the changelog"
+    VERBATIM)
+add_custom_target(zelkora_changelog ALL DEPENDS ${ZELKORA_CHANGELOG})
+
 # One named component, so that a partial install (the tests' `cmake --install --component game`)
 # writes its own install_manifest_game.txt and leaves the player's install_manifest.txt alone.
 install(TARGETS zelkora RUNTIME DESTINATION ${ZELKORA_INSTALL_PROGRAM_DIR} COMPONENT game)
@@ -56,11 +68,20 @@ foreach(size ${ZELKORA_ICON_SIZES})
         DESTINATION share/icons/hicolor/${size}x${size}/apps COMPONENT game)
 endforeach()
 install(FILES ${ZELKORA_MAN_PAGE} DESTINATION share/man/man6 COMPONENT game)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZELKORA_CHANGELOG}
+    DESTINATION share/doc/zelkora COMPONENT game)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.zelkora.metainfo.xml
+    DESTINATION share/metainfo COMPONENT game)
+
+# Whoever builds the package signs it as its maintainer.
+set(ZELKORA_PACKAGE_MAINTAINER "Zelkora developers <zelkora@users.noreply.github.com>" CACHE
+    STRING "The Debian package's Maintainer field: a name and an e-mail address")
 
 set(CPACK_PACKAGE_NAME zelkora)
 set(CPACK_PACKAGE_VERSION ${ZELKORA_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zelkora developers")
-set(CPACK_PACKAGE_CONTACT "Zelkora developers <zelkora@example.org>")
+set(CPACK_PACKAGE_CONTACT "${ZELKORA_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZELKORA_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3-D tunnel racing shooter")
 # Lines kept short, as dpkg shows them.
 string(CONCAT CPACK_PACKAGE_DESCRIPTION

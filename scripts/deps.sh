@@ -13,8 +13,9 @@ packages=(
     zlib1g-dev
     # screenshots: the game saves them as PNG through libpng
     libpng-dev
-    # the Debian package: dpkg-shlibdeps finds the runtime libraries it depends on
-    dpkg-dev
+    # the Debian package: dpkg-shlibdeps finds the runtime libraries it depends on; the tests
+    # check the package with lintian and its AppStream file with appstreamcli
+    dpkg-dev lintian appstream
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzz targets: clang with libFuzzer and the sanitizer runtimes

@@ -1,6 +1,7 @@
 #include "entities/Enemy.h"
 
 #include "fx/ParticleSystem.h"
+#include "render/AssetTable.h"
 #include "render/Mesh.h"
 #include "render/TextureManager.h"
 #include "world/Tunnel.h"
@@ -10,9 +11,8 @@
 
 namespace {
 
-const char* const kMeshFiles[CEnemy::kMeshCount] = {
-    "mesh/Enemy1.obj", "mesh/Enemy2.obj", "mesh/Enemy3.obj", "mesh/Enemy4.obj", "mesh/Enemy5.obj",
-    "mesh/Enemy6.obj", "mesh/Enemy7.obj", "mesh/Enemy8.obj", "mesh/Enemy9.obj"};
+const char* const kMeshNames[CEnemy::kMeshCount] = {
+    "Enemy1", "Enemy2", "Enemy3", "Enemy4", "Enemy5", "Enemy6", "Enemy7", "Enemy8", "Enemy9"};
 
 const char* const kSkinNames[CEnemy::kSkinCount] = {
     "enemy_1", "enemy_2", "enemy_3",  "enemy_4",  "enemy_5",  "enemy_6",  "enemy_7",
@@ -26,7 +26,7 @@ constexpr float kVanishAfter = 0.5f;      // seconds into the explosion the mesh
 CEnemy::CEnemy(CTextureManager& registry, float x, float y, float z) {
     const int meshChoice = std::rand() % kMeshCount;
     const int skinChoice = std::rand() % kSkinCount;
-    LoadMesh(kMeshFiles[meshChoice]);
+    LoadMesh(CAssetTable::GetMeshPath(kMeshNames[meshChoice]));
     texture = registry.Find(kSkinNames[skinChoice]);
     SetPosition(x, y, z);
 }

@@ -1,5 +1,6 @@
 #include "entities/EnemyChaser.h"
 
+#include "render/AssetTable.h"
 #include "sound/Sound.h"
 
 #include <cstdio>
@@ -13,16 +14,13 @@ constexpr float kStepPerFrame = 10.0f; // per frame, not per second
 
 CEnemyChaser::CEnemyChaser(CTextureManager& registry, float x, float y, float z)
     : CEnemyDrifter(registry, x, y, z) {
-    char path[32];
-    std::snprintf(path, sizeof(path), "sounds/R2D2_%d.wav", std::rand() % 5 + 1);
-    beepSound = std::make_unique<CSound>(path);
+    char name[32];
+    std::snprintf(name, sizeof(name), "R2D2_%d", std::rand() % 5 + 1);
+    beepSound = std::make_unique<CSound>(CAssetTable::GetSoundPath(name));
     beeped = false;
 }
 
-CEnemyChaser::~CEnemyChaser() {
-    beepSound->Stop();
-    beepSound->Close();
-}
+CEnemyChaser::~CEnemyChaser() = default;
 
 void CEnemyChaser::Track(const CBody& shipBody) {
     if (exploding || shipBody.GetNodeIndex() >= GetNodeIndex()) {

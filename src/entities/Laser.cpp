@@ -1,6 +1,7 @@
 #include "entities/Laser.h"
 
 #include "app/RenderSettings.h"
+#include "render/AssetTable.h"
 #include "render/Mesh.h"
 #include "render/TextureManager.h"
 #include "render/Translucency.h"
@@ -9,16 +10,13 @@
 #include <GL/gl.h>
 
 CLaser::CLaser(CTextureManager& registry) {
-    LoadMesh("mesh/laser2.obj");
+    LoadMesh(CAssetTable::GetMeshPath("laser2"));
     texture = registry.Find("laser2");
-    shotSound = std::make_unique<CSound>("sounds/laser.wav");
+    shotSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("laser"));
     shotSound->PlayOnce();
 }
 
-CLaser::~CLaser() {
-    shotSound->Stop();
-    shotSound->Close();
-}
+CLaser::~CLaser() = default;
 
 void CLaser::Update(float dt, const CTunnel&) {
     if (age > kLifetime) {

@@ -2,6 +2,7 @@
 
 #include "app/Input.h"
 #include "fx/ParticleSystem.h"
+#include "render/AssetTable.h"
 #include "render/Mesh.h"
 #include "render/TextureManager.h"
 #include "sound/Sound.h"
@@ -61,7 +62,7 @@ float TurnLevelOf(float rate) {
 } // namespace
 
 CPlayer::CPlayer(CTextureManager& registry) {
-    LoadMesh("mesh/player.obj");
+    LoadMesh(CAssetTable::GetMeshPath("player"));
     texture = registry.Find("player1");
     body->along = 5.0f;
     body->offset = 0.0f;
@@ -73,19 +74,12 @@ CPlayer::CPlayer(CTextureManager& registry) {
     body->SetMaxSpeed(kMaxSpeed);
     explosion = std::make_unique<CParticleSystem>(registry);
     explosion->SetScale(0.5f);
-    warningSound = std::make_unique<CSound>("sounds/energy_warning.wav");
-    alertSound = std::make_unique<CSound>("sounds/energy_alert.wav");
-    selfDestructSound = std::make_unique<CSound>("sounds/selfdestruct.wav");
+    warningSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("energy_warning"));
+    alertSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("energy_alert"));
+    selfDestructSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("selfdestruct"));
 }
 
-CPlayer::~CPlayer() {
-    warningSound->Stop();
-    alertSound->Stop();
-    selfDestructSound->Stop();
-    warningSound->Close();
-    alertSound->Close();
-    selfDestructSound->Close();
-}
+CPlayer::~CPlayer() = default;
 
 void CPlayer::Accelerate(float dt) {
     const float speed = body->GetSpeed();

@@ -47,8 +47,6 @@ public:
     const char* GetMessageText() const { return messageText; } // "" when none was shown
     int GetMessageStyle() const { return messageStyle; }
     int GetMessageSeconds() const { return messageSeconds; } // shown while above 0
-    int GetNewSecond() const { return newSecond; }           // 1 in a new second's first frame
-    GLuint GetFontBase() const { return fontBase; }          // 0 if no lists could be had
 
     // 1 when the whole seconds modulo 60 went up from old to new, else 0: so 0 in the frame
     // that wraps from second 59 to second 0 of the next minute.

@@ -8,13 +8,13 @@
 #include <GL/gl.h>
 #include <cstdlib>
 
-const CParticleSystem::SKind CParticleSystem::kFire = {10.0f, 0.2f, 0.25f, 15, 4};
-const CParticleSystem::SKind CParticleSystem::kSmoke = {5.0f, 0.1f, 1.0f / 3.0f, 8, 3};
+const CParticleSystem::SKind CParticleSystem::kFire = {10, 0.2, 0.25f, 15, 4};
+const CParticleSystem::SKind CParticleSystem::kSmoke = {5, 0.1, 1.0f / 3.0f, 8, 3};
 
 namespace {
 
-float DrawHundredth() {
-    return static_cast<float>(std::rand() % 100);
+int DrawHundredth() {
+    return std::rand() % 100;
 }
 
 int DrawFireCount() {
@@ -89,12 +89,13 @@ void CParticleSystem::Spawn(Slot* slots, int slotCount, int freeSlot, int count,
 }
 
 CParticleSystem::Slot CParticleSystem::NewParticle(const SKind& kind) const {
-    // One statement per draw: the order life, x, y, z is part of the world a seed gives.
-    const float life = DrawHundredth() * 0.01f + 1.0f;
+    // One statement per draw: the order life, x, y, z is part of the world a seed gives. Each
+    // value is worked out in double, as the decimal constants make it, and then stored.
+    const float life = static_cast<float>(DrawHundredth() * 0.01 + 1);
     CVector3 velocity;
-    velocity.x = kind.speed - DrawHundredth() * kind.spread;
-    velocity.y = kind.speed - DrawHundredth() * kind.spread;
-    velocity.z = kind.speed - DrawHundredth() * kind.spread;
+    velocity.x = static_cast<float>(kind.speed - DrawHundredth() * kind.spread);
+    velocity.y = static_cast<float>(kind.speed - DrawHundredth() * kind.spread);
+    velocity.z = static_cast<float>(kind.speed - DrawHundredth() * kind.spread);
     return std::make_unique<CParticle>(origin, velocity.Scaled(scale), life, kind.cellSize);
 }
 

@@ -42,15 +42,13 @@ public:
 
     const CParticle* GetFireParticle(int slot) const;  // null when empty or not 0 to 19
     const CParticle* GetSmokeParticle(int slot) const; // null when empty or not 0 to 9
-    int GetFireTexture() const { return fireTexture; } // texture numbers, 0 when not found
-    int GetSmokeTexture() const { return smokeTexture; }
 
 private:
     using Slot = std::unique_ptr<CParticle>;
     // How one kind of particle is drawn at random and animated.
     struct SKind {
-        float speed; // each velocity component is speed - r100 x spread
-        float spread;
+        int speed; // each velocity component is speed - r100 x spread, in double
+        double spread;
         float cellSize; // one cell of the sprite sheet, in texture units
         int lastFrame;  // frames 0 to lastFrame over the particle's life
         int columns;    // the sheet is columns x columns cells

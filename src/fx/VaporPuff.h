@@ -19,7 +19,8 @@ public:
     float GetAge() const { return age; }   // seconds since laid
 
 private:
-    void UpdateSize() { size = age * 40.0f + 0.1f; }
+    // age x 40 in float, then + 0.1 in double: the C expression age * 40 + 0.1 as written.
+    void UpdateSize() { size = static_cast<float>(age * 40.0f + 0.1); }
 
     CVector3 position;
     float size = 0.0f;

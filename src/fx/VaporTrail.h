@@ -21,7 +21,6 @@ public:
 
     void SetPosition(const CVector3& position); // the ship's, once a frame; the last one is kept
     void SetPuffsPerUpdate(int count);          // 0 or less lays nothing
-    int GetPuffsPerUpdate() const { return puffsPerUpdate; }
     // dt in seconds: ages and drops puffs, then lays up to puffs-per-update new ones.
     void Update(float dt);
     // The camera is unused: the squares face along the model-view's first two rows. Leaves the

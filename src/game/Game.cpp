@@ -10,6 +10,7 @@
 #include "fx/VaporTrail.h"
 #include "game/EntityFactory.h"
 #include "game/Records.h"
+#include "render/AssetTable.h"
 #include "render/Camera.h"
 #include "render/Light.h"
 #include "render/ResolutionScaler.h"
@@ -18,6 +19,7 @@
 #include "render/TextureManager.h"
 #include "sound/Sound.h"
 #include "sound/SoundSystem.h"
+#include "world/Tunnel.h"
 
 #include <GL/glut.h>
 #include <cmath>
@@ -35,16 +37,16 @@ constexpr int kPauseMessageSeconds = 1;
 } // namespace
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
-    : settings(settings), input(input), timer(timer) {
+    : settings(settings), input(input), timer(timer), seedSource(&CTunnel::TimeSeed) {
     StartSoundSystem(); // without a device the game runs silently
-    music = std::make_unique<CSound>("sounds/title_sound_1.mp3");
-    startSound = std::make_unique<CSound>("sounds/start_sound.wav");
+    music = std::make_unique<CSound>(CAssetTable::GetSoundPath("title_sound_1"));
+    startSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("start_sound"));
     for (int slot = 0; slot < 4; ++slot) {
-        char path[32];
-        std::snprintf(path, sizeof(path), "sounds/explosion_%d.wav", std::rand() % 2 + 1);
-        effectSounds[slot] = std::make_unique<CSound>(path);
+        char name[32];
+        std::snprintf(name, sizeof(name), "explosion_%d", std::rand() % 2 + 1);
+        effectSounds[slot] = std::make_unique<CSound>(CAssetTable::GetSoundPath(name));
     }
-    effectSounds[4] = std::make_unique<CSound>("sounds/squeaky.wav");
+    effectSounds[4] = std::make_unique<CSound>(CAssetTable::GetSoundPath("squeaky"));
 }
 
 CGame::~CGame() {
@@ -56,13 +58,9 @@ CGame::~CGame() {
     for (auto& light : lights) {
         light.reset();
     }
+    // The music is stopped first, then every sound closes as it is destroyed, in this order,
+    // before the enemies, shots and trail go.
     music->Stop();
-    for (CSound* sound : {music.get(), startSound.get()}) {
-        sound->Close();
-    }
-    for (auto& sound : effectSounds) {
-        sound->Close();
-    }
     music.reset();
     startSound.reset();
     for (auto& sound : effectSounds) {
@@ -192,7 +190,8 @@ void CGame::Frame() {
     }
     RamEnemies();
     vaporTrail->SetPosition(player->GetPosition());
-    vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002f * 70.0f));
+    // In double, as speed * 0.002 * 70 is in C.
+    vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002 * 70));
     vaporTrail->Update(dt);
     Draw();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "world/Tunnel.h"
-
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -22,6 +21,7 @@ class CScreenshotWriter;
 class CSound;
 class CTextureManager;
 class CTimer;
+class CTunnel;
 class CVaporTrail;
 
 // The game: owns everything in play, builds the world once at start and runs one frame per
@@ -32,6 +32,7 @@ class CGame {
 public:
     static constexpr int kShotSlots = 15;
     static constexpr int kEffectSounds = 5;
+    using SeedSource = std::function<unsigned()>; // as the tunnel takes it
 
     // Starts the sound library and opens the game's own sounds: a missing one ends the process.
     // The random generator is not seeded yet here, so the explosion-sound choices come first.
@@ -44,7 +45,7 @@ public:
     void SetTunnelLength(int nodes) { tunnelLength = nodes; }
     // Where the tunnel takes its seed; by default the time in seconds modulo 37. Read once, by
     // Setup, at the moment the tunnel is made.
-    void SetSeedSource(CTunnel::SeedSource source) { seedSource = std::move(source); }
+    void SetSeedSource(SeedSource source) { seedSource = std::move(source); }
     void SetSeed(unsigned value);             // one seed, one world
     unsigned GetSeed() const { return seed; } // the world's seed, once Setup has run
     // Best times of the worlds, kept by the caller; without them the finish says only
@@ -79,12 +80,11 @@ public:
 
     // For tests and benchmarks.
     CPlayer* GetPlayer() { return player.get(); }
+    const CCamera& GetCamera() const { return *camera; }
     CTunnel* GetTunnel() { return tunnel.get(); }
     CHud* GetHud() { return hud.get(); }
     const std::vector<std::unique_ptr<CEnemy>>& GetEnemies() const { return enemies; }
     const CLaser* GetShot(int slot) const { return shots[slot].get(); }
-    int GetFreeSlot() const { return freeSlot; }
-    int GetEnemyCount() const { return static_cast<int>(enemies.size()); }
 
 private:
     void CreatePlayerAndEnemies();
@@ -127,7 +127,7 @@ private:
     std::unique_ptr<CSound> music;
     std::unique_ptr<CSound> startSound;
     std::unique_ptr<CSound> effectSounds[kEffectSounds]; // four explosions and a squeak
-    CTunnel::SeedSource seedSource = &CTunnel::TimeSeed;
+    SeedSource seedSource;                               // the time of day, unless set
     unsigned seed = 0;
     bool paused = false;
     bool soundOn = true;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <limits>
 
 namespace {
@@ -73,6 +74,18 @@ int SplitAtBlanks(char* text, char** tokens, int maxTokens) {
 // cast from double, which would be undefined for values beyond the float range.
 float ToFloat(const char* text) {
     return std::strtof(text, nullptr);
+}
+
+// Fills the outputs from the leading numbers of text, in order; those the text does not give
+// are 0 (OBJ's "vt u" means v = 0), so a short line still takes its place in the numbering.
+void ReadValues(char* text, std::initializer_list<float*> outputs) {
+    char* tokens[3];
+    const int count = SplitAtBlanks(text, tokens, static_cast<int>(outputs.size()));
+    int i = 0;
+    for (float* output : outputs) {
+        *output = i < count ? ToFloat(tokens[i]) : 0.0f;
+        ++i;
+    }
 }
 
 // One index of a face corner, made 0-based. A negative index counts back from the end of the
@@ -154,19 +167,18 @@ void CMesh::Clear() {
 }
 
 void CMesh::ReadLine(char* line) {
-    char* values[3];
     if (line[0] == 'v' && line[1] == ' ') {
-        if (SplitAtBlanks(line + 2, values, 3) == 3) {
-            vertices.emplace_back(ToFloat(values[0]), ToFloat(values[1]), ToFloat(values[2]));
-        }
+        float x, y, z;
+        ReadValues(line + 2, {&x, &y, &z});
+        vertices.emplace_back(x, y, z);
     } else if (line[0] == 'v' && line[1] == 't' && line[2] == ' ') {
-        if (SplitAtBlanks(line + 3, values, 2) == 2) {
-            texCoords.push_back({ToFloat(values[0]), ToFloat(values[1])});
-        }
+        STexCoord texCoord;
+        ReadValues(line + 3, {&texCoord.u, &texCoord.v});
+        texCoords.push_back(texCoord);
     } else if (line[0] == 'v' && line[1] == 'n' && line[2] == ' ') {
-        if (SplitAtBlanks(line + 3, values, 3) == 3) {
-            normals.emplace_back(ToFloat(values[0]), ToFloat(values[1]), ToFloat(values[2]));
-        }
+        float x, y, z;
+        ReadValues(line + 3, {&x, &y, &z});
+        normals.emplace_back(x, y, z);
     } else if (line[0] == 'f' && line[1] == ' ') {
         ReadFace(line + 2);
     }

@@ -8,7 +8,8 @@
 // A triangle mesh read from a Wavefront OBJ subset: "v x y z", "vt u v", "vn x y z" and
 // "f v/t/n v/t/n v/t/n" (further corners ignored, so a quad gives its first triangle). Anything
 // else is skipped without a message, and so is every line or face the mesh cannot use (too long,
-// too few values, a NUL byte, a corner without all three indices, an index outside the lists).
+// a NUL byte, a face with too few corners, a corner without all three indices, an index outside
+// the lists). A "v", "vt" or "vn" line with too few values keeps its place, the missing ones 0.
 // Negative indices count back from the latest entry, as OBJ defines them. Loaded once, then
 // drawn every frame; the flat arrays and the radius never change after loading.
 class CMesh {

@@ -4,36 +4,23 @@
 
 namespace {
 
-constexpr int kFieldSize = 80;
-
-const char kTextureNames[CTextureManager::kTableSize][kFieldSize] = {
-    "segment1", "segment2", "segment3", "segment4", "segment5", "segment6",  "segment7",
-    "uboot5",   "hud",      "msgbox",   "laser",    "laser2",   "explosion", "explosion2",
-    "firework", "smoke",    "joint_0",  "joint_1",  "joint_2",  "joint_3",   "joint_4",
-    "joint_5",  "joint_6",  "joint_7",  "joint_8",  "joint_9",  "joint_10",  "vaportail",
-    "player1",  "enemy_1",  "enemy_2",  "enemy_3",  "enemy_4",  "enemy_5",   "enemy_6",
-    "enemy_7",  "enemy_8",  "enemy_9",  "enemy_10", "enemy_11", "enemy_12",  "enemy_13",
-    "enemy_14",
+struct STableRow {
+    const char* name;
+    const char* path;
 };
 
-// The enemy rows are named enemy_N but their files are eN.tga.
-const char kTexturePaths[CTextureManager::kTableSize][kFieldSize] = {
-    "texture/segment1.tga",  "texture/segment2.tga",   "texture/segment3.tga",
-    "texture/segment4.tga",  "texture/segment5.tga",   "texture/segment6.tga",
-    "texture/segment7.tga",  "texture/uboot5.tga",     "texture/hud.tga",
-    "texture/msgbox.tga",    "texture/laser.tga",      "texture/laser2.tga",
-    "texture/explosion.tga", "texture/explosion2.tga", "texture/firework.tga",
-    "texture/smoke.tga",     "texture/joint_0.tga",    "texture/joint_1.tga",
-    "texture/joint_2.tga",   "texture/joint_3.tga",    "texture/joint_4.tga",
-    "texture/joint_5.tga",   "texture/joint_6.tga",    "texture/joint_7.tga",
-    "texture/joint_8.tga",   "texture/joint_9.tga",    "texture/joint_10.tga",
-    "texture/vaportail.tga", "texture/player1.tga",    "texture/e1.tga",
-    "texture/e2.tga",        "texture/e3.tga",         "texture/e4.tga",
-    "texture/e5.tga",        "texture/e6.tga",         "texture/e7.tga",
-    "texture/e8.tga",        "texture/e9.tga",         "texture/e10.tga",
-    "texture/e11.tga",       "texture/e12.tga",        "texture/e13.tga",
-    "texture/e14.tga",
+// The texture rows of the asset table, in order: row i is texture number i + 1.
+constexpr STableRow kTable[] = {
+#define ZELKORA_TEXTURE(name, path) {name, path},
+#define ZELKORA_MESH(name, path)
+#define ZELKORA_SOUND(name, path)
+#include "render/Assets.def"
+#undef ZELKORA_TEXTURE
+#undef ZELKORA_MESH
+#undef ZELKORA_SOUND
 };
+static_assert(sizeof(kTable) / sizeof(kTable[0]) == CTextureManager::kTableSize,
+              "the texture numbers are fixed: 43 rows");
 
 bool IsTableNumber(int number) {
     return number >= 1 && number <= CTextureManager::kTableSize;
@@ -94,9 +81,9 @@ int CTextureManager::Find(const char* name) const {
 }
 
 const char* CTextureManager::GetTableName(int number) {
-    return IsTableNumber(number) ? kTextureNames[number - 1] : nullptr;
+    return IsTableNumber(number) ? kTable[number - 1].name : nullptr;
 }
 
 const char* CTextureManager::GetTablePath(int number) {
-    return IsTableNumber(number) ? kTexturePaths[number - 1] : nullptr;
+    return IsTableNumber(number) ? kTable[number - 1].path : nullptr;
 }

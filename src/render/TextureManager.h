@@ -32,7 +32,7 @@ public:
     int Find(const char* name) const;
     int GetCount() const { return static_cast<int>(textures.size()); }
 
-    // The table itself, by texture number 1 to 43; null outside.
+    // The texture rows of the asset table (render/Assets.def), by number 1 to 43; null outside.
     static const char* GetTableName(int number); // e.g. "enemy_1"
     static const char* GetTablePath(int number); // e.g. "texture/e1.tga", relative to the cwd
 

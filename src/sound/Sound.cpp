@@ -15,6 +15,10 @@ CSound::CSound(const char* path) : stream(FSOUND_Stream_Open(path, FSOUND_LOOP_N
     }
 }
 
+CSound::~CSound() {
+    Close();
+}
+
 void CSound::Play() {
     FSOUND_Stream_Play(FSOUND_FREE, stream);
 }
@@ -34,6 +38,9 @@ void CSound::Stop() {
 }
 
 void CSound::Close() {
+    if (stream == nullptr) {
+        return; // closed already
+    }
     FSOUND_Stream_Close(stream);
-    stream = nullptr; // the library refuses a null handle quietly
+    stream = nullptr;
 }

@@ -2,15 +2,16 @@
 
 struct FSOUND_STREAM;
 
-// One sound file opened as a stream, for music and effects alike. Its owner calls Close and then
-// deletes it; there is no destructor that would do it. Playing, stopping and closing never
-// report anything.
+// One sound file opened as a stream, for music and effects alike. Destroying it closes the
+// stream, so an owner that only needs it gone just deletes it. Playing, stopping and closing
+// never report anything.
 class CSound {
 public:
     // Opens the whole file. If it cannot be opened (missing, not decodable), writes
     // "cant open soundfile <path>: <error text>" to standard output and ends the process with
     // exit code 1: there is no CSound without a stream.
     explicit CSound(const char* path);
+    ~CSound(); // closes the stream, which stops it
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;
 

@@ -306,3 +306,12 @@ bool FSOUND_SetMute(int channel, bool mute) {
     Mix_Volume(-1, mute ? 0 : MIX_MAX_VOLUME);
     return Succeed();
 }
+
+int FSOUND_GetChannelsPlaying() {
+    if (!Library().running) {
+        Fail(FSOUND_ERROR_UNINITIALIZED);
+        return 0;
+    }
+    Succeed();
+    return Mix_Playing(-1);
+}

@@ -56,3 +56,6 @@ bool FSOUND_SetPaused(int channel, bool paused);
 // Every channel (FSOUND_ALL only) plays on unheard while muted, later plays as well.
 bool FSOUND_SetMute(int channel, bool mute);
 bool FSOUND_Stream_Close(FSOUND_STREAM* stream); // stops it and releases the handle
+// How many channels sound now, those held by a pause included; 0 when the library is not
+// running.
+int FSOUND_GetChannelsPlaying();

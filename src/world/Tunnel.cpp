@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr float kRingRadius = 70.0f;
+// Every ring's radius, taken as RandRange(70, 70): a range that never draws.
+constexpr int kRingRadius = 70;
 constexpr int kMinimumRings = 120;
 // A longer tunnel would not fit in memory; the configuration file could ask for one.
 constexpr int kMaximumRings = 100000;
@@ -71,7 +72,7 @@ void CTunnel::Generate(int difficultyLevel, int length) {
 
 int CTunnel::AddFirstRing() {
     rings.emplace_back(CVector3(0.0f, 0.0f, 0.0f), 0.0f, 0.0f, 10.0f,
-                       static_cast<float>(RandRange(70, 70)));
+                       static_cast<float>(RandRange(kRingRadius, kRingRadius)));
     return 1;
 }
 
@@ -118,7 +119,8 @@ int CTunnel::AppendBend(int difficultyLevel) {
 
 void CTunnel::AppendRing(float angleX, float angleY, float length) {
     const CVector3 centre = NextRingCentre(rings.back());
-    rings.emplace_back(centre, angleX, angleY, length, static_cast<float>(RandRange(70, 70)));
+    rings.emplace_back(centre, angleX, angleY, length,
+                       static_cast<float>(RandRange(kRingRadius, kRingRadius)));
 }
 
 CVector3 CTunnel::NextRingCentre(const CRing& ring) {

@@ -25,6 +25,7 @@ constexpr double kInstallTimeout = 120.0; // seconds for cmake --install or cpac
 constexpr double kToolTimeout = 30.0;     // seconds for dpkg-deb, objdump, dpkg -S, the launcher
 constexpr double kStartTimeout = 20.0;    // seconds until the window must be up
 constexpr double kExitTimeout = 30.0;     // seconds from the quit key to the exit
+constexpr double kLintTimeout = 150.0;    // seconds for lintian, which unpacks and reads it all
 
 std::string ReadWhole(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -232,7 +233,9 @@ protected:
 TEST_F(DebianPackage, IsAGameForUsrThatDependsOnEveryLibraryTheProgramLinks) {
     EXPECT_EQ(Field("Package"), "zelkora\n");
     EXPECT_EQ(Field("Section"), "games\n");
-    EXPECT_NE(Field("Maintainer"), "\n");
+    const std::string maintainer = Field("Maintainer");
+    EXPECT_NE(maintainer.find(" <"), std::string::npos) << maintainer;
+    EXPECT_EQ(maintainer.find("@example."), std::string::npos) << "a placeholder: " << maintainer;
     EXPECT_NE(Field("Description").find("tunnel"), std::string::npos);
 
     const std::string contents =
@@ -284,6 +287,24 @@ TEST_F(DebianPackage, IsAGameForUsrThatDependsOnEveryLibraryTheProgramLinks) {
         EXPECT_TRUE(listed) << library << " from " << owners << " is not in " << depends;
     }
     EXPECT_GE(needed, 6);
+}
+
+TEST_F(DebianPackage, PassesLintianAndItsAppStreamEntryValidates) {
+    // Errors and warnings fail; lintian's informational tags do not.
+    const SCommandResult lint = RunMerged(
+        {"lintian", "--fail-on", "error,warning", "--no-tag-display-limit", package}, kLintTimeout);
+    EXPECT_EQ(lint.exitCode, 0) << lint.output;
+    const std::string tags = "\n" + lint.output;
+    EXPECT_EQ(tags.find("\nE: "), std::string::npos) << lint.output;
+    EXPECT_EQ(tags.find("\nW: "), std::string::npos) << lint.output;
+
+    const std::string root = scratch.Join("root");
+    ASSERT_EQ(RunCommand({"dpkg-deb", "-x", package, root}, kToolTimeout).exitCode, 0);
+    const std::string metainfo = root + "/usr/share/metainfo/io.github.zelkora.metainfo.xml";
+    const SCommandResult valid = RunMerged({"appstreamcli", "validate", "--no-net", metainfo});
+    EXPECT_EQ(valid.exitCode, 0) << valid.output;
+    EXPECT_NE(ReadWhole(metainfo).find("<launchable type=\"desktop-id\">zelkora.desktop<"),
+              std::string::npos);
 }
 
 TEST_F(DebianPackage, UnpackedIntoAScratchRootItStartsAndQuits) {

@@ -134,23 +134,30 @@ TEST_F(EnemyTest, ActivationNodeLiesFifteenHundredPathUnitsBack) {
     EXPECT_EQ(drifter.GetActivationNode(), 0);
 }
 
-TEST_F(EnemyTest, ConstructionDrawsItsRandomNumbersInOrder) {
+TEST_F(EnemyTest, ConstructionDrawsItsRandomNumbersInOrderAndKeepsTheFactorsAsCWorksThemOut) {
     // Mesh, skin, then the kind's own: three factors for a drifter, plus the beep for a chaser.
-    std::srand(42);
-    const int draws[6] = {std::rand(), std::rand(), std::rand(),
-                          std::rand(), std::rand(), std::rand()};
-    std::srand(42);
-    CEnemyChaser chaser(registry, 0.0f, 0.0f, 0.0f);
-    EXPECT_FLOAT_EQ(chaser.GetFrequencyX(), static_cast<float>(draws[2] % 100) * 0.04f + 1.0f);
-    EXPECT_FLOAT_EQ(chaser.GetOffsetFactorX(), static_cast<float>(draws[4] % 100) * 0.04f + 1.0f);
-    EXPECT_EQ(chaser.GetTexture(),
-              registry.Find(("enemy_" + std::to_string(draws[1] % 14 + 1)).c_str()));
-    const int next = std::rand();
-    std::srand(42);
-    for (int i = 0; i < 6; ++i) {
-        std::rand();
+    // Each factor is (rand() % 100) * 0.01 * 4 + 1 in double, then stored; in float a fifth of
+    // the draws would come out one unit in the last place away, which these seeds include.
+    int floatWouldDiffer = 0;
+    for (unsigned seed : {42u, 7u, 1234u, 99u}) {
+        std::srand(seed);
+        int draws[7];
+        for (int& draw : draws) {
+            draw = std::rand();
+        }
+        std::srand(seed);
+        CEnemyChaser chaser(registry, 0.0f, 0.0f, 0.0f);
+        const float factors[3] = {chaser.GetFrequencyX(), chaser.GetFrequencyY(),
+                                  chaser.GetOffsetFactorX()};
+        for (int i = 0; i < 3; ++i) {
+            const int hundredth = draws[2 + i] % 100;
+            EXPECT_EQ(factors[i], static_cast<float>(hundredth * 0.01 * 4 + 1)) << seed;
+            floatWouldDiffer += static_cast<float>(hundredth * 0.01 * 4 + 1) !=
+                                static_cast<float>(hundredth) * 0.01f * 4.0f + 1.0f;
+        }
+        EXPECT_EQ(std::rand(), draws[6]) << "exactly six draws, seed " << seed;
     }
-    EXPECT_EQ(std::rand(), next) << "exactly six draws";
+    EXPECT_GT(floatWouldDiffer, 0);
 }
 
 } // namespace

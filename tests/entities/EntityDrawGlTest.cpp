@@ -1,13 +1,17 @@
 #include "GameDataDirectory.h"
 #include "GlFeedback.h"
 #include "GlTest.h"
+#include "TextureFiles.h"
 #include "app/RenderSettings.h"
 #include "entities/EnemySpinner.h"
 #include "entities/Laser.h"
 #include "render/Camera.h"
+#include "render/MeshCache.h"
 #include "render/TextureManager.h"
 #include "world/Tunnel.h"
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -27,6 +31,10 @@ protected:
         }
         data = std::make_unique<CGameDataDirectory>(3.0f, 10.0f, 2.0f);
         registry = std::make_unique<CTextureManager>();
+        WriteTableTextures();
+        testing::internal::CaptureStdout();
+        registry->LoadAll(false);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "every texture loads";
         tunnel = std::make_unique<CTunnel>(*registry, &SeedOne);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -79,6 +87,32 @@ TEST_F(EntityDrawGl, TheEnemyMeshVanishesHalfASecondIntoItsExplosion) {
         << "the explosion is still drawn";
 }
 
+TEST_F(EntityDrawGl, AnEnemyWearsTheMeshOfItsFirstDrawAndTheSkinOfItsSecond) {
+    // Enemy mesh N gets radius N, so the radius tells which file was loaded.
+    for (int n = 1; n <= 9; ++n) {
+        CGameDataDirectory::WriteOctahedron("mesh/Enemy" + std::to_string(n) + ".obj",
+                                            static_cast<float>(n));
+    }
+    CMeshCache::Clear();
+    // Seeds whose first two draws pick other meshes and skins when taken the other way round.
+    for (unsigned seed : {3u, 17u, 2024u}) {
+        std::srand(seed);
+        const int meshDraw = std::rand();
+        const int skinDraw = std::rand();
+        ASSERT_NE(meshDraw % 9, skinDraw % 9) << seed;
+        ASSERT_NE(meshDraw % 14, skinDraw % 14) << seed;
+        std::srand(seed);
+        CEnemySpinner spinner(*registry, 0.0f, 0.0f, -100.0f);
+        EXPECT_EQ(spinner.GetRadius(), static_cast<float>(meshDraw % 9 + 1)) << seed;
+        const int skin = registry->Find(("enemy_" + std::to_string(skinDraw % 14 + 1)).c_str());
+        ASSERT_NE(skin, 0);
+        EXPECT_EQ(spinner.GetTexture(), skin) << seed;
+        glBindTexture(GL_TEXTURE_2D, 0);
+        spinner.Draw(camera, settings);
+        EXPECT_EQ(GetInteger(GL_TEXTURE_BINDING_2D), skin) << seed;
+    }
+}
+
 TEST_F(EntityDrawGl, AShotPointsItsMeshAlongItsFlightAndBlendsUnlessAlphaIsOff) {
     CLaser shot(*registry);
     shot.SetPosition(CVector3(100, 50, -10));
@@ -88,6 +122,9 @@ TEST_F(EntityDrawGl, AShotPointsItsMeshAlongItsFlightAndBlendsUnlessAlphaIsOff) 
     // The mesh's +z tip (radius 2) points along the flight: world (102, 50).
     EXPECT_TRUE(Contains(SentVertices([&] { shot.Draw(camera, settings); }), 102.0f, 50.0f));
 
+    ASSERT_NE(shot.GetTexture(), 0);
+    EXPECT_EQ(shot.GetTexture(), registry->Find("laser2"));
+    glBindTexture(GL_TEXTURE_2D, 0);
     shot.Draw(camera, settings);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_EQ(GetInteger(GL_DEPTH_WRITEMASK), GL_TRUE);

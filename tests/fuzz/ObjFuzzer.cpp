@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes as an OBJ file. Loading must end, stay inside every list, and
-// leave flat arrays that match the faces it kept.
+// leave flat arrays that match the faces it kept, and a radius that is its farthest used vertex.
+#include "MeshRadiusCheck.h"
 #include "render/Mesh.h"
 
 #include <cstddef>
@@ -24,9 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < faceCount * 6; ++i) {
         sink = mesh.GetTexCoordArray()[i];
     }
-    // The radius is a length: never negative, and 0 without faces.
-    const float radius = mesh.GetRadius();
-    if (radius < 0.0f || (faceCount == 0 && radius != 0.0f)) {
+    if (!RadiusIsTheFarthestUsedVertex(mesh)) {
         __builtin_trap();
     }
     return 0;

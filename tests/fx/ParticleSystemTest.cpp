@@ -18,14 +18,15 @@ std::vector<int> Tape(unsigned seed) {
     return values;
 }
 
-// One particle's four draws, in the order life, x, y, z, from the tape at `at`.
-void ExpectDrawnFrom(const std::vector<int>& tape, size_t& at, const CParticle& particle,
-                     float speed, float spread, float scale) {
-    EXPECT_FLOAT_EQ(particle.GetLife(), static_cast<float>(tape[at++] % 100) * 0.01f + 1.0f);
+// One particle's four draws, in the order life, x, y, z, from the tape at `at`: each value
+// exactly as the C expression gives it (in double, for its decimal constant), then stored.
+void ExpectDrawnFrom(const std::vector<int>& tape, size_t& at, const CParticle& particle, int speed,
+                     double spread, float scale) {
+    EXPECT_EQ(particle.GetLife(), static_cast<float>(tape[at++] % 100 * 0.01 + 1));
     const float v[3] = {particle.GetVelocity().x, particle.GetVelocity().y,
                         particle.GetVelocity().z};
     for (float component : v) {
-        EXPECT_FLOAT_EQ(component, (speed - static_cast<float>(tape[at++] % 100) * spread) * scale);
+        EXPECT_EQ(component, static_cast<float>(speed - tape[at++] % 100 * spread) * scale);
     }
 }
 
@@ -101,7 +102,7 @@ TEST(ParticleSystemTest, SlotsFillOneLowerPerUpdateReCreatingAboveUntilFull) {
                 const CParticle& p = *effect.GetFireParticle(slot);
                 EXPECT_EQ(p.GetAge() == 0.0f, slot < fireEnd) << "fire slot " << slot;
                 if (slot < fireEnd) {
-                    ExpectDrawnFrom(tape, at, p, 10.0f, 0.2f, 1.0f);
+                    ExpectDrawnFrom(tape, at, p, 10, 0.2, 1.0f);
                     EXPECT_FLOAT_EQ(p.GetPosition().x, 1.0f + 0.5f * p.GetVelocity().x);
                     EXPECT_EQ(p.GetSize(), 5.0f); // born this update: moved, not grown
                 }
@@ -112,7 +113,7 @@ TEST(ParticleSystemTest, SlotsFillOneLowerPerUpdateReCreatingAboveUntilFull) {
                 const CParticle& p = *effect.GetSmokeParticle(slot);
                 EXPECT_EQ(p.GetAge() == 0.0f, slot < smokeEnd) << "smoke slot " << slot;
                 if (slot < smokeEnd) {
-                    ExpectDrawnFrom(tape, at, p, 5.0f, 0.1f, 1.0f);
+                    ExpectDrawnFrom(tape, at, p, 5, 0.1, 1.0f);
                 }
             }
             EXPECT_EQ(HighestEmptySlot(effect, true), std::max(freeFire - 1, -1));
@@ -130,7 +131,7 @@ TEST(ParticleSystemTest, HalfScaleAgeAndReset) {
     effect.Start(CVector3(7, 8, 9));
     effect.Update(0.0f);
     size_t at = 1;
-    ExpectDrawnFrom(tape, at, *effect.GetFireParticle(19), 10.0f, 0.2f, 0.5f);
+    ExpectDrawnFrom(tape, at, *effect.GetFireParticle(19), 10, 0.2, 0.5f);
     for (int i = 1; i < 20; ++i) {
         effect.Update(0.0f);
     }

@@ -15,7 +15,7 @@ protected:
         ASSERT_NE(puff, nullptr);
         EXPECT_NEAR(puff->GetPosition().z, z, 1e-4f);
         EXPECT_FLOAT_EQ(puff->GetAge(), age);
-        EXPECT_FLOAT_EQ(puff->GetSize(), age * 40.0f + 0.1f);
+        EXPECT_EQ(puff->GetSize(), static_cast<float>(puff->GetAge() * 40.0f + 0.1));
     }
 
     CTextureManager registry; // empty: the texture is 0
@@ -75,6 +75,10 @@ TEST_F(VaporTrailTest, TwoHundredAtMostNearestTheShipFirst) {
     trail.SetPuffsPerUpdate(300);
     trail.Update(0.001f);
     EXPECT_EQ(trail.GetPuffCount(), 200);
+    for (int slot = 0; slot < 200; ++slot) { // many ages: some round apart in float
+        const CVaporPuff* puff = trail.GetPuff(slot);
+        EXPECT_EQ(puff->GetSize(), static_cast<float>(puff->GetAge() * 40.0f + 0.1)) << slot;
+    }
     ExpectPuff(6, 306.0f, 0.0f);
     ExpectPuff(199, 113.0f, 0.001f * 193.0f / 300.0f);
     EXPECT_EQ(trail.GetLastFreeSlot(), 199);

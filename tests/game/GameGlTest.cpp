@@ -1,22 +1,13 @@
-// A real game with a fixed seed and a fixed step, driven frame by frame in a real GL context.
+// Worlds, restarts, pauses and best times of a real game with a fixed seed and a fixed step.
 
-#include "GameDataDirectory.h"
-#include "GlTest.h"
+#include "GameGl.h"
 #include "ToneFiles.h"
 #include "VirtualPad.h"
 #include "app/Gamepads.h"
-#include "app/Input.h"
 #include "app/KeyHandler.h"
-#include "app/RenderSettings.h"
-#include "app/Timer.h"
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
-#include "entities/Player.h"
-#include "fx/Hud.h"
-#include "game/Game.h"
-#include "game/Records.h"
 #include "render/TextureManager.h"
-#include "world/Tunnel.h"
 
 #include <cstdint>
 #include <fstream>
@@ -45,74 +36,6 @@ std::vector<float> WorldOf(CGame& game) {
         world.insert(world.end(), {p.x, p.y, p.z, static_cast<float>(enemy->GetNodeIndex())});
     }
     return world;
-}
-
-class GameGl : public GlTest {
-protected:
-    static constexpr std::int64_t kFramesPerSecond = 60; // one counter tick per frame
-
-    void SetUp() override {
-        GlTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        data = std::make_unique<CGameDataDirectory>();
-    }
-
-    void TearDown() override {
-        game.reset();
-        data.reset();
-        GlTest::TearDown();
-    }
-
-    // configure runs between construction and Setup; returns what Setup printed.
-    std::string Make(int difficulty, int length, void (*configure)(CGame&, unsigned),
-                     unsigned seed) {
-        testing::internal::CaptureStdout();
-        game = std::make_unique<CGame>(&settings, &input, &timer);
-        configure(*game, seed);
-        game->SetDifficulty(difficulty);
-        game->SetTunnelLength(length);
-        game->SetRecords(records.get());
-        game->Setup();
-        return testing::internal::GetCapturedStdout();
-    }
-
-    void Frames(int count, std::int64_t ticksEach = 1) {
-        for (int i = 0; i < count; ++i) {
-            now += ticksEach;
-            game->Frame();
-        }
-    }
-
-    // Holds space until the ship is past the finish node, letting go of it every so many
-    // frames if asked; false if it never got there.
-    bool FlyToTheFinish(int releaseEvery = 0) {
-        for (int frame = 0; frame < 5000; ++frame) {
-            const bool press = releaseEvery == 0 || frame % releaseEvery != 0;
-            press ? input.KeyDown(' ', 0, 0) : input.KeyUp(' ', 0, 0);
-            Frames(1);
-            if (game->GetPlayer()->GetNodeIndex() > game->GetTunnel()->GetFinishNode()) {
-                input.KeyUp(' ', 0, 0);
-                return true;
-            }
-        }
-        return false;
-    }
-
-    std::string Message() const { return game->GetHud()->GetMessageText(); }
-
-    std::unique_ptr<CGameDataDirectory> data;
-    std::int64_t now = 1000 * kFramesPerSecond;
-    CTimer timer{[this] { return now; }, kFramesPerSecond};
-    CInput input;
-    CRenderSettings settings;
-    std::unique_ptr<CRecords> records;
-    std::unique_ptr<CGame> game;
-};
-
-void FixedSeed(CGame& game, unsigned seed) {
-    game.SetSeed(seed);
 }
 
 void ClockSaysSeed(CGame& game, unsigned seed) {

@@ -1,3 +1,4 @@
+#include "../fuzz/MeshRadiusCheck.h"
 #include "game/Records.h"
 #include "render/Mesh.h"
 #include "render/TgaImage.h"
@@ -58,7 +59,7 @@ TEST(FuzzInputs, ObjInputsLoadWithinTheirLists) {
                     << input;
             }
         }
-        EXPECT_GE(mesh.GetRadius(), 0.0f) << input;
+        EXPECT_TRUE(RadiusIsTheFarthestUsedVertex(mesh)) << input << ": " << mesh.GetRadius();
     }
 }
 

@@ -83,13 +83,18 @@ TEST(Mesh, LinesOutsideTheSubsetAreSkipped) {
     EXPECT_EQ(mesh.GetTexCoords().size(), 3u);
 }
 
-TEST(Mesh, LinesWithTooFewValuesAreSkipped) {
-    const CMesh mesh = LoadText(std::string(kCorners) + "v 1 2\nvt 1\nvn 1 2\nv \n"
-                                                        "f 1/1/1 2/1/1\nf\n");
-    EXPECT_EQ(mesh.GetVertices().size(), 3u);
-    EXPECT_EQ(mesh.GetTexCoords().size(), 2u);
-    EXPECT_EQ(mesh.GetNormals().size(), 1u);
-    EXPECT_EQ(mesh.GetFaceCount(), 0);
+TEST(Mesh, EntriesWithTooFewValuesKeepTheirNumberWithZerosForTheMissingOnes) {
+    // Dropped, they would shift the numbers of every later entry under the faces.
+    const CMesh mesh = LoadText("v 1 2\nv \nv 0 0 3\n"
+                                "vt 0.5\nvt 0.25 0.75\n"
+                                "vn 1\nvn 0 0 1\n"
+                                "f 3/2/2 1/1/1 2/2/2\nf 1/1/1 2/1/1\nf\n");
+    ASSERT_EQ(mesh.GetFaceCount(), 1) << "a face with too few corners is still dropped";
+    EXPECT_EQ(VertexArrayOf(mesh), (std::vector<float>{0, 0, 3, 1, 2, 0, 0, 0, 0}));
+    const std::vector<float> normals(mesh.GetNormalArray(), mesh.GetNormalArray() + 9);
+    EXPECT_EQ(normals, (std::vector<float>{0, 0, 1, 1, 0, 0, 0, 0, 1}));
+    const std::vector<float> texCoords(mesh.GetTexCoordArray(), mesh.GetTexCoordArray() + 6);
+    EXPECT_EQ(texCoords, (std::vector<float>{0.25f, 0.75f, 0.5f, 0.0f, 0.25f, 0.75f}));
 }
 
 TEST(Mesh, TooLongLinesAreDroppedWholeNotReadInPieces) {

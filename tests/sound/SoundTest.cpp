@@ -132,13 +132,20 @@ TEST_F(Sound, ThirtyTwoPlaysSoundAtOnceAndStoppingFreesTheirChannels) {
         shots.PlayLooped();
         EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_NONE) << shot;
     }
+    EXPECT_EQ(FSOUND_GetChannelsPlaying(), 32);
     beep.PlayOnce();
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_CHANNEL_ALLOC);
     shots.Stop();
     beep.PlayOnce();
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_NONE);
-    shots.Close();
-    beep.Close();
+    {
+        CSound loops(tonePath.c_str());
+        for (int play = 0; play < 32; ++play) { // every channel, with or without the beep
+            loops.PlayLooped();
+        }
+    } // destroyed: closed, so its channels are free again
+    beep.PlayOnce();
+    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_NONE);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include "Process.h"
 #include "ToneFiles.h"
+#include "render/AssetTable.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -16,31 +17,12 @@ std::string ReadWhole(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Every file the game loads from its data directory.
+// Every file the game loads from its data directory: the rows of its asset table.
 std::vector<std::string> DataFiles() {
     std::vector<std::string> files;
-    for (const char* name :
-         {"segment1",  "segment2",   "segment3", "segment4",  "segment5", "segment6",
-          "segment7",  "uboot5",     "hud",      "msgbox",    "laser",    "laser2",
-          "explosion", "explosion2", "firework", "smoke",     "joint_0",  "joint_1",
-          "joint_2",   "joint_3",    "joint_4",  "joint_5",   "joint_6",  "joint_7",
-          "joint_8",   "joint_9",    "joint_10", "vaportail", "player1"}) {
-        files.push_back(std::string("texture/") + name + ".tga");
+    for (const CAssetTable::SRow& row : CAssetTable::GetRows()) {
+        files.push_back(row.path);
     }
-    for (int i = 1; i <= 14; ++i) {
-        files.push_back("texture/e" + std::to_string(i) + ".tga");
-    }
-    files.push_back("mesh/player.obj");
-    files.push_back("mesh/laser2.obj");
-    for (int i = 1; i <= 9; ++i) {
-        files.push_back("mesh/Enemy" + std::to_string(i) + ".obj");
-    }
-    for (const char* name :
-         {"laser", "explosion_1", "explosion_2", "squeaky", "start_sound", "energy_warning",
-          "energy_alert", "selfdestruct", "R2D2_1", "R2D2_2", "R2D2_3", "R2D2_4", "R2D2_5"}) {
-        files.push_back(std::string("sounds/") + name + ".wav");
-    }
-    files.push_back("sounds/title_sound_1.mp3");
     return files;
 }
 

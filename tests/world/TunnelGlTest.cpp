@@ -9,6 +9,7 @@
 #include <GL/glu.h>
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -146,17 +147,100 @@ TEST_F(TunnelGl, ASegmentMapsItsTextureOnceAlongAndOnceAround) {
     EXPECT_LE(segment.GetTexture(), registry.Find("segment7"));
 }
 
-TEST_F(TunnelGl, SegmentTexturesAreAllSevenPickedAtRandom) {
-    std::vector<int> seen(8, 0);
-    for (int k = 0; k < tunnel.GetSegmentCount(); ++k) {
-        const int texture = tunnel.GetSegment(k).GetTexture();
-        ASSERT_GE(texture, 1);
-        ASSERT_LE(texture, 7);
-        ++seen[texture];
+// What generation must build, worked out here from the draws alone: each ring's angles and
+// length, each segment's texture name, and how many bends of each kind there were.
+struct SModelTunnel {
+    struct SRing {
+        float angleX, angleY, length; // radians, radians, units
+    };
+    std::vector<SRing> rings;
+    std::vector<std::string> segmentTextures;
+    int bendsAboutX = 0;
+    int bendsAboutY = 0;
+    int diagonalBends = 0;
+};
+
+SModelTunnel ModelTunnel(unsigned seed, int difficulty, int length) {
+    SModelTunnel model;
+    std::srand(seed);
+    const auto draw = [](int low, int high) { return low + std::rand() % (high - low); };
+    const auto radians = [](float degrees) { return degrees * 0.017453292f; };
+    model.rings.push_back({0.0f, 0.0f, 10.0f});
+    while (model.rings.size() < static_cast<std::size_t>(std::max(length, 120))) {
+        if (draw(1, 14) <= 14 - difficulty) {
+            const SModelTunnel::SRing last = model.rings.back();
+            const int straight = draw(100, 150);
+            model.rings.push_back({last.angleX, last.angleY, static_cast<float>(straight)});
+            continue;
+        }
+        int dx = draw(difficulty, 2 * difficulty);
+        int dy = draw(difficulty, 2 * difficulty);
+        dx = draw(1, 20) < 10 ? -dx : dx;
+        dy = draw(1, 20) < 10 ? -dy : dy;
+        const int kind = draw(1, 9);
+        if (kind <= 3) {
+            dy = 0;
+            ++model.bendsAboutX;
+        } else if (kind <= 6) {
+            dx = 0;
+            ++model.bendsAboutY;
+        } else {
+            ++model.diagonalBends;
+        }
+        const int steps = 2 * std::max(std::abs(dx), std::abs(dy)) + 1;
+        const int arc = draw(300, 340);
+        for (int step = 0; step < steps; ++step) {
+            const SModelTunnel::SRing last = model.rings.back();
+            model.rings.push_back(
+                {last.angleX + radians(static_cast<float>(dx) / static_cast<float>(steps)),
+                 last.angleY + radians(static_cast<float>(dy) / static_cast<float>(steps)),
+                 static_cast<float>(arc) / static_cast<float>(steps)});
+        }
     }
-    for (int texture = 1; texture <= 7; ++texture) {
-        EXPECT_GT(seen[texture], 30) << "segment" << texture;
+    for (std::size_t k = 0; k + 1 < model.rings.size(); ++k) {
+        model.segmentTextures.push_back("segment" + std::to_string(std::rand() % 7 + 1));
     }
+    return model;
+}
+
+TEST_F(TunnelGl, GenerationBuildsTheRingsAndSegmentTexturesItsDrawsSay) {
+    int bendsAboutX = 0;
+    int bendsAboutY = 0;
+    int diagonalBends = 0;
+    const struct {
+        unsigned seed;
+        int difficulty;
+        int length;
+    } cases[] = {{3, 9, 400}, {21, 5, 600}, {8, 13, 300}};
+    for (const auto& c : cases) {
+        CTunnel bent(registry, [&c] { return c.seed; });
+        testing::internal::CaptureStdout();
+        bent.Generate(c.difficulty, c.length);
+        testing::internal::GetCapturedStdout();
+        const SModelTunnel model = ModelTunnel(c.seed, c.difficulty, c.length);
+        ASSERT_EQ(bent.GetRingCount(), static_cast<int>(model.rings.size())) << c.seed;
+        for (int i = 0; i < bent.GetRingCount(); ++i) {
+            const CRing& ring = bent.GetRing(i);
+            ASSERT_EQ(ring.GetAngleX(), model.rings[i].angleX)
+                << "seed " << c.seed << " ring " << i;
+            ASSERT_EQ(ring.GetAngleY(), model.rings[i].angleY)
+                << "seed " << c.seed << " ring " << i;
+            ASSERT_EQ(ring.GetLength(), model.rings[i].length)
+                << "seed " << c.seed << " ring " << i;
+        }
+        ASSERT_EQ(bent.GetSegmentCount(), bent.GetRingCount() - 1);
+        for (int k = 0; k < bent.GetSegmentCount(); ++k) {
+            ASSERT_EQ(bent.GetSegment(k).GetTexture(),
+                      registry.Find(model.segmentTextures[k].c_str()))
+                << "seed " << c.seed << " segment " << k;
+        }
+        bendsAboutX += model.bendsAboutX;
+        bendsAboutY += model.bendsAboutY;
+        diagonalBends += model.diagonalBends;
+    }
+    EXPECT_GT(bendsAboutX, 0);
+    EXPECT_GT(bendsAboutY, 0);
+    EXPECT_GT(diagonalBends, 0);
 }
 
 // Joints: "joint_10" at the finish node 410, then every 40 nodes back to "joint_0" at node 10.

@@ -176,17 +176,6 @@ TEST_F(TunnelTest, OneSeedOneWorld) {
     EXPECT_TRUE(differs) << "another seed should give another world";
 }
 
-TEST_F(TunnelTest, DrawsInTheirOrderOnlyFromRand) {
-    // Difficulty 1: two draws per straight piece (499 pieces) and one per segment.
-    Generate(4, 1, 500);
-    const int afterGeneration = std::rand();
-    std::srand(4);
-    for (int draw = 0; draw < 2 * 499 + 499; ++draw) {
-        std::rand();
-    }
-    EXPECT_EQ(std::rand(), afterGeneration);
-}
-
 TEST_F(TunnelTest, VisibleNodesByDifficulty) {
     const std::pair<int, int> table[] = {{1, 90},  {2, 90},   {3, 90},  {4, 110}, {5, 125},
                                          {6, 140}, {7, 150},  {8, 170}, {9, 180}, {10, 100},

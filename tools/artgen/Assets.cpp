@@ -7,18 +7,17 @@
 #include "Sounds.h"
 #include "Textures.h"
 
+#include "render/AssetTable.h"
+
 #include <cstdio>
+#include <map>
 #include <sys/stat.h>
+#include <utility>
 
 namespace {
 
 std::vector<unsigned char> Wav(const CWave& wave) {
     return wave.EncodeWav();
-}
-
-STextureAsset Texture(const char* name, const std::string& file, bool alpha,
-                      std::function<CImage()> paint) {
-    return {name, "texture/" + file + ".tga", alpha, std::move(paint)};
 }
 
 bool MakeDirectory(const std::string& path) {
@@ -33,44 +32,119 @@ bool MakeDirectory(const std::string& path) {
     return false;
 }
 
+// The number after prefix in name ("joint_7" after "joint_" gives 7), or 0 when name is not
+// the prefix followed by a whole number from 1 to 99 (0 itself only where zeroAllowed).
+int NumberAfter(const std::string& name, const std::string& prefix, bool zeroAllowed = false) {
+    if (name.rfind(prefix, 0) != 0 || name.size() == prefix.size() ||
+        name.size() > prefix.size() + 2) {
+        return zeroAllowed ? -1 : 0;
+    }
+    int number = 0;
+    for (std::size_t i = prefix.size(); i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9') {
+            return zeroAllowed ? -1 : 0;
+        }
+        number = number * 10 + (name[i] - '0');
+    }
+    return number;
+}
+
+// What paints the texture of that name in the asset table, and whether it has alpha; false
+// when nothing does.
+bool FindPainter(const std::string& name, bool& alpha, std::function<CImage()>& paint) {
+    static const std::map<std::string, std::pair<bool, std::function<CImage()>>> kSingles = {
+        {"uboot5", {false, [] { return PaintSkin(GetSubmarineSkinStyle()); }}},
+        {"hud", {true, PaintHud}},
+        {"msgbox", {true, PaintMessageBox}},
+        {"laser", {true, [] { return PaintBolt(Hex(0xff3a28)); }}},
+        {"laser2", {true, [] { return PaintBolt(Hex(0x46ff64)); }}},
+        {"explosion", {true, PaintExplosionSheet}},
+        {"explosion2", {true, PaintPlasmaSheet}},
+        {"firework", {true, PaintFireworkSheet}},
+        {"smoke", {true, PaintSmokeSheet}},
+        {"vaportail", {true, PaintVapourPuff}},
+        {"player1", {false, [] { return PaintSkin(GetPlayerSkinStyle()); }}},
+    };
+    const auto single = kSingles.find(name);
+    if (single != kSingles.end()) {
+        alpha = single->second.first;
+        paint = single->second.second;
+        return true;
+    }
+    if (const int segment = NumberAfter(name, "segment")) {
+        alpha = false;
+        paint = [segment] { return PaintSegment(segment); };
+        return true;
+    }
+    if (const int joint = NumberAfter(name, "joint_", true); joint >= 0) {
+        alpha = true;
+        paint = [joint] { return PaintJoint(joint); };
+        return true;
+    }
+    if (const int enemy = NumberAfter(name, "enemy_")) {
+        alpha = false;
+        paint = [enemy] { return PaintSkin(GetEnemySkinStyle(enemy)); };
+        return true;
+    }
+    return false;
+}
+
+bool FindBuilder(const std::string& name, std::string& title,
+                 std::function<CMeshBuilder()>& build) {
+    if (name == "player") {
+        title = "the player's ship";
+        build = BuildPlayerMesh;
+    } else if (name == "laser2") {
+        title = "a laser bolt";
+        build = BuildLaserMesh;
+    } else if (const int enemy = NumberAfter(name, "Enemy")) {
+        title = "enemy craft " + std::to_string(enemy);
+        build = [enemy] { return BuildEnemyMesh(enemy); };
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FindMaker(const std::string& name, std::function<std::vector<unsigned char>()>& make) {
+    static const std::map<std::string, std::function<std::vector<unsigned char>()>> kSounds = {
+        {"laser", [] { return Wav(MakeLaserSound()); }},
+        {"explosion_1", [] { return Wav(MakeExplosionSound(1)); }},
+        {"explosion_2", [] { return Wav(MakeExplosionSound(2)); }},
+        {"squeaky", [] { return Wav(MakeSqueakySound()); }},
+        {"start_sound", [] { return Wav(MakeStartSound()); }},
+        {"energy_warning", [] { return Wav(MakeEnergyWarningSound()); }},
+        {"energy_alert", [] { return Wav(MakeEnergyAlertSound()); }},
+        {"selfdestruct", [] { return Wav(MakeSelfDestructSound()); }},
+        {"title_sound_1", [] { return EncodeMp3(ComposeMusic()); }},
+    };
+    const auto found = kSounds.find(name);
+    if (found != kSounds.end()) {
+        make = found->second;
+        return true;
+    }
+    if (const int chirp = NumberAfter(name, "R2D2_")) {
+        make = [chirp] { return Wav(MakeDroidChirp(chirp)); };
+        return true;
+    }
+    return false;
+}
+
+void ReportMissing(const char* path) {
+    std::printf("artgen: nothing makes %s, a row of the asset table\n", path);
+}
+
 } // namespace
 
 const std::vector<STextureAsset>& GetTextureAssets() {
     static const std::vector<STextureAsset> kTextures = [] {
-        // Names and numbers: both spelt out, as the game's table spells them.
-        static const char* const kSegmentNames[7] = {"segment1", "segment2", "segment3", "segment4",
-                                                     "segment5", "segment6", "segment7"};
-        static const char* const kJointNames[11] = {"joint_0", "joint_1", "joint_2", "joint_3",
-                                                    "joint_4", "joint_5", "joint_6", "joint_7",
-                                                    "joint_8", "joint_9", "joint_10"};
-        static const char* const kEnemyNames[14] = {
-            "enemy_1", "enemy_2", "enemy_3",  "enemy_4",  "enemy_5",  "enemy_6",  "enemy_7",
-            "enemy_8", "enemy_9", "enemy_10", "enemy_11", "enemy_12", "enemy_13", "enemy_14"};
         std::vector<STextureAsset> list;
-        for (int i = 1; i <= 7; ++i) {
-            list.push_back(Texture(kSegmentNames[i - 1], kSegmentNames[i - 1], false,
-                                   [i] { return PaintSegment(i); }));
-        }
-        list.push_back(
-            Texture("uboot5", "uboot5", false, [] { return PaintSkin(GetSubmarineSkinStyle()); }));
-        list.push_back(Texture("hud", "hud", true, PaintHud));
-        list.push_back(Texture("msgbox", "msgbox", true, PaintMessageBox));
-        list.push_back(Texture("laser", "laser", true, [] { return PaintBolt(Hex(0xff3a28)); }));
-        list.push_back(Texture("laser2", "laser2", true, [] { return PaintBolt(Hex(0x46ff64)); }));
-        list.push_back(Texture("explosion", "explosion", true, PaintExplosionSheet));
-        list.push_back(Texture("explosion2", "explosion2", true, PaintPlasmaSheet));
-        list.push_back(Texture("firework", "firework", true, PaintFireworkSheet));
-        list.push_back(Texture("smoke", "smoke", true, PaintSmokeSheet));
-        for (int i = 0; i <= 10; ++i) {
-            list.push_back(
-                Texture(kJointNames[i], kJointNames[i], true, [i] { return PaintJoint(i); }));
-        }
-        list.push_back(Texture("vaportail", "vaportail", true, PaintVapourPuff));
-        list.push_back(
-            Texture("player1", "player1", false, [] { return PaintSkin(GetPlayerSkinStyle()); }));
-        for (int i = 1; i <= 14; ++i) {
-            list.push_back(Texture(kEnemyNames[i - 1], "e" + std::to_string(i), false,
-                                   [i] { return PaintSkin(GetEnemySkinStyle(i)); }));
+        for (const CAssetTable::SRow& row : CAssetTable::GetRows(CAssetTable::EKind::Texture)) {
+            STextureAsset texture{row.name, row.path, false, nullptr};
+            if (!FindPainter(row.name, texture.alpha, texture.paint)) {
+                ReportMissing(row.path);
+            }
+            list.push_back(texture);
         }
         return list;
     }();
@@ -79,11 +153,13 @@ const std::vector<STextureAsset>& GetTextureAssets() {
 
 const std::vector<SMeshAsset>& GetMeshAssets() {
     static const std::vector<SMeshAsset> kMeshes = [] {
-        std::vector<SMeshAsset> list{{"mesh/player.obj", "the player's ship", BuildPlayerMesh},
-                                     {"mesh/laser2.obj", "a laser bolt", BuildLaserMesh}};
-        for (int i = 1; i <= 9; ++i) {
-            list.push_back({"mesh/Enemy" + std::to_string(i) + ".obj",
-                            "enemy craft " + std::to_string(i), [i] { return BuildEnemyMesh(i); }});
+        std::vector<SMeshAsset> list;
+        for (const CAssetTable::SRow& row : CAssetTable::GetRows(CAssetTable::EKind::Mesh)) {
+            SMeshAsset mesh{row.path, "", nullptr};
+            if (!FindBuilder(row.name, mesh.title, mesh.build)) {
+                ReportMissing(row.path);
+            }
+            list.push_back(mesh);
         }
         return list;
     }();
@@ -92,24 +168,31 @@ const std::vector<SMeshAsset>& GetMeshAssets() {
 
 const std::vector<SSoundAsset>& GetSoundAssets() {
     static const std::vector<SSoundAsset> kSounds = [] {
-        std::vector<SSoundAsset> list{
-            {"sounds/laser.wav", [] { return Wav(MakeLaserSound()); }},
-            {"sounds/explosion_1.wav", [] { return Wav(MakeExplosionSound(1)); }},
-            {"sounds/explosion_2.wav", [] { return Wav(MakeExplosionSound(2)); }},
-            {"sounds/squeaky.wav", [] { return Wav(MakeSqueakySound()); }},
-            {"sounds/start_sound.wav", [] { return Wav(MakeStartSound()); }},
-            {"sounds/energy_warning.wav", [] { return Wav(MakeEnergyWarningSound()); }},
-            {"sounds/energy_alert.wav", [] { return Wav(MakeEnergyAlertSound()); }},
-            {"sounds/selfdestruct.wav", [] { return Wav(MakeSelfDestructSound()); }},
-            {"sounds/title_sound_1.mp3", [] { return EncodeMp3(ComposeMusic()); }},
-        };
-        for (int i = 1; i <= 5; ++i) {
-            list.push_back({"sounds/R2D2_" + std::to_string(i) + ".wav",
-                            [i] { return Wav(MakeDroidChirp(i)); }});
+        std::vector<SSoundAsset> list;
+        for (const CAssetTable::SRow& row : CAssetTable::GetRows(CAssetTable::EKind::Sound)) {
+            SSoundAsset sound{row.path, nullptr};
+            if (!FindMaker(row.name, sound.make)) {
+                ReportMissing(row.path);
+            }
+            list.push_back(sound);
         }
         return list;
     }();
     return kSounds;
+}
+
+bool HasEveryMaker() {
+    bool every = true;
+    for (const STextureAsset& texture : GetTextureAssets()) {
+        every = every && texture.paint;
+    }
+    for (const SMeshAsset& mesh : GetMeshAssets()) {
+        every = every && mesh.build;
+    }
+    for (const SSoundAsset& sound : GetSoundAssets()) {
+        every = every && sound.make;
+    }
+    return every;
 }
 
 bool WriteAllAssets(const std::string& dataDirectory) {
@@ -120,6 +203,9 @@ bool WriteAllAssets(const std::string& dataDirectory) {
     }
     const std::string root = dataDirectory + "/";
     bool written = true;
+    if (!HasEveryMaker()) {
+        return false;
+    }
     for (const STextureAsset& texture : GetTextureAssets()) {
         written = texture.paint().WriteTga(root + texture.path, texture.alpha) && written;
     }

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-// Everything the generator writes, by path relative to the game's data directory. The list is
-// the one place that says which file holds which picture, shape or sound.
+// Everything the generator writes: one entry for every row of the game's asset table
+// (render/Assets.def), with what paints, builds or makes it, found by the row's name. An entry
+// that nothing makes has an empty function, and the generator refuses to run.
 struct STextureAsset {
     const char* name; // the texture's name in the game's table
     std::string path; // e.g. "texture/e1.tga"
@@ -27,7 +28,9 @@ struct SSoundAsset {
 
 const std::vector<STextureAsset>& GetTextureAssets(); // the 43 rows, in table order
 const std::vector<SMeshAsset>& GetMeshAssets();       // player, laser, Enemy1 to Enemy9
-const std::vector<SSoundAsset>& GetSoundAssets();     // effects, chirps and the music
+const std::vector<SSoundAsset>& GetSoundAssets();     // music, effects and chirps
+// True when something makes every row; each row that nothing makes was named in a line.
+bool HasEveryMaker();
 
 // Makes texture/, mesh/ and sounds/ under dataDirectory and writes every file. False (with a
 // line saying what failed) when a file cannot be written.

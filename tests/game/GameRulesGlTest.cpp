@@ -1,0 +1,324 @@
+// The rules of the game's frame, each on a real game with a fixed seed and a fixed step: shot
+// slots, ramming, P mode, the music, the course marks, the lights, the enemy window and the keys.
+
+#include "GameGl.h"
+#include "GlFeedback.h"
+#include "app/KeyHandler.h"
+#include "entities/Enemy.h"
+#include "entities/Laser.h"
+#include "render/Camera.h"
+#include "render/TextureManager.h"
+#include "sound/SoundLibrary.h"
+
+#include <GL/glut.h>
+#include <chrono>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class GameRulesGl : public GameGl {
+protected:
+    CEnemy& Enemy(std::size_t index) const { return *game->GetEnemies().at(index); }
+
+    // Every enemy but the first `kept` explodes: shots, rams and P mode pass exploding ones by.
+    void ExplodeAllBut(std::size_t kept) {
+        for (std::size_t i = kept; i < game->GetEnemies().size(); ++i) {
+            Enemy(i).Explode();
+        }
+    }
+
+    // Puts an enemy at a point and makes that point its anchor, which a drifter hovers around.
+    static void Place(CEnemy& enemy, const CVector3& point) {
+        enemy.SetPosition(point);
+        enemy.GetBody().SavePrevious();
+    }
+
+    // Holds space until the ship reaches the node, then stops it there.
+    void FlyToNode(int node) {
+        input.KeyDown(' ', 0, 0);
+        for (int frame = 0; frame < 3000 && game->GetPlayer()->GetNodeIndex() < node; ++frame) {
+            Frames(1);
+        }
+        input.KeyUp(' ', 0, 0);
+        game->GetPlayer()->SetSpeed(0.0f);
+        Frames(1);
+    }
+};
+
+TEST_F(GameRulesGl, ShotsFillSlotZeroThenFourteenDownToOneAndAFullTableFiresNothing) {
+    Make(0, 120, &FixedSeed, 3); // no enemies to hit
+    timer.Tick(); // the timer's first step is half a second: spent here, not on the shots
+    input.KeyDown('y', 0, 0);
+    // One frame each; the shots live 0.7 s, so none dies meanwhile.
+    const int newShotSlot[] = {0, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, -1, -1};
+    for (int frame = 0; frame < static_cast<int>(std::size(newShotSlot)); ++frame) {
+        const CLaser* before[CGame::kShotSlots];
+        for (int slot = 0; slot < CGame::kShotSlots; ++slot) {
+            before[slot] = game->GetShot(slot);
+        }
+        Frames(1);
+        std::vector<int> filled;
+        for (int slot = 0; slot < CGame::kShotSlots; ++slot) {
+            if (game->GetShot(slot) != before[slot]) {
+                filled.push_back(slot);
+            }
+        }
+        const std::vector<int> expected =
+            newShotSlot[frame] < 0 ? std::vector<int>{} : std::vector<int>{newShotSlot[frame]};
+        EXPECT_EQ(filled, expected) << "frame " << frame;
+    }
+}
+
+TEST_F(GameRulesGl, RammingCostsFiveOncePerFrameAndNothingInPMode) {
+    const struct {
+        bool pMode;
+        int energyAfterFirstFrame;
+        int energyAfterSecondFrame;
+    } cases[] = {{false, 95, 90}, {true, 100, 100}};
+    for (const auto& c : cases) {
+        game.reset();
+        data.reset();
+        data = std::make_unique<CGameDataDirectory>(3.0f, 60.0f, 1.0f); // wide enemies
+        Make(3, 300, &FixedSeed, 5);
+        ExplodeAllBut(2);
+        CPlayer& ship = *game->GetPlayer();
+        for (std::size_t i = 0; i < 2; ++i) { // both on the ship: hovering keeps them on it
+            Place(Enemy(i), ship.GetPosition());
+            Enemy(i).SetNodeIndex(ship.GetNodeIndex()); // not ahead: P mode leaves them
+        }
+        if (c.pMode) {
+            game->TogglePMode();
+        }
+        Frames(1);
+        EXPECT_TRUE(Enemy(0).IsExploding()) << c.pMode;
+        EXPECT_FALSE(Enemy(1).IsExploding()) << "one ramming a frame, P mode " << c.pMode;
+        EXPECT_EQ(ship.GetEnergy(), c.energyAfterFirstFrame) << c.pMode;
+        Frames(1);
+        EXPECT_TRUE(Enemy(1).IsExploding()) << c.pMode;
+        EXPECT_EQ(ship.GetEnergy(), c.energyAfterSecondFrame) << c.pMode;
+    }
+}
+
+TEST_F(GameRulesGl, PModeExplodesTheEnemiesWhoseApproachStretchTheShipIsIn) {
+    Make(1, 300, &FixedSeed, 9); // straight, with an enemy for every node of the course
+    constexpr int kProbes = 5;
+    ExplodeAllBut(kProbes);
+    for (int i = 0; i < kProbes; ++i) {
+        Place(Enemy(i), CVector3(0.0f, 5000.0f, 0.0f)); // far from the ship: no ramming
+    }
+    FlyToNode(25);
+    const int n = game->GetPlayer()->GetNodeIndex();
+    const int energy = game->GetPlayer()->GetEnergy();
+    CEnemy& probe = Enemy(0);
+    // The first node whose approach stretch begins exactly at the ship: strictly after is needed.
+    int edge = n + 1;
+    for (;; ++edge) {
+        probe.SetNodeIndex(edge);
+        probe.ComputeActivationNode(*game->GetTunnel());
+        if (probe.GetActivationNode() >= n) {
+            break;
+        }
+    }
+    ASSERT_EQ(probe.GetActivationNode(), n) << "node lengths of at most 149: every node is hit";
+    const struct {
+        int node;
+        bool explodes;
+    } cases[kProbes] = {{n + 1, true}, {edge - 1, true}, {n, false}, {edge, false}, {n - 1, false}};
+    const int count = kProbes;
+    for (int i = 0; i < count; ++i) {
+        Enemy(i).SetNodeIndex(cases[i].node);
+        Enemy(i).ComputeActivationNode(*game->GetTunnel());
+    }
+    Frames(1);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_FALSE(Enemy(i).IsExploding()) << "P mode is off; node " << cases[i].node;
+    }
+    game->TogglePMode();
+    Frames(1);
+    ASSERT_EQ(game->GetPlayer()->GetNodeIndex(), n);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(Enemy(i).IsExploding(), cases[i].explodes)
+            << "ship at " << n << ", enemy at " << cases[i].node;
+    }
+    EXPECT_EQ(game->GetPlayer()->GetEnergy(), energy) << "no damage from P mode";
+}
+
+TEST_F(GameRulesGl, TheMusicStartsInTheFirstFrameAtTheStartNodeAndNeverAgain) {
+    Make(0, 200, &FixedSeed, 4); // no enemies, so no explosion sounds
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (FSOUND_GetChannelsPlaying() != 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the start sound ends
+    }
+    ASSERT_EQ(FSOUND_GetChannelsPlaying(), 0);
+    const int start = game->GetTunnel()->GetStartNode();
+    input.KeyDown(' ', 0, 0);
+    int framesFromStart = 0;
+    for (int frame = 0; frame < 3000 && framesFromStart < 60; ++frame) {
+        const int node = game->GetPlayer()->GetNodeIndex(); // what this frame goes by
+        Frames(1);
+        EXPECT_EQ(FSOUND_GetChannelsPlaying(), node >= start ? 1 : 0) << "node " << node;
+        framesFromStart += node >= start;
+    }
+    EXPECT_EQ(framesFromStart, 60);
+}
+
+TEST_F(GameRulesGl, TheClockStopsOnReachingTheFinishNodeButTheControlsDieOnlyPastIt) {
+    Make(0, 120, &FixedSeed, 11); // straight: the finish is node 30
+    const int finish = game->GetTunnel()->GetFinishNode();
+    input.KeyDown(' ', 0, 0);
+    double stoppedAt = -1.0;
+    int framesAtFinish = 0;
+    int framesPast = 0;
+    for (int frame = 0; frame < 5000 && framesPast < 10; ++frame) {
+        const int node = game->GetPlayer()->GetNodeIndex(); // what this frame goes by
+        const double before = timer.GetGameClock();
+        Frames(1);
+        const double after = timer.GetGameClock();
+        if (node < finish) {
+            EXPECT_NE(Message(), "AUS:MAUS") << "node " << node;
+            if (node > game->GetTunnel()->GetStartNode()) {
+                EXPECT_GT(after, before) << "node " << node;
+            }
+        } else {
+            EXPECT_EQ(Message(), "AUS:MAUS") << "node " << node;
+            stoppedAt = stoppedAt < 0.0 ? after : stoppedAt;
+            EXPECT_EQ(after, stoppedAt) << "node " << node;
+        }
+        EXPECT_EQ(input.GetAccelerate(), node <= finish ? 1 : 0) << "node " << node;
+        framesAtFinish += node == finish;
+        framesPast += node > finish;
+    }
+    EXPECT_GT(framesAtFinish, 1);
+    EXPECT_EQ(framesPast, 10);
+}
+
+TEST_F(GameRulesGl, LightsShineFromTheShipsNodeRoundedDownToFiveAndFiveNodesEitherSide) {
+    Make(3, 300, &FixedSeed, 8);
+    Frames(1); // the camera leaves the model-view matrix at the identity, as every frame
+    const int last = game->GetTunnel()->GetRingCount() - 1;
+    const int lastFive = last - last % 5;
+    const struct {
+        int shipNode;
+        int lightNodes[3]; // lights 0, 1, 2
+    } cases[] = {{3, {0, -5, 5}},
+                 {7, {5, 0, 10}},
+                 {10, {10, 5, 15}},
+                 {last, {lastFive, lastFive - 5, lastFive + 5}}};
+    for (const auto& c : cases) {
+        game->GetPlayer()->SetNodeIndex(c.shipNode);
+        game->Draw();
+        for (int i = 0; i < 3; ++i) {
+            // Outside the path (node -5, or past the last) a light shines from the origin.
+            const CVector3 node = game->GetTunnel()->GetNodePosition(c.lightNodes[i]);
+            GLfloat position[4];
+            glGetLightfv(GL_LIGHT0 + i, GL_POSITION, position);
+            EXPECT_EQ(position[0], node.x) << "ship at " << c.shipNode << ", light " << i;
+            EXPECT_EQ(position[1], node.y) << "ship at " << c.shipNode << ", light " << i;
+            EXPECT_EQ(position[2], node.z) << "ship at " << c.shipNode << ", light " << i;
+            EXPECT_EQ(position[3], 0.0f) << "a direction";
+        }
+    }
+}
+
+TEST_F(GameRulesGl, EnemiesAreDrawnOnlyInsideTheCamerasNodeWindowUnlessCullingIsOff) {
+    // Enemy meshes with a texture coordinate nothing else sends, to pick them out of a frame.
+    for (int n = 1; n <= 9; ++n) {
+        std::ofstream("mesh/Enemy" + std::to_string(n) + ".obj")
+            << "v 10 0 0\nv 0 10 0\nv 0 0 10\nv -10 0 0\nvt 0.125 0.375\nvn 0 0 1\n"
+               "f 1/1/1 2/1/1 3/1/1\nf 4/1/1 3/1/1 2/1/1\nf 3/1/1 2/1/1 1/1/1\n";
+    }
+    Make(3, 300, &FixedSeed, 6);
+    for (std::size_t i = 1; i < game->GetEnemies().size(); ++i) {
+        Enemy(i).SetEnergy(0); // dead enemies are not drawn, even once rammed
+    }
+    Place(Enemy(0), CVector3(0.0f, 5000.0f, 0.0f)); // out of the way while the ship flies
+    input.KeyDown(' ', 0, 0);
+    for (int frame = 0; frame < 3000 && game->GetCamera().GetNodeIndex() < 3; ++frame) {
+        Frames(1);
+    }
+    input.KeyUp(' ', 0, 0);
+    const CPlayer& ship = *game->GetPlayer();
+    Enemy(0).SetPosition(ship.GetPosition().Added(ship.GetDirection().Scaled(60.0f)));
+    const int camera = game->GetCamera().GetNodeIndex();
+    const int visible = game->GetTunnel()->GetVisibleNodes();
+    const struct {
+        int node;
+        int noFrustumCulling;
+        bool drawn;
+    } cases[] = {
+        {camera, 0, true},      {camera + visible, 0, true},     {camera + visible + 1, 0, false},
+        {camera - 1, 0, false}, {camera + visible + 1, 1, true}, {camera - 1, 1, true}};
+    for (const auto& c : cases) {
+        Enemy(0).SetNodeIndex(c.node);
+        settings.SetNoFrustumCulling(c.noFrustumCulling);
+        int marked = 0;
+        const auto frame = [&] {
+            game->GetCamera().Apply(); // as the frame does before it draws
+            game->Draw();
+        };
+        for (const SFeedbackPrimitive& sent : CaptureFeedback(frame, 4000000)) {
+            for (const SFeedbackVertex& v : sent.vertices) {
+                marked += v.s == 0.125f && v.t == 0.375f;
+            }
+        }
+        EXPECT_EQ(marked > 0, c.drawn) << "camera at " << camera << ", enemy at " << c.node
+                                       << ", culling off " << c.noFrustumCulling;
+    }
+}
+
+TEST_F(GameRulesGl, KeysSayWhatTheyDidInTheirStyleAndDoIt) {
+    Make(0, 120, &FixedSeed, 2);
+    CKeyHandler keys(game.get(), &input, &settings);
+    using Getter = int (CRenderSettings::*)() const;
+    const struct {
+        int key; // a function key's code, or the letter p
+        Getter toggle;
+        int valueAfter;
+        const char* message;
+        int style;
+    } cases[] = {
+        {GLUT_KEY_F1, nullptr, 0, "SORRY. NO HLP", 1},
+        {GLUT_KEY_F2, &CRenderSettings::GetHideFps, 1, "FPS OFF", 0},
+        {GLUT_KEY_F2, &CRenderSettings::GetHideFps, 0, "FPS ON", 0},
+        {GLUT_KEY_F3, &CRenderSettings::GetSolidFill, 0, "WIRE ON", 0},
+        {GLUT_KEY_F3, &CRenderSettings::GetSolidFill, 1, "WIRE OFF", 0},
+        {GLUT_KEY_F5, &CRenderSettings::GetNoMipmaps, 0, "MIPMAP ON", 0},
+        {GLUT_KEY_F5, &CRenderSettings::GetNoMipmaps, 1, "MIPMAP OFF", 0},
+        {GLUT_KEY_F6, &CRenderSettings::GetNoVertexArrays, 1, "V ARRAY OFF", 0},
+        {GLUT_KEY_F6, &CRenderSettings::GetNoVertexArrays, 0, "V ARRAY ON", 0},
+        {GLUT_KEY_F8, &CRenderSettings::GetNoFrustumCulling, 1, "VF CULLING OFF", 0},
+        {GLUT_KEY_F8, &CRenderSettings::GetNoFrustumCulling, 0, "VF CULLING ON", 0},
+        {GLUT_KEY_F9, &CRenderSettings::GetNoAlpha, 1, "ALPHA OFF", 0},
+        {GLUT_KEY_F9, &CRenderSettings::GetNoAlpha, 0, "ALPHA ON", 0},
+        {'p', nullptr, 1, "P... MODE", 0},
+        {'p', nullptr, 0, "P... OFF", 0},
+    };
+    for (const auto& c : cases) {
+        game->ShowMessage("", 0, 0);
+        if (c.key == 'p') {
+            keys.KeyDown(c.key, 0, 0);
+            EXPECT_EQ(game->IsPMode(), c.valueAfter == 1) << c.message;
+        } else {
+            keys.SpecialKeyDown(c.key, 0, 0);
+        }
+        EXPECT_EQ(Message(), c.message);
+        EXPECT_EQ(game->GetHud()->GetMessageStyle(), c.style) << c.message;
+        EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 3) << c.message;
+        if (c.toggle != nullptr) {
+            EXPECT_EQ((settings.*c.toggle)(), c.valueAfter) << c.message;
+        }
+        if (c.key == GLUT_KEY_F5) { // every texture loaded again, with mipmaps when now on
+            glBindTexture(GL_TEXTURE_2D, CTextureManager::kTableSize);
+            GLint filter = 0;
+            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+            EXPECT_EQ(filter, c.valueAfter == 0 ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST)
+                << c.message;
+        }
+    }
+    keys.KeyDown('k', 0, 0);
+    EXPECT_EQ(game->GetPlayer()->GetEnergy(), 0) << "self-destruct";
+}
+
+} // namespace
