@@ -1,6 +1,9 @@
 #include "render/ResolutionScaler.h"
 
 void CResolutionScaler::AddFrame(double milliseconds) {
+    if (framesBeforeNextStepDown > 0) {
+        --framesBeforeNextStepDown;
+    }
     times[next] = milliseconds;
     next = (next + 1) % kWindow;
     if (count < kWindow) {
@@ -10,9 +13,22 @@ void CResolutionScaler::AddFrame(double milliseconds) {
         return;
     }
     const double mean = WindowMean();
+    if (meanBeforeStepDown > 0.0) {
+        // The first window at a smaller scale: where the time goes elsewhere than into the
+        // picture's pixels, a smaller picture costs sharpness and saves nothing; then back up,
+        // and no step down for a while.
+        const bool paid = mean < meanBeforeStepDown * kWorthwhileShare;
+        meanBeforeStepDown = 0.0;
+        if (!paid) {
+            Change(step - 1);
+            framesBeforeNextStepDown = kHoldFrames;
+            return;
+        }
+    }
     const int last = static_cast<int>(kSteps.size()) - 1;
-    if (mean > kDownMs && step < last) {
+    if (mean > kDownMs && step < last && framesBeforeNextStepDown <= 0) {
         Change(step + 1);
+        meanBeforeStepDown = mean;
         return;
     }
     if (step > 0) {
@@ -32,6 +48,8 @@ int CResolutionScaler::GetScalePercent() const {
 void CResolutionScaler::SetAutomatic(bool on) {
     automatic = on;
     Change(0);
+    meanBeforeStepDown = 0.0;
+    framesBeforeNextStepDown = 0;
 }
 
 double CResolutionScaler::WindowMean() const {

@@ -3,10 +3,10 @@
 #include <array>
 
 // Decides how much of each side of the picture the 3-D scene is drawn at, from the time the
-// recent frames took: when they overrun the 60 Hz budget it steps down (100, 85, 70, 50 %),
-// when they fit again with room to spare it climbs back a step at a time. After every change it
-// waits for a whole window of frames drawn at the new scale, so it never switches every few
-// frames. Times come from outside: the scaler reads no clock.
+// recent frames took: when they overrun the 60 Hz budget it steps down (100, 85, 70, 50 %) as
+// long as each step pays, and when they fit again with room to spare it climbs back a step at
+// a time. After every change it waits for a whole window of frames drawn at the new scale, so
+// it never switches every few frames. Times come from outside: the scaler reads no clock.
 class CResolutionScaler {
 public:
     static constexpr std::array<int, 4> kSteps = {100, 85, 70, 50}; // percent of each side
@@ -18,6 +18,10 @@ public:
     // Up when the mean, grown with the larger picture's side, would still stay under this:
     // far enough below kDownMs that the step up is not undone by the next window.
     static constexpr double kUpMs = 13.0;
+    // A step down must bring the window's mean under this share of what it was; if it does
+    // not, the scale goes back up and stays for kHoldFrames frames.
+    static constexpr double kWorthwhileShare = 0.85;
+    static constexpr int kHoldFrames = 240;
 
     void AddFrame(double milliseconds);  // the time the last frame took
     int GetScalePercent() const;         // 100 unless automatic
@@ -35,4 +39,6 @@ private:
     int next = 0;  // where the next time goes
     int step = 0;
     bool automatic = true;
+    double meanBeforeStepDown = 0.0; // while the first window after a step down fills
+    int framesBeforeNextStepDown = 0;
 };
