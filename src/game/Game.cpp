@@ -34,6 +34,7 @@ constexpr int kLightSpacing = 5; // nodes between the three lights around the sh
 constexpr int kMessageSeconds = 3;
 // While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
 constexpr int kPauseMessageSeconds = 1;
+constexpr const char* kPauseText = "PAUSE";
 } // namespace
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
@@ -410,9 +411,17 @@ void CGame::DrawHud() {
 }
 
 void CGame::ShowMessage(const char* text, int style, int seconds) {
-    if (hud) {
-        hud->ShowMessage(text, style, seconds);
+    if (!hud) {
+        return;
     }
+    // While paused the game clock stands, so a message would stay until the end of the pause:
+    // it goes below "PAUSE", which stays in view.
+    if (paused && text != nullptr && text[0] != '\0') {
+        const std::string belowPause = std::string(kPauseText) + "\n" + text;
+        hud->ShowMessage(belowPause.c_str(), 1, kPauseMessageSeconds);
+        return;
+    }
+    hud->ShowMessage(text, style, seconds);
 }
 
 void CGame::TogglePMode() {
@@ -424,7 +433,9 @@ void CGame::TogglePause() {
     paused = !paused;
     PauseAllSounds(paused);
     if (paused) {
-        ShowMessage("PAUSE", 1, kPauseMessageSeconds);
+        if (hud) {
+            hud->ShowMessage(kPauseText, 1, kPauseMessageSeconds);
+        }
     } else {
         ShowMessage("", 0, 0);
         timer->Resume();

@@ -127,6 +127,10 @@ TEST_F(GameGl, PauseHoldsEverythingAndTheFirstStepAfterIsANormalOne) {
     EXPECT_FALSE(game->IsPMode()) << "P mode is ignored while paused";
     EXPECT_EQ(game->GetPlayer()->GetEnergy(), energy) << "so is self-destruct";
     EXPECT_EQ(game->GetShot(0), nullptr) << "and fire";
+    keys.SpecialKeyDown(2, 0, 0); // F2 still works, and its message goes below the pause
+    Frames(1);
+    EXPECT_EQ(Message(), "PAUSE\nFPS OFF");
+    EXPECT_EQ(settings.GetHideFps(), 1);
 
     keys.SpecialKeyDown(4, 0, 0);
     EXPECT_EQ(Message(), "");
