@@ -9,9 +9,7 @@ packages=(
     freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
     # sound: SDL2's audio and its mixer (WAV and MP3); LAME encodes the MP3s we make ourselves
     libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
-    # the asset generator's contact sheet: zlib packs its PNG
-    zlib1g-dev
-    # screenshots: the game saves them as PNG through libpng
+    # PNG through libpng: the game's screenshots, the generator's icon and contact sheet
     libpng-dev
     # the Debian package: dpkg-shlibdeps finds the runtime libraries it depends on; the tests
     # check the package with lintian and its AppStream file with appstreamcli

@@ -45,7 +45,8 @@ void KeepError(png_structp png, png_const_charp message) {
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 // Only plain values live in this frame, so jumping out of libpng into it skips no destructor.
-bool EncodeRows(const unsigned char* rgb, int width, int height, SPngOutput& output) {
+bool EncodeRows(const unsigned char* pixels, int width, int height, int channels,
+                SPngOutput& output) {
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, &output, KeepError, IgnoreWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
@@ -61,22 +62,23 @@ bool EncodeRows(const unsigned char* rgb, int width, int height, SPngOutput& out
     png_set_write_fn(png, &output, AppendBytes, FlushNothing);
     png_set_compression_level(png, kFastCompression);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * channels;
     for (int row = 0; row < height; ++row) {
-        png_write_row(png, rgb + rowBytes * static_cast<std::size_t>(row));
+        png_write_row(png, pixels + rowBytes * static_cast<std::size_t>(row));
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
 }
 
-bool FitsPicture(std::size_t byteCount, int width, int height) {
+bool FitsPicture(std::size_t byteCount, int width, int height, int channels) {
     return width > 0 && height > 0 && width <= CScreenshotWriter::kMaxSide &&
            height <= CScreenshotWriter::kMaxSide &&
-           byteCount == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+           byteCount == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) *
+                            static_cast<std::size_t>(channels);
 }
 } // namespace
 
@@ -144,14 +146,19 @@ std::vector<unsigned char> CScreenshotWriter::ReadFrame(int x, int y, int width,
 
 bool CScreenshotWriter::EncodePng(const std::vector<unsigned char>& rgb, int width, int height,
                                   std::string& png, std::string& error) {
+    return EncodePng(rgb, width, height, 3, png, error);
+}
+
+bool CScreenshotWriter::EncodePng(const std::vector<unsigned char>& pixels, int width, int height,
+                                  int channels, std::string& png, std::string& error) {
     png.clear();
-    if (!FitsPicture(rgb.size(), width, height)) {
-        error = std::to_string(rgb.size()) + " bytes are no " + std::to_string(width) + " x " +
-                std::to_string(height) + " RGB picture";
+    if ((channels != 3 && channels != 4) || !FitsPicture(pixels.size(), width, height, channels)) {
+        error = std::to_string(pixels.size()) + " bytes are no " + std::to_string(width) + " x " +
+                std::to_string(height) + (channels == 4 ? " RGBA" : " RGB") + " picture";
         return false;
     }
     SPngOutput output{&png, {}};
-    if (!EncodeRows(rgb.data(), width, height, output)) {
+    if (!EncodeRows(pixels.data(), width, height, channels, output)) {
         png.clear();
         error = output.error;
         return false;

@@ -31,6 +31,10 @@ public:
     // match the bytes, or a libpng failure.
     static bool EncodePng(const std::vector<unsigned char>& rgb, int width, int height,
                           std::string& png, std::string& error);
+    // The same for 3 (RGB) or 4 (RGBA) channels a pixel, rows top first; the asset generator
+    // writes its pictures with it too.
+    static bool EncodePng(const std::vector<unsigned char>& pixels, int width, int height,
+                          int channels, std::string& png, std::string& error);
     // "zelkora-20240229-235959.png" for number 1, "zelkora-20240229-235959-2.png" for 2, ...
     static std::string FileName(std::time_t when, int number);
 

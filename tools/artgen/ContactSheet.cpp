@@ -4,6 +4,7 @@
 #include "Assets.h"
 #include "Meshes.h"
 #include "PngWriter.h"
+#include "render/ScreenshotWriter.h"
 
 #include <GL/freeglut.h>
 #include <GL/glext.h>
@@ -435,15 +436,8 @@ bool WriteContactSheet(int argc, char** argv, const char* pngPath) {
     Label(kPreviewWidth + 24, previewY + kPreviewHeight - 20,
           "The tunnel as the chase camera sees it (unlit), with the HUD.");
     glFinish();
-    std::vector<unsigned char> pixels(static_cast<size_t>(kSheetWidth) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kSheetWidth, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::vector<unsigned char> topFirst(pixels.size());
-    const size_t rowBytes = static_cast<size_t>(kSheetWidth) * 3;
-    for (int row = 0; row < height; ++row) {
-        std::copy_n(pixels.begin() + static_cast<long>(row * rowBytes), rowBytes,
-                    topFirst.begin() + static_cast<long>((height - 1 - row) * rowBytes));
-    }
+    const std::vector<unsigned char> topFirst =
+        CScreenshotWriter::ReadFrame(0, 0, kSheetWidth, height);
     if (!WritePng(pngPath, kSheetWidth, height, topFirst)) {
         std::printf("artgen: cannot write %s\n", pngPath);
         return false;
