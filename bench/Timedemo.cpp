@@ -9,10 +9,13 @@
 // memory at the end of each minute of game time.
 //
 // The scene's resolution follows the frame times as in the game (the scale field gives the
-// share of frames drawn at each step), unless --full-resolution keeps it full.
+// share of frames drawn at each step), unless --full-resolution keeps it full. --whole-sprites
+// sends every particle and puff square, even those whose sprite cell cannot show.
 //
 // Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
-//                         [--full-resolution] [--bare-frames M] [--times FILE]
+//                         [--full-resolution] [--whole-sprites] [--bare-frames M]
+//                         [--times FILE]
+// --times writes each frame's milliseconds and the scale it was drawn at (percent), a line each.
 // Run it from the game's data directory (scripts/timedemo.sh does), with an X display.
 
 #include "ScriptedPlayer.h"
@@ -25,6 +28,7 @@
 #include "entities/Player.h"
 #include "game/Game.h"
 #include "render/ResolutionScaler.h"
+#include "render/SpriteBatch.h"
 #include "sound/SoundSystem.h"
 
 #include <GL/freeglut.h>
@@ -53,6 +57,7 @@ struct SOptions {
     unsigned seed = 7;
     bool culling = true;
     bool fullResolution = false;
+    bool wholeSprites = false;
     std::string timesPath;
 };
 
@@ -75,6 +80,8 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
             options.culling = false;
         } else if (name == "--full-resolution") {
             options.fullResolution = true;
+        } else if (name == "--whole-sprites") {
+            options.wholeSprites = true;
         } else if (name == "--difficulty" && hasValue) {
             options.difficulty = std::atoi(argv[++i]);
         } else if (name == "--length" && hasValue) {
@@ -159,6 +166,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     worldSeed = options.seed;
+    CSpriteBatch::SetTrimming(!options.wholeSprites);
     setenv("SDL_AUDIODRIVER", "dummy", 0); // measured silently unless asked otherwise
 
     int argumentCount = 0;
@@ -191,6 +199,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> residentByMinute; // to see that a long run does not grow
     std::vector<double> frameTimes;
+    std::vector<int> framePercents; // the scale each frame was drawn at
     int framesAtStep[CResolutionScaler::kSteps.size()] = {};
     frameTimes.reserve(static_cast<size_t>(options.frames));
     double startupSeconds = 0.0;
@@ -199,6 +208,7 @@ int main(int argc, char** argv) {
         glutMainLoopEvent();
         player.BeforeFrame(frame);
         ++framesAtStep[resolution.GetScalePercent() == 100 ? 0 : resolution.GetStep()];
+        framePercents.push_back(resolution.GetScalePercent());
         const Clock::time_point before = Clock::now();
         game->Frame();
         const Clock::time_point after = Clock::now();
@@ -224,8 +234,8 @@ int main(int argc, char** argv) {
 
     if (!options.timesPath.empty()) {
         std::ofstream times(options.timesPath);
-        for (double ms : frameTimes) {
-            times << ms << '\n';
+        for (size_t i = 0; i < frameTimes.size(); ++i) {
+            times << frameTimes[i] << ' ' << framePercents[i] << '\n';
         }
     }
     rusage usage{};

@@ -1,5 +1,7 @@
 #include "fx/Particle.h"
 
+#include "render/SpriteBatch.h"
+
 #include <GL/gl.h>
 #include <cmath>
 
@@ -33,18 +35,10 @@ void CParticle::Animate(int lastFrame, int columns) {
 }
 
 void CParticle::Draw(const CVector3& right, const CVector3& up) const {
-    const CVector3& p = position;
-    const float s = size;
-    const float u0 = cellColumn * cellSize;
-    const float u1 = (cellColumn + 1.0f) * cellSize;
-    const float v0 = cellRow * cellSize;
-    const float v1 = (cellRow + 1.0f) * cellSize;
-    glTexCoord2f(u0, v0);
-    glVertex3f(p.x - s * (right.x + up.x), p.y - s * (right.y + up.y), p.z - s * (right.z + up.z));
-    glTexCoord2f(u1, v0);
-    glVertex3f(p.x + s * (right.x - up.x), p.y + s * (right.y - up.y), p.z + s * (right.z - up.z));
-    glTexCoord2f(u1, v1);
-    glVertex3f(p.x + s * (right.x + up.x), p.y + s * (right.y + up.y), p.z + s * (right.z + up.z));
-    glTexCoord2f(u0, v1);
-    glVertex3f(p.x + s * (up.x - right.x), p.y + s * (up.y - right.y), p.z + s * (up.z - right.z));
+    CSpriteBatch::Emit(position, size, right, up, GetCell());
+}
+
+CAlphaCoverage::SRect CParticle::GetCell() const {
+    return {cellColumn * cellSize, cellRow * cellSize, (cellColumn + 1.0f) * cellSize,
+            (cellRow + 1.0f) * cellSize};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/AlphaCoverage.h"
 #include "world/Vector3.h"
 
 // One particle of an explosion: flies in a straight line, grows while alive and steps through
@@ -19,6 +20,7 @@ public:
     void Animate(int lastFrame, int columns);
     // The four corners of the square facing along right x up; inside glBegin(GL_QUADS).
     void Draw(const CVector3& right, const CVector3& up) const;
+    CAlphaCoverage::SRect GetCell() const; // the texture coordinates of the cell shown
 
     const CVector3& GetPosition() const { return position; }
     const CVector3& GetVelocity() const { return velocity; } // world units per second

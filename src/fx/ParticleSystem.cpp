@@ -2,6 +2,7 @@
 
 #include "app/RenderSettings.h"
 #include "render/Camera.h"
+#include "render/SpriteBatch.h"
 #include "render/TextureManager.h"
 #include "render/Translucency.h"
 
@@ -33,7 +34,8 @@ int DrawSmokeCount() {
 } // namespace
 
 CParticleSystem::CParticleSystem(const CTextureManager& registry)
-    : fireTexture(registry.Find("explosion")), smokeTexture(registry.Find("smoke")) {}
+    : registry(&registry), fireTexture(registry.Find("explosion")),
+      smokeTexture(registry.Find("smoke")) {}
 
 void CParticleSystem::SetScale(float value) {
     scale = value;
@@ -134,27 +136,30 @@ void CParticleSystem::Draw(const CCamera& camera, const CRenderSettings& setting
     const CVector3& up = camera.GetUp();
     const CVector3 right = camera.GetDirection().Cross(up);
     const bool filled = settings.GetSolidFill() == 1;
-    DrawAll(fire.data(), kFireSlots, fireTexture, filled, right, up);
-    DrawAll(smoke.data(), kSmokeSlots, smokeTexture, filled, right, up);
+    // Under the alpha test the squares' clear texels leave no fragment: they may be trimmed.
+    const bool trim = translucent && filled;
+    DrawAll(fire.data(), kFireSlots, fireTexture, filled, trim, right, up);
+    DrawAll(smoke.data(), kSmokeSlots, smokeTexture, filled, trim, right, up);
     if (translucent) {
         EndTranslucency();
     }
 }
 
 // No colour is set: the squares show the sprite sheet's own colours and alpha.
-void CParticleSystem::DrawAll(const Slot* slots, int slotCount, int texture, bool filled,
-                              const CVector3& right, const CVector3& up) {
+void CParticleSystem::DrawAll(const Slot* slots, int slotCount, int texture, bool filled, bool trim,
+                              const CVector3& right, const CVector3& up) const {
     if (filled) {
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
         glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
-    glBegin(GL_QUADS);
+    CSpriteBatch batch(trim ? registry->Get(texture) : nullptr, trim);
     for (int i = 0; i < slotCount; ++i) {
         if (slots[i]) {
-            slots[i]->Draw(right, up);
+            const CParticle& particle = *slots[i];
+            batch.Square(particle.GetPosition(), particle.GetSize(), right, up, particle.GetCell());
         }
     }
-    glEnd();
+    batch.End();
 }
 
 void CParticleSystem::Reset() {

@@ -60,11 +60,12 @@ private:
     void Spawn(Slot* slots, int slotCount, int freeSlot, int count, const SKind& kind);
     Slot NewParticle(const SKind& kind) const;
     static void MoveAll(Slot* slots, int slotCount, float dt, const SKind& kind);
-    static void DrawAll(const Slot* slots, int slotCount, int texture, bool filled,
-                        const CVector3& right, const CVector3& up);
+    void DrawAll(const Slot* slots, int slotCount, int texture, bool filled, bool trim,
+                 const CVector3& right, const CVector3& up) const;
 
     std::array<Slot, kFireSlots> fire;
     std::array<Slot, kSmokeSlots> smoke;
+    const CTextureManager* registry; // for the sheets' alpha coverage, after any reload
     int fireTexture;
     int smokeTexture;
     float scale = 1.0f;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "render/AlphaCoverage.h"
 #include "world/Vector3.h"
 
 // One square of the vapour trail: it stays where it was laid and grows with its age.
 class CVaporPuff {
 public:
+    static constexpr CAlphaCoverage::SRect kWholeTexture = {0.0f, 0.0f, 1.0f, 1.0f};
+
     CVaporPuff(const CVector3& position, float age); // age in seconds; size from it
 
     void Grow(float dt); // age += dt seconds, size follows

@@ -1,12 +1,14 @@
 #include "fx/VaporTrail.h"
 
 #include "app/RenderSettings.h"
+#include "render/SpriteBatch.h"
 #include "render/TextureManager.h"
 #include "render/Translucency.h"
 
 #include <GL/gl.h>
 
-CVaporTrail::CVaporTrail(const CTextureManager& registry) : texture(registry.Find("vaportail")) {}
+CVaporTrail::CVaporTrail(const CTextureManager& registry)
+    : registry(&registry), texture(registry.Find("vaportail")) {}
 
 void CVaporTrail::SetPosition(const CVector3& position) {
     previousPosition = currentPosition;
@@ -74,7 +76,9 @@ void CVaporTrail::Draw(const CCamera&, const CRenderSettings& settings) const {
     const CVector3 up(modelView[1], modelView[5], modelView[9]);
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glBegin(GL_QUADS);
+    // Under the alpha test the puff's clear texels leave no fragment: they may be trimmed.
+    const bool trim = translucent && settings.GetSolidFill() == 1;
+    CSpriteBatch batch(trim ? registry->Get(texture) : nullptr, trim);
     bool skipped = false;
     for (const Slot& puff : slots) {
         if (!puff) {
@@ -87,13 +91,15 @@ void CVaporTrail::Draw(const CCamera&, const CRenderSettings& settings) const {
             puff->SetColour();
             skipped = true;
         } else {
-            puff->Draw(right, up);
+            puff->SetColour();
+            batch.Square(puff->GetPosition(), puff->GetSize(), right, up,
+                         CVaporPuff::kWholeTexture);
         }
     }
     if (skipped) {
         glTexCoord2f(0.0f, 1.0f); // as the last corner of a drawn puff leaves it
     }
-    glEnd();
+    batch.End();
     if (translucent) {
         EndTranslucency();
     }

@@ -41,6 +41,7 @@ private:
 
     std::array<Slot, kSlotCount> slots;
     int lastFreeSlot = 0;
+    const CTextureManager* registry; // for the puff's alpha coverage, after any reload
     int texture;
     CVector3 previousPosition;
     CVector3 currentPosition;

@@ -24,6 +24,10 @@ bool FitsSingleLevel(const CTgaImage& image) {
     return image.GetWidth() <= maxSize && image.GetHeight() <= maxSize;
 }
 
+bool IsPowerOfTwo(int size) {
+    return size > 0 && (size & (size - 1)) == 0;
+}
+
 } // namespace
 
 CTexture::CTexture(const char* name, const char* path, GLuint textureNumber)
@@ -51,6 +55,20 @@ void CTexture::Make(bool mipmapped) {
         Upload(mipmapped);
     }
     textureId = textureNumber;
+    this->mipmapped = mipmapped;
+    // GLU scales an image to a power of two, within the driver's limit, before it builds a chain.
+    uploadedAsRead =
+        readable && (!mipmapped || (FitsSingleLevel(image) && IsPowerOfTwo(image.GetWidth()) &&
+                                    IsPowerOfTwo(image.GetHeight())));
+    coverage.reset();
+}
+
+const CAlphaCoverage* CTexture::GetAlphaCoverage() const {
+    if (!coverage && uploadedAsRead && image.HasAlpha() && image.GetBytesPerPixel() == 4) {
+        coverage = std::make_unique<CAlphaCoverage>(image.GetWidth(), image.GetHeight(),
+                                                    image.GetPixels());
+    }
+    return coverage.get();
 }
 
 void CTexture::Upload(bool mipmapped) const {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "render/AlphaCoverage.h"
 #include "render/TgaImage.h"
 
 #include <GL/gl.h>
+#include <memory>
 
 // One TGA file made into one OpenGL texture object. The object's name is handed in by the
 // registry (its 1-based row in the texture table) instead of being generated, so a texture gets
@@ -25,6 +27,10 @@ public:
     const char* GetName() const { return name; }      // as the registry finds it, e.g. "hud"
     const char* GetPath() const { return path; }      // e.g. "texture/hud.tga"
     const CTgaImage& GetImage() const { return image; }
+    bool IsMipmapped() const { return mipmapped; }
+    // Where the uploaded texels' alpha can be above 0, worked out on first use; null when the
+    // image has no alpha or did not load, or when GLU had to rescale it for the mipmap chain.
+    const CAlphaCoverage* GetAlphaCoverage() const;
 
 private:
     void Make(bool mipmapped);
@@ -35,4 +41,7 @@ private:
     const char* path;
     const char* name;
     CTgaImage image;
+    bool mipmapped = false;
+    bool uploadedAsRead = false; // the texels on the card are the image's own
+    mutable std::unique_ptr<CAlphaCoverage> coverage;
 };

@@ -67,6 +67,11 @@ void CTextureManager::Clear() {
     textures.clear();
 }
 
+const CTexture* CTextureManager::Get(int number) const {
+    return number >= 1 && number <= GetCount() ? textures[static_cast<size_t>(number - 1)].get()
+                                               : nullptr;
+}
+
 int CTextureManager::Find(const char* name) const {
     if (name == nullptr) {
         return 0;

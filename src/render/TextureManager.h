@@ -31,6 +31,7 @@ public:
     // 0 when there is none.
     int Find(const char* name) const;
     int GetCount() const { return static_cast<int>(textures.size()); }
+    const CTexture* Get(int number) const; // by texture number; null outside 1 to the count
 
     // The texture rows of the asset table (render/Assets.def), by number 1 to 43; null outside.
     static const char* GetTableName(int number); // e.g. "enemy_1"

@@ -33,6 +33,9 @@ void GlTest::SetUp() {
 void GlTest::TearDown() {
     if (windowId != 0) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        // Drawing still queued would otherwise be compiled when the display closes at exit,
+        // after LLVM's own exit handlers have run, and crash there.
+        glFinish();
         glutDestroyWindow(windowId);
         windowId = 0;
     }
