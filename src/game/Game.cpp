@@ -91,6 +91,7 @@ void CGame::SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer) {
 
 void CGame::Setup() {
     LoadTextures();
+    WarmUpScaledFrame();
     seed = seedSource(); // kept, so that a restart builds the same world
     BuildCameraAndTunnel();
     CreateLights();
@@ -354,6 +355,18 @@ void CGame::BeginScene() {
         scaledFrame->Begin(percent);
     }
     camera->Apply();
+}
+
+// The first scaled frame would also pay for the texture and the driver's first copy and quad,
+// just when the frames are already too slow: one frame at the largest scaled size pays now.
+// Its picture goes with the first frame's clear.
+void CGame::WarmUpScaledFrame() {
+    if (resolution == nullptr || !resolution->IsAutomatic()) {
+        return;
+    }
+    scaledFrame = std::make_unique<CScaledFrame>();
+    scaledFrame->Begin(CResolutionScaler::kSteps[1]);
+    scaledFrame->End();
 }
 
 void CGame::ToggleAutomaticResolution() {

@@ -54,7 +54,7 @@ public:
     void SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer);
     // How much of the picture the scene is drawn at, kept by the caller, which feeds it the
     // frame times; without one every frame is drawn at full resolution.
-    void SetResolutionScaler(CResolutionScaler* scaler) { resolution = scaler; }
+    void SetResolutionScaler(CResolutionScaler* scaler) { resolution = scaler; } // before Setup
     void ToggleAutomaticResolution(); // F7: automatic, or always full
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
@@ -104,6 +104,7 @@ private:
     std::string FinishMessage();
     void SaveScreenshot();
     void BeginScene(); // the viewport for this frame's scale, then the camera's clear and view
+    void WarmUpScaledFrame(); // once, when the scale may change
 
     CRenderSettings* settings;
     CInput* input;

@@ -41,7 +41,7 @@ bool CAlphaCoverage::SLevel::IsPresent(int column, int row) const {
     return present[static_cast<size_t>(r) * width + c] != 0;
 }
 
-CAlphaCoverage::EShows CAlphaCoverage::Shows(const SRect& cell, int level) const {
+CAlphaCoverage::EShows CAlphaCoverage::Shows(const SRect& cell, int level, SRect* reach) const {
     const bool finite = std::isfinite(cell.u0) && std::isfinite(cell.v0) &&
                         std::isfinite(cell.u1) && std::isfinite(cell.v1);
     if (!finite || level < 0 || level >= GetLevelCount()) {
@@ -50,23 +50,28 @@ CAlphaCoverage::EShows CAlphaCoverage::Shows(const SRect& cell, int level) const
     const Key key{cell.u0, cell.v0, cell.u1, cell.v1, level};
     auto found = answers.find(key);
     if (found == answers.end()) {
-        found = answers.emplace(key, AnyPresent(cell, level)).first;
+        found = answers.emplace(key, Find(cell, level)).first;
     }
-    return found->second ? EShows::kMaybe : EShows::kNever;
+    if (reach != nullptr) {
+        *reach = found->second.reach;
+    }
+    return found->second.any ? EShows::kMaybe : EShows::kNever;
 }
 
-bool CAlphaCoverage::AnyPresent(const SRect& cell, int level) const {
+CAlphaCoverage::SAnswer CAlphaCoverage::Find(const SRect& cell, int level) const {
     const SLevel& texels = levels[static_cast<size_t>(level)];
     const float width = static_cast<float>(texels.width);
     const float height = static_cast<float>(texels.height);
     // Every texel a sample inside the cell can land on, and one more on each side for rounding.
     // A span over the whole texture, or beyond what an int holds, is the whole texture once.
-    const auto span = [](float from, float to, float size, int& first, int& last) {
+    bool wholeTexture = false;
+    const auto span = [&wholeTexture](float from, float to, float size, int& first, int& last) {
         const double low = std::floor(std::min(from, to) * static_cast<double>(size)) - 1.0;
         const double high = std::floor(std::max(from, to) * static_cast<double>(size)) + 1.0;
         if (high - low >= size || std::fabs(low) > 1e9 || std::fabs(high) > 1e9) {
             first = 0;
             last = static_cast<int>(size) - 1;
+            wholeTexture = true;
         } else {
             first = static_cast<int>(low);
             last = static_cast<int>(high);
@@ -78,12 +83,29 @@ bool CAlphaCoverage::AnyPresent(const SRect& cell, int level) const {
     int lastRow = 0;
     span(cell.u0, cell.u1, width, firstColumn, lastColumn);
     span(cell.v0, cell.v1, height, firstRow, lastRow);
+    int minColumn = lastColumn + 1;
+    int maxColumn = firstColumn - 1;
+    int minRow = lastRow + 1;
+    int maxRow = firstRow - 1;
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = firstColumn; column <= lastColumn; ++column) {
             if (texels.IsPresent(column, row)) {
-                return true;
+                minColumn = std::min(minColumn, column);
+                maxColumn = std::max(maxColumn, column);
+                minRow = std::min(minRow, row);
+                maxRow = std::max(maxRow, row);
             }
         }
     }
-    return false;
+    if (maxColumn < minColumn) {
+        return {false, cell};
+    }
+    if (wholeTexture) {
+        return {true, cell}; // texel indices no longer tell where in the cell
+    }
+    const SRect reach{std::max(cell.u0, static_cast<float>(minColumn - 1) / width),
+                      std::max(cell.v0, static_cast<float>(minRow - 1) / height),
+                      std::min(cell.u1, static_cast<float>(maxColumn + 2) / width),
+                      std::min(cell.v1, static_cast<float>(maxRow + 2) / height)};
+    return {true, reach};
 }

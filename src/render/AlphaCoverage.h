@@ -26,8 +26,9 @@ public:
 
     // Whether a nearest sample of level (0 is the full image) within cell, the texture
     // repeating, can have alpha above 0; a texel beyond the cell on each side counts too, for
-    // coordinates that round across its edge.
-    EShows Shows(const SRect& cell, int level) const;
+    // coordinates that round across its edge. When it may, reach (if given) is the part of the
+    // cell where: the texels found, grown by a texel of that level, within the cell.
+    EShows Shows(const SRect& cell, int level, SRect* reach = nullptr) const;
     int GetLevelCount() const { return static_cast<int>(levels.size()); }
     int GetWidth() const { return levels.front().width; }   // texels of level 0
     int GetHeight() const { return levels.front().height; } // texels of level 0
@@ -40,11 +41,15 @@ private:
         bool IsPresent(int column, int row) const; // wraps, as GL_REPEAT does
     };
     using Key = std::tuple<float, float, float, float, int>;
+    struct SAnswer {
+        bool any;
+        SRect reach;
+    };
 
     static bool IsPowerOfTwo(int size) { return size > 0 && (size & (size - 1)) == 0; }
     void AddCoarserLevels();
-    bool AnyPresent(const SRect& cell, int level) const;
+    SAnswer Find(const SRect& cell, int level) const;
 
     std::vector<SLevel> levels;
-    mutable std::map<Key, bool> answers;
+    mutable std::map<Key, SAnswer> answers;
 };

@@ -3,24 +3,38 @@
 #include <array>
 
 // Decides how much of each side of the picture the 3-D scene is drawn at, from the time the
-// recent frames took: when they overrun the 60 Hz budget it steps down (100, 85, 70, 50 %) as
-// long as each step pays, and when they fit again with room to spare it climbs back a step at
-// a time. After every change it waits for a whole window of frames drawn at the new scale, so
-// it never switches every few frames. Times come from outside: the scaler reads no clock.
+// recent frames took. A frame is taken as a part that does not scale with the picture (the
+// game, the driver's work per triangle, the HUD, the swap) plus a fill part that shrinks with
+// the picture's area, plus the cost of scaling itself below 100 %. The unscaled part is learnt
+// from the calmer frames at full resolution.
+//
+// When the frames overrun the 60 Hz budget it steps straight down to the largest scale that is
+// expected to fit (100, 85, 70, 50 % of each side) and checks that the step paid; when they fit
+// again with room to spare it climbs back one step at a time. Times come from outside: the
+// scaler reads no clock.
 class CResolutionScaler {
 public:
     static constexpr std::array<int, 4> kSteps = {100, 85, 70, 50}; // percent of each side
-    static constexpr int kWindow = 15;                              // frames averaged
+    // The median of this many frames decides a step down: one slow frame is not a trend.
+    static constexpr int kReactFrames = 5;
+    // The mean of this many frames at a scale decides a climb; no climb before as many, unless
+    // the step above is expected to be faster than this one.
+    static constexpr int kClimbFrames = 15;
     static constexpr double kBudgetMs = 1000.0 / 60.0;
-    // Down when the window's mean overruns this; it stays a little under the budget so that
-    // a busy stretch is caught before a whole window of frames has missed it.
+    // Down when the median overruns this: a little under the budget, so that a busy stretch
+    // is caught as it starts.
     static constexpr double kDownMs = 15.0;
-    // Up when the mean, grown with the larger picture's side, would still stay under this:
-    // far enough below kDownMs that the step up is not undone by the next window.
+    // The step down goes to the largest scale expected to take at most this long.
+    static constexpr double kTargetMs = 13.5;
+    // Up when the step above is expected to take less than this: below kDownMs by enough that
+    // the climb is not undone by the next frames.
     static constexpr double kUpMs = 13.0;
-    // A step down must bring the window's mean under this share of what it was; if it does
-    // not, the scale goes back up and stays for kHoldFrames frames.
-    static constexpr double kWorthwhileShare = 0.85;
+    // Copying the scene and drawing it back over the window, as measured with Mesa's llvmpipe
+    // on two cores at 800 x 600.
+    static constexpr double kScalingCostMs = 2.0;
+    // After a step down the median must fall under this share of what it was: if it does not,
+    // the frames are not bound by their pixels, so the scale goes back and stays for a while.
+    static constexpr double kWorthwhileShare = 0.95;
     static constexpr int kHoldFrames = 240;
 
     void AddFrame(double milliseconds);  // the time the last frame took
@@ -30,15 +44,28 @@ public:
     void SetAutomatic(bool on); // off: always full resolution
     bool IsAutomatic() const { return automatic; }
 
+    // The learnt time that does not scale with the picture; negative before any is known.
+    double GetUnscaledMs() const { return unscaledMs; }
+
 private:
-    double WindowMean() const;
+    double RecentMedian() const;
+    double RecentMean() const;
+    double Area(int atStep) const;
+    double FillMs(double frameMs) const; // the part of a frame at this step that scales
+    double ExpectedMs(double frameMs, int atStep) const;
+    void LearnUnscaled();
+    void CheckStepDownPaid();
+    void StepDown();
+    void Climb();
     void Change(int newStep);
 
-    std::array<double, kWindow> times{};
-    int count = 0; // frames in the window since the last change, up to kWindow
-    int next = 0;  // where the next time goes
+    std::array<double, kClimbFrames> times{};
+    int next = 0;           // where the next time goes
+    int framesAtStep = 0;   // frames since the last change, counted up to kClimbFrames
     int step = 0;
     bool automatic = true;
-    double meanBeforeStepDown = 0.0; // while the first window after a step down fills
+    double unscaledMs = -1.0;
+    double medianBeforeStepDown = 0.0; // until the step down is checked
+    int stepBeforeStepDown = 0;
     int framesBeforeNextStepDown = 0;
 };

@@ -49,8 +49,9 @@ void CScaledFrame::PrepareTexture() {
         glGenTextures(1, &texture);
     }
     glBindTexture(GL_TEXTURE_2D, texture);
-    const GLsizei width = PowerOfTwoAtLeast(sceneWidth);
-    const GLsizei height = PowerOfTwoAtLeast(sceneHeight);
+    // Kept when large enough: a smaller scene uses its lower-left part, without a reallocation.
+    const GLsizei width = std::max(textureWidth, PowerOfTwoAtLeast(sceneWidth));
+    const GLsizei height = std::max(textureHeight, PowerOfTwoAtLeast(sceneHeight));
     if (width != textureWidth || height != textureHeight) {
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);

@@ -4,70 +4,97 @@
 
 namespace {
 
-// Feeds a whole window of frames that each took milliseconds; returns the scale after them.
-int Window(CResolutionScaler& scaler, double milliseconds) {
-    for (int frame = 0; frame < CResolutionScaler::kWindow; ++frame) {
+constexpr int kReact = CResolutionScaler::kReactFrames;
+constexpr int kClimb = CResolutionScaler::kClimbFrames;
+
+// Feeds count frames that each took milliseconds; returns the scale after them.
+int Feed(CResolutionScaler& scaler, double milliseconds, int count) {
+    for (int frame = 0; frame < count; ++frame) {
         scaler.AddFrame(milliseconds);
     }
     return scaler.GetScalePercent();
 }
 
-TEST(ResolutionScaler, StepsDownWhileFramesOverrunAndEachStepPaysNeverBelowHalf) {
+// Calm frames of 5 ms teach the scaler that 5 ms do not scale with the picture.
+CResolutionScaler CalmAt(double milliseconds) {
     CResolutionScaler scaler;
-    EXPECT_EQ(scaler.GetScalePercent(), 100);
-    for (int frame = 0; frame + 1 < CResolutionScaler::kWindow; ++frame) {
-        scaler.AddFrame(40.0);
-    }
-    EXPECT_EQ(scaler.GetScalePercent(), 100) << "no decision before a whole window";
-    scaler.AddFrame(40.0);
-    EXPECT_EQ(scaler.GetScalePercent(), 85);
-    EXPECT_EQ(Window(scaler, 32.0), 70) << "the step paid: 32 is under 85 % of 40";
-    EXPECT_EQ(Window(scaler, 25.0), 50);
-    EXPECT_EQ(Window(scaler, 20.0), 50) << "the last step";
-    EXPECT_EQ(Window(scaler, 20.0), 50);
-    EXPECT_EQ(Window(scaler, 14.0), 50) << "within the budget, but 19.6 ms at 70 %";
+    Feed(scaler, milliseconds, 2 * kClimb);
+    return scaler;
+}
+
+TEST(ResolutionScaler, StepsStraightToTheScaleExpectedToFitAndNeverBelowHalf) {
+    CResolutionScaler scaler = CalmAt(5.0);
+    EXPECT_EQ(scaler.GetUnscaledMs(), 5.0);
+    EXPECT_EQ(Feed(scaler, 16.0, 2), 100) << "two slow frames are no trend";
+    // 11 ms of fill: at 85 % 5 + 7.9 + 2 for the copy overruns 13.5; at 70 %, 12.4 does not.
+    EXPECT_EQ(Feed(scaler, 16.0, 1), 70);
+    EXPECT_EQ(Feed(scaler, 11.0, kReact), 70) << "it paid: 11 is under 95 % of 16";
+    EXPECT_EQ(Feed(scaler, 25.0, 2), 70);
+    EXPECT_EQ(Feed(scaler, 25.0, 1), 50);
+    EXPECT_EQ(Feed(scaler, 14.0, kReact), 50);
+    EXPECT_EQ(Feed(scaler, 40.0, 3 * kClimb), 50) << "the last step";
 }
 
 TEST(ResolutionScaler, AStepDownThatDoesNotPayIsUndoneAndNotTriedForAWhile) {
-    CResolutionScaler scaler;
-    ASSERT_EQ(Window(scaler, 20.0), 85);
-    EXPECT_EQ(Window(scaler, 18.0), 100) << "18 is not under 85 % of 20";
+    CResolutionScaler scaler = CalmAt(9.0);
+    ASSERT_EQ(Feed(scaler, 20.0, 3), 50);
+    EXPECT_EQ(Feed(scaler, 19.5, kReact), 100) << "19.5 is not under 95 % of 20";
+    // Even slower frames, which a smaller picture would help, wait out the hold.
     int heldFrames = 0;
     while (scaler.GetScalePercent() == 100 && heldFrames < 10 * CResolutionScaler::kHoldFrames) {
-        scaler.AddFrame(20.0);
+        scaler.AddFrame(30.0);
         ++heldFrames;
     }
-    EXPECT_GE(heldFrames, CResolutionScaler::kHoldFrames);
-    EXPECT_LE(heldFrames, CResolutionScaler::kHoldFrames + 2 * CResolutionScaler::kWindow);
+    EXPECT_GE(heldFrames, CResolutionScaler::kHoldFrames - kReact);
+    EXPECT_LE(heldFrames, CResolutionScaler::kHoldFrames + kReact);
 }
 
 TEST(ResolutionScaler, ClimbsOneStepAtATimeOnlyWithRoomToSpare) {
+    CResolutionScaler scaler = CalmAt(5.0);
+    ASSERT_EQ(Feed(scaler, 30.0, 3), 50);
+    // 12 ms at 50 % leaves about 4.5 ms of fill, twice that at 70 %: too slow to climb.
+    EXPECT_EQ(Feed(scaler, 12.0, 3 * kClimb), 50);
+    EXPECT_EQ(Feed(scaler, 8.0, kReact), 50) << "the window still holds the slower frames";
+    int frames = 0;
+    while (scaler.GetScalePercent() == 50 && frames < kClimb) {
+        scaler.AddFrame(8.0);
+        ++frames;
+    }
+    EXPECT_EQ(scaler.GetScalePercent(), 70) << "once the window's mean has room to spare";
+    // 8.5 ms would be about 9 at 85 %: room to spare, but slower than now, so a whole window.
+    EXPECT_EQ(Feed(scaler, 8.5, kClimb - 1), 70);
+    EXPECT_EQ(Feed(scaler, 8.5, 1), 85);
+    // 9 ms at 85 % would be about 7.6 at full, without the copy: faster, so up without waiting.
+    EXPECT_EQ(Feed(scaler, 9.0, kReact - 1), 85);
+    EXPECT_EQ(Feed(scaler, 9.0, 1), 100);
+    // Frames between the thresholds neither drop nor climb: no switching to and fro.
+    EXPECT_EQ(Feed(scaler, 14.5, 3 * kClimb), 100);
+}
+
+TEST(ResolutionScaler, LearnsWhatDoesNotScaleFromTheCalmerFrames) {
     CResolutionScaler scaler;
-    Window(scaler, 40.0);
-    Window(scaler, 30.0);
-    ASSERT_EQ(Window(scaler, 20.0), 50);
-    Window(scaler, 15.0);
-    // At 50 % a frame of 9 ms would take 12.6 at 70 %: under 13, so up.
-    EXPECT_EQ(Window(scaler, 9.0), 70);
-    // 11 ms at 70 % is 13.4 at 85 %: it stays, although under the budget.
-    EXPECT_EQ(Window(scaler, 11.0), 70);
-    EXPECT_EQ(Window(scaler, 10.0), 85);
-    EXPECT_EQ(Window(scaler, 10.0), 100);
-    EXPECT_EQ(Window(scaler, 12.0), 100);
-    // A frame between the thresholds neither drops nor climbs: no switching to and fro.
-    EXPECT_EQ(Window(scaler, 16.0), 85);
-    EXPECT_EQ(Window(scaler, 11.5), 85);
+    EXPECT_LT(scaler.GetUnscaledMs(), 0.0) << "nothing known before the first frames";
+    Feed(scaler, 8.0, kReact);
+    EXPECT_EQ(scaler.GetUnscaledMs(), 8.0);
+    Feed(scaler, 6.0, kReact);
+    EXPECT_EQ(scaler.GetUnscaledMs(), 6.0) << "a calmer stretch counts at once";
+    Feed(scaler, 14.0, kReact);
+    EXPECT_GT(scaler.GetUnscaledMs(), 6.0);
+    EXPECT_LT(scaler.GetUnscaledMs(), 7.0) << "a busy one only slowly";
+    ASSERT_EQ(Feed(scaler, 30.0, 3), 50);
+    Feed(scaler, 5.0, kReact);
+    EXPECT_EQ(scaler.GetUnscaledMs(), 3.0) << "a scaled frame bounds it: 5 less the copy";
 }
 
 TEST(ResolutionScaler, FullResolutionIgnoresTheTimesUntilAutomaticAgain) {
-    CResolutionScaler scaler;
-    ASSERT_EQ(Window(scaler, 40.0), 85);
+    CResolutionScaler scaler = CalmAt(5.0);
+    ASSERT_EQ(Feed(scaler, 40.0, 3), 50);
     scaler.SetAutomatic(false);
     EXPECT_EQ(scaler.GetScalePercent(), 100);
-    EXPECT_EQ(Window(scaler, 40.0), 100);
+    EXPECT_EQ(Feed(scaler, 40.0, kClimb), 100);
     scaler.SetAutomatic(true);
     EXPECT_EQ(scaler.GetScalePercent(), 100) << "starts again from full";
-    EXPECT_EQ(Window(scaler, 40.0), 85);
+    EXPECT_EQ(Feed(scaler, 40.0, kReact), 50);
 }
 
 } // namespace

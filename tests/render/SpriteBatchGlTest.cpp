@@ -41,6 +41,21 @@ protected:
         GlTest::TearDown();
     }
 
+    // The view in the projection, as the game's camera sets it, turned and rolled a little.
+    void LookAsTheGameDoes() {
+        const CVector3 direction(0.1f, -0.05f, -0.99f);
+        const CVector3 up(0.2f, 0.98f, 0.0f);
+        camera.GetBody().SetDirection(direction);
+        camera.GetBody().SetUp(up);
+        const CVector3 d = camera.GetBody().GetDirection();
+        const CVector3 u = camera.GetBody().GetUp();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 1.0, 1.0, 10000.0);
+        gluLookAt(0, 0, 0, d.x, d.y, d.z, u.x, u.y, u.z);
+        glMatrixMode(GL_MODELVIEW);
+    }
+
     // The sheets under the names the effects look up, numbered 1 to 3 in this order.
     void LoadSheets(bool mipmapped) {
         registry.DeleteAll();
@@ -97,6 +112,9 @@ TEST_F(SpriteBatchGl, ExplosionsAreTheSamePixelsTrimmed) {
     for (bool mipmapped : {false, true}) {
         SCOPED_TRACE(mipmapped ? "mipmaps" : "no mipmaps");
         LoadSheets(mipmapped);
+        if (mipmapped) {
+            LookAsTheGameDoes(); // squares across a turned view: not quite lined up with the pixels
+        }
         std::vector<std::unique_ptr<CParticleSystem>> explosions;
         for (const SPlace& place : places) {
             explosions.push_back(std::make_unique<CParticleSystem>(registry));
@@ -132,8 +150,9 @@ TEST_F(SpriteBatchGl, TheVapourTrailIsTheSamePixelsTrimmed) {
 }
 
 // The decisions behind the pixels: a square showing a clear cell is not sent, unless it is so
-// small that a coarser mipmap level, where the next cells bleed in, is sampled; every square is
-// sent when trimming is off, not asked for, or without the sheet's coverage.
+// small that a coarser mipmap level, where the next cells bleed in, is sampled; a large square
+// is cut down, a small one is not; every square is sent whole when trimming is off, not asked
+// for, or without the sheet's coverage.
 TEST_F(SpriteBatchGl, LeavesOutSquaresWhoseCellIsClear) {
     const CVector3 right(1, 0, 0);
     const CVector3 up(0, 1, 0);
@@ -142,11 +161,18 @@ TEST_F(SpriteBatchGl, LeavesOutSquaresWhoseCellIsClear) {
     for (bool mipmapped : {false, true}) {
         LoadSheets(mipmapped);
         CSpriteBatch batch(registry.Get(1), true);
-        batch.Square(CVector3(0, 0, -10), 4.0f, right, up, firstCell);
-        batch.Square(CVector3(0, 0, -900), 1.0f, right, up, lastCell); // a few pixels
+        batch.Square(CVector3(0, 0, -10), 4.0f, right, up, firstCell);  // fills much of the window
+        batch.Square(CVector3(0, 0, -900), 1.0f, right, up, firstCell); // a few pixels
+        batch.Square(CVector3(0, 0, -900), 1.0f, right, up, lastCell);
         batch.Square(CVector3(0, 0, -10), 4.0f, right, up, lastCell);
         batch.End();
+        EXPECT_EQ(batch.GetCutCount(), 1);
         EXPECT_EQ(batch.GetLeftOutCount(), mipmapped ? 1 : 2);
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+        GLint box[4];
+        glGetIntegerv(GL_SCISSOR_BOX, box);
+        EXPECT_EQ(std::vector<GLint>(box, box + 4), (std::vector<GLint>{0, 0, 800, 600}))
+            << "the box as it was";
         GLfloat texCoord[4];
         glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord);
         EXPECT_EQ(texCoord[0], lastCell.u0) << "the left-out square's last corner stays current";
@@ -158,8 +184,11 @@ TEST_F(SpriteBatchGl, LeavesOutSquaresWhoseCellIsClear) {
                 CSpriteBatch::SetTrimming(trimming);
                 CSpriteBatch batch(texture, trim);
                 batch.Square(CVector3(0, 0, -10), 4.0f, right, up, lastCell);
+                batch.Square(CVector3(0, 0, -10), 4.0f, right, up, firstCell);
                 batch.End();
-                EXPECT_EQ(batch.GetLeftOutCount(), texture != nullptr && trim && trimming);
+                const int trimmed = texture != nullptr && trim && trimming;
+                EXPECT_EQ(batch.GetLeftOutCount(), trimmed);
+                EXPECT_EQ(batch.GetCutCount(), trimmed);
             }
         }
     }
