@@ -9,9 +9,6 @@ constexpr double kUnscaledRise = 0.005;
 } // namespace
 
 void CResolutionScaler::AddFrame(double milliseconds) {
-    if (framesBeforeNextStepDown > 0) {
-        --framesBeforeNextStepDown;
-    }
     times[static_cast<size_t>(next)] = milliseconds;
     next = (next + 1) % kClimbFrames;
     framesAtStep = std::min(framesAtStep + 1, kClimbFrames);
@@ -40,18 +37,23 @@ void CResolutionScaler::LearnUnscaled() {
 }
 
 void CResolutionScaler::CheckStepDownPaid() {
-    const bool paid = RecentMedian() < medianBeforeStepDown * kWorthwhileShare;
+    const double before = medianBeforeStepDown;
     medianBeforeStepDown = 0.0;
+    // Against the slowest frame before the step: a busy stretch can grow by half within those
+    // few frames, and the smaller picture must not be blamed for that.
+    const bool paid = RecentMedian() < slowestBeforeStepDown * kWorthwhileShare;
     if (!paid) {
-        Change(stepBeforeStepDown);
-        framesBeforeNextStepDown = kHoldFrames;
+        // What did not shrink with the picture is learnt, so the next step down is only taken
+        // for a heavier overrun; calm frames bring the estimate down again at once.
+        unscaledMs = std::max(unscaledMs, before * kWorthwhileShare);
+        Change(0);
     }
 }
 
 void CResolutionScaler::StepDown() {
     const int last = static_cast<int>(kSteps.size()) - 1;
     const double median = RecentMedian();
-    if (median <= kDownMs || step == last || framesBeforeNextStepDown > 0) {
+    if (median <= kDownMs || step == last) {
         return;
     }
     int chosen = step + 1;
@@ -63,9 +65,14 @@ void CResolutionScaler::StepDown() {
         ExpectedMs(median, chosen) >= median * kWorthwhileShare) {
         return;
     }
-    stepBeforeStepDown = step;
+    // Only a step from full resolution is checked: once a smaller picture has paid, the frames
+    // are known to be bound by their pixels, and in a busy stretch that grows quickly even a
+    // paying step can leave frames slower than before it.
+    if (step == 0) {
+        medianBeforeStepDown = median;
+        slowestBeforeStepDown = RecentSlowest();
+    }
     Change(chosen);
-    medianBeforeStepDown = median;
 }
 
 void CResolutionScaler::Climb() {
@@ -107,7 +114,6 @@ void CResolutionScaler::SetAutomatic(bool on) {
     automatic = on;
     Change(0);
     medianBeforeStepDown = 0.0;
-    framesBeforeNextStepDown = 0;
 }
 
 double CResolutionScaler::RecentMedian() const {
@@ -118,6 +124,15 @@ double CResolutionScaler::RecentMedian() const {
     }
     std::nth_element(recent.begin(), recent.begin() + kReactFrames / 2, recent.end());
     return recent[kReactFrames / 2];
+}
+
+double CResolutionScaler::RecentSlowest() const {
+    double slowest = 0.0;
+    for (int i = 0; i < kReactFrames; ++i) {
+        slowest = std::max(
+            slowest, times[static_cast<size_t>((next - 1 - i + kClimbFrames) % kClimbFrames)]);
+    }
+    return slowest;
 }
 
 double CResolutionScaler::RecentMean() const {

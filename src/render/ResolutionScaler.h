@@ -9,21 +9,22 @@
 // from the calmer frames at full resolution.
 //
 // When the frames overrun the 60 Hz budget it steps straight down to the largest scale that is
-// expected to fit (100, 85, 70, 50 % of each side) and checks that the step paid; when they fit
-// again with room to spare it climbs back one step at a time. Times come from outside: the
-// scaler reads no clock.
+// expected to fit (100, 85, 70, 50 % of each side), and checks that a step from full resolution
+// paid; when they fit again with room to spare it climbs back one step at a time. Times come
+// from outside: the scaler reads no clock.
 class CResolutionScaler {
 public:
     static constexpr std::array<int, 4> kSteps = {100, 85, 70, 50}; // percent of each side
-    // The median of this many frames decides a step down: one slow frame is not a trend.
-    static constexpr int kReactFrames = 5;
+    // The median of this many frames decides a step down: one slow frame is not a trend, two
+    // are, since a busy stretch builds up within a few frames.
+    static constexpr int kReactFrames = 3;
     // The mean of this many frames at a scale decides a climb; no climb before as many, unless
     // the step above is expected to be faster than this one.
-    static constexpr int kClimbFrames = 15;
+    static constexpr int kClimbFrames = 10;
     static constexpr double kBudgetMs = 1000.0 / 60.0;
     // Down when the median overruns this: a little under the budget, so that a busy stretch
     // is caught as it starts.
-    static constexpr double kDownMs = 15.0;
+    static constexpr double kDownMs = 16.0;
     // The step down goes to the largest scale expected to take at most this long.
     static constexpr double kTargetMs = 13.5;
     // Up when the step above is expected to take less than this: below kDownMs by enough that
@@ -32,10 +33,11 @@ public:
     // Copying the scene and drawing it back over the window, as measured with Mesa's llvmpipe
     // on two cores at 800 x 600.
     static constexpr double kScalingCostMs = 2.0;
-    // After a step down the median must fall under this share of what it was: if it does not,
-    // the frames are not bound by their pixels, so the scale goes back and stays for a while.
+    // After a step down the median must fall under this share of the slowest frame that brought
+    // it about. If it does not, the frames are not bound by their pixels: the scale goes back,
+    // and the time that did not shrink counts as unscaled, so that only a heavier overrun is
+    // tried again (calm frames bring the estimate down at once).
     static constexpr double kWorthwhileShare = 0.95;
-    static constexpr int kHoldFrames = 240;
 
     void AddFrame(double milliseconds);  // the time the last frame took
     int GetScalePercent() const;         // 100 unless automatic
@@ -50,6 +52,7 @@ public:
 private:
     double RecentMedian() const;
     double RecentMean() const;
+    double RecentSlowest() const;
     double Area(int atStep) const;
     double FillMs(double frameMs) const; // the part of a frame at this step that scales
     double ExpectedMs(double frameMs, int atStep) const;
@@ -60,12 +63,11 @@ private:
     void Change(int newStep);
 
     std::array<double, kClimbFrames> times{};
-    int next = 0;           // where the next time goes
-    int framesAtStep = 0;   // frames since the last change, counted up to kClimbFrames
+    int next = 0;         // where the next time goes
+    int framesAtStep = 0; // frames since the last change, counted up to kClimbFrames
     int step = 0;
     bool automatic = true;
     double unscaledMs = -1.0;
     double medianBeforeStepDown = 0.0; // until the step down is checked
-    int stepBeforeStepDown = 0;
-    int framesBeforeNextStepDown = 0;
+    double slowestBeforeStepDown = 0.0;
 };

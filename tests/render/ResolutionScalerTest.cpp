@@ -25,28 +25,37 @@ CResolutionScaler CalmAt(double milliseconds) {
 TEST(ResolutionScaler, StepsStraightToTheScaleExpectedToFitAndNeverBelowHalf) {
     CResolutionScaler scaler = CalmAt(5.0);
     EXPECT_EQ(scaler.GetUnscaledMs(), 5.0);
-    EXPECT_EQ(Feed(scaler, 16.0, 2), 100) << "two slow frames are no trend";
-    // 11 ms of fill: at 85 % 5 + 7.9 + 2 for the copy overruns 13.5; at 70 %, 12.4 does not.
-    EXPECT_EQ(Feed(scaler, 16.0, 1), 70);
-    EXPECT_EQ(Feed(scaler, 11.0, kReact), 70) << "it paid: 11 is under 95 % of 16";
-    EXPECT_EQ(Feed(scaler, 25.0, 2), 70);
+    EXPECT_EQ(Feed(scaler, 17.0, kReact / 2), 100) << "one slow frame is no trend";
+    // 12 ms of fill: at 85 % 5 + 8.7 + 2 for the copy overruns 13.5; at 70 %, 12.9 does not.
+    EXPECT_EQ(Feed(scaler, 17.0, 1), 70);
+    EXPECT_EQ(Feed(scaler, 11.0, kReact), 70) << "it paid: 11 is under 95 % of 17";
+    EXPECT_EQ(Feed(scaler, 25.0, kReact / 2), 70);
     EXPECT_EQ(Feed(scaler, 25.0, 1), 50);
-    EXPECT_EQ(Feed(scaler, 14.0, kReact), 50);
+    EXPECT_EQ(Feed(scaler, 25.0, kReact), 50)
+        << "not undone: the frames were already known to be bound by their pixels";
     EXPECT_EQ(Feed(scaler, 40.0, 3 * kClimb), 50) << "the last step";
 }
 
-TEST(ResolutionScaler, AStepDownThatDoesNotPayIsUndoneAndNotTriedForAWhile) {
+// Slow frames that a smaller picture does not help: the step down is undone, and what did not
+// shrink is taken as the part that does not scale.
+CResolutionScaler AfterAStepThatDidNotPay() {
     CResolutionScaler scaler = CalmAt(9.0);
-    ASSERT_EQ(Feed(scaler, 20.0, 3), 50);
+    EXPECT_EQ(Feed(scaler, 20.0, kReact), 50);
     EXPECT_EQ(Feed(scaler, 19.5, kReact), 100) << "19.5 is not under 95 % of 20";
-    // Even slower frames, which a smaller picture would help, wait out the hold.
-    int heldFrames = 0;
-    while (scaler.GetScalePercent() == 100 && heldFrames < 10 * CResolutionScaler::kHoldFrames) {
-        scaler.AddFrame(30.0);
-        ++heldFrames;
-    }
-    EXPECT_GE(heldFrames, CResolutionScaler::kHoldFrames - kReact);
-    EXPECT_LE(heldFrames, CResolutionScaler::kHoldFrames + kReact);
+    EXPECT_NEAR(scaler.GetUnscaledMs(), 19.0, 0.1);
+    return scaler;
+}
+
+TEST(ResolutionScaler, AStepDownThatDoesNotPayIsUndoneAndLearntFrom) {
+    CResolutionScaler same = AfterAStepThatDidNotPay();
+    EXPECT_EQ(Feed(same, 20.0, 10 * kClimb), 100) << "the same overrun is not tried again";
+    EXPECT_EQ(Feed(same, 9.0, kReact), 100);
+    EXPECT_EQ(same.GetUnscaledMs(), 9.0) << "calm frames bring the estimate down at once";
+    EXPECT_EQ(Feed(same, 20.0, kReact), 50) << "and the next overrun is tried";
+
+    // 30 ms leaves 11 ms over what did not shrink: 19 + 2.75 + 2 at 50 % is worth it.
+    CResolutionScaler heavier = AfterAStepThatDidNotPay();
+    EXPECT_EQ(Feed(heavier, 30.0, kReact), 50);
 }
 
 TEST(ResolutionScaler, ClimbsOneStepAtATimeOnlyWithRoomToSpare) {
