@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the timedemo from the game's data directory, with an X display of its own if needed.
-# Arguments go to the timedemo: --difficulty D --length L --frames N --no-culling --times FILE.
+# Arguments go to the timedemo: --difficulty D --length L --frames N --no-culling --times FILE
+# --full-resolution --whole-sprites.
 #   scripts/timedemo.sh                                   # the default world
 #   scripts/timedemo.sh --difficulty 1 --length 1500      # the densest
 #   scripts/timedemo.sh --difficulty 9 --length 1500      # the most bendy
