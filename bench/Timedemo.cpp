@@ -202,6 +202,7 @@ int main(int argc, char** argv) {
     std::vector<int> framePercents; // the scale each frame was drawn at
     int framesAtStep[CResolutionScaler::kSteps.size()] = {};
     frameTimes.reserve(static_cast<size_t>(options.frames));
+    framePercents.reserve(static_cast<size_t>(options.frames));
     double startupSeconds = 0.0;
     const Clock::time_point runStart = Clock::now();
     for (int frame = 0; frame < options.frames; ++frame) {
