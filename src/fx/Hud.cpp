@@ -15,10 +15,10 @@ namespace {
 
 constexpr int kGlyphWidth = 8;
 constexpr int kGlyphHeight = 13;
-constexpr int kArtRows = 11;
+constexpr int kArtRows = 11; // the two rows below them stay empty for the raster origin
 constexpr int kGlyphAdvance = 10;
 constexpr int kMessageBoxCentre = 390;  // the box spans 262 to 517
-constexpr int kMessageLineSpacing = 16; // the two rows below them stay empty for the raster origin
+constexpr int kMessageLineSpacing = 16; // pixels between a message's lines
 
 constexpr int kFirstLetter = 0;
 constexpr int kFirstDigit = 26;
@@ -26,6 +26,29 @@ constexpr int kColon = 36;
 constexpr int kFullStop = 37;
 constexpr int kBlank = 38;
 constexpr int kGlyphCount = 39;
+
+// Which character codes have a glyph, and where: the font's lists and the width of a run of
+// text both follow this.
+struct SGlyphRun {
+    unsigned char firstCode;
+    int firstGlyph;
+    int count;
+};
+constexpr SGlyphRun kGlyphRuns[] = {{'A', kFirstLetter, 26},
+                                    {' ', kBlank, 1},
+                                    {'0', kFirstDigit, 10},
+                                    {':', kColon, 1},
+                                    {'.', kFullStop, 1}};
+
+bool HasGlyph(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    for (const SGlyphRun& run : kGlyphRuns) {
+        if (code >= run.firstCode && code < run.firstCode + run.count) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // The glyphs as drawn, top row first: A to Z, 0 to 9, colon, full stop, blank. Block shapes,
 // strokes two pixels thick; '#' is a lit pixel.
@@ -179,11 +202,9 @@ void CHud::BuildFont() {
     if (fontBase == 0) {
         return;
     }
-    CompileGlyphs('A', kFirstLetter, 26);
-    CompileGlyphs(' ', kBlank, 1);
-    CompileGlyphs('0', kFirstDigit, 10);
-    CompileGlyphs(':', kColon, 1);
-    CompileGlyphs('.', kFullStop, 1);
+    for (const SGlyphRun& run : kGlyphRuns) {
+        CompileGlyphs(run.firstCode, run.firstGlyph, run.count);
+    }
 }
 
 void CHud::CompileGlyphs(unsigned char firstCode, int firstGlyph, int count) const {
@@ -337,9 +358,7 @@ void CHud::PrintMessageLines() const {
 int CHud::GlyphRunWidth(const char* text) {
     int glyphs = 0;
     for (const char* at = text; *at != '\0'; ++at) {
-        const char c = *at;
-        glyphs +=
-            (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ':' || c == '.' || c == ' ';
+        glyphs += HasGlyph(*at) ? 1 : 0;
     }
     return glyphs * kGlyphAdvance;
 }

@@ -33,6 +33,9 @@ public:
     int GetWidth() const { return levels.front().width; }   // texels of level 0
     int GetHeight() const { return levels.front().height; } // texels of level 0
 
+    // The only sizes GLU's mipmap chain halves as they are, without rescaling first.
+    static bool IsPowerOfTwo(int size) { return size > 0 && (size & (size - 1)) == 0; }
+
 private:
     struct SLevel {
         int width;
@@ -46,7 +49,6 @@ private:
         SRect reach;
     };
 
-    static bool IsPowerOfTwo(int size) { return size > 0 && (size & (size - 1)) == 0; }
     void AddCoarserLevels();
     SAnswer Find(const SRect& cell, int level) const;
 

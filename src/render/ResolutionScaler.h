@@ -21,9 +21,8 @@ public:
     // The mean of this many frames at a scale decides a climb; no climb before as many, unless
     // the step above is expected to be faster than this one.
     static constexpr int kClimbFrames = 10;
-    static constexpr double kBudgetMs = 1000.0 / 60.0;
-    // Down when the median overruns this: a little under the budget, so that a busy stretch
-    // is caught as it starts.
+    // Down when the median overruns this: a little under the 16.7 ms of a 60 Hz frame, so that
+    // a busy stretch is caught as it starts.
     static constexpr double kDownMs = 16.0;
     // The step down goes to the largest scale expected to take at most this long.
     static constexpr double kTargetMs = 13.5;

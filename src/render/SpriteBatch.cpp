@@ -243,7 +243,3 @@ bool CSpriteBatch::Project(double x, double y, double z, double& windowX, double
 void CSpriteBatch::SetTrimming(bool on) {
     trimming = on;
 }
-
-bool CSpriteBatch::IsTrimming() {
-    return trimming;
-}

@@ -33,9 +33,7 @@ public:
     static void Emit(const CVector3& centre, float halfEdge, const CVector3& right,
                      const CVector3& up, const CAlphaCoverage::SRect& cell);
 
-    // On by default; off sends every square, to compare.
-    static void SetTrimming(bool on);
-    static bool IsTrimming();
+    static void SetTrimming(bool on); // on by default; off sends every square, to compare
 
     int GetLeftOutCount() const { return leftOut; } // squares not sent
     int GetCutCount() const { return cut; }         // squares sent under a scissor box

@@ -24,10 +24,6 @@ bool FitsSingleLevel(const CTgaImage& image) {
     return image.GetWidth() <= maxSize && image.GetHeight() <= maxSize;
 }
 
-bool IsPowerOfTwo(int size) {
-    return size > 0 && (size & (size - 1)) == 0;
-}
-
 } // namespace
 
 CTexture::CTexture(const char* name, const char* path, GLuint textureNumber)
@@ -57,9 +53,10 @@ void CTexture::Make(bool mipmapped) {
     textureId = textureNumber;
     this->mipmapped = mipmapped;
     // GLU scales an image to a power of two, within the driver's limit, before it builds a chain.
-    uploadedAsRead =
-        readable && (!mipmapped || (FitsSingleLevel(image) && IsPowerOfTwo(image.GetWidth()) &&
-                                    IsPowerOfTwo(image.GetHeight())));
+    const bool chainAsRead = FitsSingleLevel(image) &&
+                             CAlphaCoverage::IsPowerOfTwo(image.GetWidth()) &&
+                             CAlphaCoverage::IsPowerOfTwo(image.GetHeight());
+    uploadedAsRead = readable && (!mipmapped || chainAsRead);
     coverage.reset();
 }
 
