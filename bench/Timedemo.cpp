@@ -126,35 +126,6 @@ double Percentile(std::vector<double> sorted, double p) {
     return sorted[std::min(index, sorted.size() - 1)];
 }
 
-// FNV-1a over what the simulation decides: where the ship is, its energy, what is left alive.
-std::uint64_t HashState(CGame& game) {
-    std::uint64_t hash = 1469598103934665603ULL;
-    const auto mix = [&hash](const void* data, size_t size) {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (size_t i = 0; i < size; ++i) {
-            hash = (hash ^ bytes[i]) * 1099511628211ULL;
-        }
-    };
-    CPlayer& player = *game.GetPlayer();
-    const int node = player.GetNodeIndex();
-    const float along = player.GetBody().along;
-    const int energy = player.GetEnergy();
-    int liveEnemies = 0;
-    for (const auto& enemy : game.GetEnemies()) {
-        liveEnemies += enemy->IsDead() ? 0 : 1;
-    }
-    int shots = 0;
-    for (int slot = 0; slot < CGame::kShotSlots; ++slot) {
-        shots += game.GetShot(slot) != nullptr ? 1 : 0;
-    }
-    mix(&node, sizeof(node));
-    mix(&along, sizeof(along));
-    mix(&energy, sizeof(energy));
-    mix(&liveEnemies, sizeof(liveEnemies));
-    mix(&shots, sizeof(shots));
-    return hash;
-}
-
 void OnDisplay() {}
 
 } // namespace
@@ -223,7 +194,7 @@ int main(int argc, char** argv) {
         }
     }
     const double runSeconds = std::chrono::duration<double>(Clock::now() - runStart).count();
-    const std::uint64_t state = HashState(*game);
+    const std::uint64_t state = game->HashState();
 
     std::vector<double> bareTimes;
     for (int frame = 0; frame < options.bareFrames; ++frame) {

@@ -11,6 +11,8 @@ packages=(
     libsdl2-dev libsdl2-mixer-dev libmp3lame-dev
     # PNG through libpng: the game's screenshots, the generator's icon and contact sheet
     libpng-dev
+    # zlib: replays are packed and checksummed with it
+    zlib1g-dev
     # the Debian package: dpkg-shlibdeps finds the runtime libraries it depends on; the tests
     # check the package with lintian and its AppStream file with appstreamcli
     dpkg-dev lintian appstream

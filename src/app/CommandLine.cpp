@@ -18,6 +18,9 @@ enum EOption {
     kSeed,
     kNoRecords,
     kFullResolution,
+    kReplay,
+    kVerify,
+    kNoGhost,
 };
 
 const option kOptions[] = {
@@ -28,6 +31,9 @@ const option kOptions[] = {
     {"seed", required_argument, nullptr, kSeed},
     {"no-records", no_argument, nullptr, kNoRecords},
     {"full-resolution", no_argument, nullptr, kFullResolution},
+    {"replay", required_argument, nullptr, kReplay},
+    {"verify", required_argument, nullptr, kVerify},
+    {"no-ghost", no_argument, nullptr, kNoGhost},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -108,7 +114,7 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             PrintUsage(out);
             return EOutcome::Finished;
         case 'V':
-            out << "zelkora " << ZELKORA_VERSION << "\n";
+            out << "zelkora " << GetVersion() << "\n";
             return EOutcome::Finished;
         case kWindow:
             displayMode = 1;
@@ -121,6 +127,17 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             break;
         case kFullResolution:
             fullResolution = true;
+            break;
+        case kNoGhost:
+            noGhost = true;
+            break;
+        case kReplay:
+        case kVerify:
+            if (optarg[0] == '\0') {
+                Refuse(err, "option '" + written + "' needs a replay file");
+                return EOutcome::Refused;
+            }
+            (found == kReplay ? replayPath : verifyPath) = optarg;
             break;
         case kDifficulty:
         case kLength:
@@ -135,8 +152,12 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             break;
         }
         case ':':
-            Refuse(err,
-                   "option '" + written + "' needs a value: " + Accepted(FindNumberOption(optopt)));
+            if (optopt == kReplay || optopt == kVerify) {
+                Refuse(err, "option '" + written + "' needs a replay file");
+            } else {
+                Refuse(err, "option '" + written +
+                                "' needs a value: " + Accepted(FindNumberOption(optopt)));
+            }
             return EOutcome::Refused;
         default: // '?': unknown, ambiguous, or a value given to an option that takes none
             if (optopt >= kWindow) {
@@ -149,6 +170,10 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
     }
     if (optind < argc) {
         Refuse(err, "unexpected argument '" + std::string(argv[optind]) + "'");
+        return EOutcome::Refused;
+    }
+    if (!replayPath.empty() && !verifyPath.empty()) {
+        Refuse(err, "'--replay' and '--verify' cannot go together");
         return EOutcome::Refused;
     }
     return EOutcome::Run;
@@ -182,7 +207,8 @@ void CCommandLine::ApplyTo(CConfig& config) const {
 
 void CCommandLine::PrintUsage(std::ostream& out) {
     out << "Usage: zelkora [--window | --fullscreen] [--difficulty N] [--length N] [--seed N]\n"
-           "               [--no-records] [--full-resolution] [--help] [--version]\n"
+           "               [--no-records] [--full-resolution] [--no-ghost] [--help] [--version]\n"
+           "       zelkora --replay FILE | --verify FILE\n"
            "Fly the ship through the tunnel from the start mark to the finish mark.\n"
            "\n"
            "Options (they override zelkora.ini, which is read first):\n"
@@ -195,6 +221,10 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "                    of 37)\n"
            "  --no-records      read and write no best times\n"
            "  --full-resolution never draw the scene smaller to keep 60 frames a second (F7)\n"
+           "  --no-ghost        start without the ghost of the world's best run (G)\n"
+           "  --replay FILE     play a recorded run (.zrp) in the window, then check it\n"
+           "  --verify FILE     check a recorded run without a window: exit 0 if it matches,\n"
+           "                    1 if it diverges, 2 if the file cannot be read\n"
            "  --help            this text\n"
            "  --version         the version\n"
            "\n"
@@ -205,6 +235,7 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "  k                 self-destruct\n"
            "  p                 P mode (a run with it is not recorded)\n"
            "  r                 restart the course in the same world\n"
+           "  G (shift+g)       ghost of the world's best run on or off\n"
            "  m                 sound off or on\n"
            "  F1                help\n"
            "  F2                frame rate on or off\n"
@@ -224,5 +255,10 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "shoulder fires, Start pauses.\n"
            "\n"
            "Files: best times in $XDG_DATA_HOME/zelkora/records.txt, screenshots in\n"
-           "$XDG_DATA_HOME/zelkora/screenshots/ ($XDG_DATA_HOME is ~/.local/share when unset).\n";
+           "$XDG_DATA_HOME/zelkora/screenshots/, replays in $XDG_DATA_HOME/zelkora/replays/\n"
+           "(last.zrp, best-D-N-S.zrp) ($XDG_DATA_HOME is ~/.local/share when unset).\n";
+}
+
+const char* CCommandLine::GetVersion() {
+    return ZELKORA_VERSION;
 }

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <optional>
+#include <string>
 
 class CConfig;
 
@@ -28,8 +29,12 @@ public:
     const std::optional<unsigned>& GetSeed() const { return seed; } // empty: the clock's choice
     bool GetNoRecords() const { return noRecords; }
     bool GetFullResolution() const { return fullResolution; }
+    bool GetNoGhost() const { return noGhost; }
+    const std::string& GetReplayPath() const { return replayPath; } // empty: none
+    const std::string& GetVerifyPath() const { return verifyPath; } // empty: none
 
     static void PrintUsage(std::ostream& out);
+    static const char* GetVersion(); // the game's version, "1.1.0"
 
 private:
     void StoreNumber(int option, long long value); // value already checked against its range
@@ -40,4 +45,7 @@ private:
     std::optional<unsigned> seed;
     bool noRecords = false;
     bool fullResolution = false;
+    bool noGhost = false;
+    std::string replayPath;
+    std::string verifyPath;
 };

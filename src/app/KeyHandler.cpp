@@ -27,7 +27,8 @@ CKeyHandler::EAction CKeyHandler::KeyDown(int key, int x, int y) {
 }
 
 void CKeyHandler::SendCommand(int code) {
-    const bool playing = !game->IsPaused();
+    // A replay flies its run as it was recorded: the player's commands do not reach it.
+    const bool playing = !game->IsPaused() && !game->IsReplaying();
     switch (code) {
     case 'k':
         if (playing) {
@@ -41,7 +42,12 @@ void CKeyHandler::SendCommand(int code) {
         }
         break;
     case 'r':
-        game->Restart();
+        if (!game->IsReplaying()) {
+            game->Restart();
+        }
+        break;
+    case 'G': // plain g steers down
+        game->ToggleGhost();
         break;
     case 'm':
         game->ToggleSound();

@@ -32,7 +32,11 @@ double CTimer::Tick() {
         step = 0.5; // the first frame, or a stall too long to replay
     }
     lastCount = now;
+    Advance(step);
+    return step;
+}
 
+void CTimer::Advance(double step) {
     ++rateFrames;
     rateTime += step;
     if (rateTime > 1.0) {
@@ -43,7 +47,6 @@ double CTimer::Tick() {
     if (clockRunning) {
         gameClock += step;
     }
-    return step;
 }
 
 void CTimer::ResetClock() {

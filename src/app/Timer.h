@@ -14,6 +14,9 @@ public:
     CTimer(CounterReader readCounter, std::int64_t frequency);
 
     double Tick(); // once per frame: the step since the last call; the first one is normally 0.5
+    // A frame of a known step instead of a measured one (a recorded run played back): the frame
+    // rate and the game clock follow it exactly as they follow Tick.
+    void Advance(double step);
     void StartClock() { clockRunning = true; }
     void StopClock() { clockRunning = false; }
     void ResetClock(); // stopped at 0, for a course flown again

@@ -13,6 +13,9 @@
 #include "app/XdgDirectories.h"
 #include "game/Game.h"
 #include "game/Records.h"
+#include "game/Replay.h"
+#include "game/ReplayFiles.h"
+#include "game/ReplayPlayback.h"
 #include "render/ResolutionScaler.h"
 #include "render/ScreenshotWriter.h"
 #include "sound/SoundSystem.h"
@@ -23,6 +26,8 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <unistd.h>
 
 // Made first thing in main, once the command line has been read, in this order. The game
 // object's constructor is where the sounds get opened, so a missing sound ends the program
@@ -39,7 +44,12 @@ CFramePacer framePacer;
 CScreen screen;
 CGamepads gamepads;
 CResolutionScaler resolutionScaler;
-std::unique_ptr<CRecords> records; // none with --no-records
+std::unique_ptr<CRecords> records;         // none with --no-records
+std::unique_ptr<CReplayFiles> replayFiles; // none with --no-records or --replay
+std::unique_ptr<CReplayPlayback> playback; // --replay only
+std::string playbackName;                  // the file as the player named it
+bool playbackReported = false;
+int exitCode = 0; // a replay that diverged ends with 1
 
 void CreateGlobalObjects() {
     timer = new CTimer;
@@ -49,6 +59,7 @@ void CreateGlobalObjects() {
 }
 
 void ExitGame() {
+    game->EndRun(); // the run so far is the last run
     delete timer;
     delete input;
     delete settings;
@@ -57,12 +68,23 @@ void ExitGame() {
     gamepads.Stop();
     StopSoundSystem(); // after the game has closed its streams; harmless if never started
     screen.Close();
-    std::exit(0);
+    std::exit(exitCode);
 }
 
 void OnDisplay() {} // every frame is drawn and swapped from the idle callback
 void OnMouse(int, int, int, int) {}
 void OnMotion(int, int) {}
+
+// Once the whole recording has been played: its line, and the exit code for the quit to come.
+void ReportReplayEnd() {
+    if (!playback || playbackReported || !playback->HasEnded()) {
+        return;
+    }
+    playbackReported = true;
+    exitCode = playback->Matches() ? 0 : 1;
+    std::printf("%s\n", playback->Describe(playbackName).c_str());
+    std::fflush(stdout);
+}
 
 void OnIdle() {
     framePacer.WaitForFrame();
@@ -76,6 +98,7 @@ void OnIdle() {
     if (!paused) {
         resolutionScaler.AddFrame(took.count());
     }
+    ReportReplayEnd();
 }
 
 void OnKeyDown(unsigned char key, int x, int y) {
@@ -128,17 +151,79 @@ void StartGamepads() {
     gamepads.Start(configDirectory.empty() ? "" : configDirectory + "/gamecontrollerdb.txt");
 }
 
-// Best times live in the player's data directory.
+// Best times and replays live in the player's data directory; a replay played back leaves
+// both alone.
 void PrepareFiles(const CCommandLine& commandLine) {
     const std::string dataDirectory = CXdgDirectories::DataDirectory();
-    if (!commandLine.GetNoRecords()) {
+    if (!commandLine.GetNoRecords() && !playback) {
         records = std::make_unique<CRecords>(dataDirectory);
         records->Load();
         game->SetRecords(records.get());
+        replayFiles = std::make_unique<CReplayFiles>(dataDirectory);
+        game->SetReplayFiles(replayFiles.get());
     }
     const std::string screenshotDirectory =
         dataDirectory.empty() ? "" : dataDirectory + "/screenshots";
     game->SetScreenshotWriter(std::make_unique<CScreenshotWriter>(screenshotDirectory));
+}
+
+// A file named on the command line: relative to the directory the player started from, which
+// the launcher and play.sh pass on before they change to the game's directory.
+std::string CallerPath(const std::string& path) {
+    const char* caller = std::getenv("ZELKORA_CALLER_DIRECTORY");
+    if (path.empty() || path[0] == '/' || caller == nullptr || caller[0] == '\0') {
+        return path;
+    }
+    return std::string(caller) + "/" + path;
+}
+
+// The recorded run in the file, or one line and null.
+std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& name) {
+    std::string bytes;
+    std::string problem;
+    CReplay replay;
+    if (!CReplayFiles::ReadFile(CallerPath(name), bytes, problem) ||
+        !CReplay::Decode(bytes, replay, problem)) {
+        std::printf("replay: %s: %s\n", name.c_str(), problem.c_str());
+        std::fflush(stdout);
+        return nullptr;
+    }
+    return std::make_unique<CReplayPlayback>(std::move(replay));
+}
+
+// Runs the recording through the rules alone: no window, no OpenGL, no sound. The world's own
+// start-up lines are not printed, only the verdict.
+int Verify(const std::string& name) {
+    std::unique_ptr<CReplayPlayback> checked = LoadPlayback(name);
+    if (!checked) {
+        return 2;
+    }
+    const CReplay::SWorld& world = checked->GetReplay().world;
+    CTimer clock;
+    CInput commands;
+    CRenderSettings toggles;
+    std::fflush(stdout);
+    const int kept = dup(STDOUT_FILENO);
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) {
+        return 2;
+    }
+    {
+        CGame rules(&toggles, &commands, &clock, CGame::EOutput::RulesOnly);
+        rules.SetSeed(world.seed);
+        rules.SetDifficulty(world.difficulty);
+        rules.SetTunnelLength(world.length);
+        rules.SetPlayback(checked.get());
+        rules.Setup();
+        std::fflush(stdout);
+        dup2(kept, STDOUT_FILENO);
+        close(kept);
+        while (!checked->HasEnded()) {
+            rules.Frame();
+        }
+    }
+    std::printf("%s\n", checked->Describe(name).c_str());
+    std::fflush(stdout);
+    return checked->Matches() ? 0 : 1;
 }
 
 } // namespace
@@ -153,6 +238,16 @@ int main(int argc, char* argv[]) {
     case CCommandLine::EOutcome::Run:
         break;
     }
+    if (!commandLine.GetVerifyPath().empty()) {
+        return Verify(commandLine.GetVerifyPath());
+    }
+    if (!commandLine.GetReplayPath().empty()) {
+        playbackName = commandLine.GetReplayPath();
+        playback = LoadPlayback(playbackName);
+        if (!playback) {
+            return 2;
+        }
+    }
     CreateGlobalObjects();
     StartGamepads();
     config.Load("zelkora.ini");
@@ -160,6 +255,7 @@ int main(int argc, char* argv[]) {
     if (commandLine.GetSeed()) {
         game->SetSeed(*commandLine.GetSeed());
     }
+    game->SetGhostShown(!commandLine.GetNoGhost());
     PrepareFiles(commandLine);
     resolutionScaler.SetAutomatic(!commandLine.GetFullResolution());
     game->SetResolutionScaler(&resolutionScaler);
@@ -175,6 +271,14 @@ int main(int argc, char* argv[]) {
 
     game->SetDifficulty(config.difficulty);
     game->SetTunnelLength(config.GetTunnelNodeCount());
+    if (playback) {
+        // The recording's world, whatever zelkora.ini and the options say.
+        const CReplay::SWorld& world = playback->GetReplay().world;
+        game->SetSeed(world.seed);
+        game->SetDifficulty(world.difficulty);
+        game->SetTunnelLength(world.length);
+        game->SetPlayback(playback.get());
+    }
     game->Setup();
 
     PrintStartupLines();

@@ -16,7 +16,6 @@ namespace {
 constexpr float kSteerPerSecond = 2700.0f; // impulse added per second a steering key is held
 constexpr float kClimbPerSecond = 70.0f;   // offset change per second
 constexpr float kRestartAfter = 5.0f;      // seconds of explosion before the ship comes back
-constexpr float kVanishAfter = 0.5f;       // seconds until the ship is no longer drawn
 
 // One frame of an impulse's decay: its share of the turn rate, and what is left of it.
 float DecayImpulse(float& impulse) {
@@ -207,21 +206,13 @@ void CPlayer::TurnFromImpulses() {
 }
 
 void CPlayer::PlaceInTunnel(float dt, const CPathNode& node) {
-    float noseAngle = body->tilt;
+    noseAngle = body->tilt;
     if (exploding) {
         spinAngle += dt * 360.0f;
         noseAngle = spinAngle;
     }
     float model[16];
-    MatIdentity(model);
-    MatRotateX(DegToRad(noseAngle), model);
-    MatRotateZ(DegToRad(-2.0f * turnRate), model); // the bank
-    MatTranslate(0.0f, -body->offset, 0.0f, model);
-    MatRotateZ(DegToRad(body->roll), model);
-    MatTranslate(0.0f, 0.0f, -body->along, model);
-    MatRotateX(node.angleX, model);
-    MatRotateY(node.angleY, model);
-    MatTranslate(node.position.x, node.position.y, node.position.z, model);
+    ComputeRowMajorModel(GetPathPose(), node, model);
     MatTranspose(model, body->modelMatrix);
 
     // Up and forward follow the tunnel and the roll only, not tilt, bank or spin.
@@ -240,6 +231,28 @@ void CPlayer::PlaceInTunnel(float dt, const CPathNode& node) {
     SetPosition(position);
     SetUp(up);
     SetDirection(direction);
+}
+
+CPlayer::SPathPose CPlayer::GetPathPose() const {
+    return SPathPose{body->along, body->offset, body->roll, turnRate, noseAngle};
+}
+
+void CPlayer::ComputeRowMajorModel(const SPathPose& pose, const CPathNode& node, float* model) {
+    MatIdentity(model);
+    MatRotateX(DegToRad(pose.nose), model);
+    MatRotateZ(DegToRad(-2.0f * pose.turnRate), model); // the bank
+    MatTranslate(0.0f, -pose.offset, 0.0f, model);
+    MatRotateZ(DegToRad(pose.roll), model);
+    MatTranslate(0.0f, 0.0f, -pose.along, model);
+    MatRotateX(node.angleX, model);
+    MatRotateY(node.angleY, model);
+    MatTranslate(node.position.x, node.position.y, node.position.z, model);
+}
+
+void CPlayer::ComputeModelMatrix(const SPathPose& pose, const CPathNode& node, float* model) {
+    float rowMajor[16];
+    ComputeRowMajorModel(pose, node, rowMajor);
+    MatTranspose(rowMajor, model);
 }
 
 void CPlayer::ExplodeAndRestart(float dt) {

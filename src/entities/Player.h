@@ -13,6 +13,15 @@ struct CPathNode;
 // coasts to a stop, explodes and comes back with full energy 5 seconds later.
 class CPlayer : public CEntity {
 public:
+    // Where the ship sits relative to its path node, all that its model matrix needs.
+    struct SPathPose {
+        float along = 0.0f;    // past the node, toward the next
+        float offset = 0.0f;   // below the axis in the rolled frame
+        float roll = 0.0f;     // degrees around the axis
+        float turnRate = 0.0f; // this frame's; the bank is twice it
+        float nose = 0.0f;     // degrees: the tilt, or the tumble while exploding
+    };
+
     explicit CPlayer(CTextureManager& registry);
     ~CPlayer() override;
 
@@ -24,6 +33,10 @@ public:
     float GetTurnLevel() const { return turnLevel; } // -3 to 3, for the HUD
     float GetExplosionTimer() const { return explosionTimer; }
     float GetTurnRate() const { return turnRate; }
+    SPathPose GetPathPose() const;
+    bool IsShown() const { return explosionTimer < kVanishAfter; } // drawn this frame
+    // The model matrix of a ship at that pose past that node, in OpenGL column order.
+    static void ComputeModelMatrix(const SPathPose& pose, const CPathNode& node, float* model);
     bool HasWarningStarted() const { return warningStarted; }
     bool HasAlertStarted() const { return alertStarted; }
 
@@ -31,6 +44,7 @@ public:
     void Decelerate(float dt); // 500 units/s each second, down to 0
 
     static constexpr float kMaxSpeed = 500.0f;
+    static constexpr float kVanishAfter = 0.5f; // seconds of explosion until it is not drawn
 
 private:
     void SoundEnergyWarnings();
@@ -38,12 +52,14 @@ private:
     void KeepOffTheWall(const CTunnel& tunnel);
     void TurnFromImpulses();
     void PlaceInTunnel(float dt, const CPathNode& node);
+    static void ComputeRowMajorModel(const SPathPose& pose, const CPathNode& node, float* model);
     void ExplodeAndRestart(float dt);
 
     float explosionTimer = 0.0f; // seconds since the explosion began; 0 while not exploding
     bool warningStarted = false;
     bool alertStarted = false;
     float spinAngle = 0.0f; // degrees of tumbling while exploding
+    float noseAngle = 0.0f; // this frame's: the tilt or the tumble
     std::unique_ptr<CSound> warningSound;
     std::unique_ptr<CSound> alertSound;
     std::unique_ptr<CSound> selfDestructSound;

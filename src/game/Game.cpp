@@ -1,5 +1,6 @@
 #include "game/Game.h"
 
+#include "app/CommandLine.h"
 #include "app/Input.h"
 #include "app/RenderSettings.h"
 #include "app/Timer.h"
@@ -9,7 +10,10 @@
 #include "fx/Hud.h"
 #include "fx/VaporTrail.h"
 #include "game/EntityFactory.h"
+#include "game/Ghost.h"
 #include "game/Records.h"
+#include "game/ReplayFiles.h"
+#include "game/ReplayPlayback.h"
 #include "render/AssetTable.h"
 #include "render/Camera.h"
 #include "render/Light.h"
@@ -35,11 +39,27 @@ constexpr int kMessageSeconds = 3;
 // While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
 constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";
+constexpr int kSplitSeconds = 2;
+
+// "-1.23" ahead of the best run, "+0.45" behind it.
+std::string FormatSplit(double seconds) {
+    const long long hundredths = std::llround(std::fabs(seconds) * 100.0);
+    char text[32];
+    std::snprintf(text, sizeof(text), "%c%lld.%02lld", seconds < 0.0 ? '-' : '+', hundredths / 100,
+                  hundredths % 100);
+    return text;
+}
+
 } // namespace
 
-CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer)
-    : settings(settings), input(input), timer(timer), seedSource(&CTunnel::TimeSeed) {
-    StartSoundSystem(); // without a device the game runs silently
+CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput output)
+    : settings(settings), input(input), output(output), timer(timer),
+      seedSource(&CTunnel::TimeSeed) {
+    if (HasWindow()) {
+        StartSoundSystem(); // without a device the game runs silently
+    } else {
+        CSound::SetNoSound(true);
+    }
     music = std::make_unique<CSound>(CAssetTable::GetSoundPath("title_sound_1"));
     startSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("start_sound"));
     for (int slot = 0; slot < 4; ++slot) {
@@ -72,6 +92,9 @@ CGame::~CGame() {
         shot.reset();
     }
     vaporTrail.reset();
+    if (!HasWindow()) {
+        CSound::SetNoSound(false);
+    }
 }
 
 void CGame::LoadTextures() {
@@ -90,17 +113,87 @@ void CGame::SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer) {
 }
 
 void CGame::Setup() {
-    LoadTextures();
-    WarmUpScaledFrame();
+    if (HasWindow()) {
+        LoadTextures();
+        WarmUpScaledFrame();
+    } else {
+        textures = std::make_unique<CTextureManager>();
+        textures->ListAll(); // the texture numbers, without loading a picture
+    }
     seed = seedSource(); // kept, so that a restart builds the same world
     BuildCameraAndTunnel();
-    CreateLights();
+    if (HasWindow()) {
+        CreateLights();
+    }
     CreatePlayerAndEnemies();
-    hud = std::make_unique<CHud>(screenWidth, screenHeight, *textures);
+    if (HasWindow()) {
+        hud = std::make_unique<CHud>(screenWidth, screenHeight, *textures);
+    }
     startSound->PlayOnce();
+    recordable = difficulty >= 0 && difficulty <= CCommandLine::kMaxDifficulty &&
+                 tunnelLength >= 1 && tunnelLength <= CCommandLine::kMaxLength;
+    if (!recordable && playback == nullptr) {
+        std::printf("replay: difficulty %d, length %d is outside what a replay holds, runs are "
+                    "not recorded\n",
+                    difficulty, tunnelLength);
+    }
+    LoadGhost();
+    BeginRun();
+}
+
+void CGame::LoadGhost() {
+    if (replayFiles == nullptr || playback != nullptr || !recordable) {
+        return;
+    }
+    const CReplay::SWorld world{difficulty, tunnelLength, seed};
+    if (const auto best = replayFiles->LoadBest(world, tunnel->GetRingCount())) {
+        ghost = std::make_unique<CGhost>(*best);
+        if (HasWindow()) {
+            ghost->LoadMesh();
+        }
+    }
+}
+
+void CGame::BeginRun() {
+    runTime = 0.0;
+    finishedRun = false;
+    finishThisFrame = false;
+    newBest = false;
+    discsPassed = 0;
+    if (playback == nullptr && recordable) {
+        recorder.Begin(CReplay::SWorld{difficulty, tunnelLength, seed}, CCommandLine::GetVersion(),
+                       static_cast<std::int64_t>(std::time(nullptr)));
+    }
+}
+
+void CGame::EndRun() {
+    CReplay ended;
+    if (!recorder.End(finishedRun, timer->GetGameClock(), HashState(), ended)) {
+        return;
+    }
+    if (replayFiles != nullptr) {
+        replayFiles->SaveLast(ended);
+        if (newBest) {
+            replayFiles->SaveBest(ended, tunnel->GetRingCount());
+        }
+    }
+    if (newBest) {
+        nextGhost = std::make_unique<CGhost>(ended);
+        if (HasWindow()) {
+            nextGhost->LoadMesh();
+        }
+    }
+    lastRun = std::make_unique<CReplay>(std::move(ended));
 }
 
 void CGame::Restart() {
+    if (playback != nullptr) {
+        return; // a replay flies its run as it was
+    }
+    EndRun();
+    if (nextGhost) {
+        ghost = std::move(nextGhost);
+    }
     if (paused) {
         TogglePause();
     }
@@ -120,12 +213,13 @@ void CGame::Restart() {
     CreatePlayerAndEnemies();
     std::printf("\n"); // the enemy count ends its line here: no start-up lines follow it
     std::fflush(stdout);
-    hud->ShowMessage("", 0, 0);
+    ShowMessage("", 0, 0);
     pMode = false;
     pModeUsed = false;
     finishText.clear();
     timer->Resume(); // the rebuild is no step of the new run
     startSound->PlayOnce();
+    BeginRun();
 }
 
 void CGame::BuildCameraAndTunnel() {
@@ -133,6 +227,7 @@ void CGame::BuildCameraAndTunnel() {
     // The tunnel seeds the generator: every draw after it, up to the last enemy, follows.
     tunnel = std::make_unique<CTunnel>(*textures, [this] { return seed; });
     tunnel->Generate(difficulty, tunnelLength);
+    jointNodes = tunnel->GetJointNodes();
 }
 
 void CGame::CreateLights() {
@@ -172,17 +267,44 @@ void CGame::CreatePlayerAndEnemies() {
 }
 
 void CGame::Frame() {
-    if (paused) {
-        BeginScene(); // the same view, cleared and drawn again: the window keeps its picture
-        Draw();
-        return;
+    if (!paused && !(playback != nullptr && playback->HasEnded())) {
+        RunRules();
     }
-    const float dt = static_cast<float>(timer->Tick());
+    if (HasWindow()) {
+        BeginScene(); // a paused or ended game draws the same view again
+        Draw();
+    }
+}
+
+// The rules of one frame, in their order. Nothing here touches OpenGL.
+void CGame::RunRules() {
+    double step;
+    if (playback != nullptr) {
+        ApplyRecordedCommands();
+        step = playback->GetNextFrame().step;
+        timer->Advance(step);
+    } else {
+        step = timer->Tick();
+    }
+    const float dt = static_cast<float>(step);
     FollowCourseMarks();
+    if (playback != nullptr) {
+        // The flags as the ship read them; the keys and pads held now do not count.
+        const std::uint8_t recorded = playback->GetNextFrame().commands;
+        input->Clear();
+        CInput::SPadCommands held;
+        held.up = (recorded & CReplay::kUp) != 0;
+        held.down = (recorded & CReplay::kDown) != 0;
+        held.left = (recorded & CReplay::kLeft) != 0;
+        held.right = (recorded & CReplay::kRight) != 0;
+        held.fire = (recorded & CReplay::kFire) != 0;
+        held.accelerate = (recorded & CReplay::kAccelerate) != 0;
+        input->SetPadCommands(held);
+    }
+    const std::uint8_t commands = ReadCommands();
     player->Steer(*input, dt);
     player->Update(dt, *tunnel);
     camera->Update(player->GetBody(), dt, *input, *tunnel);
-    BeginScene();
     MoveEnemies(dt);
     FireShot();
     MoveShots(dt);
@@ -195,7 +317,82 @@ void CGame::Frame() {
     // In double, as speed * 0.002 * 70 is in C.
     vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002 * 70));
     vaporTrail->Update(dt);
-    Draw();
+    RemoveDeadShots(); // at the end of the frame, where drawing them used to remove them
+    EndFrame(step, commands);
+}
+
+std::uint8_t CGame::ReadCommands() const {
+    return static_cast<std::uint8_t>(
+        (input->GetUp() ? CReplay::kUp : 0) | (input->GetDown() ? CReplay::kDown : 0) |
+        (input->GetLeft() ? CReplay::kLeft : 0) | (input->GetRight() ? CReplay::kRight : 0) |
+        (input->GetFire() ? CReplay::kFire : 0) |
+        (input->GetAccelerate() ? CReplay::kAccelerate : 0));
+}
+
+void CGame::ApplyRecordedCommands() {
+    char command = 0;
+    while (playback->TakeCommand(command)) {
+        ApplyCommand(command);
+    }
+}
+
+void CGame::ApplyCommand(char command) {
+    if (command == 'k') {
+        player->SelfDestruct();
+    } else if (command == 'p') {
+        pMode = !pMode;
+        pModeUsed = pModeUsed || pMode;
+    }
+}
+
+// What the frame left, recorded, or checked against the recording; the finish ends the run.
+void CGame::EndFrame(double step, std::uint8_t commands) {
+    runTime += step;
+    CReplay::SFrame frame;
+    frame.step = step;
+    frame.commands = commands;
+    const CPlayer::SPathPose pose = player->GetPathPose();
+    frame.pose.node = player->GetNodeIndex();
+    frame.pose.along = CReplay::ToPoseUnits(pose.along);
+    frame.pose.offset = CReplay::ToPoseUnits(pose.offset);
+    frame.pose.roll = CReplay::ToPoseUnits(pose.roll);
+    frame.pose.turnRate = CReplay::ToPoseUnits(pose.turnRate);
+    frame.pose.nose = CReplay::ToPoseUnits(pose.nose);
+    frame.pose.visible = player->IsShown();
+    frame.check = static_cast<std::uint8_t>(HashState() & 0xFF);
+    if (playback != nullptr) {
+        playback->CheckFrame(frame);
+        if (finishThisFrame || playback->HasEnded()) {
+            finishThisFrame = false;
+            if (playback->HasEnded()) {
+                playback->CheckEnd(finishedRun, timer->GetGameClock(), HashState());
+            }
+        }
+        return;
+    }
+    recorder.AddFrame(frame);
+    NoteJointDiscs();
+    if (finishThisFrame) {
+        finishThisFrame = false;
+        EndRun(); // the run ends at the finish: what follows is the ship coasting to a stop
+    }
+}
+
+void CGame::NoteJointDiscs() {
+    const int node = player->GetNodeIndex();
+    while (discsPassed < jointNodes.size() && node >= jointNodes[discsPassed]) {
+        const double clock = timer->GetGameClock();
+        recorder.NoteSplit(clock);
+        const bool atFinish = jointNodes[discsPassed] >= tunnel->GetFinishNode();
+        if (ghost && ghostShown && ghost->GetSplit(discsPassed) >= 0.0 && !atFinish) {
+            ShowSplit(clock - ghost->GetSplit(discsPassed));
+        }
+        ++discsPassed;
+    }
+}
+
+void CGame::ShowSplit(double split) {
+    ShowMessage(FormatSplit(split).c_str(), 0, kSplitSeconds);
 }
 
 void CGame::FollowCourseMarks() {
@@ -210,7 +407,9 @@ void CGame::FollowCourseMarks() {
     // Every frame from the finish on: the clock stays frozen at the course time.
     if (node >= tunnel->GetFinishNode()) {
         timer->StopClock();
-        if (finishText.empty()) {
+        if (!finishedRun) {
+            finishedRun = true;
+            finishThisFrame = true;
             finishText = FinishMessage();
         }
         ShowMessage(finishText.c_str(), 1, 5);
@@ -232,6 +431,7 @@ std::string CGame::FinishMessage() {
     const CRecords::SWorld world{difficulty, tunnel->GetRingCount(), seed};
     const long long best = records->GetBest(world);
     if (records->Submit(world, milliseconds)) {
+        newBest = true; // its replay is written with the run's end, this very frame
         return time + " NEW BEST";
     }
     // No best although not a new one: a world the table cannot hold, already said in a line.
@@ -320,6 +520,7 @@ void CGame::Draw() {
     tunnel->DrawSegments(camera->GetBody(), *settings);
     DrawEnemies();
     player->Draw(*camera, *settings);
+    DrawGhost();
     DrawShots();
     vaporTrail->Draw(*camera, *settings);
     tunnel->DrawJoints(camera->GetBody(), *settings);
@@ -400,18 +601,67 @@ void CGame::DrawEnemies() {
     }
 }
 
-void CGame::DrawShots() {
+void CGame::RemoveDeadShots() {
     // The only place where shots are removed during play.
     for (auto& shot : shots) {
-        if (!shot) {
-            continue;
-        }
-        if (shot->IsDead()) {
+        if (shot && shot->IsDead()) {
             shot.reset();
-        } else {
+        }
+    }
+}
+
+void CGame::DrawShots() const {
+    for (const auto& shot : shots) {
+        if (shot) {
             shot->Draw(*camera, *settings);
         }
     }
+}
+
+void CGame::DrawGhost() const {
+    if (ghost && ghostShown) {
+        ghost->Draw(runTime, tunnel->GetPath(), textures->Find("player1"), *settings);
+    }
+}
+
+void CGame::ToggleGhost() {
+    ghostShown = !ghostShown;
+    ShowMessage(ghostShown ? "GHOST ON" : "GHOST OFF", 0, kMessageSeconds);
+}
+
+std::uint64_t CGame::HashState() const {
+    std::uint64_t hash = 1469598103934665603ULL;
+    const auto mix = [&hash](const void* data, size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ULL;
+        }
+    };
+    const CBody& body = player->GetBody();
+    const int node = player->GetNodeIndex();
+    const float shipState[] = {body.along, body.offset, body.roll, body.GetSpeed()};
+    const int energy = player->GetEnergy();
+    int liveEnemies = 0;
+    int explodingEnemies = 0;
+    for (const auto& enemy : enemies) {
+        liveEnemies += enemy->IsDead() ? 0 : 1;
+        explodingEnemies += enemy->IsExploding() ? 1 : 0;
+    }
+    int shotCount = 0;
+    for (const auto& shot : shots) {
+        shotCount += shot ? 1 : 0;
+    }
+    const double clock = timer->GetGameClock();
+    const int modes = (pMode ? 1 : 0) | (pModeUsed ? 2 : 0);
+    mix(&node, sizeof(node));
+    mix(shipState, sizeof(shipState));
+    mix(&energy, sizeof(energy));
+    mix(&liveEnemies, sizeof(liveEnemies));
+    mix(&explodingEnemies, sizeof(explodingEnemies));
+    mix(&shotCount, sizeof(shotCount));
+    mix(&clock, sizeof(clock));
+    mix(&modes, sizeof(modes));
+    return hash;
 }
 
 void CGame::DrawHud() {
@@ -438,8 +688,14 @@ void CGame::ShowMessage(const char* text, int style, int seconds) {
 }
 
 void CGame::TogglePMode() {
-    pMode = !pMode;
-    pModeUsed = pModeUsed || pMode;
+    if (playback != nullptr) {
+        return;
+    }
+    recorder.NoteCommand('p');
+    ApplyCommand('p');
+    if (pMode) {
+        recorder.NotePModeUsed();
+    }
 }
 
 void CGame::TogglePause() {
@@ -461,8 +717,9 @@ void CGame::ToggleSound() {
 }
 
 void CGame::SelfDestruct() {
-    if (player) {
-        player->SelfDestruct();
+    if (player && playback == nullptr) {
+        recorder.NoteCommand('k');
+        ApplyCommand('k');
     }
 }
 

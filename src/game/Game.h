@@ -1,5 +1,8 @@
 #pragma once
 
+#include "game/RunRecorder.h"
+
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -8,12 +11,15 @@
 
 class CCamera;
 class CEnemy;
+class CGhost;
 class CHud;
 class CInput;
 class CLaser;
 class CLight;
 class CPlayer;
 class CRecords;
+class CReplayFiles;
+class CReplayPlayback;
 class CResolutionScaler;
 class CScaledFrame;
 class CRenderSettings;
@@ -25,18 +31,26 @@ class CTunnel;
 class CVaporTrail;
 
 // The game: owns everything in play, builds the world once at start and runs one frame per
-// idle call (clock and course marks, music, ship, camera, enemies, shots, collisions, P mode,
-// vapour trail, drawing). It never ends by itself; the player may pause it and fly the course
-// again in the same world.
+// idle call: first the rules (clock and course marks, music, ship, camera, enemies, shots,
+// collisions, P mode, vapour trail), which make no OpenGL call, then the drawing, which only
+// reads what the rules left. It never ends by itself; the player may pause it and fly the
+// course again in the same world. Every run is recorded; a recorded run can be played back.
 class CGame {
 public:
     static constexpr int kShotSlots = 15;
     static constexpr int kEffectSounds = 5;
     using SeedSource = std::function<unsigned()>; // as the tunnel takes it
 
+    enum class EOutput {
+        WindowAndSound, // the game as played
+        RulesOnly,      // no window, no OpenGL, no sound: a recorded run checked, a test
+    };
+
     // Starts the sound library and opens the game's own sounds: a missing one ends the process.
     // The random generator is not seeded yet here, so the explosion-sound choices come first.
-    CGame(CRenderSettings* settings, CInput* input, CTimer* timer); // pointers not owned
+    // RulesOnly starts no sound library and opens no file; the random draws are the same.
+    CGame(CRenderSettings* settings, CInput* input, CTimer* timer,
+          EOutput output = EOutput::WindowAndSound); // pointers not owned
     ~CGame();
     CGame(const CGame&) = delete;
     CGame& operator=(const CGame&) = delete;
@@ -57,9 +71,31 @@ public:
     void SetResolutionScaler(CResolutionScaler* scaler) { resolution = scaler; } // before Setup
     void ToggleAutomaticResolution(); // F7: automatic, or always full
 
+    // Where every run is saved and the best run comes from; kept by the caller. Without them
+    // runs are still recorded (GetLastRun) but nothing is written and no ghost flies.
+    void SetReplayFiles(CReplayFiles* files) { replayFiles = files; } // before Setup
+    // Plays a recorded run instead of the player's commands; kept by the caller, whose world
+    // (difficulty, length, seed) must be the recording's. The player's steering, fire, k, p
+    // and r are ignored; nothing is recorded. Once every frame is played the game stands still.
+    void SetPlayback(CReplayPlayback* recorded) { playback = recorded; } // before Setup
+    bool IsReplaying() const { return playback != nullptr; }
+
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
-    void Frame(); // one idle call
+    void Frame(); // one idle call: the rules (unless paused), then the drawing
     void Draw();  // the frame's drawing and the buffer swap; called by Frame only
+
+    // The run flown so far ends here (the player quits): it is saved as the last run.
+    void EndRun();
+    const CReplay* GetLastRun() const { return lastRun.get(); } // the last run that ended
+    void ToggleGhost(); // g: the best run's ghost shown or not, with a message
+    void SetGhostShown(bool shown) { ghostShown = shown; }
+    bool IsGhostShown() const { return ghostShown; }
+    const CGhost* GetGhost() const { return ghost.get(); }
+    double GetRunTime() const { return runTime; } // seconds of frames since the run began
+
+    // FNV-1a over what the rules decide: the ship's place, speed and energy, the course clock,
+    // P mode, and how many enemies are alive or exploding and how many shots fly.
+    std::uint64_t HashState() const;
 
     void ShowMessage(const char* text, int style, int seconds); // style 0 or 1; game seconds
     void TogglePMode();
@@ -98,7 +134,19 @@ private:
     void RamEnemies();
     void PlaceLights();
     void DrawEnemies();
-    void DrawShots();
+    void DrawShots() const;
+    void RemoveDeadShots();
+    void RunRules();
+    std::uint8_t ReadCommands() const; // the six flags as CReplay::ECommand bits
+    void ApplyRecordedCommands();
+    void ApplyCommand(char command); // 'k' or 'p'
+    void EndFrame(double step, std::uint8_t commands);
+    void NoteJointDiscs();
+    void ShowSplit(double split);
+    void BeginRun();
+    void LoadGhost();
+    void DrawGhost() const;
+    bool HasWindow() const { return output == EOutput::WindowAndSound; }
     void DrawHud();
     void BuildCameraAndTunnel(); // the tunnel from the kept seed
     std::string FinishMessage();
@@ -108,6 +156,7 @@ private:
 
     CRenderSettings* settings;
     CInput* input;
+    EOutput output;
     std::unique_ptr<CCamera> camera;
     CTimer* timer;
     std::unique_ptr<CHud> hud;
@@ -139,4 +188,20 @@ private:
     std::unique_ptr<CScaledFrame> scaledFrame;
     std::unique_ptr<CScreenshotWriter> screenshots;
     bool screenshotRequested = false;
+
+    // This run: its recording, how far it got, and the best run of the world beside it.
+    CRunRecorder recorder;
+    CReplayFiles* replayFiles = nullptr;
+    CReplayPlayback* playback = nullptr;
+    std::unique_ptr<CReplay> lastRun;
+    bool recordable = true;   // the world lies within what a replay file holds
+    bool finishedRun = false; // the finish was reached in this run
+    bool finishThisFrame = false;
+    bool newBest = false; // this run set the world's record
+    double runTime = 0.0;
+    std::vector<int> jointNodes; // the joint discs along the course, in course order
+    std::size_t discsPassed = 0;
+    std::unique_ptr<CGhost> ghost;
+    std::unique_ptr<CGhost> nextGhost; // a new best, flown from the next restart on
+    bool ghostShown = true;
 };

@@ -39,6 +39,14 @@ void CTextureManager::LoadAll(bool useMipmaps) {
     }
 }
 
+void CTextureManager::ListAll() {
+    Clear();
+    for (int number = 1; number <= kTableSize; ++number) {
+        textures.push_back(std::make_unique<CTexture>(GetTableName(number), GetTablePath(number),
+                                                      static_cast<GLuint>(number)));
+    }
+}
+
 void CTextureManager::Add(const char* name, const char* path, bool useMipmaps) {
     const GLuint number = static_cast<GLuint>(textures.size() + 1);
     auto texture = std::make_unique<CTexture>(name, path, number);

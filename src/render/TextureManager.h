@@ -21,6 +21,9 @@ public:
 
     // DeleteAll, then every row of the table in order, with or without mipmaps.
     void LoadAll(bool useMipmaps);
+    // Every row of the table as an entry with its number, nothing read and no OpenGL call:
+    // the texture numbers for the rules run without a window.
+    void ListAll();
     // Loads one texture as the next number (the list's length plus one) and appends it.
     void Add(const char* name, const char* path, bool useMipmaps);
     // Deletes the texture objects of every entry, then Clear; nothing when empty.

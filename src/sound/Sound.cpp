@@ -6,7 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-CSound::CSound(const char* path) : stream(FSOUND_Stream_Open(path, FSOUND_LOOP_NORMAL, 0, 0)) {
+CSound::CSound(const char* path) {
+    if (noSound) {
+        return; // a null stream: the library refuses every call on it, harmlessly
+    }
+    stream = FSOUND_Stream_Open(path, FSOUND_LOOP_NORMAL, 0, 0);
     if (stream == nullptr) {
         std::printf("cant open soundfile %s: %s\n", path != nullptr ? path : "",
                     SoundErrorText(FSOUND_GetError()));

@@ -11,6 +11,9 @@ public:
     // "cant open soundfile <path>: <error text>" to standard output and ends the process with
     // exit code 1: there is no CSound without a stream.
     explicit CSound(const char* path);
+    // For the rules run without sound (a recorded run checked without a window): while set, a
+    // new CSound opens no file and holds no stream, and playing it does nothing.
+    static void SetNoSound(bool value) { noSound = value; }
     ~CSound(); // closes the stream, which stops it
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;
@@ -22,5 +25,6 @@ public:
     void Close();      // stops and releases the stream; later calls do nothing
 
 private:
-    FSOUND_STREAM* stream;
+    static inline bool noSound = false;
+    FSOUND_STREAM* stream = nullptr;
 };

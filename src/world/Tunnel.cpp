@@ -222,6 +222,17 @@ void CTunnel::DrawJoints(const CBody& cameraBody, const CRenderSettings& setting
     }
 }
 
+std::vector<int> CTunnel::GetJointNodes() const {
+    std::vector<int> nodes;
+    const int step = (finishNode - startNode) / kJointCount;
+    if (step > 0) {
+        for (int i = finishNode; i >= startNode; i -= step) {
+            nodes.insert(nodes.begin(), i); // as DrawJoints walks them, back from the finish
+        }
+    }
+    return nodes;
+}
+
 void CTunnel::DrawJoint(int number, int ringIndex) const {
     const CRing& ring = rings[ringIndex];
     CVector3 normal = ring.GetFacing();

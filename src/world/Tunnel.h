@@ -39,6 +39,9 @@ public:
     void DrawSegments(const CBody& cameraBody, const CRenderSettings& settings) const;
     // The eleven numbered course-mark discs inside the node window.
     void DrawJoints(const CBody& cameraBody, const CRenderSettings& settings) const;
+    // The nodes of the joint discs, from the start node to the finish node; none when the
+    // course is too short for them.
+    std::vector<int> GetJointNodes() const;
     // A translucent line along the axis inside the node window, unless hidden.
     void DrawPathLine(const CBody& cameraBody, const CRenderSettings& settings) const;
 

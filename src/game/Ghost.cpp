@@ -1,0 +1,158 @@
+#include "game/Ghost.h"
+
+#include "app/RenderSettings.h"
+#include "entities/Player.h"
+#include "render/AssetTable.h"
+#include "render/MeshCache.h"
+#include "render/Translucency.h"
+#include "world/Path.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+CPlayer::SPathPose ToPathPose(const CReplay::SPose& pose) {
+    return CPlayer::SPathPose{
+        CReplay::FromPoseUnits(pose.along), CReplay::FromPoseUnits(pose.offset),
+        CReplay::FromPoseUnits(pose.roll), CReplay::FromPoseUnits(pose.turnRate),
+        CReplay::FromPoseUnits(pose.nose)};
+}
+
+// Column c (0 to 3) of a column-order matrix, scaled, added to `to`.
+void AddColumn(const float* matrix, int column, float weight, float* to) {
+    for (int row = 0; row < 3; ++row) {
+        to[row] += matrix[column * 4 + row] * weight;
+    }
+}
+
+void Normalise(float* v) {
+    const float length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (length > 0.0f) {
+        v[0] /= length;
+        v[1] /= length;
+        v[2] /= length;
+    }
+}
+
+// Between two rigid poses: the position on the straight line, the axes turned part of the way
+// and made orthonormal again (frames lie close, so this is as good as a true rotation).
+void Blend(const float* from, const float* to, float fraction, float* model) {
+    float axes[3][3] = {};
+    for (int column = 0; column < 3; ++column) {
+        AddColumn(from, column, 1.0f - fraction, axes[column]);
+        AddColumn(to, column, fraction, axes[column]);
+    }
+    Normalise(axes[2]);
+    // x = y cross z, then y = z cross x: right-handed and orthogonal.
+    float* x = axes[0];
+    float* y = axes[1];
+    const float* z = axes[2];
+    x[0] = y[1] * z[2] - y[2] * z[1];
+    x[1] = y[2] * z[0] - y[0] * z[2];
+    x[2] = y[0] * z[1] - y[1] * z[0];
+    Normalise(x);
+    y[0] = z[1] * x[2] - z[2] * x[1];
+    y[1] = z[2] * x[0] - z[0] * x[2];
+    y[2] = z[0] * x[1] - z[1] * x[0];
+    std::fill(model, model + 16, 0.0f);
+    for (int column = 0; column < 3; ++column) {
+        std::copy(axes[column], axes[column] + 3, model + column * 4);
+    }
+    float position[3] = {};
+    AddColumn(from, 3, 1.0f - fraction, position);
+    AddColumn(to, 3, fraction, position);
+    std::copy(position, position + 3, model + 12);
+    model[15] = 1.0f;
+}
+
+} // namespace
+
+CGhost::CGhost(const CReplay& best) : splits(best.splits), finishClock(best.finishClock) {
+    frameEnds.reserve(best.frames.size());
+    poses.reserve(best.frames.size());
+    double time = 0.0;
+    for (const CReplay::SFrame& frame : best.frames) {
+        time += frame.step;
+        frameEnds.push_back(time);
+        poses.push_back(frame.pose);
+    }
+}
+
+void CGhost::LoadMesh() {
+    CMeshCache::Load(CAssetTable::GetMeshPath("player"), mesh);
+}
+
+double CGhost::GetSplit(std::size_t disc) const {
+    return disc < splits.size() ? splits[disc] : -1.0;
+}
+
+bool CGhost::PoseMatrix(std::size_t frame, const CPath& path, float* model) const {
+    const CPathNode* node = path.GetNode(poses[frame].node);
+    if (node == nullptr) {
+        return false;
+    }
+    CPlayer::ComputeModelMatrix(ToPathPose(poses[frame]), *node, model);
+    return true;
+}
+
+bool CGhost::ComputeModelMatrix(double runTime, const CPath& path, float* model) const {
+    if (poses.empty()) {
+        return false;
+    }
+    // The first frame that ends at or after the time; the one before it ends before it.
+    const std::size_t next = static_cast<std::size_t>(
+        std::lower_bound(frameEnds.begin(), frameEnds.end(), runTime) - frameEnds.begin());
+    if (next == 0 || next == poses.size()) {
+        const std::size_t held = next == 0 ? 0 : poses.size() - 1;
+        return poses[held].visible && PoseMatrix(held, path, model);
+    }
+    const std::size_t last = next - 1;
+    if (!poses[last].visible || !poses[next].visible) {
+        return false;
+    }
+    float from[16];
+    float to[16];
+    if (!PoseMatrix(last, path, from) || !PoseMatrix(next, path, to)) {
+        return false;
+    }
+    const double span = frameEnds[next] - frameEnds[last];
+    const float fraction =
+        span > 0.0 ? static_cast<float>((runTime - frameEnds[last]) / span) : 1.0f;
+    Blend(from, to, fraction, model);
+    return true;
+}
+
+void CGhost::Draw(double runTime, const CPath& path, int texture,
+                  const CRenderSettings& settings) const {
+    float model[16];
+    if (!ComputeModelMatrix(runTime, path, model)) {
+        return;
+    }
+    glPushMatrix();
+    glLoadIdentity();
+    glMultMatrixf(model);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    const bool blend = settings.GetNoAlpha() == 0;
+    if (blend) {
+        // The skin is lit and faded by the colour, instead of replacing it.
+        TrackDiffuseColour();
+        BeginTranslucency();
+        glColor4f(1.0f, 1.0f, 1.0f, kAlpha);
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    } else {
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
+    if (settings.GetNoVertexArrays() == 0) {
+        mesh.DrawArrays();
+    } else {
+        mesh.DrawImmediate();
+    }
+    if (blend) {
+        EndTranslucency();
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE); // as the ship leaves it
+    }
+    glPopMatrix();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "game/Replay.h"
+#include "render/Mesh.h"
+
+#include <vector>
+
+class CPath;
+class CRenderSettings;
+
+// The best run of the world, flown beside the player: the ship's mesh, translucent when the
+// alpha toggle allows, at the pose the best run had at the same time since its run began
+// (interpolated between its frames, held at its last pose after its last frame). It only
+// draws: it collides with nothing and changes nothing in the game.
+class CGhost {
+public:
+    explicit CGhost(const CReplay& best); // a finished run of this world
+    CGhost(const CGhost&) = delete;
+    CGhost& operator=(const CGhost&) = delete;
+
+    // The model matrix (OpenGL column order) at that many seconds into the run: false while the
+    // best run's ship was blown apart, or off the path.
+    bool ComputeModelMatrix(double runTime, const CPath& path, float* model) const;
+    // The best run's course clock at joint disc `disc` (0 for the first on the course), or a
+    // negative number when it never got there.
+    double GetSplit(std::size_t disc) const;
+    double GetFinishClock() const { return finishClock; }
+
+    void LoadMesh(); // the ship's mesh, for drawing
+    void Draw(double runTime, const CPath& path, int texture,
+              const CRenderSettings& settings) const;
+
+    static constexpr float kAlpha = 0.4f;
+
+private:
+    bool PoseMatrix(std::size_t frame, const CPath& path, float* model) const;
+
+    std::vector<double> frameEnds; // the run's time after each frame
+    std::vector<CReplay::SPose> poses;
+    std::vector<double> splits;
+    double finishClock;
+    CMesh mesh;
+};

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One recorded run: the world it was flown in, every simulation frame (its time step exactly as
+// the rules used it, the six command flags as the ship read them, and what the frame left of the
+// ship, to find where a replay departs from it and to fly a ghost), the commands given between
+// frames, and how it ended. Encode and Decode turn it into the .zrp file described in
+// docs/replay-format.md and back; Decode refuses anything outside the limits below.
+class CReplay {
+public:
+    static constexpr std::uint16_t kVersion = 1; // the only format version this game reads
+    static constexpr std::uint32_t kMaximumFrames = 3600 * 240; // an hour at 240 frames a second
+    static constexpr std::uint32_t kMaximumCommands = 100000;
+    static constexpr double kMaximumStep = 0.5; // seconds; steps lie in [0, kMaximumStep]
+    static constexpr std::size_t kMaximumSplits = 16;
+    static constexpr std::size_t kMaximumFileBytes = 64u << 20;
+    static constexpr std::size_t kVersionTextBytes = 16;
+    static constexpr int kPoseUnitsPerUnit = 256; // pose values are kept in 1/256 steps
+
+    // The command flags of one frame, as bits.
+    enum ECommand : std::uint8_t {
+        kUp = 1,
+        kDown = 2,
+        kLeft = 4,
+        kRight = 8,
+        kFire = 16,
+        kAccelerate = 32,
+        kAllCommands = 63,
+    };
+
+    // The ship after a frame, in 1/256 units (degrees for the angles): see CPlayer::SPathPose.
+    struct SPose {
+        std::int32_t node = 0;
+        std::int64_t along = 0;
+        std::int64_t offset = 0;
+        std::int64_t roll = 0;
+        std::int64_t turnRate = 0;
+        std::int64_t nose = 0;
+        bool visible = true; // drawn, not yet blown apart
+
+        bool operator==(const SPose& other) const;
+        bool operator!=(const SPose& other) const { return !(*this == other); }
+    };
+    static std::int64_t ToPoseUnits(float value); // rounded; 0 for what is not finite
+    static float FromPoseUnits(std::int64_t units);
+
+    struct SFrame {
+        double step = 0.0;         // seconds, as the rules used it
+        std::uint8_t commands = 0; // ECommand bits
+        SPose pose;                // after the frame
+        std::uint8_t check = 0;    // the low byte of the state hash after the frame
+    };
+    // A command between frames: 'k' (self-destruct) or 'p' (P mode), given before frame `frame`
+    // (0-based; the frame count for one given after the last frame).
+    struct SCommand {
+        std::uint32_t frame = 0;
+        char command = 'k';
+    };
+    struct SWorld {
+        int difficulty = 0;
+        int length = 0; // path nodes asked for
+        unsigned seed = 0;
+        bool operator==(const SWorld& other) const;
+        bool operator!=(const SWorld& other) const { return !(*this == other); }
+    };
+
+    SWorld world;
+    std::string gameVersion;      // at most kVersionTextBytes printable characters
+    std::int64_t recordedAt = 0;  // UTC seconds since 1970
+    bool pModeUsed = false;       // at any moment of the run
+    bool finished = false;        // the run reached the finish; the recording ends there
+    double finishClock = 0.0;     // the course clock at the finish, seconds
+    std::uint64_t finishHash = 0; // the state hash at the finish (finished runs)
+    std::uint64_t endHash = 0;    // the state hash after the last frame
+    std::vector<double> splits;   // the course clock at each joint disc reached, in course order
+    std::vector<SCommand> commands;
+    std::vector<SFrame> frames;
+
+    double GetDuration() const; // the sum of the steps, seconds
+
+    std::string Encode() const;
+    // The file's bytes to a replay: false with what is wrong in `problem` (one short phrase,
+    // such as "checksum does not match") and the replay then empty.
+    static bool Decode(const std::string& bytes, CReplay& replay, std::string& problem);
+
+    static std::string FormatHash(std::uint64_t hash); // 16 lower-case hex digits
+
+private:
+    std::string EncodePayload() const;
+    bool DecodePayload(const std::string& payload, std::string& problem);
+    bool CheckLimits(std::string& problem) const;
+};

@@ -1,0 +1,63 @@
+#include "game/RunRecorder.h"
+
+#include <cstdio>
+#include <utility>
+
+void CRunRecorder::Begin(const CReplay::SWorld& world, const std::string& gameVersion,
+                         std::int64_t recordedAt) {
+    run = CReplay();
+    run.world = world;
+    run.gameVersion = gameVersion;
+    run.recordedAt = recordedAt;
+    runTime = 0.0;
+    recording = true;
+}
+
+void CRunRecorder::NoteCommand(char command) {
+    if (recording && run.commands.size() < CReplay::kMaximumCommands) {
+        run.commands.push_back(
+            CReplay::SCommand{static_cast<std::uint32_t>(run.frames.size()), command});
+    } else if (recording) {
+        Stop("more than " + std::to_string(CReplay::kMaximumCommands) + " commands");
+    }
+}
+
+void CRunRecorder::AddFrame(const CReplay::SFrame& frame) {
+    if (!recording) {
+        return;
+    }
+    if (!(frame.step >= 0.0 && frame.step <= CReplay::kMaximumStep)) {
+        char step[32];
+        std::snprintf(step, sizeof(step), "%.2f", frame.step);
+        Stop(std::string("a frame of ") + step + " s (more than 0.5 s)");
+        return;
+    }
+    if (run.frames.size() >= CReplay::kMaximumFrames) {
+        Stop("more than " + std::to_string(CReplay::kMaximumFrames) + " frames");
+        return;
+    }
+    run.frames.push_back(frame);
+    runTime += frame.step;
+}
+
+bool CRunRecorder::End(bool finished, double finishClock, std::uint64_t stateHash, CReplay& ended) {
+    const bool kept = recording && !run.frames.empty();
+    recording = false;
+    if (!kept) {
+        return false;
+    }
+    run.finished = finished;
+    run.finishClock = finished ? finishClock : 0.0;
+    run.finishHash = finished ? stateHash : 0;
+    run.endHash = stateHash;
+    ended = std::move(run);
+    run = CReplay();
+    return true;
+}
+
+void CRunRecorder::Stop(const std::string& reason) {
+    recording = false;
+    run = CReplay();
+    std::printf("replay: this run had %s, it is not recorded\n", reason.c_str());
+    std::fflush(stdout);
+}
