@@ -3,19 +3,20 @@
 # coverage in <build dir>-coverage, replays the seeds and the corpus that scripts/fuzz.sh grew
 # in <build dir>/corpus/<target>, and prints llvm-cov's report for the parser's source file.
 #
-#   scripts/fuzz-coverage.sh <tga|obj|records> [build dir]
+#   scripts/fuzz-coverage.sh <tga|obj|records|replay> [build dir]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
-target=${1:?usage: scripts/fuzz-coverage.sh <tga|obj|records> [build dir]}
+target=${1:?usage: scripts/fuzz-coverage.sh <tga|obj|records|replay> [build dir]}
 build_dir=${2:-build/fuzz}
 case "$target" in
 tga) parser=src/render/TgaImage.cpp ;;
 obj) parser=src/render/Mesh.cpp ;;
 records) parser=src/game/Records.cpp ;;
+replay) parser=src/game/Replay.cpp ;;
 *)
-    echo "fuzz-coverage: unknown target '$target' (tga, obj or records)"
+    echo "fuzz-coverage: unknown target '$target' (tga, obj, records or replay)"
     exit 2
     ;;
 esac

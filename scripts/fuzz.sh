@@ -4,13 +4,13 @@
 # corpus in tests/fuzz/corpus/<target>. New inputs go to <build dir>/corpus/<target>, crashing
 # ones to <build dir>/artifacts/<target>/. Exits 77 (skipped) when clang is not installed.
 #
-#   scripts/fuzz.sh <tga|obj|records> <seconds> [build dir] [-- extra libFuzzer options]
+#   scripts/fuzz.sh <tga|obj|records|replay> <seconds> [build dir] [-- extra libFuzzer options]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
 if [[ $# -lt 2 ]]; then
-    echo "usage: scripts/fuzz.sh <tga|obj|records> <seconds> [build dir] [-- libFuzzer options]"
+    echo "usage: scripts/fuzz.sh <tga|obj|records|replay> <seconds> [build dir] [-- libFuzzer options]"
     exit 2
 fi
 target=$1
@@ -24,9 +24,9 @@ fi
 [[ $# -gt 0 && "$1" == "--" ]] && shift
 
 case "$target" in
-tga | obj | records) ;;
+tga | obj | records | replay) ;;
 *)
-    echo "fuzz: unknown target '$target' (tga, obj or records)"
+    echo "fuzz: unknown target '$target' (tga, obj, records or replay)"
     exit 2
     ;;
 esac

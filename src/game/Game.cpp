@@ -41,15 +41,6 @@ constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
 
-// "-1.23" ahead of the best run, "+0.45" behind it.
-std::string FormatSplit(double seconds) {
-    const long long hundredths = std::llround(std::fabs(seconds) * 100.0);
-    char text[32];
-    std::snprintf(text, sizeof(text), "%c%lld.%02lld", seconds < 0.0 ? '-' : '+', hundredths / 100,
-                  hundredths % 100);
-    return text;
-}
-
 } // namespace
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput output)
@@ -392,7 +383,7 @@ void CGame::NoteJointDiscs() {
 }
 
 void CGame::ShowSplit(double split) {
-    ShowMessage(FormatSplit(split).c_str(), 0, kSplitSeconds);
+    ShowMessage(CGhost::FormatSplit(split).c_str(), 0, kSplitSeconds);
 }
 
 void CGame::FollowCourseMarks() {

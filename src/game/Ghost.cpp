@@ -10,6 +10,7 @@
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -82,6 +83,14 @@ CGhost::CGhost(const CReplay& best) : splits(best.splits), finishClock(best.fini
 
 void CGhost::LoadMesh() {
     CMeshCache::Load(CAssetTable::GetMeshPath("player"), mesh);
+}
+
+std::string CGhost::FormatSplit(double seconds) {
+    const long long hundredths = std::llround(std::fabs(seconds) * 100.0);
+    char text[32];
+    std::snprintf(text, sizeof(text), "%c%lld.%02lld", seconds < 0.0 && hundredths > 0 ? '-' : '+',
+                  hundredths / 100, hundredths % 100);
+    return text;
 }
 
 double CGhost::GetSplit(std::size_t disc) const {

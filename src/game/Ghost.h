@@ -3,6 +3,7 @@
 #include "game/Replay.h"
 #include "render/Mesh.h"
 
+#include <string>
 #include <vector>
 
 class CPath;
@@ -29,6 +30,9 @@ public:
     void LoadMesh(); // the ship's mesh, for drawing
     void Draw(double runTime, const CPath& path, int texture,
               const CRenderSettings& settings) const;
+
+    // A split against the best run: "-1.23" ahead of it, "+0.45" behind (hundredths rounded).
+    static std::string FormatSplit(double seconds);
 
     static constexpr float kAlpha = 0.4f;
 

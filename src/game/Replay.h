@@ -19,7 +19,7 @@ public:
     static constexpr std::size_t kMaximumSplits = 16;
     static constexpr std::size_t kMaximumFileBytes = 64u << 20;
     static constexpr std::size_t kVersionTextBytes = 16;
-    static constexpr int kPoseUnitsPerUnit = 256; // pose values are kept in 1/256 steps
+    static constexpr int kPoseUnitsPerUnit = 64; // pose values are kept in 1/64 steps
 
     // The command flags of one frame, as bits.
     enum ECommand : std::uint8_t {
@@ -32,7 +32,7 @@ public:
         kAllCommands = 63,
     };
 
-    // The ship after a frame, in 1/256 units (degrees for the angles): see CPlayer::SPathPose.
+    // The ship after a frame, in 1/64 units (degrees for the angles): see CPlayer::SPathPose.
     struct SPose {
         std::int32_t node = 0;
         std::int64_t along = 0;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 CSound::CSound(const char* path) {
-    if (noSound) {
+    if (noSoundHolders > 0) {
         return; // a null stream: the library refuses every call on it, harmlessly
     }
     stream = FSOUND_Stream_Open(path, FSOUND_LOOP_NORMAL, 0, 0);

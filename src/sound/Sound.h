@@ -11,9 +11,10 @@ public:
     // "cant open soundfile <path>: <error text>" to standard output and ends the process with
     // exit code 1: there is no CSound without a stream.
     explicit CSound(const char* path);
-    // For the rules run without sound (a recorded run checked without a window): while set, a
-    // new CSound opens no file and holds no stream, and playing it does nothing.
-    static void SetNoSound(bool value) { noSound = value; }
+    // For the rules run without sound (a recorded run checked without a window): between
+    // SetNoSound(true) and the matching SetNoSound(false) (they nest), a new CSound opens no
+    // file and holds no stream, and playing it does nothing.
+    static void SetNoSound(bool value) { noSoundHolders += value ? 1 : -1; }
     ~CSound(); // closes the stream, which stops it
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;
@@ -25,6 +26,6 @@ public:
     void Close();      // stops and releases the stream; later calls do nothing
 
 private:
-    static inline bool noSound = false;
+    static inline int noSoundHolders = 0;
     FSOUND_STREAM* stream = nullptr;
 };

@@ -1,12 +1,16 @@
 #include "../fuzz/MeshRadiusCheck.h"
+#include "../fuzz/ReplayCheck.h"
 #include "game/Records.h"
+#include "game/Replay.h"
 #include "render/Mesh.h"
 #include "render/TgaImage.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <string>
 #include <vector>
 
 // Every seed of the fuzz targets and every input that ever made one fail, fed to the readers in
@@ -79,6 +83,35 @@ TEST(FuzzInputs, RecordsInputsParseOrNameABadLineAndRoundTrip) {
         } else {
             EXPECT_GE(badLine, 1) << input;
             EXPECT_TRUE(table.empty()) << input;
+        }
+    }
+}
+
+TEST(FuzzInputs, ReplayInputsDecodeOrNameTheProblem) {
+    const std::vector<fs::path> inputs = InputsFor("replay");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        std::ifstream file(input, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        const std::string data = text.str();
+        const std::string bytes = ReplayFileFromFuzzInput(
+            reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
+        CReplay replay;
+        std::string problem;
+        if (CReplay::Decode(bytes, replay, problem)) {
+            EXPECT_TRUE(problem.empty()) << input << ": " << problem;
+            EXPECT_TRUE(ReplayIsWithinLimits(replay)) << input;
+            CReplay again;
+            ASSERT_TRUE(CReplay::Decode(replay.Encode(), again, problem))
+                << input << ": " << problem;
+            EXPECT_TRUE(SameReplay(again, replay)) << input;
+        } else {
+            // The seeds made from whole recordings must be read.
+            EXPECT_NE(input.filename().string().rfind("valid_", 0), 0u) << input << ": " << problem;
+            EXPECT_FALSE(problem.empty()) << input;
+            EXPECT_EQ(problem.find_first_of("\r\n"), std::string::npos) << input << ": " << problem;
+            EXPECT_TRUE(SameReplay(replay, CReplay())) << input;
         }
     }
 }
