@@ -8,6 +8,8 @@
 #include "entities/Laser.h"
 #include "entities/Player.h"
 #include "fx/Hud.h"
+#include "fx/Particle.h"
+#include "fx/ParticleSystem.h"
 #include "fx/VaporTrail.h"
 #include "game/EntityFactory.h"
 #include "game/Ghost.h"
@@ -632,11 +634,30 @@ std::uint64_t CGame::HashState() const {
     const int node = player->GetNodeIndex();
     const float shipState[] = {body.along, body.offset, body.roll, body.GetSpeed()};
     const int energy = player->GetEnergy();
+    // The particles are where the random draws of a frame show: a draw out of order moves them.
+    const auto mixParticles = [&mix](const CParticleSystem* explosion) {
+        for (int slot = 0; explosion != nullptr && slot < CParticleSystem::kFireSlots; ++slot) {
+            if (const CParticle* particle = explosion->GetFireParticle(slot)) {
+                mix(&particle->GetPosition(), sizeof(CVector3));
+            }
+        }
+        for (int slot = 0; explosion != nullptr && slot < CParticleSystem::kSmokeSlots; ++slot) {
+            if (const CParticle* particle = explosion->GetSmokeParticle(slot)) {
+                mix(&particle->GetPosition(), sizeof(CVector3));
+            }
+        }
+    };
     int liveEnemies = 0;
     int explodingEnemies = 0;
     for (const auto& enemy : enemies) {
         liveEnemies += enemy->IsDead() ? 0 : 1;
         explodingEnemies += enemy->IsExploding() ? 1 : 0;
+        if (enemy->IsExploding() && !enemy->IsDead()) {
+            mixParticles(enemy->GetExplosion());
+        }
+    }
+    if (player->IsExploding()) {
+        mixParticles(player->GetExplosion());
     }
     int shotCount = 0;
     for (const auto& shot : shots) {

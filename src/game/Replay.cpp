@@ -146,8 +146,10 @@ std::int64_t WholeNanoseconds(double step) {
 
 void WritePose(CWriter& out, const CReplay::SPose& pose, const CReplay::SPose& before) {
     const std::int64_t nodeStep = static_cast<std::int64_t>(pose.node) - before.node;
-    out.Varint((static_cast<std::uint64_t>((nodeStep << 1) ^ (nodeStep >> 63)) << 1) |
-               (pose.visible ? 1 : 0));
+    // Zigzag on the unsigned value: shifting a negative step left is undefined.
+    const std::uint64_t zigzag =
+        (static_cast<std::uint64_t>(nodeStep) << 1) ^ static_cast<std::uint64_t>(nodeStep >> 63);
+    out.Varint((zigzag << 1) | (pose.visible ? 1 : 0));
     out.Signed(pose.along - before.along);
     out.Signed(pose.offset - before.offset);
     out.Signed(pose.roll - before.roll);
