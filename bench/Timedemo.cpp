@@ -14,8 +14,12 @@
 //
 // Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
 //                         [--full-resolution] [--whole-sprites] [--bare-frames M]
-//                         [--times FILE]
+//                         [--times FILE] [--record FILE | --replay FILE]
 // --times writes each frame's milliseconds and the scale it was drawn at (percent), a line each.
+// --record FILE keeps the scripted run as a replay (the game's own recorder); --replay FILE times
+// a recorded run's frames instead of the scripted player (its world, steps and commands), then
+// prints the replay's line ("... matches" or "... diverged at frame N") and exits 1 if it
+// diverged.
 // Run it from the game's data directory (scripts/timedemo.sh does), with an X display.
 
 #include "ScriptedPlayer.h"
@@ -27,6 +31,9 @@
 #include "entities/Enemy.h"
 #include "entities/Player.h"
 #include "game/Game.h"
+#include "game/Replay.h"
+#include "game/ReplayFiles.h"
+#include "game/ReplayPlayback.h"
 #include "render/ResolutionScaler.h"
 #include "render/SpriteBatch.h"
 #include "sound/SoundSystem.h"
@@ -59,6 +66,8 @@ struct SOptions {
     bool fullResolution = false;
     bool wholeSprites = false;
     std::string timesPath;
+    std::string recordPath;
+    std::string replayPath;
 };
 
 unsigned worldSeed = 7;
@@ -94,6 +103,10 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
             options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else if (name == "--times" && hasValue) {
             options.timesPath = argv[++i];
+        } else if (name == "--record" && hasValue) {
+            options.recordPath = argv[++i];
+        } else if (name == "--replay" && hasValue) {
+            options.replayPath = argv[++i];
         } else {
             std::fprintf(stderr, "timedemo: unknown or incomplete option %s\n", name.c_str());
             return false;
@@ -128,6 +141,28 @@ double Percentile(std::vector<double> sorted, double p) {
 
 void OnDisplay() {}
 
+// The recorded run, or one line and null.
+std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& path) {
+    std::string bytes;
+    std::string problem;
+    CReplay replay;
+    if (!CReplayFiles::ReadFile(path, bytes, problem) || !CReplay::Decode(bytes, replay, problem)) {
+        std::fprintf(stderr, "timedemo: %s: %s\n", path.c_str(), problem.c_str());
+        return nullptr;
+    }
+    return std::make_unique<CReplayPlayback>(std::move(replay));
+}
+
+bool WriteRecording(const CGame& game, const std::string& path) {
+    const CReplay* run = game.GetLastRun();
+    std::ofstream out(path, std::ios::binary);
+    if (run == nullptr || !(out << run->Encode())) {
+        std::fprintf(stderr, "timedemo: cant write the run to %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -135,6 +170,18 @@ int main(int argc, char** argv) {
     SOptions options;
     if (!ParseOptions(argc, argv, options)) {
         return 2;
+    }
+    std::unique_ptr<CReplayPlayback> playback;
+    if (!options.replayPath.empty()) {
+        playback = LoadPlayback(options.replayPath);
+        if (!playback) {
+            return 2;
+        }
+        const CReplay& recorded = playback->GetReplay();
+        options.seed = recorded.world.seed;
+        options.difficulty = recorded.world.difficulty;
+        options.length = recorded.world.length;
+        options.frames = static_cast<int>(recorded.frames.size());
     }
     worldSeed = options.seed;
     CSpriteBatch::SetTrimming(!options.wholeSprites);
@@ -158,6 +205,7 @@ int main(int argc, char** argv) {
     game->SetResolutionScaler(&resolution);
     game->SetDifficulty(options.difficulty);
     game->SetTunnelLength(options.length);
+    game->SetPlayback(playback.get());
     game->Setup();
     std::printf("\n");
 
@@ -178,7 +226,9 @@ int main(int argc, char** argv) {
     const Clock::time_point runStart = Clock::now();
     for (int frame = 0; frame < options.frames; ++frame) {
         glutMainLoopEvent();
-        player.BeforeFrame(frame);
+        if (!playback) {
+            player.BeforeFrame(frame);
+        }
         ++framesAtStep[resolution.GetScalePercent() == 100 ? 0 : resolution.GetStep()];
         framePercents.push_back(resolution.GetScalePercent());
         const Clock::time_point before = Clock::now();
@@ -228,10 +278,19 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(state), Share(framesAtStep[0], options.frames),
                 Share(framesAtStep[1], options.frames), Share(framesAtStep[2], options.frames),
                 Share(framesAtStep[3], options.frames));
+    int exitCode = 0;
+    if (playback) {
+        std::printf("%s\n", playback->Describe(options.replayPath).c_str());
+        exitCode = playback->Matches() ? 0 : 1;
+    }
+    if (!options.recordPath.empty()) {
+        game->EndRun();
+        exitCode = WriteRecording(*game, options.recordPath) ? exitCode : 1;
+    }
     std::fflush(stdout);
 
     game.reset();
     StopSoundSystem();
     screen.Close();
-    return 0;
+    return exitCode;
 }
