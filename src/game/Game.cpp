@@ -91,6 +91,9 @@ CGame::~CGame() {
 }
 
 void CGame::LoadTextures() {
+    if (!HasWindow()) {
+        return; // the rules alone draw nothing
+    }
     if (!textures) {
         textures = std::make_unique<CTextureManager>();
     }
