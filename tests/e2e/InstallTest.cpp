@@ -137,13 +137,14 @@ TEST_F(Installed, LauncherRunsTheGameFromAnyDirectoryAndKeepsTheEditedIni) {
     EXPECT_EQ(ReadWhole(ini), "3 500 0\n");
 }
 
-// The launcher's own work, with the program replaced by a stand-in that says where it runs.
+// The launcher's own work, with the program replaced by a stand-in that says where it runs, what
+// it was given and where the player started it (for file names relative to there).
 class Launcher : public Installed {
 protected:
     void SetUp() override {
         Installed::SetUp();
         const fs::path program = prefix / "lib/games/zelkora/zelkora";
-        WriteWhole(program, "#!/bin/sh\npwd -P\necho \"$*\"\n");
+        WriteWhole(program, "#!/bin/sh\npwd -P\necho \"$*\"\necho \"$ZELKORA_CALLER_DIRECTORY\"\n");
         fs::permissions(program, fs::perms::owner_all);
         fs::create_directories(Scratch("elsewhere"));
     }
@@ -172,9 +173,10 @@ TEST_F(Launcher, PreparesTheRunDirectoryUnderXdgConfigHomeAndPassesArguments) {
         Launch({"XDG_CONFIG_HOME=" + Scratch("config").string()}, Scratch("bin/zelkora"));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const std::vector<std::string> lines = Lines(run.output);
-    ASSERT_EQ(lines.size(), 2u) << run.output;
+    ASSERT_EQ(lines.size(), 3u) << run.output;
     EXPECT_EQ(lines[0], fs::canonical(runDir).string());
     EXPECT_EQ(lines[1], "--first second");
+    EXPECT_EQ(fs::canonical(lines[2]), fs::canonical(Scratch("elsewhere")));
 
     EXPECT_EQ(ReadWhole(runDir / "zelkora.ini"), ReadWhole(dataDir / "zelkora.ini"));
     EXPECT_FALSE(fs::is_symlink(runDir / "texture"));
