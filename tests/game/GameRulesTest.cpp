@@ -1,0 +1,140 @@
+// The rules of the game's frame, on a game of rules alone (no window, no sound) with a fixed
+// seed and a fixed step: shot slots, ramming and P mode.
+
+#include "GameRules.h"
+#include "entities/Enemy.h"
+#include "entities/Laser.h"
+#include "entities/Player.h"
+
+#include <vector>
+
+namespace {
+
+class GameRulesOnly : public GameRules {
+protected:
+    CEnemy& Enemy(std::size_t index) const { return *game->GetEnemies().at(index); }
+
+    // Every enemy but the first `kept` explodes: shots, rams and P mode pass exploding ones by.
+    void ExplodeAllBut(std::size_t kept) {
+        for (std::size_t i = kept; i < game->GetEnemies().size(); ++i) {
+            Enemy(i).Explode();
+        }
+    }
+
+    // Puts an enemy at a point and makes that point its anchor, which a drifter hovers around.
+    static void Place(CEnemy& enemy, const CVector3& point) {
+        enemy.SetPosition(point);
+        enemy.GetBody().SavePrevious();
+    }
+
+    // Holds space until the ship reaches the node, then stops it there.
+    void FlyToNode(int node) {
+        input.KeyDown(' ', 0, 0);
+        for (int frame = 0; frame < 3000 && game->GetPlayer()->GetNodeIndex() < node; ++frame) {
+            Frame();
+        }
+        input.KeyUp(' ', 0, 0);
+        game->GetPlayer()->SetSpeed(0.0f);
+        Frame();
+    }
+};
+
+TEST_F(GameRulesOnly, ShotsFillSlotZeroThenFourteenDownToOneAndAFullTableFiresNothing) {
+    Make(0, 120, 3); // no enemies to hit
+    timer.Tick();    // the timer's first step is half a second: spent here, not on the shots
+    input.KeyDown('y', 0, 0);
+    // One frame each; the shots live 0.7 s, so none dies meanwhile.
+    const int newShotSlot[] = {0, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, -1, -1};
+    for (int frame = 0; frame < static_cast<int>(std::size(newShotSlot)); ++frame) {
+        const CLaser* before[CGame::kShotSlots];
+        for (int slot = 0; slot < CGame::kShotSlots; ++slot) {
+            before[slot] = game->GetShot(slot);
+        }
+        Frame();
+        std::vector<int> filled;
+        for (int slot = 0; slot < CGame::kShotSlots; ++slot) {
+            if (game->GetShot(slot) != before[slot]) {
+                filled.push_back(slot);
+            }
+        }
+        const std::vector<int> expected =
+            newShotSlot[frame] < 0 ? std::vector<int>{} : std::vector<int>{newShotSlot[frame]};
+        EXPECT_EQ(filled, expected) << "frame " << frame;
+    }
+}
+
+TEST_F(GameRulesOnly, RammingCostsFiveOncePerFrameAndNothingInPMode) {
+    const struct {
+        bool pMode;
+        int energyAfterFirstFrame;
+        int energyAfterSecondFrame;
+    } cases[] = {{false, 95, 90}, {true, 100, 100}};
+    for (const auto& c : cases) {
+        game.reset();
+        data.reset();
+        data = std::make_unique<CGameDataDirectory>(3.0f, 60.0f, 1.0f); // wide enemies
+        Make(3, 300, 5);
+        ExplodeAllBut(2);
+        CPlayer& ship = *game->GetPlayer();
+        for (std::size_t i = 0; i < 2; ++i) { // both on the ship: hovering keeps them on it
+            Place(Enemy(i), ship.GetPosition());
+            Enemy(i).SetNodeIndex(ship.GetNodeIndex()); // not ahead: P mode leaves them
+        }
+        if (c.pMode) {
+            game->TogglePMode();
+        }
+        Frame();
+        EXPECT_TRUE(Enemy(0).IsExploding()) << c.pMode;
+        EXPECT_FALSE(Enemy(1).IsExploding()) << "one ramming a frame, P mode " << c.pMode;
+        EXPECT_EQ(ship.GetEnergy(), c.energyAfterFirstFrame) << c.pMode;
+        Frame();
+        EXPECT_TRUE(Enemy(1).IsExploding()) << c.pMode;
+        EXPECT_EQ(ship.GetEnergy(), c.energyAfterSecondFrame) << c.pMode;
+    }
+}
+
+TEST_F(GameRulesOnly, PModeExplodesTheEnemiesWhoseApproachStretchTheShipIsIn) {
+    Make(1, 300, 9); // straight, with an enemy for every node of the course
+    constexpr int kProbes = 5;
+    ExplodeAllBut(kProbes);
+    for (int i = 0; i < kProbes; ++i) {
+        Place(Enemy(i), CVector3(0.0f, 5000.0f, 0.0f)); // far from the ship: no ramming
+    }
+    FlyToNode(25);
+    const int n = game->GetPlayer()->GetNodeIndex();
+    const int energy = game->GetPlayer()->GetEnergy();
+    CEnemy& probe = Enemy(0);
+    // The first node whose approach stretch begins exactly at the ship: strictly after is needed.
+    int edge = n + 1;
+    for (;; ++edge) {
+        probe.SetNodeIndex(edge);
+        probe.ComputeActivationNode(*game->GetTunnel());
+        if (probe.GetActivationNode() >= n) {
+            break;
+        }
+    }
+    ASSERT_EQ(probe.GetActivationNode(), n) << "node lengths of at most 149: every node is hit";
+    const struct {
+        int node;
+        bool explodes;
+    } cases[kProbes] = {{n + 1, true}, {edge - 1, true}, {n, false}, {edge, false}, {n - 1, false}};
+    const int count = kProbes;
+    for (int i = 0; i < count; ++i) {
+        Enemy(i).SetNodeIndex(cases[i].node);
+        Enemy(i).ComputeActivationNode(*game->GetTunnel());
+    }
+    Frame();
+    for (int i = 0; i < count; ++i) {
+        EXPECT_FALSE(Enemy(i).IsExploding()) << "P mode is off; node " << cases[i].node;
+    }
+    game->TogglePMode();
+    Frame();
+    ASSERT_EQ(game->GetPlayer()->GetNodeIndex(), n);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(Enemy(i).IsExploding(), cases[i].explodes)
+            << "ship at " << n << ", enemy at " << cases[i].node;
+    }
+    EXPECT_EQ(game->GetPlayer()->GetEnergy(), energy) << "no damage from P mode";
+}
+
+} // namespace
