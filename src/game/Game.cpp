@@ -357,12 +357,10 @@ void CGame::EndFrame(double step, std::uint8_t commands) {
     frame.pose.visible = player->IsShown();
     frame.check = static_cast<std::uint8_t>(HashState() & 0xFF);
     if (playback != nullptr) {
+        finishThisFrame = false; // a replay ends with its recording, not at the finish
         playback->CheckFrame(frame);
-        if (finishThisFrame || playback->HasEnded()) {
-            finishThisFrame = false;
-            if (playback->HasEnded()) {
-                playback->CheckEnd(finishedRun, timer->GetGameClock(), HashState());
-            }
+        if (playback->HasEnded()) {
+            playback->CheckEnd(finishedRun, timer->GetGameClock(), HashState());
         }
         return;
     }
