@@ -14,13 +14,14 @@
 //
 // Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
 //                         [--full-resolution] [--whole-sprites] [--bare-frames M]
-//                         [--times FILE] [--record FILE | --replay FILE]
+//                         [--times FILE] [--record FILE | --replay FILE] [--data DIR]
 // --times writes each frame's milliseconds and the scale it was drawn at (percent), a line each.
-// --record FILE keeps the scripted run as a replay (the game's own recorder); --replay FILE times
-// a recorded run's frames instead of the scripted player (its world, steps and commands), then
-// prints the replay's line ("... matches" or "... diverged at frame N") and exits 1 if it
-// diverged.
-// Run it from the game's data directory (scripts/timedemo.sh does), with an X display.
+// --data DIR keeps replays in DIR/replays as the game does in its data directory, and flies the
+// world's best run there as a ghost (to see what it costs). --record FILE keeps the scripted run as
+// a replay (the game's own recorder); --replay FILE times a recorded run's frames instead of the
+// scripted player (its world, steps and commands), then prints the replay's line ("... matches" or
+// "... diverged at frame N") and exits 1 if it diverged. Run it from the game's data directory
+// (scripts/timedemo.sh does), with an X display.
 
 #include "ScriptedPlayer.h"
 #include "app/Input.h"
@@ -31,6 +32,7 @@
 #include "entities/Enemy.h"
 #include "entities/Player.h"
 #include "game/Game.h"
+#include "game/Ghost.h"
 #include "game/Replay.h"
 #include "game/ReplayFiles.h"
 #include "game/ReplayPlayback.h"
@@ -68,6 +70,7 @@ struct SOptions {
     std::string timesPath;
     std::string recordPath;
     std::string replayPath;
+    std::string dataPath;
 };
 
 unsigned worldSeed = 7;
@@ -107,6 +110,8 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
             options.recordPath = argv[++i];
         } else if (name == "--replay" && hasValue) {
             options.replayPath = argv[++i];
+        } else if (name == "--data" && hasValue) {
+            options.dataPath = argv[++i];
         } else {
             std::fprintf(stderr, "timedemo: unknown or incomplete option %s\n", name.c_str());
             return false;
@@ -206,7 +211,16 @@ int main(int argc, char** argv) {
     game->SetDifficulty(options.difficulty);
     game->SetTunnelLength(options.length);
     game->SetPlayback(playback.get());
+    std::unique_ptr<CReplayFiles> replayFiles;
+    if (!options.dataPath.empty()) {
+        replayFiles = std::make_unique<CReplayFiles>(options.dataPath);
+        game->SetReplayFiles(replayFiles.get());
+    }
     game->Setup();
+    if (game->GetGhost() != nullptr) {
+        std::printf("\ntimedemo: a ghost flies the best run, finished in %.2f s",
+                    game->GetGhost()->GetFinishClock());
+    }
     std::printf("\n");
 
     CKeyHandler keys(game.get(), &input, &settings);

@@ -2,6 +2,7 @@
 // step: the music, the course marks and their message, the lights, the enemy window and the keys.
 
 #include "GameGl.h"
+#include "GameSetPieces.h"
 #include "GlFeedback.h"
 #include "app/KeyHandler.h"
 #include "entities/Enemy.h"
@@ -20,30 +21,10 @@ namespace {
 
 class GameRulesGl : public GameGl {
 protected:
-    CEnemy& Enemy(std::size_t index) const { return *game->GetEnemies().at(index); }
-
-    // Every enemy but the first `kept` explodes: shots, rams and P mode pass exploding ones by.
-    void ExplodeAllBut(std::size_t kept) {
-        for (std::size_t i = kept; i < game->GetEnemies().size(); ++i) {
-            Enemy(i).Explode();
-        }
-    }
-
-    // Puts an enemy at a point and makes that point its anchor, which a drifter hovers around.
-    static void Place(CEnemy& enemy, const CVector3& point) {
-        enemy.SetPosition(point);
-        enemy.GetBody().SavePrevious();
-    }
-
-    // Holds space until the ship reaches the node, then stops it there.
+    CEnemy& Enemy(std::size_t index) const { return EnemyOf(*game, index); }
+    void ExplodeAllBut(std::size_t kept) const { ::ExplodeAllBut(*game, kept); }
     void FlyToNode(int node) {
-        input.KeyDown(' ', 0, 0);
-        for (int frame = 0; frame < 3000 && game->GetPlayer()->GetNodeIndex() < node; ++frame) {
-            Frames(1);
-        }
-        input.KeyUp(' ', 0, 0);
-        game->GetPlayer()->SetSpeed(0.0f);
-        Frames(1);
+        ::FlyToNode(*game, input, node, [this] { Frames(1); });
     }
 };
 

@@ -2,6 +2,7 @@
 // seed and a fixed step: shot slots, ramming and P mode.
 
 #include "GameRules.h"
+#include "GameSetPieces.h"
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
@@ -12,30 +13,10 @@ namespace {
 
 class GameRulesOnly : public GameRules {
 protected:
-    CEnemy& Enemy(std::size_t index) const { return *game->GetEnemies().at(index); }
-
-    // Every enemy but the first `kept` explodes: shots, rams and P mode pass exploding ones by.
-    void ExplodeAllBut(std::size_t kept) {
-        for (std::size_t i = kept; i < game->GetEnemies().size(); ++i) {
-            Enemy(i).Explode();
-        }
-    }
-
-    // Puts an enemy at a point and makes that point its anchor, which a drifter hovers around.
-    static void Place(CEnemy& enemy, const CVector3& point) {
-        enemy.SetPosition(point);
-        enemy.GetBody().SavePrevious();
-    }
-
-    // Holds space until the ship reaches the node, then stops it there.
+    CEnemy& Enemy(std::size_t index) const { return EnemyOf(*game, index); }
+    void ExplodeAllBut(std::size_t kept) const { ::ExplodeAllBut(*game, kept); }
     void FlyToNode(int node) {
-        input.KeyDown(' ', 0, 0);
-        for (int frame = 0; frame < 3000 && game->GetPlayer()->GetNodeIndex() < node; ++frame) {
-            Frame();
-        }
-        input.KeyUp(' ', 0, 0);
-        game->GetPlayer()->SetSpeed(0.0f);
-        Frame();
+        ::FlyToNode(*game, input, node, [this] { Frame(); });
     }
 };
 
