@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
 if [[ $# -lt 2 ]]; then
-    echo "usage: scripts/fuzz.sh <tga|obj|records|replay> <seconds> [build dir] [-- libFuzzer options]"
+    echo "usage: scripts/fuzz.sh <tga|obj|records|replay> <seconds> [build dir]" \
+        "[-- libFuzzer options]"
     exit 2
 fi
 target=$1

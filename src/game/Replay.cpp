@@ -22,8 +22,10 @@ constexpr std::uint8_t kStepSame = 0;        // as the frame before
 constexpr std::uint8_t kStepNanoseconds = 1; // whole nanoseconds, against the frame before
 constexpr std::uint8_t kStepRaw = 2;         // the double's eight bytes
 constexpr double kNanosecondsPerSecond = 1e9;
-// The most a frame takes: its first byte, a raw step, six varints of ten bytes, the check.
+// The most a frame takes: its first byte, a raw step, six varints of ten bytes, the check; and
+// the least: its first byte, six one-byte varints and the check.
 constexpr std::size_t kMaximumFrameBytes = 1 + 8 + 6 * 10 + 1;
+constexpr std::size_t kMinimumFrameBytes = 1 + 6 + 1;
 constexpr std::int64_t kPoseLimit = std::int64_t{1} << 40; // far past any tunnel
 // The longest tunnel finishes its last bend a little past its length.
 constexpr std::int64_t kMaximumNode = 2 * CCommandLine::kMaxLength;
@@ -118,7 +120,7 @@ std::uint32_t Checksum(const char* data, std::size_t size) {
 
 std::string NumberText(double value) {
     char text[32];
-    std::snprintf(text, sizeof(text), "%.6g", value);
+    std::snprintf(text, sizeof(text), "%.9g", value); // 0.500000001 must not read as 0.5
     return text;
 }
 
@@ -358,6 +360,10 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
         problem = "split count " + std::to_string(splitCount) + Range(0, kMaximumSplits);
     } else if (payloadSize > frameCount * kMaximumFrameBytes + commandCount * 11 + splitCount * 8) {
         problem = "payload of " + std::to_string(payloadSize) + " bytes is too large";
+    } else if (payloadSize < frameCount * kMinimumFrameBytes + commandCount * 2 + splitCount * 8) {
+        // Refused before anything is made for the frames it claims.
+        problem = "payload of " + std::to_string(payloadSize) + " bytes is too small for " +
+                  std::to_string(frameCount) + " frames";
     }
     if (!problem.empty()) {
         replay = CReplay();
@@ -392,12 +398,14 @@ bool CReplay::DecodePayload(const std::string& payload, std::string& problem) {
     }
     std::uint64_t commandFrame = 0;
     for (SCommand& command : commands) {
-        commandFrame += in.Varint();
+        const std::uint64_t gap = in.Varint(); // checked before adding: it must not wrap around
         command.command = static_cast<char>(in.Unsigned(1));
-        if (commandFrame > frames.size() || (command.command != 'k' && command.command != 'p')) {
+        if (gap > frames.size() - commandFrame ||
+            (command.command != 'k' && command.command != 'p')) {
             problem = "a bad command in the recording";
             return false;
         }
+        commandFrame += gap;
         command.frame = static_cast<std::uint32_t>(commandFrame);
     }
     SPose before;

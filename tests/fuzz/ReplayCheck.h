@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandLine.h"
 #include "game/Replay.h"
 
 #include <zlib.h>
@@ -48,13 +49,34 @@ inline std::string ReplayFileFromFuzzInput(const std::uint8_t* data, std::size_t
 
 // What Decode promises of a replay it accepts, checked without its own code.
 inline bool ReplayIsWithinLimits(const CReplay& replay) {
+    const CReplay::SWorld& world = replay.world;
     if (replay.frames.empty() || replay.frames.size() > CReplay::kMaximumFrames ||
         replay.commands.size() > CReplay::kMaximumCommands ||
-        replay.splits.size() > CReplay::kMaximumSplits) {
+        replay.splits.size() > CReplay::kMaximumSplits || world.difficulty < 0 ||
+        world.difficulty > CCommandLine::kMaxDifficulty || world.length < 1 ||
+        world.length > CCommandLine::kMaxLength || world.seed > CCommandLine::kMaxSeed ||
+        replay.gameVersion.size() > CReplay::kVersionTextBytes) {
         return false;
     }
+    for (const char c : replay.gameVersion) {
+        if (c < ' ' || c > '~') {
+            return false;
+        }
+    }
+    double duration = 0.0;
     for (const CReplay::SFrame& frame : replay.frames) {
         if (!(frame.step >= 0.0 && frame.step <= CReplay::kMaximumStep)) {
+            return false;
+        }
+        duration += frame.step;
+    }
+    // The clocks fall within the run; only a finished run has a finish time.
+    if (!(replay.finishClock >= 0.0 && replay.finishClock <= duration) ||
+        (!replay.finished && replay.finishClock != 0.0)) {
+        return false;
+    }
+    for (const double split : replay.splits) {
+        if (!(split >= 0.0 && split <= duration)) {
             return false;
         }
     }

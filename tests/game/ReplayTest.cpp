@@ -122,6 +122,15 @@ TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
     run.frames.clear();
     EXPECT_EQ(Refusal(run.Encode()), "frame count 0 out of range 1 to 864000");
     run = SmallRun();
+    run.frames[1].step = 0.500000001;
+    EXPECT_EQ(Refusal(run.Encode()), "step 0.500000001 s at frame 2 is outside 0 to 0.5 s");
+    run = SmallRun();
+    run.commands.push_back({6, 'k'}); // after the frame after the last
+    EXPECT_EQ(Refusal(run.Encode()), "a bad command in the recording");
+    run = SmallRun();
+    run.commands[1].command = 'r';
+    EXPECT_EQ(Refusal(run.Encode()), "a bad command in the recording");
+    run = SmallRun();
     run.finishClock = 99.0;
     EXPECT_EQ(Refusal(run.Encode()), "finish time 99 s does not fit the run");
 
