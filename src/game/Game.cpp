@@ -423,12 +423,13 @@ std::string CGame::FinishMessage() {
         return time + " NOT RECORDED";
     }
     const CRecords::SWorld world{difficulty, tunnel->GetRingCount(), seed};
-    const long long best = records->GetBest(world);
     if (records->Submit(world, milliseconds)) {
         newBest = true; // its replay is written with the run's end, this very frame
         return time + " NEW BEST";
     }
-    // No best although not a new one: a world the table cannot hold, already said in a line.
+    // The best as it stands now, another game's perhaps. None although this is no new best: a
+    // world the table cannot hold, already said in a line.
+    const long long best = records->GetBest(world);
     return best < 0 ? time : time + " BEST " + CRecords::FormatTime(best);
 }
 

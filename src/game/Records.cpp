@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -112,13 +113,64 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds) {
     if (!loaded) {
         Load(); // saving an unread table would drop every record in the file
     }
+    // Another game may have saved since we read the file: under the lock, what it saved is
+    // taken in before the time is judged, and nothing of it is written over.
+    const int lock = LockFile();
+    MergeFile();
     const long long best = GetBest(world);
-    if (best >= 0 && best <= milliseconds) {
-        return false;
+    const bool improved = best < 0 || milliseconds < best;
+    if (improved) {
+        table[world] = milliseconds;
+        Save();
     }
-    table[world] = milliseconds;
-    Save();
-    return true;
+    if (lock >= 0) {
+        close(lock); // and with it the lock
+    }
+    return improved;
+}
+
+int CRecords::LockFile() const {
+    std::string error;
+    if (directory.empty() || saveBlocked || !CAtomicFile::MakeDirectories(directory, error)) {
+        return -1;
+    }
+    const int descriptor = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (descriptor < 0) {
+        return -1; // saving still replaces the file whole; only a merge could be missed
+    }
+    while (flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    return descriptor;
+}
+
+void CRecords::MergeFile() {
+    if (directory.empty() || saveBlocked) {
+        return;
+    }
+    std::string text;
+    std::string error;
+    switch (ReadFile(text, error)) {
+    case ERead::Missing:
+    case ERead::Failed: // Save says why, if it cannot write either
+        return;
+    case ERead::TooLarge:
+        SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
+        return;
+    case ERead::Read:
+        break;
+    }
+    Table saved;
+    int badLine = 0;
+    if (!Parse(text, saved, badLine)) {
+        SetAside("line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine)));
+        return;
+    }
+    for (const auto& [world, milliseconds] : saved) {
+        const auto [kept, added] = table.emplace(world, milliseconds);
+        if (!added && milliseconds < kept->second) {
+            kept->second = milliseconds; // the faster time of each world
+        }
+    }
 }
 
 bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {

@@ -50,7 +50,10 @@ public:
     long long GetBest(const SWorld& world) const; // milliseconds; -1 when the world has none
     // True when the time beats the world's best, or is its first: the table takes it and the
     // whole table is saved (other worlds' records are kept). An equal time is no new best.
-    // Loads first if Load was not called. When saving fails, once per CRecords:
+    // Loads first if Load was not called. Games running at once share the file: under an
+    // advisory lock (records.txt.lock beside it) the file is read again and its records merged
+    // in, the faster time of each world winning, before the time is judged and saved. When saving
+    // fails, once per CRecords:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
     //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
@@ -78,6 +81,8 @@ private:
     static std::string Quote(std::string_view line); // cut, escaped and in double quotes
 
     ERead ReadFile(std::string& text, std::string& error) const;
+    int LockFile() const; // the lock's descriptor (close to release), -1 when there is none
+    void MergeFile();     // what the file holds now, into the table
     void SetAside(const std::string& problem); // moves the file away, or blocks saving
     void Save();
     void ReportSaveFailure(const std::string& reason);

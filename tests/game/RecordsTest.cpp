@@ -5,9 +5,13 @@
 #include "FileBytes.h"
 #include "ToneFiles.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -138,6 +142,52 @@ TEST(Records, SubmitTakesOnlyBetterTimesAndKeepsOtherWorlds) {
     EXPECT_EQ(again.GetBest(other), 90000);
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
               "zelkora records 1\n3 500 17 0.000\n3 500 18 90.000\n4 500 17 1.000\n");
+}
+
+TEST(Records, TwoGamesAtOnceKeepEachOthersRecords) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.Join("zelkora");
+    CRecords first(directory);
+    CRecords second(directory);
+    first.Load();
+    second.Load(); // both read the table before either saves
+    EXPECT_TRUE(first.Submit({3, 500, 17}, 83000));
+    EXPECT_TRUE(second.Submit({3, 500, 18}, 90000));
+    // The second game learnt of the first's record, and a faster time saved meanwhile wins.
+    EXPECT_EQ(second.GetBest({3, 500, 17}), 83000);
+    EXPECT_TRUE(first.Submit({3, 500, 18}, 80000));
+    EXPECT_FALSE(second.Submit({3, 500, 18}, 85000)) << "the first game's 80 s stands";
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              "zelkora records 1\n3 500 17 83.000\n3 500 18 80.000\n");
+}
+
+TEST(Records, ASaveWaitsForAnotherGameHoldingTheLockAndKeepsWhatItSaved) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.Join("zelkora");
+    CRecords records(directory);
+    records.Load();
+    ASSERT_TRUE(records.Submit({1, 1500, 5}, 70000)); // the directory and lock file exist now
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        // Another game: takes the lock, and while holding it saves a record of its own.
+        const int lock = open((directory + "/records.txt.lock").c_str(), O_RDWR);
+        flock(lock, LOCK_EX);
+        (void)!write(ready[1], "x", 1);
+        usleep(300000);
+        std::string error;
+        CAtomicFile::Replace(directory + "/records.txt",
+                             "zelkora records 1\n1 1500 5 70.000\n2 500 9 60.000\n", error);
+        _exit(0);
+    }
+    char signal = 0;
+    ASSERT_EQ(read(ready[0], &signal, 1), 1); // the other game holds the lock now
+    EXPECT_TRUE(records.Submit({3, 500, 17}, 83000));
+    int status = 0;
+    waitpid(other, &status, 0);
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              "zelkora records 1\n1 1500 5 70.000\n2 500 9 60.000\n3 500 17 83.000\n");
 }
 
 TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
