@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/Tunnel.h"
+
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -11,8 +13,8 @@ class CConfig;
 class CCommandLine {
 public:
     // What each number may be; the tunnel length takes zelkora.ini's codes 1, 2 and 3 too.
-    static constexpr long kMaxDifficulty = 1000; // past this the bends grow no further
-    static constexpr long kMaxLength = 100000;   // the longest tunnel the game builds
+    static constexpr long kMaxDifficulty = CTunnel::kMaximumBendDifficulty; // bends grow no more
+    static constexpr long kMaxLength = CTunnel::kMaximumLength; // the longest tunnel it builds
     static constexpr long kMaxSeed = 2147483647;
 
     enum class EOutcome {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/Tunnel.h"
+
 #include <cstddef>
 #include <map>
 #include <string>
@@ -27,7 +29,8 @@ public:
     };
     using Table = std::map<SWorld, long long>; // best time of each world, milliseconds
 
-    static constexpr int kMaximumNodes = 100000;
+    // Every tunnel the game can build, the longest ending its last bend past its length.
+    static constexpr int kMaximumNodes = CTunnel::kMaximumRingCount;
     static constexpr unsigned kMaximumSeed = 2147483647;
     static constexpr long long kTimeLimit = 100LL * 24 * 3600 * 1000; // ms; every time is below
     static constexpr std::size_t kMaximumLineLength = 128;            // bytes without line end

@@ -27,8 +27,7 @@ constexpr double kNanosecondsPerSecond = 1e9;
 constexpr std::size_t kMaximumFrameBytes = 1 + 8 + 6 * 10 + 1;
 constexpr std::size_t kMinimumFrameBytes = 1 + 6 + 1;
 constexpr std::int64_t kPoseLimit = std::int64_t{1} << 40; // far past any tunnel
-// The longest tunnel finishes its last bend a little past its length.
-constexpr std::int64_t kMaximumNode = 2 * CCommandLine::kMaxLength;
+constexpr std::int64_t kMaximumNode = CTunnel::kMaximumRingCount;
 
 class CWriter {
 public:

@@ -17,11 +17,6 @@ namespace {
 // Every ring's radius, taken as RandRange(70, 70): a range that never draws.
 constexpr int kRingRadius = 70;
 constexpr int kMinimumRings = 120;
-// A longer tunnel would not fit in memory; the configuration file could ask for one.
-constexpr int kMaximumRings = 100000;
-// Bends grow with the difficulty (up to 4 x difficulty rings each); past this, one bend alone
-// would need more memory than a machine has, and twice the difficulty overflows.
-constexpr int kMaximumBendDifficulty = 1000;
 constexpr int kStartNode = 10;
 constexpr int kFinishBeforeEnd = 90;
 constexpr int kJointCount = 10; // numbered 10 at the finish down to 0
@@ -49,9 +44,9 @@ void CTunnel::Clear() {
 void CTunnel::Generate(int difficultyLevel, int length) {
     Clear();
     int target = std::max(length, kMinimumRings);
-    if (target > kMaximumRings) {
-        std::printf("tunnel length %d is too long, using %d nodes\n", target, kMaximumRings);
-        target = kMaximumRings;
+    if (target > kMaximumLength) {
+        std::printf("tunnel length %d is too long, using %d nodes\n", target, kMaximumLength);
+        target = kMaximumLength;
     }
     int count = AddFirstRing();
     while (count < target) {

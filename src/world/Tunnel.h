@@ -18,6 +18,14 @@ class CTunnel {
 public:
     using SeedSource = std::function<unsigned()>;
 
+    // A longer tunnel would not fit in memory; the configuration file could ask for one.
+    static constexpr int kMaximumLength = 100000; // rings asked for
+    // Bends grow with the difficulty (up to 4 x difficulty - 1 rings each); past this, one bend
+    // alone would need more memory than a machine has, and twice the difficulty overflows.
+    static constexpr int kMaximumBendDifficulty = 1000;
+    // The last bend may end past the length asked for: the most rings a tunnel can have.
+    static constexpr int kMaximumRingCount = kMaximumLength - 1 + 4 * kMaximumBendDifficulty - 1;
+
     // Seeds rand() from the seed source: by default the time in seconds modulo 37.
     explicit CTunnel(CTextureManager& registry, SeedSource seedSource = &CTunnel::TimeSeed);
 

@@ -1,6 +1,9 @@
 #include "game/Records.h"
 
 #include "app/AtomicFile.h"
+#include "app/CommandLine.h"
+#include "render/TextureManager.h"
+#include "world/Tunnel.h"
 
 #include "FileBytes.h"
 #include "ToneFiles.h"
@@ -20,6 +23,7 @@ namespace fs = std::filesystem;
 using SWorld = CRecords::SWorld;
 
 const char* const kVersion = "zelkora records 1\n";
+static_assert(CRecords::kMaximumNodes == 103998, "the node counts below are one past it");
 
 int BadLineOf(const std::string& text) {
     CRecords::Table table;
@@ -59,7 +63,7 @@ TEST(Records, ParseNamesTheFirstBadLine) {
         "3 500 17",
         "3 500 17 1.000 x",
         "3 0 17 1.000",
-        "3 100001 17 1.000",
+        "3 103999 17 1.000", // one past the longest tunnel
         "3 500 2147483648 1.000",
         "3 500 -1 1.000",
         "2147483648 500 17 1.000",
@@ -142,6 +146,27 @@ TEST(Records, SubmitTakesOnlyBetterTimesAndKeepsOtherWorlds) {
     EXPECT_EQ(again.GetBest(other), 90000);
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
               "zelkora records 1\n3 500 17 0.000\n3 500 18 90.000\n4 500 17 1.000\n");
+}
+
+TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
+    CTextureManager registry;
+    registry.ListAll();
+    CTunnel tunnel(registry, [] { return 1u; });
+    testing::internal::CaptureStdout(); // the path line
+    tunnel.Generate(CCommandLine::kMaxDifficulty, CCommandLine::kMaxLength);
+    testing::internal::GetCapturedStdout();
+    EXPECT_GT(tunnel.GetRingCount(), CCommandLine::kMaxLength) << "the last bend ends past it";
+    EXPECT_LE(tunnel.GetRingCount(), CTunnel::kMaximumRingCount);
+
+    CScratchDirectory scratch;
+    CRecords records(scratch.Join("zelkora"));
+    records.Load();
+    const SWorld longest{static_cast<int>(CCommandLine::kMaxDifficulty), tunnel.GetRingCount(),
+                         static_cast<unsigned>(CCommandLine::kMaxSeed)};
+    EXPECT_EQ(PrintedBy([&] { EXPECT_TRUE(records.Submit(longest, 3600000)); }), "");
+    CRecords again(scratch.Join("zelkora"));
+    EXPECT_EQ(PrintedBy([&] { again.Load(); }), "");
+    EXPECT_EQ(again.GetBest(longest), 3600000);
 }
 
 TEST(Records, TwoGamesAtOnceKeepEachOthersRecords) {
@@ -310,7 +335,7 @@ TEST(Records, TimesAndWorldsTheFileCannotHoldAreRefused) {
         {{3, 500, 17}, -1, "cant record -1 ms for world 3 500 17"},
         {{3, 500, 17}, CRecords::kTimeLimit, "cant record 8640000000 ms for world 3 500 17"},
         {{3, 0, 17}, 1, "cant record 1 ms for world 3 0 17"},
-        {{3, 100001, 17}, 1, "cant record 1 ms for world 3 100001 17"},
+        {{3, 103999, 17}, 1, "cant record 1 ms for world 3 103999 17"},
         {{3, 500, 2147483648u}, 1, "cant record 1 ms for world 3 500 2147483648"},
     };
     for (const SCase& c : cases) {
