@@ -7,6 +7,7 @@
 #include <getopt.h>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -50,6 +51,43 @@ void Refuse(std::ostream& err, const std::string& what) {
 std::string WrittenOption(const char* argument) {
     const std::string text = argument;
     return text.substr(0, text.find('='));
+}
+
+// The long options that a written "--name" stands for: the one named exactly, or every one it
+// is the beginning of, as getopt_long reads it.
+std::vector<const option*> OptionsMeant(const std::string& written) {
+    std::vector<const option*> meant;
+    if (written.compare(0, 2, "--") != 0) {
+        return meant;
+    }
+    const std::string name = written.substr(2);
+    for (const option* entry = kOptions; entry->name != nullptr; ++entry) {
+        if (name == entry->name) {
+            return {entry};
+        }
+        if (!name.empty() && std::string(entry->name).compare(0, name.size(), name) == 0) {
+            meant.push_back(entry);
+        }
+    }
+    return meant;
+}
+
+// Why getopt_long refused an option: ambiguous, given a value it takes none of, or unknown.
+std::string Refusal(const char* argument) {
+    const std::string written = WrittenOption(argument);
+    const std::vector<const option*> meant = OptionsMeant(written);
+    if (meant.size() > 1) {
+        std::string names;
+        for (std::size_t i = 0; i < meant.size(); ++i) {
+            names += (i == 0 ? "" : (i + 1 == meant.size() ? " or " : ", ")) + std::string("--") +
+                     meant[i]->name;
+        }
+        return "option '" + written + "' is ambiguous: " + names;
+    }
+    if (meant.size() == 1 && meant[0]->has_arg == no_argument) {
+        return "option '" + written + "' takes no value";
+    }
+    return "unknown option '" + std::string(argument) + "'";
 }
 
 struct SNumberOption {
@@ -160,11 +198,7 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             }
             return EOutcome::Refused;
         default: // '?': unknown, ambiguous, or a value given to an option that takes none
-            if (optopt >= kWindow) {
-                Refuse(err, "option '" + written + "' takes no value");
-            } else {
-                Refuse(err, "unknown option '" + std::string(argv[previous]) + "'");
-            }
+            Refuse(err, Refusal(argv[previous]));
             return EOutcome::Refused;
         }
     }

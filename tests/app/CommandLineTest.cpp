@@ -112,6 +112,16 @@ TEST(CommandLine, EachBadOptionIsRefusedWithOneLineNamingIt) {
         {{"--length="},
          "zelkora: invalid value '' for '--length': a whole number from 1 to 100000 is accepted"},
         {{"--window=1"}, "zelkora: option '--window' takes no value"},
+        {{"--help=1"}, "zelkora: option '--help' takes no value"},
+        {{"--version=1"}, "zelkora: option '--version' takes no value"},
+        {{"--vers=1"}, "zelkora: option '--vers' takes no value"},
+        {{"--full"}, "zelkora: option '--full' is ambiguous: --fullscreen or --full-resolution"},
+        {{"--no"}, "zelkora: option '--no' is ambiguous: --no-records or --no-ghost"},
+        {{"--ver", "x.zrp"}, "zelkora: option '--ver' is ambiguous: --verify or --version"},
+        {{"--replay"}, "zelkora: option '--replay' needs a replay file"},
+        {{"--verify="}, "zelkora: option '--verify' needs a replay file"},
+        {{"--replay", "a.zrp", "--verify", "b.zrp"},
+         "zelkora: '--replay' and '--verify' cannot go together"},
         {{"--window", "extra"}, "zelkora: unexpected argument 'extra'"},
     };
     for (const auto& c : cases) {
