@@ -1,8 +1,5 @@
 #include "fx/Particle.h"
 
-#include "render/SpriteBatch.h"
-
-#include <GL/gl.h>
 #include <cmath>
 
 CParticle::CParticle(const CVector3& origin, const CVector3& velocity, float life, float cellSize)
@@ -32,10 +29,6 @@ void CParticle::Animate(int lastFrame, int columns) {
     cellColumn = static_cast<float>(cell % columns);
     // The sheet's first frame sits in its top row, which has the highest v.
     cellRow = static_cast<float>(columns - 1 - cell / columns);
-}
-
-void CParticle::Draw(const CVector3& right, const CVector3& up) const {
-    CSpriteBatch::Emit(position, size, right, up, GetCell());
 }
 
 CAlphaCoverage::SRect CParticle::GetCell() const {

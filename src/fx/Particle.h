@@ -18,8 +18,6 @@ public:
     // Shows the cell of frame floor(age / life x lastFrame) on a grid of columns x columns cells,
     // left to right from the top row down; a frame outside 0 to lastFrame keeps the cell.
     void Animate(int lastFrame, int columns);
-    // The four corners of the square facing along right x up; inside glBegin(GL_QUADS).
-    void Draw(const CVector3& right, const CVector3& up) const;
     CAlphaCoverage::SRect GetCell() const; // the texture coordinates of the cell shown
 
     const CVector3& GetPosition() const { return position; }

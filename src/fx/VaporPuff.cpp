@@ -1,7 +1,5 @@
 #include "fx/VaporPuff.h"
 
-#include "render/SpriteBatch.h"
-
 #include <GL/gl.h>
 
 CVaporPuff::CVaporPuff(const CVector3& position, float age) : position(position), age(age) {
@@ -11,11 +9,6 @@ CVaporPuff::CVaporPuff(const CVector3& position, float age) : position(position)
 void CVaporPuff::Grow(float dt) {
     age += dt;
     UpdateSize();
-}
-
-void CVaporPuff::Draw(const CVector3& right, const CVector3& up) const {
-    SetColour();
-    CSpriteBatch::Emit(position, size, right, up, kWholeTexture);
 }
 
 void CVaporPuff::SetColour() const {

@@ -11,10 +11,9 @@ public:
     CVaporPuff(const CVector3& position, float age); // age in seconds; size from it
 
     void Grow(float dt); // age += dt seconds, size follows
-    // The four corners of the square spanned by right and up, coloured cyan and fading out
-    // with age (alpha 1 - age x 50); inside glBegin(GL_QUADS).
-    void Draw(const CVector3& right, const CVector3& up) const;
-    void SetColour() const; // the colour Draw gives its corners, alone
+    // Cyan, fading out with age (alpha 1 - age x 50): the colour of the puff's square, which
+    // the trail sends through its sprite batch.
+    void SetColour() const;
     float GetAlpha() const { return 1.0f - age * 50.0f; } // before OpenGL clamps it
 
     const CVector3& GetPosition() const { return position; }

@@ -82,7 +82,7 @@ public:
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
     void Frame(); // one idle call: the rules (unless paused), then the drawing
-    void Draw();  // the frame's drawing and the buffer swap; called by Frame only
+    void Draw();  // the frame's drawing, which only reads, and the buffer swap; Frame calls it
 
     // The run flown so far ends here (the player quits): it is saved as the last run.
     void EndRun();

@@ -84,13 +84,6 @@ void CSpriteBatch::EmitCorners(const CVector3 corners[4], const CAlphaCoverage::
     }
 }
 
-void CSpriteBatch::Emit(const CVector3& centre, float halfEdge, const CVector3& right,
-                        const CVector3& up, const CAlphaCoverage::SRect& cell) {
-    CVector3 corners[4];
-    Corners(centre, halfEdge, right, up, corners);
-    EmitCorners(corners, cell);
-}
-
 void CSpriteBatch::Square(const CVector3& centre, float halfEdge, const CVector3& right,
                           const CVector3& up, const CAlphaCoverage::SRect& cell) {
     lastU0 = cell.u0;

@@ -22,16 +22,13 @@ public:
     CSpriteBatch(const CSpriteBatch&) = delete;
     CSpriteBatch& operator=(const CSpriteBatch&) = delete;
 
-    // The square centre +- halfEdge x (right + up), showing cell, as Emit sends it.
+    // The square centre +- halfEdge x (right + up), showing cell: its corners bottom left,
+    // bottom right, top right, top left.
     void Square(const CVector3& centre, float halfEdge, const CVector3& right, const CVector3& up,
                 const CAlphaCoverage::SRect& cell);
     // glEnd. The texture coordinate left current is the last square's last corner, also when
     // that square was left out; the scissor box is as it was.
     void End();
-
-    // The corners bottom left, bottom right, top right, top left; inside glBegin(GL_QUADS).
-    static void Emit(const CVector3& centre, float halfEdge, const CVector3& right,
-                     const CVector3& up, const CAlphaCoverage::SRect& cell);
 
     static void SetTrimming(bool on); // on by default; off sends every square, to compare
 
@@ -39,7 +36,7 @@ public:
     int GetCutCount() const { return cut; }         // squares sent under a scissor box
 
 private:
-    // The corners in Emit's order, each coordinate computed in float as the squares always were.
+    // The corners in Square's order, each coordinate computed in float as the squares always were.
     static void Corners(const CVector3& centre, float halfEdge, const CVector3& right,
                         const CVector3& up, CVector3 corners[4]);
     static void EmitCorners(const CVector3 corners[4], const CAlphaCoverage::SRect& cell);

@@ -36,8 +36,8 @@ struct SLibrary {
     std::vector<const FSOUND_STREAM*> channelStarters; // the stream that last started a channel
 };
 
-// Built on first use: the game starts the library during static initialisation, possibly
-// before this file's own statics would have been constructed. Never destroyed: a sound file
+// Built on first use, whoever comes first (the game object, made in main, or a test), and
+// never destroyed: a sound file
 // that cannot be opened ends the process with exit() while the output still runs, and a
 // destructor at that point would drop the only record of the decoded sounds that SDL's audio
 // thread may still be mixing.

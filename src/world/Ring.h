@@ -24,7 +24,6 @@ public:
     float GetAngleX() const { return angleX; }
     float GetAngleY() const { return angleY; }
     float GetLength() const { return length; }              // distance to the next ring's centre
-    const float* GetTransform() const { return transform; } // row-major
 
 private:
     static int Wrap(int i) { return ((i % kPointCount) + kPointCount) % kPointCount; }
