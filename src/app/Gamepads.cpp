@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kMessageSeconds = 3;
-
 // Press past press; once held, let go only at or below release.
 bool Held(int value, bool wasHeld, int press, int release) {
     return wasHeld ? value > release : value > press;
@@ -26,7 +24,7 @@ int Axis(SDL_GameController* controller, SDL_GameControllerAxis axis) {
 
 void Show(CGame* game, const std::string& text) {
     if (game != nullptr) {
-        game->ShowMessage(text.c_str(), 0, kMessageSeconds);
+        game->ShowMessage(text.c_str(), 0, CGame::kMessageSeconds);
     }
 }
 

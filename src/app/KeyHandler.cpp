@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int kEscape = 27;
-constexpr int kMessageSeconds = 3;
 } // namespace
 
 CKeyHandler::CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings)
@@ -131,6 +130,6 @@ void CKeyHandler::Toggle(int (CRenderSettings::*get)() const, void (CRenderSetti
 
 void CKeyHandler::ShowMessage(const char* text, int style) {
     if (game != nullptr) {
-        game->ShowMessage(text, style, kMessageSeconds);
+        game->ShowMessage(text, style, CGame::kMessageSeconds);
     }
 }

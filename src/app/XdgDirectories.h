@@ -12,6 +12,10 @@ public:
     // "$XDG_CONFIG_HOME/zelkora", else "$HOME/.config/zelkora"; "" when neither is absolute.
     static std::string ConfigDirectory();
 
+    // Why a file of ours cannot be saved when DataDirectory is "".
+    static constexpr const char* kNoDataDirectory =
+        "no data directory: neither XDG_DATA_HOME nor HOME is an absolute path";
+
 private:
     // The variable's value, or $HOME with homeDefault appended, then "/zelkora".
     static std::string Resolve(const char* variable, const char* homeDefault);

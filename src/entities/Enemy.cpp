@@ -19,7 +19,6 @@ const char* const kSkinNames[CEnemy::kSkinCount] = {
     "enemy_8", "enemy_9", "enemy_10", "enemy_11", "enemy_12", "enemy_13", "enemy_14"};
 
 constexpr int kActivationDistance = 1500; // path units before the enemy
-constexpr float kVanishAfter = 0.5f;      // seconds into the explosion the mesh disappears
 
 } // namespace
 

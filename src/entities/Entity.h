@@ -15,6 +15,8 @@ class CTunnel;
 // energy within 0 to 100, and owns the game's one collision test.
 class CEntity {
 public:
+    static constexpr float kVanishAfter = 0.5f; // seconds into an explosion the mesh goes
+
     CEntity(); // at (0, 0, 1), facing -z with up +y, node 0
     virtual ~CEntity();
     CEntity(const CEntity&) = delete;

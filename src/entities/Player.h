@@ -44,7 +44,6 @@ public:
     void Decelerate(float dt); // 500 units/s each second, down to 0
 
     static constexpr float kMaxSpeed = 500.0f;
-    static constexpr float kVanishAfter = 0.5f; // seconds of explosion until it is not drawn
 
 private:
     void SoundEnergyWarnings();

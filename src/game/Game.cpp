@@ -37,7 +37,6 @@ namespace {
 constexpr float kShotSpeed = 600.0f;
 constexpr int kRamDamage = 5;
 constexpr int kLightSpacing = 5; // nodes between the three lights around the ship
-constexpr int kMessageSeconds = 3;
 // While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
 constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";

@@ -39,6 +39,7 @@ class CGame {
 public:
     static constexpr int kShotSlots = 15;
     static constexpr int kEffectSounds = 5;
+    static constexpr int kMessageSeconds = 3;     // a toggle's or a command's message, game seconds
     using SeedSource = std::function<unsigned()>; // as the tunnel takes it
 
     enum class EOutput {

@@ -1,6 +1,7 @@
 #include "game/Records.h"
 
 #include "app/AtomicFile.h"
+#include "app/XdgDirectories.h"
 
 #include <cerrno>
 #include <charconv>
@@ -381,7 +382,7 @@ void CRecords::Save() {
     }
     std::string error;
     if (directory.empty()) {
-        ReportSaveFailure("no data directory: neither XDG_DATA_HOME nor HOME is an absolute path");
+        ReportSaveFailure(CXdgDirectories::kNoDataDirectory);
     } else if (!CAtomicFile::MakeDirectories(directory, error) ||
                !CAtomicFile::Replace(path, Format(table), error)) {
         ReportSaveFailure(error);

@@ -1,6 +1,7 @@
 #include "render/ScreenshotWriter.h"
 
 #include "app/AtomicFile.h"
+#include "app/XdgDirectories.h"
 
 #include <GL/gl.h>
 #include <cstdio>
@@ -94,7 +95,7 @@ std::string CScreenshotWriter::Save(const std::vector<unsigned char>& rgb, int w
         return "";
     }
     if (directory.empty()) {
-        ReportSaveFailure("no data directory: neither XDG_DATA_HOME nor HOME is an absolute path");
+        ReportSaveFailure(CXdgDirectories::kNoDataDirectory);
         return "";
     }
     if (!CAtomicFile::MakeDirectories(directory, error)) {
