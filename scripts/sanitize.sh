@@ -11,10 +11,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 source scripts/sanitizer-options.sh
-# Mesa's shader cache writes from a thread of its own, which may still run when a game exits;
-# LeakSanitizer's tracer then crashed now and then ("Tracer caught signal 11"): 2 of 6 runs of
-# the game's end-to-end tests without the cache, none of 6 with it off.
-export MESA_SHADER_CACHE_DISABLE=true
 
 if [[ ! -f build-sanitize/CMakeCache.txt ]]; then
     cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKORA_SANITIZE=ON
