@@ -76,27 +76,29 @@ void CRecords::Load() {
     if (directory.empty()) {
         return;
     }
-    std::string text;
     std::string error;
-    switch (ReadFile(text, error)) {
-    case ERead::Missing:
-        return;
-    case ERead::Failed:
+    if (ReadTable(table, error) == ERead::Failed) {
         std::printf("records: %s: cant read it (%s), new records will not be saved\n", path.c_str(),
                     error.c_str());
         std::fflush(stdout);
         saveBlocked = true;
-        return;
-    case ERead::TooLarge:
+    }
+}
+
+CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
+    into.clear();
+    std::string text;
+    const ERead read = ReadFile(text, error);
+    if (read == ERead::TooLarge) {
         SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
-        return;
-    case ERead::Read:
-        break;
+    } else if (read == ERead::Read) {
+        int badLine = 0;
+        if (!Parse(text, into, badLine)) { // which leaves the table empty
+            SetAside("line " + std::to_string(badLine) +
+                     " is bad: " + Quote(LineAt(text, badLine)));
+        }
     }
-    int badLine = 0;
-    if (!Parse(text, table, badLine)) {
-        SetAside("line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine)));
-    }
+    return read;
 }
 
 long long CRecords::GetBest(const SWorld& world) const {
@@ -148,24 +150,9 @@ void CRecords::MergeFile() {
     if (directory.empty() || saveBlocked) {
         return;
     }
-    std::string text;
-    std::string error;
-    switch (ReadFile(text, error)) {
-    case ERead::Missing:
-    case ERead::Failed: // Save says why, if it cannot write either
-        return;
-    case ERead::TooLarge:
-        SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
-        return;
-    case ERead::Read:
-        break;
-    }
     Table saved;
-    int badLine = 0;
-    if (!Parse(text, saved, badLine)) {
-        SetAside("line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine)));
-        return;
-    }
+    std::string error;
+    ReadTable(saved, error); // a file that cannot be read: Save says why, if it cannot write
     for (const auto& [world, milliseconds] : saved) {
         const auto [kept, added] = table.emplace(world, milliseconds);
         if (!added && milliseconds < kept->second) {

@@ -84,6 +84,8 @@ private:
     static std::string Quote(std::string_view line); // cut, escaped and in double quotes
 
     ERead ReadFile(std::string& text, std::string& error) const;
+    // The file's table; too large or with a bad line, it is moved aside and the table empty.
+    ERead ReadTable(Table& into, std::string& error);
     int LockFile() const; // the lock's descriptor (close to release), -1 when there is none
     void MergeFile();     // what the file holds now, into the table
     void SetAside(const std::string& problem); // moves the file away, or blocks saving
