@@ -1,10 +1,13 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
+#include "world/Tunnel.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <getopt.h>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,21 +27,80 @@ enum EOption {
     kNoGhost,
 };
 
-const option kOptions[] = {
-    {"window", no_argument, nullptr, kWindow},
-    {"fullscreen", no_argument, nullptr, kFullScreen},
-    {"difficulty", required_argument, nullptr, kDifficulty},
-    {"length", required_argument, nullptr, kLength},
-    {"seed", required_argument, nullptr, kSeed},
-    {"no-records", no_argument, nullptr, kNoRecords},
-    {"full-resolution", no_argument, nullptr, kFullResolution},
-    {"replay", required_argument, nullptr, kReplay},
-    {"verify", required_argument, nullptr, kVerify},
-    {"no-ghost", no_argument, nullptr, kNoGhost},
-    {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},
-    {nullptr, 0, nullptr, 0},
+// Every option once: getopt's table, the usage text and the documents' test all read it.
+struct SOption {
+    const char* name; // without the leading "--"
+    int id;
+    const char* value; // the value's name in the usage; nullptr: takes none
+    const char* help;  // "{low}" and "{high}" stand for a number's range; '\n' goes on indented
+    bool orNext;       // the synopsis joins it to the next one with " | "
 };
+
+// Options whose value is a file stand apart in the synopsis: a replay is watched or checked,
+// not played.
+bool TakesFile(const SOption& entry) {
+    return entry.value != nullptr && std::string(entry.value) == "FILE";
+}
+
+const SOption kOptionTable[] = {
+    {"window", kWindow, nullptr, "an 800 x 600 window", true},
+    {"fullscreen", kFullScreen, nullptr, "full screen", false},
+    {"difficulty", kDifficulty, "N",
+     "bendiness and enemy spacing, {low} to {high} (0: straight, no enemies)", false},
+    {"length", kLength, "N", "1, 2 or 3 for 500, 1000 or 1500 nodes, or a node count up to {high}",
+     false},
+    {"seed", kSeed, "N", "the world to fly, {low} to {high} (default: the clock's choice\nof 37)",
+     false},
+    {"no-records", kNoRecords, nullptr, "read and write no best times", false},
+    {"full-resolution", kFullResolution, nullptr,
+     "never draw the scene smaller to keep 60 frames a second (F7)", false},
+    {"no-ghost", kNoGhost, nullptr, "start without the ghost of the world's best run (G)", false},
+    {"replay", kReplay, "FILE", "play a recorded run (.zrp) in the window, then check it", true},
+    {"verify", kVerify, "FILE",
+     "check a recorded run without a window: exit 0 if it matches,\n1 if it diverges, 2 if the "
+     "file cannot be read",
+     false},
+    {"help", 'h', nullptr, "this text", false},
+    {"version", 'V', nullptr, "the version", false},
+};
+
+const CCommandLine::SKeyHelp kKeyTable[] = {
+    {"space", "accelerate (hold)"},
+    {"arrow keys, d e f g", "steer (left, up, right, down)"},
+    {"y or z", "fire"},
+    {"k", "self-destruct"},
+    {"p", "P mode (a run with it is not recorded)"},
+    {"r", "restart the course in the same world"},
+    {"G (shift+g)", "ghost of the world's best run on or off"},
+    {"m", "sound off or on"},
+    {"F1", "help"},
+    {"F2", "frame rate on or off"},
+    {"F3", "wireframe on or off"},
+    {"F4", "pause"},
+    {"F5", "mipmaps on or off"},
+    {"F6", "vertex arrays on or off"},
+    {"F7", "resolution automatic or always full"},
+    {"F8", "view-frustum culling on or off"},
+    {"F9", "translucency on or off"},
+    {"F10", "screenshot"},
+    {"F11", "full screen or window"},
+    {"F12", "path line on or off"},
+    {"ESC or q", "quit"},
+};
+
+// getopt_long's form of the table, with the zero row it ends with.
+const option* LongOptions() {
+    static const std::vector<option> options = [] {
+        std::vector<option> built;
+        for (const SOption& entry : kOptionTable) {
+            built.push_back(
+                {entry.name, entry.value ? required_argument : no_argument, nullptr, entry.id});
+        }
+        built.push_back({nullptr, 0, nullptr, 0});
+        return built;
+    }();
+    return options.data();
+}
 
 // '+': stop at the first argument that is no option; ':': report a missing value as ':'.
 constexpr const char* kShortOptions = "+:hV";
@@ -61,7 +123,7 @@ std::vector<const option*> OptionsMeant(const std::string& written) {
         return meant;
     }
     const std::string name = written.substr(2);
-    for (const option* entry = kOptions; entry->name != nullptr; ++entry) {
+    for (const option* entry = LongOptions(); entry->name != nullptr; ++entry) {
         if (name == entry->name) {
             return {entry};
         }
@@ -98,9 +160,9 @@ struct SNumberOption {
 };
 
 constexpr SNumberOption kNumberOptions[] = {
-    {kDifficulty, "--difficulty", 0, CCommandLine::kMaxDifficulty},
-    {kLength, "--length", 1, CCommandLine::kMaxLength},
-    {kSeed, "--seed", 0, CCommandLine::kMaxSeed},
+    {kDifficulty, "--difficulty", 0, CTunnel::kMaximumBendDifficulty},
+    {kLength, "--length", 1, CTunnel::kMaximumLength},
+    {kSeed, "--seed", 0, CTunnel::kMaximumSeed},
 };
 
 const SNumberOption& FindNumberOption(int id) {
@@ -141,7 +203,7 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
     opterr = 0; // every message is ours
     for (;;) {
         const int previous = optind == 0 ? 1 : optind;
-        const int found = getopt_long(argc, argv, kShortOptions, kOptions, nullptr);
+        const int found = getopt_long(argc, argv, kShortOptions, LongOptions(), nullptr);
         if (found == -1) {
             break;
         }
@@ -239,52 +301,114 @@ void CCommandLine::ApplyTo(CConfig& config) const {
     }
 }
 
+namespace {
+
+// "[--window | --fullscreen]", "[--seed N]" or "--replay FILE | --verify FILE", in table order.
+std::vector<std::string> SynopsisItems(bool files) {
+    std::vector<std::string> items;
+    bool joining = false;
+    for (const SOption& entry : kOptionTable) {
+        if (TakesFile(entry) != files) {
+            continue;
+        }
+        const std::string written =
+            std::string("--") + entry.name + (entry.value ? std::string(" ") + entry.value : "");
+        if (joining) {
+            items.back() += " | " + written;
+        } else {
+            items.push_back(written);
+        }
+        joining = entry.orNext;
+    }
+    if (!files) {
+        for (std::string& item : items) {
+            item = "[" + item + "]";
+        }
+    }
+    return items;
+}
+
+void PrintSynopsis(std::ostream& out) {
+    const std::string first = "Usage: zelkora ";
+    const std::string indent(first.size(), ' ');
+    std::string line = first;
+    bool lineEmpty = true;
+    for (const std::string& item : SynopsisItems(false)) {
+        if (!lineEmpty && line.size() + 1 + item.size() > 80) {
+            out << line << "\n";
+            line = indent;
+            lineEmpty = true;
+        }
+        line += (lineEmpty ? "" : " ") + item;
+        lineEmpty = false;
+    }
+    out << line << "\n";
+    std::string files;
+    for (const std::string& item : SynopsisItems(true)) {
+        files += (files.empty() ? "" : " | ") + item;
+    }
+    out << "       zelkora " << files << "\n";
+}
+
+// "  --seed N          the world to fly, ...", the help's further lines under its first.
+void PrintEntry(std::ostream& out, const std::string& left, std::size_t width,
+                const std::string& help) {
+    std::string text = "  " + left + std::string(width - left.size(), ' ');
+    for (const char letter : help) {
+        text += letter;
+        if (letter == '\n') {
+            text += std::string(2 + width, ' ');
+        }
+    }
+    out << text << "\n";
+}
+
+std::string Replace(std::string text, const std::string& marker, long number) {
+    const std::size_t at = text.find(marker);
+    return at == std::string::npos ? text : text.replace(at, marker.size(), std::to_string(number));
+}
+
+} // namespace
+
+std::vector<CCommandLine::SOptionHelp> CCommandLine::GetOptionHelp() {
+    std::vector<SOptionHelp> options;
+    for (const SOption& entry : kOptionTable) {
+        std::string help = entry.help;
+        if (entry.value != nullptr && !TakesFile(entry)) {
+            const SNumberOption& number = FindNumberOption(entry.id);
+            help = Replace(Replace(help, "{low}", number.low), "{high}", number.high);
+        }
+        options.push_back({std::string("--") + entry.name, entry.value ? entry.value : "", help});
+    }
+    return options;
+}
+
+std::vector<CCommandLine::SKeyHelp> CCommandLine::GetKeyHelp() {
+    return {std::begin(kKeyTable), std::end(kKeyTable)};
+}
+
 void CCommandLine::PrintUsage(std::ostream& out) {
-    out << "Usage: zelkora [--window | --fullscreen] [--difficulty N] [--length N] [--seed N]\n"
-           "               [--no-records] [--full-resolution] [--no-ghost] [--help] [--version]\n"
-           "       zelkora --replay FILE | --verify FILE\n"
-           "Fly the ship through the tunnel from the start mark to the finish mark.\n"
+    PrintSynopsis(out);
+    out << "Fly the ship through the tunnel from the start mark to the finish mark.\n"
            "\n"
-           "Options (they override zelkora.ini, which is read first):\n"
-           "  --window          an 800 x 600 window\n"
-           "  --fullscreen      full screen\n"
-           "  --difficulty N    bendiness and enemy spacing, 0 to 1000 (0: straight, no enemies)\n"
-           "  --length N        1, 2 or 3 for 500, 1000 or 1500 nodes, or a node count up to "
-           "100000\n"
-           "  --seed N          the world to fly, 0 to 2147483647 (default: the clock's choice\n"
-           "                    of 37)\n"
-           "  --no-records      read and write no best times\n"
-           "  --full-resolution never draw the scene smaller to keep 60 frames a second (F7)\n"
-           "  --no-ghost        start without the ghost of the world's best run (G)\n"
-           "  --replay FILE     play a recorded run (.zrp) in the window, then check it\n"
-           "  --verify FILE     check a recorded run without a window: exit 0 if it matches,\n"
-           "                    1 if it diverges, 2 if the file cannot be read\n"
-           "  --help            this text\n"
-           "  --version         the version\n"
-           "\n"
-           "Keys:\n"
-           "  space             accelerate (hold)\n"
-           "  arrows, d e f g   steer (left, up, right, down)\n"
-           "  y or z            fire\n"
-           "  k                 self-destruct\n"
-           "  p                 P mode (a run with it is not recorded)\n"
-           "  r                 restart the course in the same world\n"
-           "  G (shift+g)       ghost of the world's best run on or off\n"
-           "  m                 sound off or on\n"
-           "  F1                help\n"
-           "  F2                frame rate on or off\n"
-           "  F3                wireframe on or off\n"
-           "  F4                pause\n"
-           "  F5                mipmaps on or off\n"
-           "  F6                vertex arrays on or off\n"
-           "  F7                resolution automatic or always full\n"
-           "  F8                view-frustum culling on or off\n"
-           "  F9                translucency on or off\n"
-           "  F10               screenshot\n"
-           "  F11               full screen or window\n"
-           "  F12               path line on or off\n"
-           "  ESC or q          quit\n"
-           "\n"
+           "Options (they override zelkora.ini, which is read first):\n";
+    const std::vector<SOptionHelp> options = GetOptionHelp();
+    std::size_t width = 0;
+    for (const SOptionHelp& entry : options) {
+        width = std::max(width, entry.Written().size() + 1);
+    }
+    for (const SOptionHelp& entry : options) {
+        PrintEntry(out, entry.Written(), width, entry.help);
+    }
+    out << "\nKeys:\n";
+    width = 0;
+    for (const SKeyHelp& entry : kKeyTable) {
+        width = std::max(width, std::string(entry.keys).size() + 1);
+    }
+    for (const SKeyHelp& entry : kKeyTable) {
+        PrintEntry(out, entry.keys, width, entry.action);
+    }
+    out << "\n"
            "Game pads: left stick or d-pad steer, right trigger or B accelerates, A or right\n"
            "shoulder fires, Start pauses.\n"
            "\n"

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "world/Tunnel.h"
-
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 class CConfig;
 
@@ -12,11 +11,6 @@ class CConfig;
 // a bad option print their text and end the program without a window or a sound.
 class CCommandLine {
 public:
-    // What each number may be; the tunnel length takes zelkora.ini's codes 1, 2 and 3 too.
-    static constexpr long kMaxDifficulty = CTunnel::kMaximumBendDifficulty; // bends grow no more
-    static constexpr long kMaxLength = CTunnel::kMaximumLength; // the longest tunnel it builds
-    static constexpr long kMaxSeed = 2147483647;
-
     enum class EOutcome {
         Run,      // start the game with what was read
         Finished, // --help or --version printed: exit 0
@@ -34,6 +28,21 @@ public:
     bool GetNoGhost() const { return noGhost; }
     const std::string& GetReplayPath() const { return replayPath; } // empty: none
     const std::string& GetVerifyPath() const { return verifyPath; } // empty: none
+
+    // The options and keys as the usage lists them; the README and the manual page must name
+    // each (a test reads both).
+    struct SOptionHelp {
+        std::string name;  // "--seed"
+        std::string value; // "N", "FILE", or empty: the option takes none
+        std::string help;  // with the number's range written in
+        std::string Written() const { return value.empty() ? name : name + " " + value; }
+    };
+    struct SKeyHelp {
+        const char* keys;   // "y or z", "arrow keys, d e f g"
+        const char* action; // "fire"
+    };
+    static std::vector<SOptionHelp> GetOptionHelp();
+    static std::vector<SKeyHelp> GetKeyHelp();
 
     static void PrintUsage(std::ostream& out);
     static const char* GetVersion(); // the game's version, "1.1.0"

@@ -125,8 +125,8 @@ void CGame::Setup() {
         hud = std::make_unique<CHud>(screenWidth, screenHeight, *textures);
     }
     startSound->PlayOnce();
-    recordable = difficulty >= 0 && difficulty <= CCommandLine::kMaxDifficulty &&
-                 tunnelLength >= 1 && tunnelLength <= CCommandLine::kMaxLength;
+    recordable = difficulty >= 0 && difficulty <= CTunnel::kMaximumBendDifficulty &&
+                 tunnelLength >= 1 && tunnelLength <= CTunnel::kMaximumLength;
     if (!recordable && playback == nullptr) {
         std::printf("replay: difficulty %d, length %d is outside what a replay holds, runs are "
                     "not recorded\n",

@@ -227,8 +227,8 @@ bool CRecords::ParseRecord(std::string_view line, SWorld& world, long long& mill
     const std::vector<std::string_view> fields = SplitFields(line);
     long long seed = 0;
     if (fields.size() != 4 || !ParseInteger(fields[0], INT_MIN, INT_MAX, world.difficulty) ||
-        !ParseInteger(fields[1], 1, kMaximumNodes, world.nodes) ||
-        !ParseInteger<long long>(fields[2], 0, kMaximumSeed, seed) ||
+        !ParseInteger(fields[1], 1, CTunnel::kMaximumRingCount, world.nodes) ||
+        !ParseInteger<long long>(fields[2], 0, CTunnel::kMaximumSeed, seed) ||
         !ParseSeconds(fields[3], milliseconds)) {
         return false;
     }
@@ -269,8 +269,8 @@ bool CRecords::ParseSeconds(std::string_view field, long long& milliseconds) {
 }
 
 bool CRecords::IsRecordable(const SWorld& world, long long milliseconds) {
-    return world.nodes >= 1 && world.nodes <= kMaximumNodes && world.seed <= kMaximumSeed &&
-           milliseconds >= 0 && milliseconds < kTimeLimit;
+    return world.nodes >= 1 && world.nodes <= CTunnel::kMaximumRingCount &&
+           world.seed <= CTunnel::kMaximumSeed && milliseconds >= 0 && milliseconds < kTimeLimit;
 }
 
 std::string_view CRecords::LineAt(const std::string& text, int lineNumber) {

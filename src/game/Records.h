@@ -21,8 +21,8 @@ class CRecords {
 public:
     struct SWorld {
         int difficulty;
-        int nodes;     // the tunnel's path node count, 1 to kMaximumNodes
-        unsigned seed; // 0 to kMaximumSeed
+        int nodes;     // the tunnel's path node count, 1 to CTunnel::kMaximumRingCount
+        unsigned seed; // 0 to CTunnel::kMaximumSeed
 
         bool operator<(const SWorld& other) const; // by difficulty, then nodes, then seed
         bool operator==(const SWorld& other) const;
@@ -30,8 +30,6 @@ public:
     using Table = std::map<SWorld, long long>; // best time of each world, milliseconds
 
     // Every tunnel the game can build, the longest ending its last bend past its length.
-    static constexpr int kMaximumNodes = CTunnel::kMaximumRingCount;
-    static constexpr unsigned kMaximumSeed = 2147483647;
     static constexpr long long kTimeLimit = 100LL * 24 * 3600 * 1000; // ms; every time is below
     static constexpr std::size_t kMaximumLineLength = 128;            // bytes without line end
     static constexpr std::size_t kMaximumFileBytes = 1 << 20;         // a larger file is damaged

@@ -1,6 +1,6 @@
 #include "game/Replay.h"
 
-#include "app/CommandLine.h"
+#include "world/Tunnel.h"
 
 #include <zlib.h>
 
@@ -453,13 +453,13 @@ bool CReplay::DecodePayload(const std::string& payload, std::string& problem) {
 }
 
 bool CReplay::CheckLimits(std::string& problem) const {
-    if (world.difficulty < 0 || world.difficulty > CCommandLine::kMaxDifficulty) {
+    if (world.difficulty < 0 || world.difficulty > CTunnel::kMaximumBendDifficulty) {
         problem = "difficulty " + std::to_string(world.difficulty) +
-                  Range(0, CCommandLine::kMaxDifficulty);
-    } else if (world.length < 1 || world.length > CCommandLine::kMaxLength) {
-        problem = "length " + std::to_string(world.length) + Range(1, CCommandLine::kMaxLength);
-    } else if (world.seed > CCommandLine::kMaxSeed) {
-        problem = "seed " + std::to_string(world.seed) + Range(0, CCommandLine::kMaxSeed);
+                  Range(0, CTunnel::kMaximumBendDifficulty);
+    } else if (world.length < 1 || world.length > CTunnel::kMaximumLength) {
+        problem = "length " + std::to_string(world.length) + Range(1, CTunnel::kMaximumLength);
+    } else if (world.seed > CTunnel::kMaximumSeed) {
+        problem = "seed " + std::to_string(world.seed) + Range(0, CTunnel::kMaximumSeed);
     } else if (!IsPrintable(gameVersion)) {
         problem = "the game version is not text";
     } else if (!(finishClock >= 0.0 && finishClock <= GetDuration()) ||

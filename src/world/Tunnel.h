@@ -25,6 +25,8 @@ public:
     static constexpr int kMaximumBendDifficulty = 1000;
     // The last bend may end past the length asked for: the most rings a tunnel can have.
     static constexpr int kMaximumRingCount = kMaximumLength - 1 + 4 * kMaximumBendDifficulty - 1;
+    // Seeds a player may name: rand()'s whole range, so every seed a world was made from is one.
+    static constexpr unsigned kMaximumSeed = 2147483647;
 
     // Seeds rand() from the seed source: by default the time in seconds modulo 37.
     explicit CTunnel(CTextureManager& registry, SeedSource seedSource = &CTunnel::TimeSeed);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/CommandLine.h"
 #include "game/Replay.h"
+#include "world/Tunnel.h"
 
 #include <zlib.h>
 
@@ -53,8 +53,8 @@ inline bool ReplayIsWithinLimits(const CReplay& replay) {
     if (replay.frames.empty() || replay.frames.size() > CReplay::kMaximumFrames ||
         replay.commands.size() > CReplay::kMaximumCommands ||
         replay.splits.size() > CReplay::kMaximumSplits || world.difficulty < 0 ||
-        world.difficulty > CCommandLine::kMaxDifficulty || world.length < 1 ||
-        world.length > CCommandLine::kMaxLength || world.seed > CCommandLine::kMaxSeed ||
+        world.difficulty > CTunnel::kMaximumBendDifficulty || world.length < 1 ||
+        world.length > CTunnel::kMaximumLength || world.seed > CTunnel::kMaximumSeed ||
         replay.gameVersion.size() > CReplay::kVersionTextBytes) {
         return false;
     }

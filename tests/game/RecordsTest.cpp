@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 using SWorld = CRecords::SWorld;
 
 const char* const kVersion = "zelkora records 1\n";
-static_assert(CRecords::kMaximumNodes == 103998, "the node counts below are one past it");
+static_assert(CTunnel::kMaximumRingCount == 103998, "the node counts below are one past it");
 
 int BadLineOf(const std::string& text) {
     CRecords::Table table;
@@ -153,16 +153,16 @@ TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
     registry.ListAll();
     CTunnel tunnel(registry, [] { return 1u; });
     testing::internal::CaptureStdout(); // the path line
-    tunnel.Generate(CCommandLine::kMaxDifficulty, CCommandLine::kMaxLength);
+    tunnel.Generate(CTunnel::kMaximumBendDifficulty, CTunnel::kMaximumLength);
     testing::internal::GetCapturedStdout();
-    EXPECT_GT(tunnel.GetRingCount(), CCommandLine::kMaxLength) << "the last bend ends past it";
+    EXPECT_GT(tunnel.GetRingCount(), CTunnel::kMaximumLength) << "the last bend ends past it";
     EXPECT_LE(tunnel.GetRingCount(), CTunnel::kMaximumRingCount);
 
     CScratchDirectory scratch;
     CRecords records(scratch.Join("zelkora"));
     records.Load();
-    const SWorld longest{static_cast<int>(CCommandLine::kMaxDifficulty), tunnel.GetRingCount(),
-                         static_cast<unsigned>(CCommandLine::kMaxSeed)};
+    const SWorld longest{static_cast<int>(CTunnel::kMaximumBendDifficulty), tunnel.GetRingCount(),
+                         static_cast<unsigned>(CTunnel::kMaximumSeed)};
     EXPECT_EQ(PrintedBy([&] { EXPECT_TRUE(records.Submit(longest, 3600000)); }), "");
     CRecords again(scratch.Join("zelkora"));
     EXPECT_EQ(PrintedBy([&] { again.Load(); }), "");
