@@ -3,23 +3,19 @@
 # coverage in <build dir>-coverage, replays the seeds and the corpus that scripts/fuzz.sh grew
 # in <build dir>/corpus/<target>, and prints llvm-cov's report for the parser's source file.
 #
-#   scripts/fuzz-coverage.sh <tga|obj|records|replay> [build dir]
+#   scripts/fuzz-coverage.sh <target> [build dir]     (targets: tests/fuzz/targets.txt)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
 
-target=${1:?usage: scripts/fuzz-coverage.sh <tga|obj|records|replay> [build dir]}
+target=${1:?usage: scripts/fuzz-coverage.sh <target> [build dir]}
 build_dir=${2:-build/fuzz}
-case "$target" in
-tga) parser=src/render/TgaImage.cpp ;;
-obj) parser=src/render/Mesh.cpp ;;
-records) parser=src/game/Records.cpp ;;
-replay) parser=src/game/Replay.cpp ;;
-*)
-    echo "fuzz-coverage: unknown target '$target' (tga, obj, records or replay)"
+parser=$(awk -v target="$target" '$1 == target { print "src/" $3 }' tests/fuzz/targets.txt)
+if [[ -z "$parser" ]]; then
+    echo "fuzz-coverage: unknown target '$target' (targets:" \
+        "$(awk '/^[a-z]/ { print $1 }' tests/fuzz/targets.txt | paste -sd' '))"
     exit 2
-    ;;
-esac
+fi
 
 coverage_dir="$build_dir-coverage"
 cmake -S tests/fuzz -B "$coverage_dir" -DCMAKE_CXX_COMPILER=clang++ -DZELKORA_FUZZ_COVERAGE=ON \

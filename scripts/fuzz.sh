@@ -4,14 +4,16 @@
 # corpus in tests/fuzz/corpus/<target>. New inputs go to <build dir>/corpus/<target>, crashing
 # ones to <build dir>/artifacts/<target>/. Exits 77 (skipped) when clang is not installed.
 #
-#   scripts/fuzz.sh <tga|obj|records|replay> <seconds> [build dir] [-- extra libFuzzer options]
+#   scripts/fuzz.sh <target> <seconds> [build dir] [-- extra libFuzzer options]
+# The targets are listed in tests/fuzz/targets.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
+targets=$(awk '/^[a-z]/ { print $1 }' tests/fuzz/targets.txt | paste -sd' ')
 
 if [[ $# -lt 2 ]]; then
-    echo "usage: scripts/fuzz.sh <tga|obj|records|replay> <seconds> [build dir]" \
-        "[-- libFuzzer options]"
+    echo "usage: scripts/fuzz.sh <target> <seconds> [build dir] [-- libFuzzer options]" \
+        "(targets: $targets)"
     exit 2
 fi
 target=$1
@@ -24,13 +26,10 @@ if [[ $# -gt 0 && "$1" != "--" ]]; then
 fi
 [[ $# -gt 0 && "$1" == "--" ]] && shift
 
-case "$target" in
-tga | obj | records | replay) ;;
-*)
-    echo "fuzz: unknown target '$target' (tga, obj, records or replay)"
+if [[ " $targets " != *" $target "* ]]; then
+    echo "fuzz: unknown target '$target' (targets: $targets)"
     exit 2
-    ;;
-esac
+fi
 if ! command -v clang++ >/dev/null; then
     echo "fuzz: clang++ is not installed; skipping"
     exit 77

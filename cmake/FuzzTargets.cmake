@@ -1,0 +1,16 @@
+# Reads tests/fuzz/targets.txt: sets ZELKORA_FUZZ_TARGETS to the targets' names and, for each
+# name, ZELKORA_FUZZ_SOURCE_<name> and ZELKORA_FUZZ_PARSER_<name>.
+function(zelkora_read_fuzz_targets list_file)
+    file(STRINGS ${list_file} lines REGEX "^[a-z]")
+    set(names)
+    foreach(line IN LISTS lines)
+        string(REGEX MATCHALL "[^ \t]+" fields "${line}")
+        list(GET fields 0 name)
+        list(GET fields 1 source)
+        list(GET fields 2 parser)
+        list(APPEND names ${name})
+        set(ZELKORA_FUZZ_SOURCE_${name} ${source} PARENT_SCOPE)
+        set(ZELKORA_FUZZ_PARSER_${name} ${parser} PARENT_SCOPE)
+    endforeach()
+    set(ZELKORA_FUZZ_TARGETS ${names} PARENT_SCOPE)
+endfunction()
