@@ -18,8 +18,11 @@ if [[ -z "$parser" ]]; then
 fi
 
 coverage_dir="$build_dir-coverage"
-cmake -S tests/fuzz -B "$coverage_dir" -DCMAKE_CXX_COMPILER=clang++ -DZELKORA_FUZZ_COVERAGE=ON \
-    >/dev/null
+if [[ -f "$coverage_dir/CMakeCache.txt" ]] &&
+    ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$source_dir" "$coverage_dir/CMakeCache.txt"; then
+    rm -rf "$coverage_dir/CMakeCache.txt" "$coverage_dir/CMakeFiles"
+fi
+cmake --preset fuzz -B "$coverage_dir" -DZELKORA_FUZZ_COVERAGE=ON >/dev/null
 cmake --build "$coverage_dir" --target "${target}_fuzzer" -j2 >/dev/null
 
 profile="$coverage_dir/$target.profraw"

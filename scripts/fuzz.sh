@@ -40,8 +40,12 @@ build_dir=$(cd "$build_dir" && pwd)
 # The fuzz tests may start at once: one configures and builds, the other waits for it.
 (
     flock 9
-    cmake -S "$source_dir/tests/fuzz" -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++ \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    # A directory configured from tests/fuzz alone, as it once was, is configured afresh.
+    if [[ -f "$build_dir/CMakeCache.txt" ]] &&
+        ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$source_dir" "$build_dir/CMakeCache.txt"; then
+        rm -rf "$build_dir/CMakeCache.txt" "$build_dir/CMakeFiles"
+    fi
+    cmake --preset fuzz -B "$build_dir" >/dev/null
     cmake --build "$build_dir" --target "${target}_fuzzer" -j2 >/dev/null
 ) 9>"$build_dir/.build.lock"
 

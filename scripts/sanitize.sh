@@ -13,9 +13,9 @@ cd "$(dirname "$0")/.."
 source scripts/sanitizer-options.sh
 
 if [[ ! -f build-sanitize/CMakeCache.txt ]]; then
-    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELKORA_SANITIZE=ON
+    cmake --preset sanitize
 fi
-cmake --build build-sanitize -j2
+cmake --build --preset sanitize
 
 cd build-sanitize
 # The fault-injection runs start the game some 150 times; the normal run covers them, and here
