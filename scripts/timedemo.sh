@@ -45,7 +45,7 @@ timedemo="$build/bench/zelkora_timedemo"
 source "$top/scripts/sanitizer-options.sh" # for a sanitized build: reports fail the run
 cd "$build/game"
 if [[ -z "$plot" ]]; then
-    exec "$top/scripts/with-display.sh" "$timedemo" "${arguments[@]+"${arguments[@]}"}"
+    exec "$top/scripts/with-display.sh" "$timedemo" "${arguments[@]}"
 fi
 
 scratch="$(mktemp -d)"
@@ -54,7 +54,7 @@ if [[ -z "$times" ]]; then
     times="$scratch/times.txt"
     arguments+=(--times "$times")
 fi
-[[ "$times" == /* ]] || times="$PWD/$times"
+[[ "$times" == /* ]] || times="$PWD/$times" # as the timedemo wrote it, from here
 # The output still reaches the terminal; the copy gives the title.
 set +e
 "$top/scripts/with-display.sh" "$timedemo" "${arguments[@]}" | tee "$scratch/output.txt"
@@ -82,7 +82,8 @@ done
 
 quote() { printf "'%s'" "${1//\'/\'\'}"; } # a gnuplot string, as it is
 # Drawn into the scratch directory first, so that a failed plot leaves no half-written picture.
-gnuplot <<GNUPLOT || { echo "timedemo: gnuplot drew no $plot"; exit 1; }
+drawn=0
+gnuplot <<GNUPLOT || drawn=$?
 set terminal pngcairo size 900,400 font 'sans,9' noenhanced
 set output $(quote "$scratch/plot.png")
 set title $(quote "$first")."\n".$(quote "$second")
@@ -97,9 +98,14 @@ set ytics nomirror
 set grid ytics
 set key top right opaque
 set style fill solid 1.0 noborder
-plot $(quote "$times") using 0:2 axes x1y2 with fillsteps lc rgb '#c6dbef' title 'scene scale (right)', \
+plot $(quote "$times") using 0:2 axes x1y2 with fillsteps lc rgb '#c6dbef' \
+         title 'scene scale (right)', \
      $(quote "$times") using 0:1 with lines lw 1 lc rgb '#08519c' title 'frame ms', \
      16.7 with lines dt 2 lw 1.5 lc rgb '#d62728' title '16.7 ms (60 fps)'
 GNUPLOT
+if [[ $drawn -ne 0 ]]; then
+    echo "timedemo: gnuplot drew no $plot"
+    exit $((status != 0 ? status : 1))
+fi
 mv "$scratch/plot.png" "$plot"
 exit "$status"
