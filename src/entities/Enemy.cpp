@@ -7,16 +7,13 @@
 #include "world/Tunnel.h"
 
 #include <GL/gl.h>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-const char* const kMeshNames[CEnemy::kMeshCount] = {
-    "Enemy1", "Enemy2", "Enemy3", "Enemy4", "Enemy5", "Enemy6", "Enemy7", "Enemy8", "Enemy9"};
-
-const char* const kSkinNames[CEnemy::kSkinCount] = {
-    "enemy_1", "enemy_2", "enemy_3",  "enemy_4",  "enemy_5",  "enemy_6",  "enemy_7",
-    "enemy_8", "enemy_9", "enemy_10", "enemy_11", "enemy_12", "enemy_13", "enemy_14"};
+static_assert(CEnemy::kMeshCount == 9 && CEnemy::kSkinCount == 14,
+              "the enemies' random draws, and so every world, depend on these counts");
 
 constexpr int kActivationDistance = 1500; // path units before the enemy
 
@@ -25,8 +22,11 @@ constexpr int kActivationDistance = 1500; // path units before the enemy
 CEnemy::CEnemy(CTextureManager& registry, float x, float y, float z) {
     const int meshChoice = std::rand() % kMeshCount;
     const int skinChoice = std::rand() % kSkinCount;
-    LoadMesh(CAssetTable::GetMeshPath(kMeshNames[meshChoice]));
-    texture = registry.Find(kSkinNames[skinChoice]);
+    char name[16];
+    std::snprintf(name, sizeof(name), "Enemy%d", meshChoice + 1);
+    LoadMesh(CAssetTable::GetMeshPath(name));
+    std::snprintf(name, sizeof(name), "enemy_%d", skinChoice + 1);
+    texture = registry.Find(name);
     SetPosition(x, y, z);
 }
 

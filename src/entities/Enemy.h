@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/AssetTable.h"
+
 #include "entities/Entity.h"
 
 class CTextureManager;
@@ -18,8 +20,11 @@ public:
     void ComputeActivationNode(const CTunnel& tunnel);
     int GetActivationNode() const { return activationNode; }
 
-    static constexpr int kMeshCount = 9;
-    static constexpr int kSkinCount = 14;
+    // The craft and skins an enemy picks from: the asset table's Enemy1... meshes and
+    // enemy_1... textures.
+    static constexpr int kMeshCount = CAssetTable::CountNumbered(CAssetTable::EKind::Mesh, "Enemy");
+    static constexpr int kSkinCount =
+        CAssetTable::CountNumbered(CAssetTable::EKind::Texture, "enemy_");
 
 protected:
     // Draws the mesh and skin choices, loads the mesh, places the enemy at the spawn point.

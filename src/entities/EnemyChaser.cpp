@@ -10,12 +10,15 @@ namespace {
 constexpr float kChaseRange = 400.0f; // closer than this, the chaser comes at the ship
 constexpr float kBeepRange = 20.0f;
 constexpr float kStepPerFrame = 10.0f; // per frame, not per second
+// The chirps R2D2_1... of the asset table, one drawn at random per chaser.
+constexpr int kChirpCount = CAssetTable::CountNumbered(CAssetTable::EKind::Sound, "R2D2_");
+static_assert(kChirpCount == 5, "every world's random draws depend on this count");
 } // namespace
 
 CEnemyChaser::CEnemyChaser(CTextureManager& registry, float x, float y, float z)
     : CEnemyDrifter(registry, x, y, z) {
     char name[32];
-    std::snprintf(name, sizeof(name), "R2D2_%d", std::rand() % 5 + 1);
+    std::snprintf(name, sizeof(name), "R2D2_%d", std::rand() % kChirpCount + 1);
     beepSound = std::make_unique<CSound>(CAssetTable::GetSoundPath(name));
     beeped = false;
 }

@@ -41,6 +41,10 @@ constexpr int kLightSpacing = 5; // nodes between the three lights around the sh
 constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
+// The explosion sounds explosion_1... of the asset table, drawn at random for four slots.
+constexpr int kExplosionSoundCount =
+    CAssetTable::CountNumbered(CAssetTable::EKind::Sound, "explosion_");
+static_assert(kExplosionSoundCount == 2, "every world's random draws depend on this count");
 
 } // namespace
 
@@ -56,7 +60,7 @@ CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput ou
     startSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("start_sound"));
     for (int slot = 0; slot < 4; ++slot) {
         char name[32];
-        std::snprintf(name, sizeof(name), "explosion_%d", std::rand() % 2 + 1);
+        std::snprintf(name, sizeof(name), "explosion_%d", std::rand() % kExplosionSoundCount + 1);
         effectSounds[slot] = std::make_unique<CSound>(CAssetTable::GetSoundPath(name));
     }
     effectSounds[4] = std::make_unique<CSound>(CAssetTable::GetSoundPath("squeaky"));

@@ -1,17 +1,10 @@
 #include "render/AssetTable.h"
 
 #include <cstring>
+#include <iterator>
 
 const std::vector<CAssetTable::SRow>& CAssetTable::GetRows() {
-    static const std::vector<SRow> rows = {
-#define ZELKORA_TEXTURE(name, path) {EKind::Texture, name, path},
-#define ZELKORA_MESH(name, path) {EKind::Mesh, name, path},
-#define ZELKORA_SOUND(name, path) {EKind::Sound, name, path},
-#include "render/Assets.def"
-#undef ZELKORA_TEXTURE
-#undef ZELKORA_MESH
-#undef ZELKORA_SOUND
-    };
+    static const std::vector<SRow> rows(std::begin(kRows), std::end(kRows));
     return rows;
 }
 

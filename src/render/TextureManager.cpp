@@ -1,26 +1,20 @@
 #include "render/TextureManager.h"
 
+#include "render/AssetTable.h"
+
 #include <cstring>
 
 namespace {
 
-struct STableRow {
-    const char* name;
-    const char* path;
-};
+static_assert(CAssetTable::Count(CAssetTable::EKind::Texture) == CTextureManager::kTableSize,
+              "the texture numbers are fixed: 43 rows");
 
 // The texture rows of the asset table, in order: row i is texture number i + 1.
-constexpr STableRow kTable[] = {
-#define ZELKORA_TEXTURE(name, path) {name, path},
-#define ZELKORA_MESH(name, path)
-#define ZELKORA_SOUND(name, path)
-#include "render/Assets.def"
-#undef ZELKORA_TEXTURE
-#undef ZELKORA_MESH
-#undef ZELKORA_SOUND
-};
-static_assert(sizeof(kTable) / sizeof(kTable[0]) == CTextureManager::kTableSize,
-              "the texture numbers are fixed: 43 rows");
+const std::vector<CAssetTable::SRow>& TextureRows() {
+    static const std::vector<CAssetTable::SRow> rows =
+        CAssetTable::GetRows(CAssetTable::EKind::Texture);
+    return rows;
+}
 
 bool IsTableNumber(int number) {
     return number >= 1 && number <= CTextureManager::kTableSize;
@@ -94,9 +88,11 @@ int CTextureManager::Find(const char* name) const {
 }
 
 const char* CTextureManager::GetTableName(int number) {
-    return IsTableNumber(number) ? kTable[number - 1].name : nullptr;
+    return IsTableNumber(number) ? TextureRows()[static_cast<std::size_t>(number - 1)].name
+                                 : nullptr;
 }
 
 const char* CTextureManager::GetTablePath(int number) {
-    return IsTableNumber(number) ? kTable[number - 1].path : nullptr;
+    return IsTableNumber(number) ? TextureRows()[static_cast<std::size_t>(number - 1)].path
+                                 : nullptr;
 }

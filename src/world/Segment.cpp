@@ -1,5 +1,6 @@
 #include "world/Segment.h"
 
+#include "render/AssetTable.h"
 #include "render/TextureManager.h"
 #include "world/Ring.h"
 
@@ -17,12 +18,16 @@ void SendVertex(float s, float t, const CVector3& normal, const CVector3& positi
     glVertex3f(position.x, position.y, position.z);
 }
 
+// The wall textures segment1... of the asset table, one drawn at random per segment.
+constexpr int kWallSkinCount = CAssetTable::CountNumbered(CAssetTable::EKind::Texture, "segment");
+static_assert(kWallSkinCount == 7, "every world's random draws depend on this count");
+
 } // namespace
 
 CSegment::CSegment(const CRing& ringA, const CRing& ringB, CTextureManager& registry)
     : ringA(&ringA), ringB(&ringB) {
     char name[16];
-    std::snprintf(name, sizeof(name), "segment%d", std::rand() % 7 + 1);
+    std::snprintf(name, sizeof(name), "segment%d", std::rand() % kWallSkinCount + 1);
     texture = registry.Find(name);
 }
 

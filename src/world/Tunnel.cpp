@@ -2,6 +2,7 @@
 
 #include "app/RenderSettings.h"
 #include "entities/Body.h"
+#include "render/AssetTable.h"
 #include "render/TextureManager.h"
 #include "render/Translucency.h"
 #include "world/MatrixMath.h"
@@ -20,6 +21,9 @@ constexpr int kMinimumRings = 120;
 constexpr int kStartNode = 10;
 constexpr int kFinishBeforeEnd = 90;
 constexpr int kJointCount = 10; // numbered 10 at the finish down to 0
+static_assert(CAssetTable::CountNumbered(CAssetTable::EKind::Texture, "joint_", 0) ==
+                  kJointCount + 1,
+              "a joint disc texture joint_0 to joint_10 for each disc");
 
 } // namespace
 
