@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "app/Input.h"
 #include "app/KeyHandler.h"
@@ -8,7 +8,7 @@
 
 namespace {
 
-class RenderSettingsGl : public GlTest {
+class RenderSettingsGl : public GlFixture {
 protected:
     void ExpectPolygonModes(GLint front, GLint back) {
         GLint modes[2] = {0, 0};
