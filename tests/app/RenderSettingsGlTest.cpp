@@ -1,10 +1,6 @@
 #include "GlFixture.h"
 
-#include "app/Input.h"
-#include "app/KeyHandler.h"
 #include "app/RenderSettings.h"
-
-#include <GL/glut.h>
 
 namespace {
 
@@ -22,18 +18,6 @@ TEST_F(RenderSettingsGl, ConstructionLeavesOpenGlsOwnFill) {
     const CRenderSettings settings;
     EXPECT_EQ(settings.GetSolidFill(), 1);
     ExpectPolygonModes(GL_FILL, GL_FILL);
-}
-
-TEST_F(RenderSettingsGl, F3SwitchesWireframeAndBackToFilledFrontsWithLineBacks) {
-    CInput input;
-    CRenderSettings settings;
-    CKeyHandler keys(nullptr, &input, &settings);
-    keys.SpecialKeyDown(GLUT_KEY_F3, 0, 0);
-    EXPECT_EQ(settings.GetSolidFill(), 0);
-    ExpectPolygonModes(GL_LINE, GL_LINE);
-    keys.SpecialKeyDown(GLUT_KEY_F3, 0, 0);
-    EXPECT_EQ(settings.GetSolidFill(), 1);
-    ExpectPolygonModes(GL_FILL, GL_LINE);
 }
 
 TEST_F(RenderSettingsGl, ContextDrawsIntoTheBackBuffer) {
