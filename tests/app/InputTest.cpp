@@ -1,6 +1,4 @@
 #include "app/Input.h"
-#include "app/KeyHandler.h"
-#include "app/RenderSettings.h"
 
 #include <GL/glut.h>
 #include <gtest/gtest.h>
@@ -76,46 +74,6 @@ TEST(Input, ClearReleasesEverything) {
     EXPECT_EQ(input.GetUp() | input.GetDown() | input.GetLeft() | input.GetRight() |
                   input.GetFire() | input.GetAccelerate(),
               0);
-}
-
-TEST(KeyHandler, OnlyEscapeAndLowerCaseQQuit) {
-    CInput input;
-    CRenderSettings settings;
-    CKeyHandler keys(nullptr, &input, &settings);
-    EXPECT_EQ(keys.KeyDown(27, 0, 0), CKeyHandler::EAction::Quit);
-    EXPECT_EQ(keys.KeyDown('q', 0, 0), CKeyHandler::EAction::Quit);
-    EXPECT_EQ(keys.KeyDown('Q', 0, 0), CKeyHandler::EAction::CarryOn);
-    EXPECT_EQ(keys.KeyDown('y', 0, 0), CKeyHandler::EAction::CarryOn);
-    EXPECT_EQ(input.GetFire(), 1);
-}
-
-TEST(KeyHandler, FunctionKeysFlipTheirTogglesAndArrowsSteer) {
-    CInput input;
-    CRenderSettings settings;
-    CKeyHandler keys(nullptr, &input, &settings);
-    const struct {
-        int key;
-        int (CRenderSettings::*get)() const;
-        int initial;
-    } toggles[] = {
-        {GLUT_KEY_F2, &CRenderSettings::GetHideFps, 0},
-        {GLUT_KEY_F5, &CRenderSettings::GetNoMipmaps, 1},
-        {GLUT_KEY_F6, &CRenderSettings::GetNoVertexArrays, 0},
-        {GLUT_KEY_F8, &CRenderSettings::GetNoFrustumCulling, 0},
-        {GLUT_KEY_F9, &CRenderSettings::GetNoAlpha, 0},
-        {GLUT_KEY_F12, &CRenderSettings::GetHidePathLine, 1},
-    };
-    for (const auto& toggle : toggles) {
-        EXPECT_EQ((settings.*toggle.get)(), toggle.initial) << "key " << toggle.key;
-        keys.SpecialKeyDown(toggle.key, 0, 0);
-        EXPECT_EQ((settings.*toggle.get)(), 1 - toggle.initial) << "key " << toggle.key;
-        keys.SpecialKeyDown(toggle.key, 0, 0);
-        EXPECT_EQ((settings.*toggle.get)(), toggle.initial) << "key " << toggle.key;
-    }
-    keys.SpecialKeyDown(GLUT_KEY_UP, 0, 0);
-    EXPECT_EQ(input.GetUp(), 1);
-    keys.KeyUp(GLUT_KEY_UP, 0, 0);
-    EXPECT_EQ(input.GetUp(), 0);
 }
 
 } // namespace

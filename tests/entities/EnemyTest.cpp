@@ -35,13 +35,11 @@ protected:
     CTunnel tunnel{registry, &SeedOne};
 };
 
+// Seed 1234: after the mesh and skin draws, 961126155 % 12 = 3, a turn every 4 seconds.
 TEST_F(EnemyTest, SpinnerTurnsOnceEveryPeriodAndStaysPut) {
-    // Find a seed whose spinner turns once every 4 seconds.
-    std::unique_ptr<CEnemySpinner> spinner;
-    for (unsigned seed = 0; !spinner || spinner->GetPeriod() != 4.0f; ++seed) {
-        std::srand(seed);
-        spinner = std::make_unique<CEnemySpinner>(registry, 5.0f, 6.0f, 7.0f);
-    }
+    std::srand(1234);
+    auto spinner = std::make_unique<CEnemySpinner>(registry, 5.0f, 6.0f, 7.0f);
+    ASSERT_EQ(spinner->GetPeriod(), 4.0f);
     spinner->Track(ShipAt(CVector3(5, 6, 8), 0));
     spinner->Update(1.0f, tunnel);
     EXPECT_FLOAT_EQ(spinner->GetAngle(), 90.0f);
@@ -53,30 +51,30 @@ TEST_F(EnemyTest, SpinnerTurnsOnceEveryPeriodAndStaysPut) {
     EXPECT_EQ(spinner->GetPreviousPosition().z, 0.0f) << "never anchored: the world origin";
 }
 
+// Seed 42 gives the factors 4.24, 2.64 and 1.48 (see the construction test below). At time 0
+// the hover is anchor + 20 - 10 x factor: x 100 + 20 - 14.8, y 50 + 20 - 26.4. A quarter
+// second on, x swings by 10 sin(1.06 pi) = -10 sin(0.06 pi) = -1.87381, y by
+// 10 sin(0.66 pi) = 10 sin(0.34 pi) = 8.76307.
 TEST_F(EnemyTest, DrifterHoversAroundItsAnchorShiftedByItsFactors) {
+    std::srand(42);
     CEnemyDrifter drifter(registry, 100.0f, 50.0f, -300.0f);
     EXPECT_EQ(drifter.GetPreviousPosition().x, 100.0f) << "the spawn point is the anchor";
-    for (float factor :
-         {drifter.GetFrequencyX(), drifter.GetFrequencyY(), drifter.GetOffsetFactorX()}) {
-        EXPECT_GE(factor, 1.0f);
-        EXPECT_LE(factor, 4.97f);
-    }
     drifter.Track(ShipAt(CVector3(0, 0, 0), 0));
-    EXPECT_FLOAT_EQ(drifter.GetPosition().x, 100.0f + 20.0f - 10.0f * drifter.GetOffsetFactorX());
-    EXPECT_FLOAT_EQ(drifter.GetPosition().y, 50.0f + 20.0f - 10.0f * drifter.GetFrequencyY());
+    EXPECT_FLOAT_EQ(drifter.GetPosition().x, 105.2f);
+    EXPECT_FLOAT_EQ(drifter.GetPosition().y, 43.6f);
     drifter.Update(0.25f, tunnel);
     drifter.Track(ShipAt(CVector3(0, 0, 0), 0));
-    const double swing = 10.0 * std::sin(3.1415927 * drifter.GetFrequencyX() * 0.25);
-    EXPECT_NEAR(drifter.GetPosition().x, 100.0 + swing + 20.0 - 10.0 * drifter.GetOffsetFactorX(),
-                1e-4);
+    EXPECT_NEAR(drifter.GetPosition().x, 103.32619f, 1e-4f);
+    EXPECT_NEAR(drifter.GetPosition().y, 52.36307f, 1e-4f);
     EXPECT_EQ(drifter.GetPosition().z, -300.0f);
 }
 
 TEST_F(EnemyTest, ChaserComesAtTheShipWithinFourHundredAndBeepsOnceClose) {
+    std::srand(42); // x offset factor 1.48
     CEnemyChaser chaser(registry, 0.0f, 0.0f, -1000.0f);
     chaser.SetNodeIndex(20);
-    chaser.Track(ShipAt(CVector3(0, 0, -599), 10)); // 401 away: hovers
-    EXPECT_FLOAT_EQ(chaser.GetPosition().x, 20.0f - 10.0f * chaser.GetOffsetFactorX());
+    chaser.Track(ShipAt(CVector3(0, 0, -599), 10)); // 401 away: hovers at 20 - 14.8
+    EXPECT_FLOAT_EQ(chaser.GetPosition().x, 5.2f);
 
     chaser.SetPosition(0.0f, 0.0f, -1000.0f);
     chaser.Track(ShipAt(CVector3(0, 0, -601), 10)); // 399 away: 10 units at it
@@ -134,30 +132,30 @@ TEST_F(EnemyTest, ActivationNodeLiesFifteenHundredPathUnitsBack) {
     EXPECT_EQ(drifter.GetActivationNode(), 0);
 }
 
+// Mesh, skin, then the kind's own: three factors for a drifter, plus the beep for a chaser.
+// Each factor is (rand() % 100) x 0.01 x 4 + 1 worked out in double, then stored: the float
+// nearest the decimal. Seed 42 draws 71876166, 708592740, then 1483128881, 907283241 and
+// 442951012, hundredths 81, 41, 12; seed 1234 draws 479142414, 465566339, then 961126155,
+// 1057886067, 1222702060, hundredths 55, 67, 60. Worked out in float instead, 2.64, 3.68 and
+// 3.4 would each come out one unit in the last place away.
 TEST_F(EnemyTest, ConstructionDrawsItsRandomNumbersInOrderAndKeepsTheFactorsAsCWorksThemOut) {
-    // Mesh, skin, then the kind's own: three factors for a drifter, plus the beep for a chaser.
-    // Each factor is (rand() % 100) * 0.01 * 4 + 1 in double, then stored; in float a fifth of
-    // the draws would come out one unit in the last place away, which these seeds include.
-    int floatWouldDiffer = 0;
-    for (unsigned seed : {42u, 7u, 1234u, 99u}) {
-        std::srand(seed);
-        int draws[7];
-        for (int& draw : draws) {
-            draw = std::rand();
-        }
-        std::srand(seed);
+    const struct {
+        unsigned seed;
+        float frequencyX, frequencyY, offsetFactorX;
+        int seventhDraw;
+    } cases[] = {
+        {42u, 4.24f, 2.64f, 1.48f, 1366999021},
+        {1234u, 3.2f, 3.68f, 3.4f, 1019879755},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seed);
+        std::srand(c.seed);
         CEnemyChaser chaser(registry, 0.0f, 0.0f, 0.0f);
-        const float factors[3] = {chaser.GetFrequencyX(), chaser.GetFrequencyY(),
-                                  chaser.GetOffsetFactorX()};
-        for (int i = 0; i < 3; ++i) {
-            const int hundredth = draws[2 + i] % 100;
-            EXPECT_EQ(factors[i], static_cast<float>(hundredth * 0.01 * 4 + 1)) << seed;
-            floatWouldDiffer += static_cast<float>(hundredth * 0.01 * 4 + 1) !=
-                                static_cast<float>(hundredth) * 0.01f * 4.0f + 1.0f;
-        }
-        EXPECT_EQ(std::rand(), draws[6]) << "exactly six draws, seed " << seed;
+        EXPECT_EQ(chaser.GetFrequencyX(), c.frequencyX);
+        EXPECT_EQ(chaser.GetFrequencyY(), c.frequencyY);
+        EXPECT_EQ(chaser.GetOffsetFactorX(), c.offsetFactorX);
+        EXPECT_EQ(std::rand(), c.seventhDraw) << "exactly six draws";
     }
-    EXPECT_GT(floatWouldDiffer, 0);
 }
 
 } // namespace

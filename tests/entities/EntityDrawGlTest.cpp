@@ -1,6 +1,6 @@
 #include "GameDataDirectory.h"
 #include "GlFeedback.h"
-#include "GlTest.h"
+#include "GlFixture.h"
 #include "TextureFiles.h"
 #include "app/RenderSettings.h"
 #include "entities/EnemySpinner.h"
@@ -22,10 +22,10 @@ unsigned SeedOne() {
 
 // Entities drawn in feedback mode under an orthographic view that maps world x and y to pixels
 // around the window's centre, so what was sent can be compared with world positions.
-class EntityDrawGl : public GlTest {
+class EntityDrawGl : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }

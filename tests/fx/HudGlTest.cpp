@@ -1,5 +1,5 @@
 #include "GlFeedback.h"
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "app/RenderSettings.h"
 #include "fx/Hud.h"
@@ -22,10 +22,10 @@ struct SFeedback {
     std::vector<SVertex> bitmaps;        // the raster position of every glyph drawn
 };
 
-class HudGl : public GlTest {
+class HudGl : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }

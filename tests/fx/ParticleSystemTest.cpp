@@ -18,16 +18,12 @@ std::vector<int> Tape(unsigned seed) {
     return values;
 }
 
-// One particle's four draws, in the order life, x, y, z, from the tape at `at`: each value
-// exactly as the C expression gives it (in double, for its decimal constant), then stored.
-void ExpectDrawnFrom(const std::vector<int>& tape, size_t& at, const CParticle& particle, int speed,
-                     double spread, float scale) {
-    EXPECT_EQ(particle.GetLife(), static_cast<float>(tape[at++] % 100 * 0.01 + 1));
-    const float v[3] = {particle.GetVelocity().x, particle.GetVelocity().y,
-                        particle.GetVelocity().z};
-    for (float component : v) {
-        EXPECT_EQ(component, static_cast<float>(speed - tape[at++] % 100 * spread) * scale);
-    }
+// A particle's life and velocity as worked out by hand from its four draws.
+void ExpectParticle(const CParticle& particle, float life, float vx, float vy, float vz) {
+    EXPECT_FLOAT_EQ(particle.GetLife(), life);
+    EXPECT_FLOAT_EQ(particle.GetVelocity().x, vx);
+    EXPECT_FLOAT_EQ(particle.GetVelocity().y, vy);
+    EXPECT_FLOAT_EQ(particle.GetVelocity().z, vz);
 }
 
 int HighestEmptySlot(const CParticleSystem& system, bool fire) {
@@ -81,67 +77,84 @@ TEST(ParticleSystemTest, DoesNothingBeforeStart) {
     EXPECT_EQ(std::rand(), tape[0]) << "an inactive update draws nothing";
 }
 
-// Each update fills the next lower slot and re-creates count - 1 particles above it, so fire
-// fills in 20 updates and smoke in 10. The tape says which draw fed which particle.
-TEST(ParticleSystemTest, SlotsFillOneLowerPerUpdateReCreatingAboveUntilFull) {
+// Seed 1: rand() gives 1804289383, 846930886, 1681692777, 1714636915, 1957747793, 424238335,
+// 719885386, 1649760492, 596516649, 1189641421. Fire count 83 % 10 + 1 = 4, but only slot 19 is
+// above the free one; its life 1 + 0.86, velocity 10 - 0.2 x (77, 15, 93). Smoke count
+// 424238335 % 15 = 10, which counts as 9, so 10 slots, again only slot 9; life 1 + 0.86,
+// velocity 5 - 0.1 x (92, 49, 21). Both are born this update and move by its 0.5 s.
+TEST(ParticleSystemTest, SeedOneFirstUpdateDrawsCountsAndParticlesInOrder) {
     CTextureManager registry;
-    for (unsigned seed : {1u, 5u, 29u}) {
-        SCOPED_TRACE(seed);
-        CParticleSystem effect(registry);
-        const std::vector<int> tape = Tape(seed);
-        size_t at = 0;
-        effect.Start(CVector3(1, 2, 3));
-        for (int update = 0; update < 22; ++update) {
-            SCOPED_TRACE(update);
-            const int freeFire = HighestEmptySlot(effect, true);
-            const int freeSmoke = HighestEmptySlot(effect, false);
-            effect.Update(0.5f);
-            const int fireCount = tape[at++] % 10 + 1;
-            const int fireEnd = freeFire < 0 ? -1 : std::min(20, freeFire + fireCount);
-            for (int slot = std::max(freeFire, 0); slot < 20; ++slot) {
-                const CParticle& p = *effect.GetFireParticle(slot);
-                EXPECT_EQ(p.GetAge() == 0.0f, slot < fireEnd) << "fire slot " << slot;
-                if (slot < fireEnd) {
-                    ExpectDrawnFrom(tape, at, p, 10, 0.2, 1.0f);
-                    EXPECT_FLOAT_EQ(p.GetPosition().x, 1.0f + 0.5f * p.GetVelocity().x);
-                    EXPECT_EQ(p.GetSize(), 5.0f); // born this update: moved, not grown
-                }
-            }
-            const int smokeCount = std::min(tape[at++] % 15, 9) + 1;
-            const int smokeEnd = freeSmoke < 0 ? -1 : std::min(10, freeSmoke + smokeCount);
-            for (int slot = std::max(freeSmoke, 0); slot < 10; ++slot) {
-                const CParticle& p = *effect.GetSmokeParticle(slot);
-                EXPECT_EQ(p.GetAge() == 0.0f, slot < smokeEnd) << "smoke slot " << slot;
-                if (slot < smokeEnd) {
-                    ExpectDrawnFrom(tape, at, p, 5, 0.1, 1.0f);
-                }
-            }
-            EXPECT_EQ(HighestEmptySlot(effect, true), std::max(freeFire - 1, -1));
-            EXPECT_EQ(HighestEmptySlot(effect, false), std::max(freeSmoke - 1, -1));
-        }
-        EXPECT_EQ(std::rand(), tape[at]) << "a full system still draws its two counts";
-    }
+    CParticleSystem effect(registry);
+    const std::vector<int> tape = Tape(1);
+    effect.Start(CVector3(1, 2, 3));
+    effect.Update(0.5f);
+    const CParticle& fire = *effect.GetFireParticle(19);
+    ExpectParticle(fire, 1.86f, -5.4f, 7.0f, -8.6f);
+    EXPECT_FLOAT_EQ(fire.GetPosition().x, -1.7f);
+    EXPECT_FLOAT_EQ(fire.GetPosition().y, 5.5f);
+    EXPECT_FLOAT_EQ(fire.GetPosition().z, -1.3f);
+    EXPECT_EQ(fire.GetSize(), 5.0f) << "born this update: moved, not grown";
+    const CParticle& smoke = *effect.GetSmokeParticle(9);
+    ExpectParticle(smoke, 1.86f, -4.2f, 0.1f, 2.9f);
+    EXPECT_FLOAT_EQ(smoke.GetPosition().x, -1.1f);
+    EXPECT_FLOAT_EQ(smoke.GetPosition().z, 4.45f);
+    EXPECT_EQ(HighestEmptySlot(effect, true), 18);
+    EXPECT_EQ(HighestEmptySlot(effect, false), 8);
+    EXPECT_EQ(std::rand(), tape[10]) << "ten draws: two counts and two particles";
 }
 
+// Each update fills the next lower slot and re-creates count - 1 particles above it, so fire
+// fills in 20 updates and smoke in 10. Seed 1's fire counts (rand() % 10 + 1) are 4, 3, 8, 7,
+// 5, 5, 2, 4, 2, 10, 3, 5, 2, 3, 4, 4, 1, 7, 8, 1, capped by the slots from the free one up;
+// its smoke counts (rand() % 15, 10 to 14 as 9, + 1) are 10, 2, 4, 1, 7, 10, 10, 9, 6, 5.
+// Counting four draws a particle and two an update, 22 updates use 524 draws.
+TEST(ParticleSystemTest, SlotsFillOneLowerPerUpdateReCreatingAboveUntilFull) {
+    const int newFire[22] = {1, 2, 3, 4, 5, 5, 2, 4, 2, 10, 3, 5, 2, 3, 4, 4, 1, 7, 8, 1, 0, 0};
+    const int newSmoke[22] = {1, 2, 3, 1, 5, 6, 7, 8, 6, 5};
+    CTextureManager registry;
+    CParticleSystem effect(registry);
+    const std::vector<int> tape = Tape(1);
+    effect.Start(CVector3(1, 2, 3));
+    for (int update = 0; update < 22; ++update) {
+        SCOPED_TRACE(update + 1);
+        effect.Update(0.5f);
+        const int firstNewFire = CParticleSystem::kFireSlots - 1 - update;
+        for (int slot = std::max(firstNewFire, 0); slot < CParticleSystem::kFireSlots; ++slot) {
+            EXPECT_EQ(effect.GetFireParticle(slot)->GetAge() == 0.0f,
+                      slot < firstNewFire + newFire[update])
+                << "fire slot " << slot;
+        }
+        const int firstNewSmoke = CParticleSystem::kSmokeSlots - 1 - update;
+        for (int slot = std::max(firstNewSmoke, 0); slot < CParticleSystem::kSmokeSlots; ++slot) {
+            EXPECT_EQ(effect.GetSmokeParticle(slot)->GetAge() == 0.0f,
+                      slot < firstNewSmoke + newSmoke[update])
+                << "smoke slot " << slot;
+        }
+        EXPECT_EQ(HighestEmptySlot(effect, true), std::max(firstNewFire - 1, -1));
+        EXPECT_EQ(HighestEmptySlot(effect, false), std::max(firstNewSmoke - 1, -1));
+    }
+    EXPECT_EQ(std::rand(), tape[524]) << "a full system still draws its two counts";
+}
+
+// Seed 17, half scale, 20 updates of no time: the last one fills slot 0 from the draws
+// 74, 81, 43, 90 (rand() % 100), so life 1.74 and velocity (10 - 0.2 x draw) / 2. Then
+// 0.375 s of growth: size (age x 5 + life x 5) x 0.5 = 2.5 x 2.115.
 TEST(ParticleSystemTest, HalfScaleAgeAndReset) {
     CTextureManager registry;
     CParticleSystem effect(registry);
-    const std::vector<int> tape = Tape(17);
+    std::srand(17);
     effect.SetScale(0.5f);
     effect.Start(CVector3(7, 8, 9));
-    effect.Update(0.0f);
-    size_t at = 1;
-    ExpectDrawnFrom(tape, at, *effect.GetFireParticle(19), 10, 0.2, 0.5f);
-    for (int i = 1; i < 20; ++i) {
+    for (int i = 0; i < 20; ++i) {
         effect.Update(0.0f);
     }
+    const CParticle& last = *effect.GetFireParticle(0);
+    ExpectParticle(last, 1.74f, -3.1f, 0.7f, -4.0f);
     effect.Update(0.25f); // full: everything ages, nothing is re-created
     effect.Update(0.125f);
     EXPECT_FLOAT_EQ(effect.GetAge(), 0.375f);
-    for (int slot = 0; slot < CParticleSystem::kFireSlots; ++slot) {
-        const CParticle& fire = *effect.GetFireParticle(slot);
-        EXPECT_FLOAT_EQ(fire.GetSize(), 2.5f * (0.375f + fire.GetLife()));
-    }
+    EXPECT_NEAR(last.GetSize(), 5.2875f, 1e-5f);
+    EXPECT_EQ(last.GetLife(), 1.74f) << "not re-created once full";
     effect.Reset();
     EXPECT_FALSE(effect.IsActive());
     EXPECT_EQ(effect.GetAge(), 0.0f);

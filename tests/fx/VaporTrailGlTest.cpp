@@ -1,5 +1,5 @@
 #include "FxGl.h"
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "app/RenderSettings.h"
 #include "fx/VaporTrail.h"
@@ -12,10 +12,10 @@ namespace {
 
 using namespace fxgl;
 
-class VaporTrailGl : public GlTest {
+class VaporTrailGl : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }

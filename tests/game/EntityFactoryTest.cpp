@@ -59,10 +59,16 @@ TEST_F(EntityFactoryTest, KindsAreSpinnerDrifterChaserOnTheCourseAndOnlySpinners
     }
 }
 
-TEST_F(EntityFactoryTest, KindsOutsideTheTableGiveNoEnemy) {
+// The game draws kinds as rand() % GetKindCount(): the count must reach the chaser, the last
+// kind, and stop there.
+TEST_F(EntityFactoryTest, TheKindCountEndsWithTheChaserAndKindsOutsideGiveNoEnemy) {
+    const std::unique_ptr<CEnemy> last = factory.MakeEnemy(CEntityFactory::GetKindCount() - 1);
+    ASSERT_NE(last, nullptr);
+    const CEnemy& made = *last;
+    EXPECT_TRUE(typeid(made) == typeid(CEnemyChaser));
+    EXPECT_EQ(factory.MakeEnemy(CEntityFactory::GetKindCount()), nullptr);
     EXPECT_EQ(factory.MakeEnemy(3), nullptr);
     EXPECT_EQ(factory.MakeEnemy(-1), nullptr);
-    EXPECT_EQ(CEntityFactory::GetKindCount(), 3);
 }
 
 TEST_F(EntityFactoryTest, OneSeedGivesTheSameEnemies) {

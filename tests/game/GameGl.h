@@ -3,7 +3,7 @@
 // A real game with a fixed seed and a fixed step, driven frame by frame in a real GL context.
 
 #include "GameDataDirectory.h"
-#include "GlTest.h"
+#include "GlFixture.h"
 #include "app/Input.h"
 #include "app/RenderSettings.h"
 #include "app/Timer.h"
@@ -17,12 +17,12 @@
 #include <memory>
 #include <string>
 
-class GameGl : public GlTest {
+class GameGl : public GlFixture {
 protected:
     static constexpr std::int64_t kFramesPerSecond = 60; // one counter tick per frame
 
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }
@@ -32,7 +32,7 @@ protected:
     void TearDown() override {
         game.reset();
         data.reset();
-        GlTest::TearDown();
+        GlFixture::TearDown();
     }
 
     // configure runs between construction and Setup; returns what Setup printed.

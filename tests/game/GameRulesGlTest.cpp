@@ -1,17 +1,14 @@
 // What the game's frame needs a window or sound for, on a real game with a fixed seed and a fixed
-// step: the music, the course marks and their message, the lights, the enemy window and the keys.
+// step: the music, the course marks and their message, the lights and the enemy window.
 
 #include "GameGl.h"
 #include "GameSetPieces.h"
 #include "GlFeedback.h"
-#include "app/KeyHandler.h"
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "render/Camera.h"
-#include "render/TextureManager.h"
 #include "sound/SoundLibrary.h"
 
-#include <GL/glut.h>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -149,59 +146,6 @@ TEST_F(GameRulesGl, EnemiesAreDrawnOnlyInsideTheCamerasNodeWindowUnlessCullingIs
         EXPECT_EQ(marked > 0, c.drawn) << "camera at " << camera << ", enemy at " << c.node
                                        << ", culling off " << c.noFrustumCulling;
     }
-}
-
-TEST_F(GameRulesGl, KeysSayWhatTheyDidInTheirStyleAndDoIt) {
-    Make(0, 120, &FixedSeed, 2);
-    CKeyHandler keys(game.get(), &input, &settings);
-    using Getter = int (CRenderSettings::*)() const;
-    const struct {
-        int key; // a function key's code, or the letter p
-        Getter toggle;
-        int valueAfter;
-        const char* message;
-        int style;
-    } cases[] = {
-        {GLUT_KEY_F1, nullptr, 0, "SORRY. NO HLP", 1},
-        {GLUT_KEY_F2, &CRenderSettings::GetHideFps, 1, "FPS OFF", 0},
-        {GLUT_KEY_F2, &CRenderSettings::GetHideFps, 0, "FPS ON", 0},
-        {GLUT_KEY_F3, &CRenderSettings::GetSolidFill, 0, "WIRE ON", 0},
-        {GLUT_KEY_F3, &CRenderSettings::GetSolidFill, 1, "WIRE OFF", 0},
-        {GLUT_KEY_F5, &CRenderSettings::GetNoMipmaps, 0, "MIPMAP ON", 0},
-        {GLUT_KEY_F5, &CRenderSettings::GetNoMipmaps, 1, "MIPMAP OFF", 0},
-        {GLUT_KEY_F6, &CRenderSettings::GetNoVertexArrays, 1, "V ARRAY OFF", 0},
-        {GLUT_KEY_F6, &CRenderSettings::GetNoVertexArrays, 0, "V ARRAY ON", 0},
-        {GLUT_KEY_F8, &CRenderSettings::GetNoFrustumCulling, 1, "VF CULLING OFF", 0},
-        {GLUT_KEY_F8, &CRenderSettings::GetNoFrustumCulling, 0, "VF CULLING ON", 0},
-        {GLUT_KEY_F9, &CRenderSettings::GetNoAlpha, 1, "ALPHA OFF", 0},
-        {GLUT_KEY_F9, &CRenderSettings::GetNoAlpha, 0, "ALPHA ON", 0},
-        {'p', nullptr, 1, "P... MODE", 0},
-        {'p', nullptr, 0, "P... OFF", 0},
-    };
-    for (const auto& c : cases) {
-        game->ShowMessage("", 0, 0);
-        if (c.key == 'p') {
-            keys.KeyDown(c.key, 0, 0);
-            EXPECT_EQ(game->IsPMode(), c.valueAfter == 1) << c.message;
-        } else {
-            keys.SpecialKeyDown(c.key, 0, 0);
-        }
-        EXPECT_EQ(Message(), c.message);
-        EXPECT_EQ(game->GetHud()->GetMessageStyle(), c.style) << c.message;
-        EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 3) << c.message;
-        if (c.toggle != nullptr) {
-            EXPECT_EQ((settings.*c.toggle)(), c.valueAfter) << c.message;
-        }
-        if (c.key == GLUT_KEY_F5) { // every texture loaded again, with mipmaps when now on
-            glBindTexture(GL_TEXTURE_2D, CTextureManager::kTableSize);
-            GLint filter = 0;
-            glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-            EXPECT_EQ(filter, c.valueAfter == 0 ? GL_NEAREST_MIPMAP_LINEAR : GL_NEAREST)
-                << c.message;
-        }
-    }
-    keys.KeyDown('k', 0, 0);
-    EXPECT_EQ(game->GetPlayer()->GetEnergy(), 0) << "self-destruct";
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "app/Input.h"
 #include "render/Camera.h"
@@ -13,7 +13,7 @@ unsigned SeedOne() {
     return 1;
 }
 
-class CameraGl : public GlTest {
+class CameraGl : public GlFixture {
 protected:
     // Where a world point lands in the 800 x 600 window after Apply.
     void Project(float x, float y, float z, double& winX, double& winY) {

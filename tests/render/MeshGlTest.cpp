@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "render/Mesh.h"
 
@@ -14,7 +14,7 @@ const char* const kTwoTriangles = "v -0.5 -0.5 0\nv 0.5 -0.5 0\nv 0.5 0.5 0\nv -
                                   "f 1/1/1 2/2/1 3/3/2\n"
                                   "f -4/-4/-1 -2/-2/-2 -1/-1/-1\n";
 
-class MeshGl : public GlTest {
+class MeshGl : public GlFixture {
 protected:
     // Everything OpenGL would rasterise, as window position, lit colour and texture coordinate
     // of every corner. Lighting is on so that the normals show in the colours.

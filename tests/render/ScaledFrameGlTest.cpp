@@ -1,11 +1,11 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 #include "render/ScaledFrame.h"
 
 #include <vector>
 
 namespace {
 
-class ScaledFrameGl : public GlTest {
+class ScaledFrameGl : public GlFixture {
 protected:
     // A scene that fills its viewport: red on the left half, green on the right.
     static void DrawScene() {

@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "render/ScreenshotWriter.h"
 
@@ -12,7 +12,7 @@ void FillRectangle(GLint x, GLint y, GLsizei width, GLsizei height, float r, flo
     glClear(GL_COLOR_BUFFER_BIT);
 }
 
-using ScreenshotWriterGl = GlTest;
+using ScreenshotWriterGl = GlFixture;
 
 TEST_F(ScreenshotWriterGl, ReadFrameGivesTheBackBufferTopRowFirstAndRestoresPackState) {
     glEnable(GL_SCISSOR_TEST);

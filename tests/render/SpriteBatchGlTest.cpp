@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "app/RenderSettings.h"
 #include "fx/ParticleSystem.h"
@@ -20,10 +20,10 @@ namespace {
 
 const std::string kTextureDir = std::string(ZELKORA_DATA_DIR) + "/texture/";
 
-class SpriteBatchGl : public GlTest {
+class SpriteBatchGl : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }
@@ -38,7 +38,7 @@ protected:
 
     void TearDown() override {
         CSpriteBatch::SetTrimming(true);
-        GlTest::TearDown();
+        GlFixture::TearDown();
     }
 
     // The view in the projection, as the game's camera sets it, turned and rolled a little.

@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 #include "TgaBytes.h"
 #include "ToneFiles.h"
 
@@ -8,7 +8,7 @@
 
 namespace {
 
-class TextureGl : public GlTest {
+class TextureGl : public GlFixture {
 protected:
     // Writes the file and makes it texture number 7, with or without mipmaps.
     void Make(const STgaBytes& tga, bool mipmapped) {

@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 #include "TgaBytes.h"
 #include "ToneFiles.h"
 
@@ -13,10 +13,10 @@ namespace fs = std::filesystem;
 
 // Runs each test in a scratch directory holding texture/ with all 43 files, since the table's
 // paths are relative to the working directory.
-class TextureManagerGl : public GlTest {
+class TextureManagerGl : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }
@@ -30,7 +30,7 @@ protected:
         if (!previousDirectory.empty()) {
             fs::current_path(previousDirectory);
         }
-        GlTest::TearDown();
+        GlFixture::TearDown();
     }
 
     // Every file a 2 x 2 picture whose texels read (number, generation, 200, 255).

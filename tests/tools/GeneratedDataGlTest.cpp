@@ -1,7 +1,7 @@
 // The generated textures loaded by the game's texture registry in a real context, as the game
 // loads them at start and on every F5.
 
-#include "GlTest.h"
+#include "GlFixture.h"
 #include "render/TextureManager.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +9,10 @@
 
 namespace {
 
-class GeneratedData : public GlTest {
+class GeneratedData : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }
@@ -23,7 +23,7 @@ protected:
         if (previousDirectory[0] != '\0') {
             EXPECT_EQ(chdir(previousDirectory), 0);
         }
-        GlTest::TearDown();
+        GlFixture::TearDown();
     }
 
     char previousDirectory[4096] = "";

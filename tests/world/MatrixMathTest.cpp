@@ -68,6 +68,10 @@ TEST(MatrixMath, EachStepActsAfterTheStepsBeforeIt) {
     ExpectPoint(Transform({0, 0, -1}, m), 0, 1, -5);
 }
 
+// a holds 0 to 15 row by row, m the repeating 0, 1, 2: m's rows are (0 1 2 0), (1 2 0 1),
+// (2 0 1 2), (0 1 2 0). Row r of a x m is a's row r weighting m's rows: row 0 is
+// 1 x (1 2 0 1) + 2 x (2 0 1 2) + 3 x (0 1 2 0) = (5 5 8 5), and each further row of a adds
+// 4 to each weight, so 4 x the column sums (3 4 5 3). The other order, m x a, starts (20 23 26 29).
 TEST(MatrixMath, MultiplyPutsTheLeftOperandFirstInTheRowSum) {
     float a[16];
     float m[16];
@@ -75,18 +79,10 @@ TEST(MatrixMath, MultiplyPutsTheLeftOperandFirstInTheRowSum) {
         a[i] = static_cast<float>(i);
         m[i] = static_cast<float>(i % 3);
     }
-    float expected[16];
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            expected[4 * r + c] = 0.0f;
-            for (int k = 0; k < 4; ++k) {
-                expected[4 * r + c] += a[4 * r + k] * m[4 * k + c];
-            }
-        }
-    }
+    const float expected[16] = {5, 5, 8, 5, 17, 21, 28, 17, 29, 37, 48, 29, 41, 53, 68, 41};
     MatMultiply(a, m);
     for (int i = 0; i < 16; ++i) {
-        EXPECT_FLOAT_EQ(m[i], expected[i]) << "index " << i;
+        EXPECT_EQ(m[i], expected[i]) << "index " << i;
     }
 }
 
@@ -106,12 +102,16 @@ TEST(MatrixMath, TransposeMovesTheTranslationToOpenGlColumnOrder) {
     EXPECT_FLOAT_EQ(gl[3], 0.0f);
     EXPECT_FLOAT_EQ(m[3], 1.0f) << "the source stays as it was";
 
+    // A quarter turn about z takes x to y and y to -x: OpenGL's first column, gl[0] to gl[3],
+    // is where x goes, and its second where y goes.
     float rotation[16];
     MatIdentity(rotation);
     MatRotateZ(kHalfPi, rotation);
     MatTranspose(rotation, gl);
-    EXPECT_FLOAT_EQ(gl[1], rotation[4]);
-    EXPECT_FLOAT_EQ(gl[4], rotation[1]);
+    EXPECT_NEAR(gl[0], 0.0f, 1e-6f);
+    EXPECT_NEAR(gl[1], 1.0f, 1e-6f);
+    EXPECT_NEAR(gl[4], -1.0f, 1e-6f);
+    EXPECT_NEAR(gl[5], 0.0f, 1e-6f);
 }
 
 TEST(MatrixMath, TransformPointIgnoresTheFourthRow) {
@@ -122,9 +122,12 @@ TEST(MatrixMath, TransformPointIgnoresTheFourthRow) {
     ExpectPoint(Transform({1, 2, 3}, m), 1, 2, 3);
 }
 
+// 0.017453292 is stored as the float 0.0174532924; times 90 that is 1.57079631..., which in
+// float rounds up to 1.5707964, the float nearest pi / 2. Worked out in double instead,
+// 90 x 0.017453292 = 1.57079628 rounds down to the float below, 1.57079625.
 TEST(MatrixMath, DegToRadIsASinglePrecisionMultiply) {
     EXPECT_EQ(DegToRad(180.0f), 3.1415927f);
-    EXPECT_EQ(DegToRad(90.0f), 90.0f * 0.017453292f);
+    EXPECT_EQ(DegToRad(90.0f), kHalfPi);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "GlFeedback.h"
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "app/RenderSettings.h"
 #include "entities/Body.h"
@@ -30,10 +30,10 @@ struct SPrimitive {
 
 constexpr double kDepthRange = 1.0e6;
 
-class TunnelGl : public GlTest {
+class TunnelGl : public GlFixture {
 protected:
     void SetUp() override {
-        GlTest::SetUp();
+        GlFixture::SetUp();
         if (IsSkipped()) {
             return;
         }

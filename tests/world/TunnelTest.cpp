@@ -47,6 +47,11 @@ TEST_F(TunnelTest, DifficultyOneRunsStraightWithRingsOneHundredToOneFortyNineApa
         EXPECT_LE(gap, 149.0f);
         EXPECT_EQ(t.GetNodePosition(i + 1).x, 0.0f);
     }
+    // Seed 3: rand() gives 1205554746, 483147985, 844158168, 953350440: a roll (never above
+    // 13, so never a bend) and then a length 100 + 85 % 50 = 135, again 100 + 40 % 50 = 140.
+    EXPECT_EQ(t.GetRing(1).GetLength(), 135.0f);
+    EXPECT_EQ(t.GetNodePosition(2).z, -145.0f);
+    EXPECT_EQ(t.GetNodePosition(3).z, -285.0f);
     EXPECT_EQ(t.GetStartNode(), 10);
     EXPECT_EQ(t.GetFinishNode(), 410);
     EXPECT_EQ(t.GetSegmentCount(), 499);
@@ -71,37 +76,20 @@ TEST_F(TunnelTest, DifficultyFourteenOnlyBends) {
     }
 }
 
-// Finds a seed whose first generation step, at difficulty 3, is a bend of 4 degrees about x
-// only over an arc of 315: the draws in the order the generator makes them.
-unsigned FindSeedForFourDegreeBend() {
-    for (unsigned seed = 0; seed < 2000000; ++seed) {
-        std::srand(seed);
-        const int roll = 1 + std::rand() % 13;
-        const int dx = 3 + std::rand() % 3;
-        std::rand(); // dy, dropped below
-        const bool flipX = 1 + std::rand() % 19 < 10;
-        std::rand(); // dy's sign
-        const int kind = 1 + std::rand() % 8;
-        const int arc = 300 + std::rand() % 40;
-        if (roll > 11 && dx == 4 && !flipX && kind <= 3 && arc == 315) {
-            return seed;
-        }
-    }
-    return 0;
-}
-
+// Seed 1734 makes the first generation step at difficulty 3 a bend of 4 degrees about x only
+// over an arc of 315. Its draws: 875674708 % 13 = 12, a roll of 13 above 14 - 3, so a bend;
+// dx = 3 + 535339180 % 3 = 4; dy drawn; 86925397 % 19 = 17, so no flip of dx (1 + 17 >= 10);
+// dy's sign; 814568337 % 8 = 1, kind 2, up or down only; 2100162895 % 40 = 15, arc 315.
+// So 2 x 4 + 1 = 9 rings 315 / 9 = 35 long, each turned 4/9 degree (0.00775702 rad) more.
 TEST_F(TunnelTest, AFourDegreeBendOverAnArcOf315GivesNineRingsThirtyFiveLong) {
-    const unsigned seed = FindSeedForFourDegreeBend();
-    ASSERT_NE(seed, 0u);
-    const CTunnel& t = Generate(seed, 3, 120);
-    const float stepAngle = 0.017453292f * (4.0f / 9.0f);
+    const CTunnel& t = Generate(1734, 3, 120);
     for (int i = 1; i <= 9; ++i) {
         const CRing& ring = t.GetRing(i);
         EXPECT_EQ(ring.GetLength(), 35.0f) << "ring " << i;
-        EXPECT_NEAR(ring.GetAngleX(), stepAngle * static_cast<float>(i), 1e-6f) << "ring " << i;
+        EXPECT_NEAR(ring.GetAngleX(), 0.00775702f * static_cast<float>(i), 1e-6f) << "ring " << i;
         EXPECT_EQ(ring.GetAngleY(), 0.0f);
     }
-    EXPECT_NEAR(t.GetRing(9).GetAngleX(), 0.017453292f * 4.0f, 1e-5f);
+    EXPECT_NEAR(t.GetRing(9).GetAngleX(), 0.0698132f, 1e-5f) << "4 degrees";
     // The first ring of the bend sits at the full length of the ring before it.
     ExpectNear(t.GetNodePosition(1), CVector3(0, 0, -10), 1e-5f);
     EXPECT_GT(t.GetNodePosition(5).y, t.GetNodePosition(4).y) << "a positive x angle climbs";

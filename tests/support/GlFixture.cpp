@@ -1,4 +1,4 @@
-#include "GlTest.h"
+#include "GlFixture.h"
 
 #include "GameRun.h"
 #include "render/TextureManager.h"
@@ -17,7 +17,7 @@ void InitGlutOnce() {
 }
 } // namespace
 
-void GlTest::SetUp() {
+void GlFixture::SetUp() {
     if (!HasDisplay()) {
         GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
     }
@@ -30,7 +30,7 @@ void GlTest::SetUp() {
     glReadBuffer(GL_BACK);
 }
 
-void GlTest::TearDown() {
+void GlFixture::TearDown() {
     if (windowId != 0) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         // Drawing still queued would otherwise be compiled when the display closes at exit,
@@ -41,18 +41,18 @@ void GlTest::TearDown() {
     }
 }
 
-void GlTest::ReadPixel(int x, int y, GLubyte rgba[4]) const {
+void GlFixture::ReadPixel(int x, int y, GLubyte rgba[4]) const {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }
 
-GLint GlTest::GetInteger(GLenum name) const {
+GLint GlFixture::GetInteger(GLenum name) const {
     GLint value = 0;
     glGetIntegerv(name, &value);
     return value;
 }
 
-void GlTest::LoadWithoutFiles(CTextureManager& registry) {
+void GlFixture::LoadWithoutFiles(CTextureManager& registry) {
     testing::internal::CaptureStdout();
     registry.LoadAll(false); // run from the tests' directory, which has no texture folder
     testing::internal::GetCapturedStdout();

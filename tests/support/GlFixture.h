@@ -7,7 +7,7 @@ class CTextureManager;
 
 // Base fixture for tests that need OpenGL: a fresh real (Mesa) context in its own 800 x 600
 // freeglut window for every test, so no state leaks between tests. Skips when no X display.
-class GlTest : public ::testing::Test {
+class GlFixture : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
