@@ -148,14 +148,12 @@ void OnDisplay() {}
 
 // The recorded run, or one line and null.
 std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& path) {
-    std::string bytes;
     std::string problem;
-    CReplay replay;
-    if (!CReplayFiles::ReadFile(path, bytes, problem) || !CReplay::Decode(bytes, replay, problem)) {
+    std::unique_ptr<CReplayPlayback> loaded = CReplayPlayback::Load(path, problem);
+    if (!loaded) {
         std::fprintf(stderr, "timedemo: %s: %s\n", path.c_str(), problem.c_str());
-        return nullptr;
     }
-    return std::make_unique<CReplayPlayback>(std::move(replay));
+    return loaded;
 }
 
 bool WriteRecording(const CGame& game, const std::string& path) {
@@ -182,23 +180,15 @@ int main(int argc, char** argv) {
         if (!playback) {
             return 2;
         }
-        const CReplay& recorded = playback->GetReplay();
-        options.seed = recorded.world.seed;
-        options.difficulty = recorded.world.difficulty;
-        options.length = recorded.world.length;
-        options.frames = static_cast<int>(recorded.frames.size());
+        options.frames = static_cast<int>(playback->GetReplay().frames.size());
     }
     worldSeed = options.seed;
     CSpriteBatch::SetTrimming(!options.wholeSprites);
     setenv("SDL_AUDIODRIVER", "dummy", 0); // measured silently unless asked otherwise
 
-    int argumentCount = 0;
-    glutInit(&argumentCount, nullptr);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     CScreen screen;
-    screen.Open(1);
+    screen.Start(1);
     glutDisplayFunc(OnDisplay);
-    CScreen::SetFixedGlState();
 
     CTimer timer(&ReadFixedCounter, 60);
     CInput input;
@@ -210,7 +200,7 @@ int main(int argc, char** argv) {
     game->SetResolutionScaler(&resolution);
     game->SetDifficulty(options.difficulty);
     game->SetTunnelLength(options.length);
-    game->SetPlayback(playback.get());
+    game->SetPlayback(playback.get()); // a recording brings its own world
     std::unique_ptr<CReplayFiles> replayFiles;
     if (!options.dataPath.empty()) {
         replayFiles = std::make_unique<CReplayFiles>(options.dataPath);
@@ -245,13 +235,9 @@ int main(int argc, char** argv) {
         }
         ++framesAtStep[resolution.GetScalePercent() == 100 ? 0 : resolution.GetStep()];
         framePercents.push_back(resolution.GetScalePercent());
-        const Clock::time_point before = Clock::now();
-        game->Frame();
-        const Clock::time_point after = Clock::now();
-        frameTimes.push_back(Milliseconds(after - before));
-        resolution.AddFrame(frameTimes.back());
+        frameTimes.push_back(game->TimedFrame());
         if (frame == 0) {
-            startupSeconds = std::chrono::duration<double>(after - programStart).count();
+            startupSeconds = std::chrono::duration<double>(Clock::now() - programStart).count();
         }
         if ((frame + 1) % 3600 == 0) {
             residentByMinute.push_back(ResidentMegabytes());

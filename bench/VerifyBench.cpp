@@ -70,9 +70,6 @@ void BM_VerifyTwoMinuteRun(benchmark::State& state) {
         CInput input;
         CRenderSettings settings;
         CGame game(&settings, &input, &timer, CGame::EOutput::RulesOnly);
-        game.SetSeed(run.world.seed);
-        game.SetDifficulty(run.world.difficulty);
-        game.SetTunnelLength(run.world.length);
         game.SetPlayback(&playback);
         game.Setup();
         while (!playback.HasEnded()) {

@@ -2,6 +2,14 @@
 
 #include <GL/glut.h>
 
+void CScreen::Start(int displayMode) {
+    int argumentCount = 0;
+    glutInit(&argumentCount, nullptr);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    Open(displayMode);
+    SetFixedGlState();
+}
+
 void CScreen::Open(int displayMode) {
     if (displayMode == 1) {
         OpenWindow();

@@ -20,6 +20,9 @@ public:
     // Display mode 1: a window at (100, 100). Anything else: game mode "800x600:24@60", or, where
     // the screen mode cannot be changed, the window made full screen.
     void Open(int displayMode);
+    // GLUT initialised for a double-buffered picture with depth, Open, and the fixed state:
+    // how the game and the timedemo both begin.
+    void Start(int displayMode);
     void Close(); // leaves game mode or destroys the window
     // Between the window and full screen; back to 800 x 600 at the window's place. Nothing in
     // game mode, where the screen mode itself was changed.

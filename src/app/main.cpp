@@ -21,7 +21,6 @@
 #include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -89,15 +88,7 @@ void ReportReplayEnd() {
 void OnIdle() {
     framePacer.WaitForFrame();
     gamepads.Update(*input, game); // what the pads hold counts in this very frame
-    // The frame's own work, without the pacing's sleep, decides the next frame's resolution.
-    // A paused picture keeps its resolution, so that it stands still.
-    const bool paused = game->IsPaused();
-    const auto start = std::chrono::steady_clock::now();
-    game->Frame();
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    if (!paused) {
-        resolutionScaler.AddFrame(took.count());
-    }
+    game->TimedFrame();
     ReportReplayEnd();
 }
 
@@ -179,16 +170,13 @@ std::string CallerPath(const std::string& path) {
 
 // The recorded run in the file, or one line and null.
 std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& name) {
-    std::string bytes;
     std::string problem;
-    CReplay replay;
-    if (!CReplayFiles::ReadFile(CallerPath(name), bytes, problem) ||
-        !CReplay::Decode(bytes, replay, problem)) {
+    std::unique_ptr<CReplayPlayback> loaded = CReplayPlayback::Load(CallerPath(name), problem);
+    if (!loaded) {
         std::printf("replay: %s: %s\n", name.c_str(), problem.c_str());
         std::fflush(stdout);
-        return nullptr;
     }
-    return std::make_unique<CReplayPlayback>(std::move(replay));
+    return loaded;
 }
 
 // Runs the recording through the rules alone: no window, no OpenGL, no sound. The world's own
@@ -198,7 +186,6 @@ int Verify(const std::string& name) {
     if (!checked) {
         return 2;
     }
-    const CReplay::SWorld& world = checked->GetReplay().world;
     CTimer clock;
     CInput commands;
     CRenderSettings toggles;
@@ -209,10 +196,7 @@ int Verify(const std::string& name) {
     }
     {
         CGame rules(&toggles, &commands, &clock, CGame::EOutput::RulesOnly);
-        rules.SetSeed(world.seed);
-        rules.SetDifficulty(world.difficulty);
-        rules.SetTunnelLength(world.length);
-        rules.SetPlayback(checked.get());
+        rules.SetPlayback(checked.get()); // and with it the recording's world
         rules.Setup();
         std::fflush(stdout);
         dup2(kept, STDOUT_FILENO);
@@ -260,24 +244,15 @@ int main(int argc, char* argv[]) {
     resolutionScaler.SetAutomatic(!commandLine.GetFullResolution());
     game->SetResolutionScaler(&resolutionScaler);
 
-    int argumentCount = 0;
-    glutInit(&argumentCount, nullptr);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    screen.Open(config.displayMode);
+    screen.Start(config.displayMode);
     glutSetCursor(GLUT_CURSOR_NONE);
     RegisterCallbacks();
-    CScreen::SetFixedGlState();
     CFramePacer::RequestSwapInterval();
 
     game->SetDifficulty(config.difficulty);
     game->SetTunnelLength(config.GetTunnelNodeCount());
     if (playback) {
-        // The recording's world, whatever zelkora.ini and the options say.
-        const CReplay::SWorld& world = playback->GetReplay().world;
-        game->SetSeed(world.seed);
-        game->SetDifficulty(world.difficulty);
-        game->SetTunnelLength(world.length);
-        game->SetPlayback(playback.get());
+        game->SetPlayback(playback.get()); // its world, whatever zelkora.ini and the options say
     }
     game->Setup();
 

@@ -28,6 +28,7 @@
 #include "world/Tunnel.h"
 
 #include <GL/glut.h>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +102,16 @@ void CGame::LoadTextures() {
         textures = std::make_unique<CTextureManager>();
     }
     textures->LoadAll(settings->GetNoMipmaps() == 0);
+}
+
+void CGame::SetPlayback(CReplayPlayback* recorded) {
+    playback = recorded;
+    if (playback != nullptr) {
+        const CReplay::SWorld& world = playback->GetReplay().world;
+        SetSeed(world.seed);
+        SetDifficulty(world.difficulty);
+        SetTunnelLength(world.length);
+    }
 }
 
 void CGame::SetSeed(unsigned value) {
@@ -273,6 +284,17 @@ void CGame::Frame() {
         BeginScene(); // a paused or ended game draws the same view again
         Draw();
     }
+}
+
+double CGame::TimedFrame() {
+    const bool wasPaused = paused;
+    const auto start = std::chrono::steady_clock::now();
+    Frame();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    if (!wasPaused && resolution != nullptr) {
+        resolution->AddFrame(took.count());
+    }
+    return took.count();
 }
 
 // The rules of one frame, in their order. Nothing here touches OpenGL.

@@ -75,15 +75,20 @@ public:
     // Where every run is saved and the best run comes from; kept by the caller. Without them
     // runs are still recorded (GetLastRun) but nothing is written and no ghost flies.
     void SetReplayFiles(CReplayFiles* files) { replayFiles = files; } // before Setup
-    // Plays a recorded run instead of the player's commands; kept by the caller, whose world
-    // (difficulty, length, seed) must be the recording's. The player's steering, fire, k, p
-    // and r are ignored; nothing is recorded. Once every frame is played the game stands still.
-    void SetPlayback(CReplayPlayback* recorded) { playback = recorded; } // before Setup
+    // Plays a recorded run instead of the player's commands, in the recording's world
+    // (difficulty, length and seed are set from it); kept by the caller. The player's steering,
+    // fire, k, p and r are ignored; nothing is recorded. Once every frame is played the game
+    // stands still.
+    void SetPlayback(CReplayPlayback* recorded); // before Setup
     bool IsReplaying() const { return playback != nullptr; }
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
     void Frame(); // one idle call: the rules (unless paused), then the drawing
-    void Draw();  // the frame's drawing, which only reads, and the buffer swap; Frame calls it
+    // Frame, timed: its milliseconds, which (unless the game was paused, so that a still
+    // picture keeps its resolution) also go to the resolution scaler. The frame's own work,
+    // without any pacing's sleep, decides the next frame's resolution.
+    double TimedFrame();
+    void Draw(); // the frame's drawing, which only reads, and the buffer swap; Frame calls it
 
     // The run flown so far ends here (the player quits): it is saved as the last run.
     void EndRun();

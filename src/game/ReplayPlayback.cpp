@@ -1,6 +1,7 @@
 #include "game/ReplayPlayback.h"
 
 #include "game/Records.h"
+#include "game/ReplayFiles.h"
 
 #include <cmath>
 #include <utility>
@@ -13,6 +14,16 @@ bool CReplayPlayback::TakeCommand(char& command) {
     }
     command = replay.commands[nextCommand++].command;
     return true;
+}
+
+std::unique_ptr<CReplayPlayback> CReplayPlayback::Load(const std::string& path,
+                                                       std::string& problem) {
+    std::string bytes;
+    CReplay replay;
+    if (!CReplayFiles::ReadFile(path, bytes, problem) || !CReplay::Decode(bytes, replay, problem)) {
+        return nullptr;
+    }
+    return std::make_unique<CReplayPlayback>(std::move(replay));
 }
 
 void CReplayPlayback::CheckFrame(const CReplay::SFrame& played) {

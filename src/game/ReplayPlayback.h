@@ -3,6 +3,7 @@
 #include "game/Replay.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // A recorded run played back through the rules: each frame's step, commands and the commands
@@ -12,6 +13,9 @@
 class CReplayPlayback {
 public:
     explicit CReplayPlayback(CReplay recorded);
+    // The recorded run in the file; null, with why in problem, when it cannot be read or is
+    // not a replay.
+    static std::unique_ptr<CReplayPlayback> Load(const std::string& path, std::string& problem);
 
     const CReplay& GetReplay() const { return replay; }
     bool HasEnded() const { return next >= replay.frames.size(); } // every frame played

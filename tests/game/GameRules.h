@@ -51,9 +51,6 @@ protected:
         CRenderSettings toggles;
         testing::internal::CaptureStdout();
         CGame replayed(&toggles, &commands, &clock, CGame::EOutput::RulesOnly);
-        replayed.SetSeed(recorded.world.seed);
-        replayed.SetDifficulty(recorded.world.difficulty);
-        replayed.SetTunnelLength(recorded.world.length);
         replayed.SetPlayback(playback.get());
         replayed.Setup();
         testing::internal::GetCapturedStdout();
