@@ -7,6 +7,7 @@
 #include "app/KeyHandler.h"
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
+#include "render/ResolutionScaler.h"
 #include "render/TextureManager.h"
 
 #include <cstdint>
@@ -143,6 +144,24 @@ TEST_F(GameGl, PauseHoldsEverythingAndTheFirstStepAfterIsANormalOne) {
     }
     EXPECT_EQ(shots, 1) << "y held across the pause fires now";
     EXPECT_LT(game->GetPlayer()->GetPosition().z, shipAt.z) << "space still held";
+}
+
+// A still picture keeps its resolution: the scaler learns only from frames that ran the rules.
+TEST_F(GameGl, TimedFramesFeedTheResolutionScalerButPausedOnesDoNot) {
+    CResolutionScaler scaler;
+    Make(3, 200, &FixedSeed, 7);
+    game->SetResolutionScaler(&scaler);
+    CKeyHandler keys(game.get(), &input, &settings);
+    keys.SpecialKeyDown(4, 0, 0); // F4
+    for (int frame = 0; frame < 2 * CResolutionScaler::kReactFrames; ++frame) {
+        EXPECT_GT(game->TimedFrame(), 0.0);
+    }
+    EXPECT_LT(scaler.GetUnscaledMs(), 0.0) << "nothing learnt from paused frames";
+    keys.SpecialKeyDown(4, 0, 0);
+    for (int frame = 0; frame < CResolutionScaler::kReactFrames; ++frame) {
+        game->TimedFrame();
+    }
+    EXPECT_GT(scaler.GetUnscaledMs(), 0.0) << "learnt from the frames that ran";
 }
 
 TEST_F(GameGl, TheFinishKeepsTheBestTimeOfTheWorldAndARunInPModeIsNotRecorded) {
