@@ -28,8 +28,8 @@ std::int64_t CTimer::ReadMonotonicCounter() {
 double CTimer::Tick() {
     const std::int64_t now = readCounter();
     double step = static_cast<double>(now - lastCount) / static_cast<double>(frequency);
-    if (step > 100.0) {
-        step = 0.5; // the first frame, or a stall too long to replay
+    if (step > kLongestStep) {
+        step = 0.5;
     }
     lastCount = now;
     Advance(step);

@@ -13,6 +13,8 @@ public:
     // A counter of our own choosing, for deterministic runs; a frequency of 0 or less keeps 100.
     CTimer(CounterReader readCounter, std::int64_t frequency);
 
+    // A step longer than this (the first frame's, or a stall too long to replay) counts as 0.5 s.
+    static constexpr double kLongestStep = 100.0; // seconds
     double Tick(); // once per frame: the step since the last call; the first one is normally 0.5
     // A frame of a known step instead of a measured one (a recorded run played back): the frame
     // rate and the game clock follow it exactly as they follow Tick.

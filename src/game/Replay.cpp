@@ -433,7 +433,7 @@ bool CReplay::DecodePayload(const std::string& payload, std::string& problem) {
         }
         if (!(frame.step >= 0.0 && frame.step <= kMaximumStep)) {
             problem = "step " + NumberText(frame.step) + " s at frame " + std::to_string(i + 1) +
-                      " is outside 0 to 0.5 s";
+                      " is outside 0 to " + NumberText(kMaximumStep) + " s";
             return false;
         }
         lastStep = frame.step;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Timer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,7 +17,9 @@ public:
     static constexpr std::uint16_t kVersion = 1; // the only format version this game reads
     static constexpr std::uint32_t kMaximumFrames = 3600 * 240; // an hour at 240 frames a second
     static constexpr std::uint32_t kMaximumCommands = 100000;
-    static constexpr double kMaximumStep = 0.5; // seconds; steps lie in [0, kMaximumStep]
+    // Seconds; steps lie in [0, kMaximumStep]: every step the game's timer gives, a stall of
+    // the machine included.
+    static constexpr double kMaximumStep = CTimer::kLongestStep;
     static constexpr std::size_t kMaximumSplits = 16;
     static constexpr std::size_t kMaximumFileBytes = 64u << 20;
     static constexpr std::size_t kVersionTextBytes = 16;

@@ -27,9 +27,10 @@ void CRunRecorder::AddFrame(const CReplay::SFrame& frame) {
         return;
     }
     if (!(frame.step >= 0.0 && frame.step <= CReplay::kMaximumStep)) {
-        char step[32];
-        std::snprintf(step, sizeof(step), "%.2f", frame.step);
-        Stop(std::string("a frame of ") + step + " s (more than 0.5 s)");
+        char why[64];
+        std::snprintf(why, sizeof(why), "a frame of %.2f s (outside 0 to %g s)", frame.step,
+                      CReplay::kMaximumStep);
+        Stop(why);
         return;
     }
     if (run.frames.size() >= CReplay::kMaximumFrames) {

@@ -113,17 +113,17 @@ TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
     run.world.seed = 2147483648u;
     EXPECT_EQ(Refusal(run.Encode()), "seed 2147483648 out of range 0 to 2147483647");
     run = SmallRun();
-    run.frames[2].step = 0.51;
-    EXPECT_EQ(Refusal(run.Encode()), "step 0.51 s at frame 3 is outside 0 to 0.5 s");
+    run.frames[2].step = 100.01;
+    EXPECT_EQ(Refusal(run.Encode()), "step 100.01 s at frame 3 is outside 0 to 100 s");
     run = SmallRun();
     run.frames[4].step = -0.001;
-    EXPECT_EQ(Refusal(run.Encode()), "step -0.001 s at frame 5 is outside 0 to 0.5 s");
+    EXPECT_EQ(Refusal(run.Encode()), "step -0.001 s at frame 5 is outside 0 to 100 s");
     run = SmallRun();
     run.frames.clear();
     EXPECT_EQ(Refusal(run.Encode()), "frame count 0 out of range 1 to 864000");
     run = SmallRun();
-    run.frames[1].step = 0.500000001;
-    EXPECT_EQ(Refusal(run.Encode()), "step 0.500000001 s at frame 2 is outside 0 to 0.5 s");
+    run.frames[1].step = 100.000001; // in whole nanoseconds, just past the longest
+    EXPECT_EQ(Refusal(run.Encode()), "step 100.000001 s at frame 2 is outside 0 to 100 s");
     run = SmallRun();
     run.commands.push_back({6, 'k'}); // after the frame after the last
     EXPECT_EQ(Refusal(run.Encode()), "a bad command in the recording");
