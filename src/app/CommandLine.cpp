@@ -71,6 +71,7 @@ const CCommandLine::SKeyHelp kKeyTable[] = {
     {"k", "self-destruct"},
     {"p", "P mode (a run with it is not recorded)"},
     {"r", "restart the course in the same world"},
+    {"n", "a new world of the same difficulty and length"},
     {"G (shift+g)", "ghost of the world's best run on or off"},
     {"m", "sound off or on"},
     {"F1", "help"},

@@ -45,6 +45,11 @@ void CKeyHandler::SendCommand(int code) {
             game->Restart();
         }
         break;
+    case 'n':
+        if (!game->IsReplaying()) {
+            game->NewWorld();
+        }
+        break;
     case 'G': // plain g steers down
         game->ToggleGhost();
         break;

@@ -42,6 +42,7 @@ constexpr int kLightSpacing = 5; // nodes between the three lights around the sh
 constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
+constexpr int kWorldMessageSeconds = 2;
 // The explosion sounds explosion_1... of the asset table, drawn at random for four slots.
 constexpr int kExplosionSoundCount =
     CAssetTable::CountNumbered(CAssetTable::EKind::Sound, "explosion_");
@@ -51,7 +52,7 @@ static_assert(kExplosionSoundCount == 2, "every world's random draws depend on t
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput output)
     : settings(settings), input(input), output(output), timer(timer),
-      seedSource(&CTunnel::TimeSeed) {
+      seedSource(&CTunnel::TimeSeed), newWorldSeedSource(&CGame::MicrosecondSeed) {
     if (HasWindow()) {
         StartSoundSystem(); // without a device the game runs silently
     } else {
@@ -204,6 +205,36 @@ void CGame::Restart() {
     if (nextGhost) {
         ghost = std::move(nextGhost);
     }
+    Rebuild();
+    BeginRun();
+}
+
+void CGame::NewWorld() {
+    if (playback != nullptr) {
+        return;
+    }
+    EndRun(); // the last run is kept before its world goes
+    seed = newWorldSeedSource();
+    ghost.reset();
+    nextGhost.reset();
+    Rebuild();
+    std::printf("world: difficulty %d length %d seed %u\n", difficulty, tunnelLength, seed);
+    std::fflush(stdout);
+    ShowMessage(("WORLD " + std::to_string(seed)).c_str(), 0, kWorldMessageSeconds);
+    LoadGhost();
+    BeginRun();
+}
+
+unsigned CGame::MicrosecondSeed() {
+    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+    const auto microseconds =
+        std::chrono::duration_cast<std::chrono::microseconds>(sinceEpoch).count();
+    return static_cast<unsigned>(static_cast<std::uint64_t>(microseconds) %
+                                 (static_cast<std::uint64_t>(CTunnel::kMaximumSeed) + 1));
+}
+
+// Everything in play made afresh from the seed, the clock at 0; textures and sounds are kept.
+void CGame::Rebuild() {
     if (paused) {
         TogglePause();
     }
@@ -229,7 +260,6 @@ void CGame::Restart() {
     finishText.clear();
     timer->Resume(); // the rebuild is no step of the new run
     startSound->PlayOnce();
-    BeginRun();
 }
 
 void CGame::BuildCameraAndTunnel() {

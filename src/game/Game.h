@@ -115,6 +115,13 @@ public:
     // The course from the beginning in the same world: everything in play made afresh from the
     // same seed, the clock at 0; textures and sounds are kept.
     void Restart();
+    // Restart in a new world of the same difficulty and length, its seed from the new-world
+    // source; prints "world: difficulty D length L seed S" and shows "WORLD <seed>".
+    void NewWorld();
+    // Where the seeds of new worlds come from: by default the clock's microseconds, over every
+    // seed a player may name.
+    void SetNewWorldSeedSource(SeedSource source) { newWorldSeedSource = std::move(source); }
+    static unsigned MicrosecondSeed();
     void RequestScreenshot() { screenshotRequested = true; } // taken before the next swap
     void SelfDestruct();
     void LoadTextures(); // all 43, with mipmaps exactly when the toggle says so
@@ -149,6 +156,7 @@ private:
     void EndFrame(double step, std::uint8_t commands);
     void NoteJointDiscs();
     void ShowSplit(double split);
+    void Rebuild(); // the world in play made afresh from its seed, as a restart does
     void BeginRun();
     void LoadGhost();
     void DrawGhost() const;
@@ -184,6 +192,7 @@ private:
     std::unique_ptr<CSound> startSound;
     std::unique_ptr<CSound> effectSounds[kEffectSounds]; // four explosions and a squeak
     SeedSource seedSource;                               // the time of day, unless set
+    SeedSource newWorldSeedSource;
     unsigned seed = 0;
     bool paused = false;
     bool soundOn = true;

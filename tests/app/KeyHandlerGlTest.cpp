@@ -118,6 +118,15 @@ TEST_F(KeyHandlerGameGl, KeysSayWhatTheyDidInTheirStyleAndDoIt) {
     }
     keys.KeyDown('k', 0, 0);
     EXPECT_EQ(game->GetPlayer()->GetEnergy(), 0) << "self-destruct";
+
+    game->SetNewWorldSeedSource([] { return 123456789u; });
+    testing::internal::CaptureStdout();
+    keys.KeyDown('n', 0, 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(game->GetSeed(), 123456789u);
+    EXPECT_EQ(Message(), "WORLD 123456789");
+    EXPECT_EQ(game->GetHud()->GetMessageStyle(), 0);
+    EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 2);
 }
 
 } // namespace

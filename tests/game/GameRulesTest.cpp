@@ -119,3 +119,31 @@ TEST_F(GameRulesOnly, PModeExplodesTheEnemiesWhoseApproachStretchTheShipIsIn) {
 }
 
 } // namespace
+
+TEST_F(GameRulesOnly, NewWorldKeepsTheLastRunAndBuildsTheWorldItsSeedGivesAgain) {
+    constexpr unsigned kNewSeed = 2000000011; // far past the 37 worlds the clock starts with
+    const std::string fresh = Make(3, 200, kNewSeed);
+    const std::uint64_t freshState = game->HashState();
+    const std::string pathLine = fresh.substr(0, fresh.find('\n') + 1);
+    ASSERT_EQ(pathLine.compare(0, 5, "path:"), 0) << fresh;
+
+    Make(3, 200, 7);
+    game->SetNewWorldSeedSource([] { return kNewSeed; });
+    input.KeyDown(' ', 0, 0);
+    for (int frame = 0; frame < 10; ++frame) {
+        Frame();
+    }
+    testing::internal::CaptureStdout();
+    game->NewWorld();
+    const std::string said = testing::internal::GetCapturedStdout();
+
+    ASSERT_NE(game->GetLastRun(), nullptr) << "the run in the old world is kept first";
+    EXPECT_EQ(game->GetLastRun()->world.seed, 7u);
+    EXPECT_EQ(game->GetLastRun()->frames.size(), 10u);
+    EXPECT_EQ(said.compare(0, pathLine.size(), pathLine), 0) << said;
+    const std::string worldLine = "world: difficulty 3 length 200 seed 2000000011\n";
+    ASSERT_GE(said.size(), worldLine.size());
+    EXPECT_EQ(said.substr(said.size() - worldLine.size()), worldLine);
+    EXPECT_EQ(game->GetSeed(), kNewSeed);
+    EXPECT_EQ(game->HashState(), freshState) << "the same world as --seed of it";
+}
