@@ -10,6 +10,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,6 +26,7 @@ enum EOption {
     kReplay,
     kVerify,
     kNoGhost,
+    kDaily,
 };
 
 // Every option once: getopt's table, the usage text and the documents' test all read it.
@@ -55,6 +57,10 @@ const SOption kOptionTable[] = {
     {"full-resolution", kFullResolution, nullptr,
      "never draw the scene smaller to keep 60 frames a second (F7)", false},
     {"no-ghost", kNoGhost, nullptr, "start without the ghost of the world's best run (G)", false},
+    {"daily", kDaily, nullptr,
+     "the world of the day (UTC): seed YYYYMMDD, difficulty 2 on Mondays to 8\non Sundays, 1000 "
+     "nodes; it wins over --seed, --difficulty and --length",
+     false},
     {"replay", kReplay, "FILE", "play a recorded run (.zrp) in the window, then check it", true},
     {"verify", kVerify, "FILE",
      "check a recorded run without a window: exit 0 if it matches,\n1 if it diverges, 2 if the "
@@ -232,6 +238,9 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         case kNoGhost:
             noGhost = true;
             break;
+        case kDaily:
+            daily = true;
+            break;
         case kReplay:
         case kVerify:
             if (optarg[0] == '\0') {
@@ -273,7 +282,28 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         Refuse(err, "'--replay' and '--verify' cannot go together");
         return EOutcome::Refused;
     }
+    if (daily) {
+        SetAsideForTheDaily(err);
+    }
     return EOutcome::Run;
+}
+
+// The world of the day wins over the options that name a world: one line says which it set aside.
+void CCommandLine::SetAsideForTheDaily(std::ostream& err) {
+    std::string named;
+    for (const auto& [given, name] : {std::pair<bool, const char*>{seed.has_value(), "--seed"},
+                                      {difficulty.has_value(), "--difficulty"},
+                                      {tunnelLength.has_value(), "--length"}}) {
+        if (given) {
+            named += (named.empty() ? "" : ", ") + std::string(name);
+        }
+    }
+    if (!named.empty()) {
+        err << "zelkora: --daily flies the world of the day; " << named << " ignored\n";
+    }
+    seed.reset();
+    difficulty.reset();
+    tunnelLength.reset();
 }
 
 void CCommandLine::StoreNumber(int option, long long value) {

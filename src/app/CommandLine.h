@@ -26,6 +26,7 @@ public:
     bool GetNoRecords() const { return noRecords; }
     bool GetFullResolution() const { return fullResolution; }
     bool GetNoGhost() const { return noGhost; }
+    bool GetDaily() const { return daily; } // --seed, --difficulty and --length then set aside
     const std::string& GetReplayPath() const { return replayPath; } // empty: none
     const std::string& GetVerifyPath() const { return verifyPath; } // empty: none
 
@@ -49,6 +50,7 @@ public:
 
 private:
     void StoreNumber(int option, long long value); // value already checked against its range
+    void SetAsideForTheDaily(std::ostream& err);
 
     std::optional<int> difficulty;
     std::optional<int> tunnelLength;
@@ -57,6 +59,7 @@ private:
     bool noRecords = false;
     bool fullResolution = false;
     bool noGhost = false;
+    bool daily = false;
     std::string replayPath;
     std::string verifyPath;
 };

@@ -11,6 +11,7 @@
 #include "app/Screen.h"
 #include "app/Timer.h"
 #include "app/XdgDirectories.h"
+#include "game/DailyWorld.h"
 #include "game/Game.h"
 #include "game/Records.h"
 #include "game/Replay.h"
@@ -23,6 +24,7 @@
 #include <GL/glut.h>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -232,12 +234,27 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+    CDailyWorld daily;
+    const bool flyDaily = commandLine.GetDaily() && !playback;
+    if (flyDaily) {
+        std::string problem;
+        if (!CDailyWorld::ForTime(std::time(nullptr), daily, problem)) {
+            std::fprintf(stderr, "zelkora: --daily: %s\n", problem.c_str());
+            return 2;
+        }
+    }
     CreateGlobalObjects();
     StartGamepads();
     config.Load("zelkora.ini");
     commandLine.ApplyTo(config);
     if (commandLine.GetSeed()) {
         game->SetSeed(*commandLine.GetSeed());
+    }
+    if (flyDaily) {
+        config.difficulty = daily.GetDifficulty();
+        config.tunnelLength = CDailyWorld::kLength;
+        game->SetSeed(daily.GetSeed());
+        game->SetDailyDate(daily.GetDate());
     }
     game->SetGhostShown(!commandLine.GetNoGhost());
     PrepareFiles(commandLine);
@@ -257,6 +274,10 @@ int main(int argc, char* argv[]) {
     game->Setup();
 
     PrintStartupLines();
+    if (flyDaily) {
+        std::printf("%s\n", daily.Describe().c_str());
+        std::fflush(stdout);
+    }
     glutMainLoop();
     return 0;
 }

@@ -43,6 +43,7 @@ constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
 constexpr int kWorldMessageSeconds = 2;
+constexpr int kDailyMessageSeconds = 3;
 // The explosion sounds explosion_1... of the asset table, drawn at random for four slots.
 constexpr int kExplosionSoundCount =
     CAssetTable::CountNumbered(CAssetTable::EKind::Sound, "explosion_");
@@ -150,6 +151,9 @@ void CGame::Setup() {
     }
     LoadGhost();
     BeginRun();
+    if (!dailyDate.empty()) {
+        ShowMessage(("DAILY " + dailyDate).c_str(), 1, kDailyMessageSeconds);
+    }
 }
 
 void CGame::LoadGhost() {

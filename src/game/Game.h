@@ -61,7 +61,9 @@ public:
     // Where the tunnel takes its seed; by default the time in seconds modulo 37. Read once, by
     // Setup, at the moment the tunnel is made.
     void SetSeedSource(SeedSource source) { seedSource = std::move(source); }
-    void SetSeed(unsigned value);             // one seed, one world
+    void SetSeed(unsigned value); // one seed, one world
+    // The world of the day's date, "2026-12-08": the start shows "DAILY <date>". Before Setup.
+    void SetDailyDate(std::string date) { dailyDate = std::move(date); }
     unsigned GetSeed() const { return seed; } // the world's seed, once Setup has run
     // Best times of the worlds, kept by the caller; without them the finish says only
     // "AUS:MAUS", as it always did.
@@ -193,6 +195,7 @@ private:
     std::unique_ptr<CSound> effectSounds[kEffectSounds]; // four explosions and a squeak
     SeedSource seedSource;                               // the time of day, unless set
     SeedSource newWorldSeedSource;
+    std::string dailyDate; // empty: not the world of the day
     unsigned seed = 0;
     bool paused = false;
     bool soundOn = true;

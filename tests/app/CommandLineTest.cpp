@@ -134,3 +134,22 @@ TEST(CommandLine, EachBadOptionIsRefusedWithOneLineNamingIt) {
 }
 
 } // namespace
+
+TEST(CommandLine, DailySetsAsideTheOptionsThatNameAWorldWithOneLine) {
+    CCommandLine line;
+    const SParse both = Parse(line, {"--seed", "5", "--daily", "--length", "2", "--window"});
+    EXPECT_EQ(both.outcome, CCommandLine::EOutcome::Run) << "not an error: the daily wins";
+    EXPECT_EQ(both.err, "zelkora: --daily flies the world of the day; --seed, --length ignored\n");
+    EXPECT_TRUE(line.GetDaily());
+    EXPECT_FALSE(line.GetSeed().has_value());
+    CConfig config;
+    config.tunnelLength = 3;
+    line.ApplyTo(config);
+    EXPECT_EQ(config.tunnelLength, 3);
+    EXPECT_EQ(config.displayMode, 1) << "options that name no world still count";
+
+    CCommandLine alone;
+    const SParse daily = Parse(alone, {"--daily"});
+    EXPECT_EQ(daily.err, "");
+    EXPECT_TRUE(alone.GetDaily());
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
@@ -101,6 +102,47 @@ TEST_F(Game, StartsWithItsLinesAndOneEnemyPerDifficultyNodes) {
         EXPECT_GE(nodes, c.minimumNodes) << c.ini;
         EXPECT_EQ(enemies, (nodes - 90) / c.difficulty) << c.ini;
     }
+}
+
+// The world of the day names itself, n makes a new world and names its seed, and --seed of that
+// seed builds the same world again.
+TEST_F(Game, TheWorldOfTheDayAndANewWorldFromNAreNamedAndFlownAgainFromTheirSeed) {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char date[16];
+    std::strftime(date, sizeof(date), "%Y-%m-%d", &utc);
+    char seed[16];
+    std::strftime(seed, sizeof(seed), "%Y%m%d", &utc);
+    const int difficulty = 2 + (utc.tm_wday + 6) % 7; // 2 on Mondays to 8 on Sundays
+    Start("", {"--daily", "--seed", "5"});
+    EXPECT_EQ(run.ReadStderr(), "zelkora: --daily flies the world of the day; --seed ignored\n");
+    const std::string dailyLine = std::string("daily: ") + date + " difficulty " +
+                                  std::to_string(difficulty) + " length 1000 seed " + seed + "\n";
+    ASSERT_TRUE(run.WaitForOutput(dailyLine, kStartTimeout)) << run.ReadStdout();
+
+    ASSERT_TRUE(run.PressKey("n"));
+    ASSERT_TRUE(run.WaitForOutput("world: difficulty", kStartTimeout)) << run.ReadStdout();
+    Quit();
+    static const std::regex newWorld("path: (\\d+) nodes \n(\\d+)\nworld: difficulty (\\d+) "
+                                     "length 1000 seed (\\d+)\n");
+    std::smatch match;
+    const std::string said = run.ReadStdout();
+    ASSERT_TRUE(std::regex_search(said, match, newWorld)) << said;
+    EXPECT_EQ(std::stoi(match[3]), difficulty);
+
+    CGameRun again;
+    ASSERT_TRUE(again.CopyGameData());
+    ASSERT_TRUE(again.Start({"--seed", match[4], "--difficulty", match[3], "--length", "1000"}));
+    ASSERT_TRUE(again.WaitForWindow(kStartTimeout)) << again.ReadStderr();
+    ASSERT_TRUE(again.WaitForOutput("start MainLoop...\n", kStartTimeout)) << again.ReadStdout();
+    ASSERT_TRUE(again.PressKey("q"));
+    EXPECT_EQ(again.WaitForExit(kExitTimeout), 0);
+    int nodes = 0;
+    int enemies = 0;
+    ASSERT_TRUE(ParseStartup(again.ReadStdout(), nodes, enemies)) << again.ReadStdout();
+    EXPECT_EQ(nodes, std::stoi(match[1]));
+    EXPECT_EQ(enemies, std::stoi(match[2]));
 }
 
 TEST_F(Game, DifficultyZeroRunsStraightWithoutEnemies) {

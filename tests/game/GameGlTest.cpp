@@ -146,6 +146,19 @@ TEST_F(GameGl, PauseHoldsEverythingAndTheFirstStepAfterIsANormalOne) {
     EXPECT_LT(game->GetPlayer()->GetPosition().z, shipAt.z) << "space still held";
 }
 
+TEST_F(GameGl, TheWorldOfTheDaySaysSoAtTheStart) {
+    Make(
+        3, 200,
+        [](CGame& game, unsigned seed) {
+            FixedSeed(game, seed);
+            game.SetDailyDate("2026-12-08");
+        },
+        20261208);
+    EXPECT_EQ(Message(), "DAILY 2026-12-08");
+    EXPECT_EQ(game->GetHud()->GetMessageStyle(), 1);
+    EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 3);
+}
+
 // A still picture keeps its resolution: the scaler learns only from frames that ran the rules.
 TEST_F(GameGl, TimedFramesFeedTheResolutionScalerButPausedOnesDoNot) {
     CResolutionScaler scaler;

@@ -1,0 +1,29 @@
+#include "game/DailyWorld.h"
+
+#include <cstdio>
+
+bool CDailyWorld::ForTime(std::time_t now, CDailyWorld& world, std::string& problem) {
+    std::tm utc{};
+    if (gmtime_r(&now, &utc) == nullptr) {
+        problem = "the clock's date cannot be read";
+        return false;
+    }
+    const int year = utc.tm_year + 1900;
+    if (year < kFirstYear || year > kLastYear) {
+        problem = "the clock says the year is " + std::to_string(year) + ", not " +
+                  std::to_string(kFirstYear) + " to " + std::to_string(kLastYear);
+        return false;
+    }
+    char text[32]; // room for any int the compiler cannot rule out
+    std::snprintf(text, sizeof(text), "%04d-%02d-%02d", year, utc.tm_mon + 1, utc.tm_mday);
+    world.date = text;
+    world.seed = static_cast<unsigned>(year * 10000 + (utc.tm_mon + 1) * 100 + utc.tm_mday);
+    const int daysSinceMonday = (utc.tm_wday + 6) % 7; // tm_wday counts from Sunday
+    world.difficulty = 2 + daysSinceMonday;
+    return true;
+}
+
+std::string CDailyWorld::Describe() const {
+    return "daily: " + date + " difficulty " + std::to_string(difficulty) + " length " +
+           std::to_string(kLength) + " seed " + std::to_string(seed);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+
+// The world of the day: the same for every player on a UTC date. Its seed is the date as the
+// number YYYYMMDD, its difficulty 2 on Mondays rising by one a day to 8 on Sundays, its path
+// 1,000 nodes.
+class CDailyWorld {
+public:
+    static constexpr int kLength = 1000; // path nodes
+    static constexpr int kFirstYear = 2000;
+    static constexpr int kLastYear = 2999;
+
+    // The world of the UTC date at that time; false, with why in problem, when the clock's
+    // year lies outside kFirstYear to kLastYear.
+    static bool ForTime(std::time_t now, CDailyWorld& world, std::string& problem);
+
+    const std::string& GetDate() const { return date; } // "2026-12-08"
+    unsigned GetSeed() const { return seed; }           // 20261208
+    int GetDifficulty() const { return difficulty; }    // 2 to 8
+    // "daily: 2026-12-08 difficulty 3 length 1000 seed 20261208"
+    std::string Describe() const;
+
+private:
+    std::string date;
+    unsigned seed = 0;
+    int difficulty = 0;
+};

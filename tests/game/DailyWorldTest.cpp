@@ -1,0 +1,52 @@
+#include "game/DailyWorld.h"
+
+#include "EnvironmentVariable.h"
+
+#include <ctime>
+#include <gtest/gtest.h>
+#include <string>
+
+// The times are UTC seconds since 1970, from `date -u -d "..." +%s`; the weekdays from a
+// calendar: 7 December 2026 is a Monday, 13 December a Sunday, 1 January 2027 a Friday.
+TEST(DailyWorld, TheDateGivesTheSeedAndTheWeekdayTheDifficulty) {
+    // A clock in Tokyo is nine hours ahead: its Monday morning is still Sunday in UTC, and the
+    // world of the day is the same for every player.
+    const CEnvironmentVariable tokyo("TZ", std::string("JST-9"));
+    tzset();
+    struct SCase {
+        std::time_t time;
+        const char* date;
+        unsigned seed;
+        int difficulty;
+    };
+    const SCase cases[] = {
+        {1796601600, "2026-12-07", 20261207, 2}, // Monday 00:00:00
+        {1797206399, "2026-12-13", 20261213, 8}, // Sunday 23:59:59
+        {1798804800, "2027-01-01", 20270101, 6}, // the year's first day, a Friday
+        {946684800, "2000-01-01", 20000101, 7},  // the first day taken, a Saturday
+    };
+    for (const SCase& c : cases) {
+        CDailyWorld world;
+        std::string problem;
+        ASSERT_TRUE(CDailyWorld::ForTime(c.time, world, problem)) << c.date << ": " << problem;
+        EXPECT_EQ(world.GetDate(), c.date);
+        EXPECT_EQ(world.GetSeed(), c.seed) << c.date;
+        EXPECT_EQ(world.GetDifficulty(), c.difficulty) << c.date;
+    }
+    CDailyWorld monday;
+    std::string problem;
+    ASSERT_TRUE(CDailyWorld::ForTime(1796601600, monday, problem));
+    EXPECT_EQ(monday.Describe(), "daily: 2026-12-07 difficulty 2 length 1000 seed 20261207");
+    tzset();
+}
+
+TEST(DailyWorld, AClockOutsideTheYears2000To2999IsRefused) {
+    CDailyWorld world;
+    std::string problem;
+    EXPECT_FALSE(CDailyWorld::ForTime(946684799, world, problem)); // 1999-12-31 23:59:59
+    EXPECT_EQ(problem, "the clock says the year is 1999, not 2000 to 2999");
+    EXPECT_FALSE(CDailyWorld::ForTime(32503680000, world, problem)); // 3000-01-01 00:00:00
+    EXPECT_EQ(problem, "the clock says the year is 3000, not 2000 to 2999");
+    EXPECT_TRUE(CDailyWorld::ForTime(32503679999, world, problem)); // 2999-12-31 23:59:59
+    EXPECT_EQ(world.GetSeed(), 29991231u);
+}
