@@ -2,7 +2,6 @@
 
 #include "Image.h"
 #include "Meshes.h"
-#include "Mp3Encoder.h"
 #include "Music.h"
 #include "Sounds.h"
 #include "Textures.h"
@@ -116,7 +115,7 @@ bool FindMaker(const std::string& name, std::function<std::vector<unsigned char>
         {"energy_warning", [] { return Wav(MakeEnergyWarningSound()); }},
         {"energy_alert", [] { return Wav(MakeEnergyAlertSound()); }},
         {"selfdestruct", [] { return Wav(MakeSelfDestructSound()); }},
-        {"title_sound_1", [] { return EncodeMp3(ComposeMusic()); }},
+        {"title_sound_1", [] { return ComposeMusic().EncodeMp3(); }},
     };
     const auto found = kSounds.find(name);
     if (found != kSounds.end()) {
