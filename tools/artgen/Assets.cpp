@@ -6,29 +6,17 @@
 #include "Sounds.h"
 #include "Textures.h"
 
+#include "app/AtomicFile.h"
 #include "render/AssetTable.h"
 
 #include <cstdio>
 #include <map>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
 
 std::vector<unsigned char> Wav(const CWave& wave) {
     return wave.EncodeWav();
-}
-
-bool MakeDirectory(const std::string& path) {
-    if (mkdir(path.c_str(), 0755) == 0) {
-        return true;
-    }
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        return true;
-    }
-    std::printf("artgen: cannot make the directory %s\n", path.c_str());
-    return false;
 }
 
 // The number after prefix in name ("joint_7" after "joint_" gives 7), or 0 when name is not
@@ -195,8 +183,12 @@ bool HasEveryMaker() {
 }
 
 bool WriteAllAssets(const std::string& dataDirectory) {
+    // The data directory itself first, so that an empty name fails rather than making /texture.
     for (const char* folder : {"", "/texture", "/mesh", "/sounds"}) {
-        if (!MakeDirectory(dataDirectory + folder)) {
+        std::string error;
+        if (!CAtomicFile::MakeDirectories(dataDirectory + folder, error)) {
+            std::printf("artgen: cannot make the directory %s: %s\n",
+                        (dataDirectory + folder).c_str(), error.c_str());
             return false;
         }
     }
