@@ -2,6 +2,7 @@
 // triangles, and drawing it from vertex arrays against immediate mode. The OpenGL ones need an X
 // display (scripts/with-display.sh) and are skipped without one. They work on generated files in
 // a scratch directory.
+#include "TgaFile.h"
 #include "render/Mesh.h"
 #include "render/TextureManager.h"
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -22,23 +24,17 @@ constexpr int kMeshRings = 50; // 50 x 50 quads: 5,000 triangles
 
 // A 32-bit TGA of kTextureSide squared with a pattern that differs per texture number.
 void WriteTexture(const char* path, int number) {
-    unsigned char header[18] = {};
-    header[2] = 2;
-    header[12] = kTextureSide & 0xff;
-    header[13] = kTextureSide >> 8;
-    header[14] = kTextureSide & 0xff;
-    header[15] = kTextureSide >> 8;
-    header[16] = 32;
-    std::string bytes(reinterpret_cast<const char*>(header), sizeof header);
+    std::vector<unsigned char> texels;
     for (int y = 0; y < kTextureSide; ++y) {
         for (int x = 0; x < kTextureSide; ++x) {
-            bytes += static_cast<char>(x ^ y);
-            bytes += static_cast<char>(x + number);
-            bytes += static_cast<char>(y * number);
-            bytes += static_cast<char>(255);
+            texels.insert(texels.end(), {static_cast<unsigned char>(y * number),
+                                         static_cast<unsigned char>(x + number),
+                                         static_cast<unsigned char>(x ^ y), 255});
         }
     }
-    std::ofstream(path, std::ios::binary) << bytes;
+    const std::vector<unsigned char> tga = EncodeTga(kTextureSide, kTextureSide, true, texels);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(tga.data()), static_cast<std::streamsize>(tga.size()));
 }
 
 // A sphere of radius 1 as a latitude-longitude grid, every corner with its own vt and vn.

@@ -20,7 +20,7 @@ SPcm MakeTone(double frequency, double seconds, int rate = 44100, int channels =
 SPcm MakePulses(double frequency, double seconds, double amplitude = 8000.0);
 
 bool WriteWav(const std::string& path, const SPcm& pcm); // 16-bit PCM
-bool WriteMp3(const std::string& path, const SPcm& pcm); // LAME, 128 kbit/s, no tags
+bool WriteMp3(const std::string& path, const SPcm& pcm); // LAME, constant 128 kbit/s, no tags
 
 // A directory of its own under the system's temporary directory, removed on destruction.
 class CScratchDirectory {

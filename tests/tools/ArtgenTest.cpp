@@ -26,12 +26,14 @@ std::vector<std::string> DataFiles() {
     return files;
 }
 
-TEST(Artgen, ASecondRunWritesTheSameBytes) {
+// Into a directory whose parent is missing too: the generator makes both.
+TEST(Artgen, ASecondRunMakesItsDirectoriesAndWritesTheSameBytes) {
     CScratchDirectory scratch;
-    const SCommandResult run = RunCommand({ZELKORA_ARTGEN, scratch.GetPath()}, 120.0);
+    const std::string data = scratch.Join("fresh/data");
+    const SCommandResult run = RunCommand({ZELKORA_ARTGEN, data}, 120.0);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const std::string& file : DataFiles()) {
-        const std::string again = ReadWhole(scratch.Join(file));
+        const std::string again = ReadWhole(data + "/" + file);
         ASSERT_FALSE(again.empty()) << file;
         EXPECT_TRUE(again == ReadWhole(std::string(ZELKORA_DATA_DIR) + "/" + file)) << file;
     }

@@ -2,34 +2,21 @@
 
 #include "Image.h"
 #include "Meshes.h"
-#include "Mp3Encoder.h"
 #include "Music.h"
 #include "Sounds.h"
 #include "Textures.h"
 
+#include "app/AtomicFile.h"
 #include "render/AssetTable.h"
 
 #include <cstdio>
 #include <map>
-#include <sys/stat.h>
 #include <utility>
 
 namespace {
 
 std::vector<unsigned char> Wav(const CWave& wave) {
     return wave.EncodeWav();
-}
-
-bool MakeDirectory(const std::string& path) {
-    if (mkdir(path.c_str(), 0755) == 0) {
-        return true;
-    }
-    struct stat status;
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        return true;
-    }
-    std::printf("artgen: cannot make the directory %s\n", path.c_str());
-    return false;
 }
 
 // The number after prefix in name ("joint_7" after "joint_" gives 7), or 0 when name is not
@@ -116,7 +103,7 @@ bool FindMaker(const std::string& name, std::function<std::vector<unsigned char>
         {"energy_warning", [] { return Wav(MakeEnergyWarningSound()); }},
         {"energy_alert", [] { return Wav(MakeEnergyAlertSound()); }},
         {"selfdestruct", [] { return Wav(MakeSelfDestructSound()); }},
-        {"title_sound_1", [] { return EncodeMp3(ComposeMusic()); }},
+        {"title_sound_1", [] { return ComposeMusic().EncodeMp3(); }},
     };
     const auto found = kSounds.find(name);
     if (found != kSounds.end()) {
@@ -196,8 +183,12 @@ bool HasEveryMaker() {
 }
 
 bool WriteAllAssets(const std::string& dataDirectory) {
+    // The data directory itself first, so that an empty name fails rather than making /texture.
     for (const char* folder : {"", "/texture", "/mesh", "/sounds"}) {
-        if (!MakeDirectory(dataDirectory + folder)) {
+        std::string error;
+        if (!CAtomicFile::MakeDirectories(dataDirectory + folder, error)) {
+            std::printf("artgen: cannot make the directory %s: %s\n",
+                        (dataDirectory + folder).c_str(), error.c_str());
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #include "Image.h"
 
+#include "TgaFile.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -54,24 +56,17 @@ unsigned char ToByte(double channel) {
 }
 
 std::vector<unsigned char> CImage::EncodeTga(bool withAlpha) const {
-    std::vector<unsigned char> bytes(18, 0);
-    bytes[2] = 2; // uncompressed true-colour
-    bytes[12] = static_cast<unsigned char>(width & 0xFF);
-    bytes[13] = static_cast<unsigned char>(width >> 8);
-    bytes[14] = static_cast<unsigned char>(height & 0xFF);
-    bytes[15] = static_cast<unsigned char>(height >> 8);
-    bytes[16] = withAlpha ? 32 : 24;
-    bytes[17] = withAlpha ? 8 : 0; // alpha bits; origin bits 0 = lower left
-    bytes.reserve(bytes.size() + pixels.size() * (withAlpha ? 4 : 3));
+    std::vector<unsigned char> bytes;
+    bytes.reserve(pixels.size() * (withAlpha ? 4 : 3));
     for (const CColor& pixel : pixels) { // rows bottom first, as stored
-        bytes.push_back(ToByte(pixel.b));
-        bytes.push_back(ToByte(pixel.g));
         bytes.push_back(ToByte(pixel.r));
+        bytes.push_back(ToByte(pixel.g));
+        bytes.push_back(ToByte(pixel.b));
         if (withAlpha) {
             bytes.push_back(ToByte(pixel.a));
         }
     }
-    return bytes;
+    return ::EncodeTga(width, height, withAlpha, bytes);
 }
 
 bool CImage::WriteTga(const std::string& path, bool withAlpha) const {

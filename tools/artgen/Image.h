@@ -27,7 +27,7 @@ public:
     // Copies source with its lower left corner at (x, y); parts outside are dropped.
     void Blit(const CImage& source, int x, int y);
 
-    // Uncompressed true-colour TGA, lower-left origin, blue-green-red(-alpha) bytes.
+    // Uncompressed true-colour TGA, lower-left origin (TgaFile.h).
     std::vector<unsigned char> EncodeTga(bool withAlpha) const;
     bool WriteTga(const std::string& path, bool withAlpha) const; // false with a message
 

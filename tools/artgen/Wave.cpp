@@ -1,7 +1,11 @@
 #include "Wave.h"
 
+#include "Mp3File.h"
+#include "WavFile.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 CWave::CWave(int channels, std::size_t frames) : channels(channels), samples(frames * channels) {}
 
@@ -71,40 +75,20 @@ std::vector<short> CWave::ToPcm16() const {
     return pcm;
 }
 
-namespace {
-
-void Put(std::vector<unsigned char>& bytes, unsigned value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes.push_back(static_cast<unsigned char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-void PutTag(std::vector<unsigned char>& bytes, const char* tag) {
-    bytes.insert(bytes.end(), tag, tag + 4);
-}
-
-} // namespace
-
 std::vector<unsigned char> CWave::EncodeWav() const {
-    const std::vector<short> pcm = ToPcm16();
-    const unsigned dataSize = static_cast<unsigned>(pcm.size() * 2);
-    std::vector<unsigned char> bytes;
-    bytes.reserve(44 + dataSize);
-    PutTag(bytes, "RIFF");
-    Put(bytes, 36 + dataSize, 4);
-    PutTag(bytes, "WAVE");
-    PutTag(bytes, "fmt ");
-    Put(bytes, 16, 4);
-    Put(bytes, 1, 2); // PCM
-    Put(bytes, static_cast<unsigned>(channels), 2);
-    Put(bytes, kRate, 4);
-    Put(bytes, static_cast<unsigned>(kRate * channels * 2), 4);
-    Put(bytes, static_cast<unsigned>(channels * 2), 2);
-    Put(bytes, 16, 2);
-    PutTag(bytes, "data");
-    Put(bytes, dataSize, 4);
-    for (short sample : pcm) {
-        Put(bytes, static_cast<unsigned short>(sample), 2);
+    return ::EncodeWav(kRate, channels, ToPcm16());
+}
+
+std::vector<unsigned char> CWave::EncodeMp3() const {
+    SMp3Options options;
+    options.variableBitRate = true;
+    options.variableQuality = 4.0f;
+    options.quality = 5;
+    options.infoTag = true; // the music loops
+    std::string error;
+    std::vector<unsigned char> mp3 = ::EncodeMp3(kRate, channels, ToPcm16(), options, error);
+    if (mp3.empty()) {
+        std::printf("artgen: %s\n", error.c_str());
     }
-    return bytes;
+    return mp3;
 }

@@ -28,6 +28,9 @@ public:
     std::vector<short> ToPcm16() const; // rounded and clamped
     // A RIFF/WAVE file of 16-bit PCM.
     std::vector<unsigned char> EncodeWav() const;
+    // Variable bit rate MP3 led by LAME's info tag (Mp3File.h), so that a loop plays without a
+    // gap. Empty, with a message, on failure.
+    std::vector<unsigned char> EncodeMp3() const;
 
 private:
     int channels;
