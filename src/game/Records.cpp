@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,7 +18,8 @@
 #include <vector>
 
 namespace {
-const char* const kVersionLine = "zelkora records 1";
+const char* const kVersionLine = "zelkora records 2";
+const char* const kVersionOneLine = "zelkora records 1"; // no dates; read, never written
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -67,8 +69,13 @@ bool CRecords::SWorld::operator==(const SWorld& other) const {
     return difficulty == other.difficulty && nodes == other.nodes && seed == other.seed;
 }
 
-CRecords::CRecords(std::string directory)
-    : directory(std::move(directory)), path(this->directory + "/records.txt") {}
+CRecords::CRecords(std::string directory, Clock clock)
+    : directory(std::move(directory)), path(this->directory + "/records.txt"),
+      clock(std::move(clock)) {}
+
+std::int64_t CRecords::Now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
 
 void CRecords::Load() {
     loaded = true;
@@ -103,7 +110,7 @@ CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
 
 long long CRecords::GetBest(const SWorld& world) const {
     const Table::const_iterator found = table.find(world);
-    return found == table.end() ? -1 : found->second;
+    return found == table.end() ? -1 : found->second.milliseconds;
 }
 
 bool CRecords::Submit(const SWorld& world, long long milliseconds) {
@@ -123,7 +130,7 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds) {
     const long long best = GetBest(world);
     const bool improved = best < 0 || milliseconds < best;
     if (improved) {
-        table[world] = milliseconds;
+        table[world] = SRecord(milliseconds, clock());
         Save();
     }
     if (lock >= 0) {
@@ -153,10 +160,10 @@ void CRecords::MergeFile() {
     Table saved;
     std::string error;
     ReadTable(saved, error); // a file that cannot be read: Save says why, if it cannot write
-    for (const auto& [world, milliseconds] : saved) {
-        const auto [kept, added] = table.emplace(world, milliseconds);
-        if (!added && milliseconds < kept->second) {
-            kept->second = milliseconds; // the faster time of each world
+    for (const auto& [world, record] : saved) {
+        const auto [kept, added] = table.emplace(world, record);
+        if (!added && record.milliseconds < kept->second.milliseconds) {
+            kept->second = record; // the faster time of each world, with its date
         }
     }
 }
@@ -165,6 +172,7 @@ bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
     table.clear();
     badLine = 0;
     int lineNumber = 0;
+    int version = 0; // from the first line
     std::size_t start = 0;
     // A final line without its line end still counts; the empty text after a final line end
     // is no line.
@@ -174,7 +182,12 @@ bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
             end = text.size();
         }
         ++lineNumber;
-        if (!ParseLine(std::string_view(text).substr(start, end - start), lineNumber, table)) {
+        const std::string_view line = std::string_view(text).substr(start, end - start);
+        if (lineNumber == 1) {
+            version = line == kVersionLine ? 2 : line == kVersionOneLine ? 1 : 0;
+        }
+        if (version == 0 || line.size() > kMaximumLineLength ||
+            (lineNumber > 1 && !ParseLine(line, version, table))) {
             badLine = lineNumber;
             table.clear();
             return false;
@@ -190,10 +203,11 @@ bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
 
 std::string CRecords::Format(const Table& table) {
     std::string text = std::string(kVersionLine) + "\n";
-    for (const auto& [world, milliseconds] : table) {
+    for (const auto& [world, record] : table) {
         char line[96];
-        std::snprintf(line, sizeof line, "%d %d %u %lld.%03lld\n", world.difficulty, world.nodes,
-                      world.seed, milliseconds / 1000, milliseconds % 1000);
+        std::snprintf(line, sizeof line, "%d %d %u %lld.%03lld %s\n", world.difficulty, world.nodes,
+                      world.seed, record.milliseconds / 1000, record.milliseconds % 1000,
+                      FormatDate(record.setAt).c_str());
         text += line;
     }
     return text;
@@ -207,32 +221,82 @@ std::string CRecords::FormatTime(long long milliseconds) {
     return text;
 }
 
-bool CRecords::ParseLine(std::string_view line, int lineNumber, Table& table) {
-    if (line.size() > kMaximumLineLength) {
-        return false;
-    }
-    if (lineNumber == 1) {
-        return line == kVersionLine;
-    }
+bool CRecords::ParseLine(std::string_view line, int version, Table& table) {
     if (SplitFields(line).empty()) {
         return true; // a blank line
     }
     SWorld world{};
-    long long milliseconds = 0;
+    SRecord record;
     // emplace keeps the first entry: a world listed twice is bad, not silently one of the two.
-    return ParseRecord(line, world, milliseconds) && table.emplace(world, milliseconds).second;
+    return ParseRecord(line, version, world, record) && table.emplace(world, record).second;
 }
 
-bool CRecords::ParseRecord(std::string_view line, SWorld& world, long long& milliseconds) {
+bool CRecords::ParseRecord(std::string_view line, int version, SWorld& world, SRecord& record) {
     const std::vector<std::string_view> fields = SplitFields(line);
+    const std::size_t fieldCount = version == 1 ? 4 : 5;
     long long seed = 0;
-    if (fields.size() != 4 || !ParseInteger(fields[0], INT_MIN, INT_MAX, world.difficulty) ||
+    if (fields.size() != fieldCount ||
+        !ParseInteger(fields[0], INT_MIN, INT_MAX, world.difficulty) ||
         !ParseInteger(fields[1], 1, CTunnel::kMaximumRingCount, world.nodes) ||
         !ParseInteger<long long>(fields[2], 0, CTunnel::kMaximumSeed, seed) ||
-        !ParseSeconds(fields[3], milliseconds)) {
+        !ParseSeconds(fields[3], record.milliseconds)) {
+        return false;
+    }
+    record.setAt = kUnknownDate;
+    if (version == 2 && fields[4] != "-" && !ParseDate(fields[4], record.setAt)) {
         return false;
     }
     world.seed = static_cast<unsigned>(seed);
+    return true;
+}
+
+std::string CRecords::FormatDate(std::int64_t setAt) {
+    const std::time_t time = static_cast<std::time_t>(setAt);
+    std::tm utc{};
+    char text[32];
+    // Only years that ParseDate takes back: a clock gone wild must not damage the file.
+    if (setAt == kUnknownDate || gmtime_r(&time, &utc) == nullptr || utc.tm_year < 100 ||
+        utc.tm_year > 9999 - 1900 ||
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) == 0) {
+        return "-";
+    }
+    return text;
+}
+
+bool CRecords::ParseDate(std::string_view field, std::int64_t& setAt) {
+    // Exactly "YYYY-MM-DDTHH:MM:SSZ": digits where the pattern has 9, the rest as written.
+    static constexpr std::string_view kPattern = "9999-99-99T99:99:99Z";
+    if (field.size() != kPattern.size()) {
+        return false;
+    }
+    for (std::size_t at = 0; at < field.size(); ++at) {
+        if (kPattern[at] == '9' ? !IsDigit(field[at]) : field[at] != kPattern[at]) {
+            return false;
+        }
+    }
+    const auto number = [field](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i) {
+            value = value * 10 + (field[i] - '0');
+        }
+        return value;
+    };
+    std::tm utc{};
+    utc.tm_year = number(0, 4) - 1900;
+    utc.tm_mon = number(5, 2) - 1;
+    utc.tm_mday = number(8, 2);
+    utc.tm_hour = number(11, 2);
+    utc.tm_min = number(14, 2);
+    utc.tm_sec = number(17, 2);
+    if (utc.tm_year < 100) {
+        return false; // before 2000: no game wrote it
+    }
+    const std::time_t time = timegm(&utc);
+    // timegm moves 30 February to March: only a date that comes back as written is one.
+    if (time == static_cast<std::time_t>(-1) || FormatDate(time) != field) {
+        return false;
+    }
+    setAt = static_cast<std::int64_t>(time);
     return true;
 }
 

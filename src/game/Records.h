@@ -3,6 +3,8 @@
 #include "world/Tunnel.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -11,8 +13,12 @@
 // directory. The file is small text, one world a line, sorted so that it only changes where a
 // record does:
 //
-//     zelkora records 1
-//     3 500 17 83.412          <- difficulty, path node count, seed, seconds (three decimals)
+//     zelkora records 2
+//     3 500 17 83.412 2026-12-08T14:03:05Z   <- difficulty, path node count, seed, seconds
+//                                               (three decimals), when it was set (UTC)
+//
+// A record whose date is not known (kept from a version 1 file, which has no dates) has "-"
+// there. Version 1 files are read as they are and written as version 2 on the next save.
 //
 // Nothing here ever stops the game: a missing file is an empty table; a damaged one is moved
 // aside to records.txt.bad (or .bad.1, .bad.2, ...) with one line on standard output; a
@@ -27,7 +33,19 @@ public:
         bool operator<(const SWorld& other) const; // by difficulty, then nodes, then seed
         bool operator==(const SWorld& other) const;
     };
-    using Table = std::map<SWorld, long long>; // best time of each world, milliseconds
+    static constexpr std::int64_t kUnknownDate = -1;
+    struct SRecord {
+        SRecord(long long milliseconds = 0, std::int64_t setAt = kUnknownDate)
+            : milliseconds(milliseconds), setAt(setAt) {}
+        long long milliseconds; // the best time
+        std::int64_t setAt;     // when it was set: UTC seconds since 1970, or kUnknownDate
+        bool operator==(const SRecord& other) const {
+            return milliseconds == other.milliseconds && setAt == other.setAt;
+        }
+        bool operator!=(const SRecord& other) const { return !(*this == other); }
+    };
+    using Table = std::map<SWorld, SRecord>;     // the best time of each world
+    using Clock = std::function<std::int64_t()>; // UTC seconds since 1970
 
     // Every tunnel the game can build, the longest ending its last bend past its length.
     static constexpr long long kTimeLimit = 100LL * 24 * 3600 * 1000; // ms; every time is below
@@ -37,7 +55,8 @@ public:
 
     // The file is directory + "/records.txt". An empty directory (no data directory found)
     // keeps records for this run only. Touches no file.
-    explicit CRecords(std::string directory);
+    explicit CRecords(std::string directory, Clock clock = &CRecords::Now);
+    static std::int64_t Now();
 
     // Reads the file, replacing the table. Missing: empty table, silently. Otherwise one line:
     //   records: <path>: line <n> is bad: "<text>"; moved it to <path>.bad, starting a new table
@@ -70,12 +89,16 @@ public:
     static std::string Format(const Table& table); // the text Parse reads back to the same table
     // "m:ss.hh", hundredths cut, not rounded: 83412 -> "1:23.41"; negative counts as 0.
     static std::string FormatTime(long long milliseconds);
+    // "2026-12-08T14:03:05Z", or "-" for kUnknownDate; a date Parse takes back the same.
+    static std::string FormatDate(std::int64_t setAt);
+    // Dates from 2000 to 9999; false for anything else, "2026-02-30T..." too.
+    static bool ParseDate(std::string_view field, std::int64_t& setAt);
 
 private:
     enum class ERead { Missing, Read, TooLarge, Failed };
 
-    static bool ParseLine(std::string_view line, int lineNumber, Table& table);
-    static bool ParseRecord(std::string_view line, SWorld& world, long long& milliseconds);
+    static bool ParseLine(std::string_view line, int version, Table& table);
+    static bool ParseRecord(std::string_view line, int version, SWorld& world, SRecord& record);
     static bool ParseSeconds(std::string_view field, long long& milliseconds);
     static bool IsRecordable(const SWorld& world, long long milliseconds);
     static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
@@ -92,6 +115,7 @@ private:
 
     std::string directory;
     std::string path;
+    Clock clock;
     Table table;
     bool loaded = false;
     bool saveBlocked = false;         // a file we could not read or move stays untouched

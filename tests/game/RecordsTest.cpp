@@ -22,7 +22,15 @@ namespace fs = std::filesystem;
 
 using SWorld = CRecords::SWorld;
 
-const char* const kVersion = "zelkora records 1\n";
+const char* const kVersion = "zelkora records 2\n";
+const char* const kVersionOne = "zelkora records 1\n";
+// 2026-12-08T14:03:05Z (date -u -d "2026-12-08 14:03:05" +%s): the clock of every save here.
+constexpr std::int64_t kEighthDecember = 1796738585;
+const std::string kDate = " 2026-12-08T14:03:05Z";
+
+CRecords RecordsIn(const std::string& directory) {
+    return CRecords(directory, [] { return kEighthDecember; });
+}
 static_assert(CTunnel::kMaximumRingCount == 103998, "the node counts below are one past it");
 
 int BadLineOf(const std::string& text) {
@@ -47,14 +55,18 @@ TEST(Records, ParseNamesTheFirstBadLine) {
     const std::string version = kVersion;
     const std::pair<std::string, int> files[] = {
         {version, 0},
-        {version + "3 500 17 83.412", 0}, // no final line end
-        {version + "\n \t\n\t3  500 17\t83.412 \n\n", 0},
-        {version + "-2147483648 100000 2147483647 8639999.999\n", 0},
+        {version + "3 500 17 83.412 -", 0}, // no final line end
+        {version + "\n \t\n\t3  500 17\t83.412 \t2026-12-08T14:03:05Z \n\n", 0},
+        {version + "-2147483648 100000 2147483647 8639999.999 9999-12-31T23:59:59Z\n", 0},
+        {version + "1 2 3 4 2000-01-01T00:00:00Z\n1 2 4 4 2028-02-29T12:00:00Z\n", 0},
+        {kVersionOne + std::string("3 500 17 83.412\n"), 0},
         {"", 1},
-        {"zelkora records 2\n", 1},
-        {"zelkora records 1 \n", 1},
-        {version + "3 500 17 1.000\n3 500\n", 3},
-        {version + "3 500 17 1.000\n4 500 17 1.000\n3 500 17 2.000\n", 4}, // listed twice
+        {"zelkora records 3\n", 1},
+        {"zelkora records 2 \n", 1},
+        {version + "3 500 17 1.000 -\n3 500\n", 3},
+        {version + "3 500 17 1.000 -\n4 500 17 1.000 -\n3 500 17 2.000 -\n", 4}, // twice
+        {kVersionOne + std::string("3 500 17 1.000 -\n"), 2}, // version 1 has no dates
+        {version + "3 500 17 1.000\n", 2},                    // version 2 has them
     };
     for (const auto& [text, badLine] : files) {
         EXPECT_EQ(BadLineOf(text), badLine) << text;
@@ -80,27 +92,47 @@ TEST(Records, ParseNamesTheFirstBadLine) {
         "3 500 17 1.000" + std::string(CRecords::kMaximumLineLength - 13, ' '),
     };
     for (const std::string& record : badRecords) {
-        EXPECT_EQ(BadLineOf(version + record + "\n"), 2) << record;
+        EXPECT_EQ(BadLineOf(kVersionOne + record + "\n"), 2) << record;
+        EXPECT_EQ(BadLineOf(version + record + " -\n"), 2) << record;
+    }
+    const char* const badDates[] = {
+        "2026-02-29T00:00:00Z", // 2026 is no leap year
+        "2026-12-08T24:00:00Z",
+        "2026-12-08T14:60:00Z",
+        "2026-13-01T00:00:00Z",
+        "1999-12-31T23:59:59Z", // before any game wrote one
+        "2026-12-8T14:03:05Z",
+        "2026-12-08T14:03:05",
+        "2026-12-08t14:03:05Z",
+        "+026-12-08T14:03:05Z",
+        "--",
+    };
+    for (const char* date : badDates) {
+        EXPECT_EQ(BadLineOf(version + std::string("3 500 17 1.000 ") + date + "\n"), 2) << date;
     }
 }
 
 TEST(Records, FormatSortsAndParseReadsItBack) {
-    const CRecords::Table table = {{{3, 500, 17}, 83412},
-                                   {{-1, 7, 2147483647}, 5},
+    const CRecords::Table table = {{{3, 500, 17}, {83412, kEighthDecember}},
+                                   {{-1, 7, 2147483647}, {5, 1772236800}},
                                    {{3, 500, 2}, 60000},
-                                   {{3, 20, 99}, 8639999999},
+                                   {{3, 20, 99}, {8639999999, 253402300799}},
                                    {{-2147483647 - 1, 1, 0}, 0}};
     const std::string text = CRecords::Format(table);
-    EXPECT_EQ(text, "zelkora records 1\n"
-                    "-2147483648 1 0 0.000\n"
-                    "-1 7 2147483647 0.005\n"
-                    "3 20 99 8639999.999\n"
-                    "3 500 2 60.000\n"
-                    "3 500 17 83.412\n");
+    EXPECT_EQ(text, "zelkora records 2\n"
+                    "-2147483648 1 0 0.000 -\n"
+                    "-1 7 2147483647 0.005 2026-02-28T00:00:00Z\n"
+                    "3 20 99 8639999.999 9999-12-31T23:59:59Z\n"
+                    "3 500 2 60.000 -\n"
+                    "3 500 17 83.412 2026-12-08T14:03:05Z\n");
     CRecords::Table readBack;
     int badLine = -1;
     ASSERT_TRUE(CRecords::Parse(text, readBack, badLine));
     EXPECT_EQ(readBack, table);
+    // A clock gone wild writes no date, rather than one the next start would call damage.
+    EXPECT_EQ(CRecords::FormatDate(253402300800), "-"); // the year 10000
+    EXPECT_EQ(CRecords::FormatDate(946684799), "-");    // 1999
+    EXPECT_EQ(CRecords::FormatDate(946684800), "2000-01-01T00:00:00Z");
 }
 
 TEST(Records, ParseReadsShortDecimalsAsMilliseconds) {
@@ -129,7 +161,7 @@ TEST(Records, SubmitTakesOnlyBetterTimesAndKeepsOtherWorlds) {
     const SWorld world{3, 500, 17};
     const SWorld other{3, 500, 18};
     {
-        CRecords records(directory);
+        CRecords records = RecordsIn(directory);
         records.Load();
         EXPECT_EQ(records.GetBest(world), -1);
         EXPECT_TRUE(records.Submit(other, 90000));
@@ -140,12 +172,13 @@ TEST(Records, SubmitTakesOnlyBetterTimesAndKeepsOtherWorlds) {
         EXPECT_EQ(records.GetBest(world), 0);
     }
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              "zelkora records 1\n3 500 17 0.000\n3 500 18 90.000\n");
-    CRecords again(directory); // Submit loads first, so the file's records survive
+              kVersion + ("3 500 17 0.000" + kDate) + "\n3 500 18 90.000" + kDate + "\n");
+    CRecords again = RecordsIn(directory); // Submit loads first, so the file's records survive
     EXPECT_TRUE(again.Submit({4, 500, 17}, 1000));
     EXPECT_EQ(again.GetBest(other), 90000);
-    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              "zelkora records 1\n3 500 17 0.000\n3 500 18 90.000\n4 500 17 1.000\n");
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), kVersion + ("3 500 17 0.000" + kDate) +
+                                                             "\n3 500 18 90.000" + kDate +
+                                                             "\n4 500 17 1.000" + kDate + "\n");
 }
 
 TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
@@ -169,11 +202,29 @@ TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
     EXPECT_EQ(again.GetBest(longest), 3600000);
 }
 
+TEST(Records, AVersionOneFileIsReadAndWrittenAsVersionTwoKeepingEveryRecord) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.Join("zelkora");
+    fs::create_directories(directory);
+    WriteFileBytes(directory + "/records.txt",
+                   kVersionOne + std::string("3 500 17 83.412\n1 1500 5 70.000\n"));
+    CRecords records = RecordsIn(directory);
+    EXPECT_EQ(PrintedBy([&] { records.Load(); }), "");
+    EXPECT_EQ(records.GetBest({3, 500, 17}), 83412);
+    EXPECT_FALSE(records.Submit({1, 1500, 5}, 71000)) << "no new best, nothing written";
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersionOne + std::string("3 500 17 83.412\n1 1500 5 70.000\n"));
+    EXPECT_TRUE(records.Submit({2, 500, 9}, 60000));
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersion + std::string("1 1500 5 70.000 -\n2 500 9 60.000") + kDate +
+                  "\n3 500 17 83.412 -\n");
+}
+
 TEST(Records, TwoGamesAtOnceKeepEachOthersRecords) {
     CScratchDirectory scratch;
     const std::string directory = scratch.Join("zelkora");
-    CRecords first(directory);
-    CRecords second(directory);
+    CRecords first = RecordsIn(directory);
+    CRecords second(directory, [] { return kEighthDecember + 60; });
     first.Load();
     second.Load(); // both read the table before either saves
     EXPECT_TRUE(first.Submit({3, 500, 17}, 83000));
@@ -183,13 +234,14 @@ TEST(Records, TwoGamesAtOnceKeepEachOthersRecords) {
     EXPECT_TRUE(first.Submit({3, 500, 18}, 80000));
     EXPECT_FALSE(second.Submit({3, 500, 18}, 85000)) << "the first game's 80 s stands";
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              "zelkora records 1\n3 500 17 83.000\n3 500 18 80.000\n");
+              kVersion + ("3 500 17 83.000" + kDate) + "\n3 500 18 80.000" + kDate + "\n")
+        << "each record keeps the date it was set";
 }
 
 TEST(Records, ASaveWaitsForAnotherGameHoldingTheLockAndKeepsWhatItSaved) {
     CScratchDirectory scratch;
     const std::string directory = scratch.Join("zelkora");
-    CRecords records(directory);
+    CRecords records = RecordsIn(directory);
     records.Load();
     ASSERT_TRUE(records.Submit({1, 1500, 5}, 70000)); // the directory and lock file exist now
     int ready[2];
@@ -211,8 +263,10 @@ TEST(Records, ASaveWaitsForAnotherGameHoldingTheLockAndKeepsWhatItSaved) {
     EXPECT_TRUE(records.Submit({3, 500, 17}, 83000));
     int status = 0;
     waitpid(other, &status, 0);
-    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              "zelkora records 1\n1 1500 5 70.000\n2 500 9 60.000\n3 500 17 83.000\n");
+    // An older game wrote version 1: its record comes without a date, ours keeps its own.
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), kVersion + ("1 1500 5 70.000" + kDate) +
+                                                             "\n2 500 9 60.000 -\n3 500 17 83.000" +
+                                                             kDate + "\n");
 }
 
 TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
@@ -235,7 +289,7 @@ TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
     };
     for (const SCase& c : cases) {
         WriteFileBytes(path, c.text);
-        CRecords records(scratch.GetPath());
+        CRecords records = RecordsIn(scratch.GetPath());
         EXPECT_EQ(PrintedBy([&] { records.Load(); }), "records: " + path + ": " + c.problem +
                                                           "; moved it to " + path + c.movedTo +
                                                           ", starting a new table\n");
@@ -243,7 +297,7 @@ TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
         EXPECT_EQ(ReadFileBytes(path + c.movedTo), c.text);
         EXPECT_FALSE(fs::exists(path));
         EXPECT_EQ(PrintedBy([&] { records.Submit({1, 2, 3}, 4000); }), "");
-        EXPECT_EQ(ReadFileBytes(path), "zelkora records 1\n1 2 3 4.000\n");
+        EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 2 3 4.000" + kDate) + "\n");
     }
     EXPECT_EQ(ReadFileBytes(path + ".bad"), "older damage");
 }
