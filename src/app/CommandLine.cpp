@@ -80,6 +80,7 @@ const CCommandLine::SKeyHelp kKeyTable[] = {
     {"n", "a new world of the same difficulty and length"},
     {"G (shift+g)", "ghost of the world's best run on or off"},
     {"m", "sound off or on"},
+    {"Tab", "records table on or off"},
     {"F1", "help"},
     {"F2", "frame rate on or off"},
     {"F3", "wireframe on or off"},

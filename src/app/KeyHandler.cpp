@@ -50,6 +50,9 @@ void CKeyHandler::SendCommand(int code) {
             game->NewWorld();
         }
         break;
+    case '\t': // shown while paused too: it only reads
+        game->ToggleRecordsTable();
+        break;
     case 'G': // plain g steers down
         game->ToggleGhost();
         break;

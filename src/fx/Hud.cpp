@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -19,6 +20,10 @@ constexpr int kArtRows = 11; // the two rows below them stay empty for the raste
 constexpr int kGlyphAdvance = 10;
 constexpr int kMessageBoxCentre = 390;  // the box spans 262 to 517
 constexpr int kMessageLineSpacing = 16; // pixels between a message's lines
+constexpr int kPanelLineSpacing = 20;
+constexpr int kPanelTop = 520;   // the first line's baseline
+constexpr int kPanelMargin = 16; // between the box's edge and the text
+constexpr int kPanelLeft = 170;  // the box spans 170 to 630: 44 glyphs and the margins
 
 constexpr int kFirstLetter = 0;
 constexpr int kFirstDigit = 26;
@@ -277,6 +282,9 @@ void CHud::Draw(const CRenderSettings& settings) {
     }
     // Bitmaps are textured like any fragment; the texts keep their plain raster colour.
     glDisable(GL_TEXTURE_2D);
+    if (!panelLines.empty()) {
+        DrawPanelBox(translucent);
+    }
     char text[kTextSize];
     if (settings.GetHideFps() == 0) {
         FormatFps(framesPerSecond, text);
@@ -288,7 +296,50 @@ void CHud::Draw(const CRenderSettings& settings) {
     if (messageSeconds > 0) {
         PrintMessageLines();
     }
+    if (!panelLines.empty()) {
+        PrintPanelLines();
+    }
     glEnable(GL_TEXTURE_2D);
+}
+
+void CHud::SetPanel(std::vector<std::string> lines) {
+    for (std::string& line : lines) {
+        line.resize(std::min(line.size(), static_cast<std::size_t>(kPanelColumns)));
+    }
+    panelLines = std::move(lines);
+}
+
+void CHud::DrawPanelBox(bool translucent) const {
+    const int lines = static_cast<int>(panelLines.size());
+    const int top = kPanelTop + kGlyphHeight + kPanelMargin;
+    const int bottom = kPanelTop - (lines - 1) * kPanelLineSpacing - kPanelMargin;
+    const int right = kPanelLeft + 2 * kPanelMargin + kPanelColumns * kGlyphAdvance;
+    // A plain dark box: unlit and untextured, whatever the scene left switched on.
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    if (translucent) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    glColor4f(0.0f, 0.0f, 0.05f, translucent ? 0.7f : 1.0f);
+    glBegin(GL_QUADS);
+    glVertex2i(kPanelLeft, bottom);
+    glVertex2i(right, bottom);
+    glVertex2i(right, top);
+    glVertex2i(kPanelLeft, top);
+    glEnd();
+    glPopAttrib();
+}
+
+void CHud::PrintPanelLines() const {
+    int y = kPanelTop;
+    for (const std::string& line : panelLines) {
+        PrintTwoPass(line.c_str(), kPanelLeft + kPanelMargin, y);
+        y -= kPanelLineSpacing;
+    }
 }
 
 void CHud::SetOrthographicProjection() const {

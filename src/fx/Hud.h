@@ -1,6 +1,8 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <string>
+#include <vector>
 
 class CRenderSettings;
 class CTextureManager;
@@ -35,6 +37,12 @@ public:
     // have begun (the wrap from 59 to 0 does not count). A null text is an empty one.
     void ShowMessage(const char* text, int style, int seconds);
 
+    // A panel of text lines over the picture, on a dark box that keeps it readable over any
+    // tunnel (translucent with alpha on); no lines, no panel. Lines are cut to kPanelColumns.
+    void SetPanel(std::vector<std::string> lines);
+    const std::vector<std::string>& GetPanel() const { return panelLines; }
+    static constexpr int kPanelColumns = 44;
+
     // Draws the whole HUD and counts the message down. Leaves GL_PROJECTION as the matrix mode,
     // GL_TEXTURE_2D enabled and white as the colour; with alpha on, leaves blending off, depth
     // writes on, and alpha test and colour material enabled; with alpha off, touches none of
@@ -62,6 +70,8 @@ private:
     void DrawMessageBox();
     void PrintTwoPass(const char* text, int x, int y) const;
     void PrintMessageLines() const;
+    void DrawPanelBox(bool translucent) const;
+    void PrintPanelLines() const;
     static int GlyphRunWidth(const char* text); // pixels; characters without a glyph take none
 
     int width;
@@ -78,4 +88,5 @@ private:
     int messageSeconds = 0;
     int newSecond = 0;
     GLuint fontBase = 0;
+    std::vector<std::string> panelLines;
 };

@@ -27,3 +27,23 @@ std::string CDailyWorld::Describe() const {
     return "daily: " + date + " difficulty " + std::to_string(difficulty) + " length " +
            std::to_string(kLength) + " seed " + std::to_string(seed);
 }
+
+bool CDailyWorld::IsDaily(unsigned seed, int difficulty, std::string& date) {
+    std::tm noon{};
+    noon.tm_year = static_cast<int>(seed / 10000) - 1900;
+    noon.tm_mon = static_cast<int>(seed / 100 % 100) - 1;
+    noon.tm_mday = static_cast<int>(seed % 100);
+    noon.tm_hour = 12;
+    if (seed < kFirstYear * 10000u || seed > kLastYear * 10000u + 1231) {
+        return false;
+    }
+    const std::time_t time = timegm(&noon);
+    CDailyWorld world;
+    std::string problem;
+    // A seed such as 20260230 is no date: it comes back as another day.
+    if (!ForTime(time, world, problem) || world.seed != seed || world.difficulty != difficulty) {
+        return false;
+    }
+    date = world.date;
+    return true;
+}

@@ -11,6 +11,7 @@
 #include "fx/Particle.h"
 #include "fx/ParticleSystem.h"
 #include "fx/VaporTrail.h"
+#include "game/DailyWorld.h"
 #include "game/EntityFactory.h"
 #include "game/Ghost.h"
 #include "game/Records.h"
@@ -28,6 +29,7 @@
 #include "world/Tunnel.h"
 
 #include <GL/glut.h>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -211,6 +213,7 @@ void CGame::Restart() {
     }
     Rebuild();
     BeginRun();
+    ++recordsTableVersion;
 }
 
 void CGame::NewWorld() {
@@ -227,6 +230,7 @@ void CGame::NewWorld() {
     ShowMessage(("WORLD " + std::to_string(seed)).c_str(), 0, kWorldMessageSeconds);
     LoadGhost();
     BeginRun();
+    ++recordsTableVersion;
 }
 
 unsigned CGame::MicrosecondSeed() {
@@ -482,6 +486,7 @@ std::string CGame::FinishMessage() {
         return time + " NOT RECORDED";
     }
     const CRecords::SWorld world{difficulty, tunnel->GetRingCount(), seed};
+    ++recordsTableVersion;
     if (records->Submit(world, milliseconds)) {
         newBest = true; // its replay is written with the run's end, this very frame
         return time + " NEW BEST";
@@ -678,6 +683,66 @@ void CGame::DrawGhost() const {
     }
 }
 
+void CGame::ToggleRecordsTable() {
+    recordsTableShown = !recordsTableShown;
+    ++recordsTableVersion;
+}
+
+namespace {
+
+// "D 3  N 512  SEED 17", or "D 2  N 1004  DAILY 2026.12.07" for the world of a day (the font
+// has no hyphen).
+std::string WorldName(const CRecords::SWorld& world) {
+    char text[64];
+    std::string date;
+    if (CDailyWorld::IsDaily(world.seed, world.difficulty, date)) {
+        std::replace(date.begin(), date.end(), '-', '.');
+        std::snprintf(text, sizeof text, "D %d  N %d  DAILY %s", world.difficulty, world.nodes,
+                      date.c_str());
+    } else {
+        std::snprintf(text, sizeof text, "D %d  N %d  SEED %u", world.difficulty, world.nodes,
+                      world.seed);
+    }
+    return text;
+}
+
+std::string Padded(std::string text, std::size_t width) {
+    text.resize(std::max(text.size(), width), ' ');
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> CGame::GetRecordsTableLines() const {
+    if (records == nullptr) {
+        return {"RECORDS OFF"};
+    }
+    const CRecords::SWorld flown{difficulty, tunnel->GetRingCount(), seed};
+    const long long best = records->GetBest(flown);
+    std::string bestLine = "BEST " + (best < 0 ? std::string("NONE") : CRecords::FormatTime(best));
+    if (ghost) {
+        bestLine += "  GHOST " + CRecords::FormatTime(std::llround(ghost->GetFinishClock() * 1000));
+    }
+    std::vector<std::string> lines = {"RECORDS", "THIS WORLD  " + WorldName(flown), bestLine};
+    std::vector<std::pair<CRecords::SWorld, CRecords::SRecord>> others;
+    for (const auto& entry : records->GetTable()) {
+        if (!(entry.first == flown)) {
+            others.push_back(entry);
+        }
+    }
+    // The most recently improved first; records without a date (older files) last.
+    std::stable_sort(others.begin(), others.end(),
+                     [](const auto& a, const auto& b) { return a.second.setAt > b.second.setAt; });
+    if (!others.empty()) {
+        lines.push_back("");
+    }
+    for (std::size_t i = 0; i < others.size() && i < kRecordsTableWorlds; ++i) {
+        lines.push_back(Padded(WorldName(others[i].first), 32) +
+                        CRecords::FormatTime(others[i].second.milliseconds));
+    }
+    return lines;
+}
+
 void CGame::ToggleGhost() {
     ghostShown = !ghostShown;
     ShowMessage(ghostShown ? "GHOST ON" : "GHOST OFF", 0, kMessageSeconds);
@@ -743,6 +808,10 @@ void CGame::DrawHud() {
     hud->SetSpeed(player->GetSpeed() / player->GetMaxSpeed());
     hud->SetTurn(player->GetTurnLevel());
     hud->SetTime(timer->GetGameClock());
+    if (drawnRecordsTableVersion != recordsTableVersion) {
+        drawnRecordsTableVersion = recordsTableVersion;
+        hud->SetPanel(recordsTableShown ? GetRecordsTableLines() : std::vector<std::string>());
+    }
     hud->Draw(*settings);
 }
 

@@ -98,6 +98,13 @@ public:
     void ToggleGhost(); // g: the best run's ghost shown or not, with a message
     void SetGhostShown(bool shown) { ghostShown = shown; }
     bool IsGhostShown() const { return ghostShown; }
+    // Tab: the records table over the game, shown or not; it does not pause.
+    void ToggleRecordsTable();
+    bool IsRecordsTableShown() const { return recordsTableShown; }
+    // The table's lines: the world being flown with its best time and the ghost's, then up to
+    // ten other worlds, the most recently improved first; "RECORDS OFF" without records.
+    std::vector<std::string> GetRecordsTableLines() const;
+    static constexpr std::size_t kRecordsTableWorlds = 10;
     const CGhost* GetGhost() const { return ghost.get(); }
     double GetRunTime() const { return runTime; } // seconds of frames since the run began
 
@@ -196,6 +203,9 @@ private:
     SeedSource seedSource;                               // the time of day, unless set
     SeedSource newWorldSeedSource;
     std::string dailyDate; // empty: not the world of the day
+    bool recordsTableShown = false;
+    int recordsTableVersion = 0; // moves on whenever what the table shows may have changed
+    int drawnRecordsTableVersion = -1;
     unsigned seed = 0;
     bool paused = false;
     bool soundOn = true;

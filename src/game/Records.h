@@ -35,7 +35,7 @@ public:
     };
     static constexpr std::int64_t kUnknownDate = -1;
     struct SRecord {
-        SRecord(long long milliseconds = 0, std::int64_t setAt = kUnknownDate)
+        explicit SRecord(long long milliseconds = 0, std::int64_t setAt = kUnknownDate)
             : milliseconds(milliseconds), setAt(setAt) {}
         long long milliseconds; // the best time
         std::int64_t setAt;     // when it was set: UTC seconds since 1970, or kUnknownDate

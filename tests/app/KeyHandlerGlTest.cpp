@@ -127,6 +127,19 @@ TEST_F(KeyHandlerGameGl, KeysSayWhatTheyDidInTheirStyleAndDoIt) {
     EXPECT_EQ(Message(), "WORLD 123456789");
     EXPECT_EQ(game->GetHud()->GetMessageStyle(), 0);
     EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 2);
+
+    // Tab works while paused and does not pause; the table is drawn from the next frame on.
+    keys.SpecialKeyDown(GLUT_KEY_F4, 0, 0);
+    keys.KeyDown('\t', 0, 0);
+    Frames(1);
+    EXPECT_TRUE(game->IsPaused());
+    EXPECT_EQ(game->GetHud()->GetPanel(), game->GetRecordsTableLines());
+    EXPECT_FALSE(game->GetHud()->GetPanel().empty());
+    keys.SpecialKeyDown(GLUT_KEY_F4, 0, 0);
+    keys.KeyDown('\t', 0, 0);
+    Frames(1);
+    EXPECT_FALSE(game->IsPaused()) << "the table never paused";
+    EXPECT_TRUE(game->GetHud()->GetPanel().empty());
 }
 
 } // namespace

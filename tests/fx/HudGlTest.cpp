@@ -255,6 +255,33 @@ TEST_F(HudGl, WithAlphaOnTheHudLeavesTheTranslucencyStateBehind) {
     EXPECT_EQ(colour[0] + colour[1] + colour[2], 3.0f);
 }
 
+TEST_F(HudGl, APanelShowsItsLinesOnADarkBoxAndLeavesTheStateAsTheHudAlwaysDid) {
+    const auto boxCorner = [](const SFeedback& feedback) -> const SVertex* {
+        for (const SVertex& v : feedback.polygonCorners) {
+            // The lower left: two lines 20 apart, a margin of 16.
+            if (std::fabs(v.x - 170.0f) < 0.01f && std::fabs(v.y - 484.0f) < 0.01f) {
+                return &v;
+            }
+        }
+        return nullptr;
+    };
+    hud->SetPanel({"RECORDS", std::string(50, 'A')});
+    EXPECT_EQ(hud->GetPanel()[1].size(), static_cast<std::size_t>(CHud::kPanelColumns));
+    const SFeedback shown = Capture();
+    const SVertex* corner = boxCorner(shown);
+    ASSERT_NE(corner, nullptr);
+    EXPECT_NEAR(corner->r + corner->g, 0.0f, 1e-5f);
+    EXPECT_NEAR(corner->a, 0.7f, 1e-5f);
+    EXPECT_EQ(CountGlyphRow(shown, 186, 520, 1.0f), 7); // "RECORDS"
+    EXPECT_EQ(CountGlyphRow(shown, 186, 500, 1.0f), CHud::kPanelColumns);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+
+    hud->SetPanel({});
+    EXPECT_EQ(boxCorner(Capture()), nullptr);
+}
+
 TEST_F(HudGl, WithAlphaOffTheHudChangesNoTranslucencyState) {
     settings.SetNoAlpha(1);
     glEnable(GL_BLEND);

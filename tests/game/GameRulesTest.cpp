@@ -3,9 +3,12 @@
 
 #include "GameRules.h"
 #include "GameSetPieces.h"
+#include "ToneFiles.h"
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
+#include "game/Records.h"
+#include "world/Tunnel.h"
 
 #include <vector>
 
@@ -146,4 +149,39 @@ TEST_F(GameRulesOnly, NewWorldKeepsTheLastRunAndBuildsTheWorldItsSeedGivesAgain)
     EXPECT_EQ(said.substr(said.size() - worldLine.size()), worldLine);
     EXPECT_EQ(game->GetSeed(), kNewSeed);
     EXPECT_EQ(game->HashState(), freshState) << "the same world as --seed of it";
+}
+
+TEST_F(GameRulesOnly, TheRecordsTableShowsThisWorldThenTheMostRecentlyImprovedOthers) {
+    Make(3, 200, 7);
+    const int nodes = game->GetTunnel()->GetRingCount();
+    EXPECT_EQ(game->GetRecordsTableLines(), std::vector<std::string>{"RECORDS OFF"});
+
+    CScratchDirectory scratch;
+    std::int64_t now = 1796738585; // 2026-12-08T14:03:05Z
+    CRecords records(scratch.GetPath(), [&now] { return now; });
+    records.Load();
+    // Twelve other worlds, improved a minute apart, seed 100 first; then one of an older file.
+    for (unsigned seed = 100; seed < 112; ++seed, now += 60) {
+        records.Submit({4, 500, seed}, 60000 + seed);
+    }
+    records.Submit({2, 1004, 20261207}, 75000); // 7 December 2026, a Monday: its daily world
+    now += 60;
+    records.Submit({3, nodes, 7}, 83412);
+    game->SetRecords(&records);
+    EXPECT_FALSE(game->IsRecordsTableShown());
+    game->ToggleRecordsTable();
+    EXPECT_TRUE(game->IsRecordsTableShown());
+
+    // Worlds in a column of 32, the time after: 44 glyphs at most, the panel's width.
+    const std::vector<std::string> lines = game->GetRecordsTableLines();
+    ASSERT_EQ(lines.size(), 14u);
+    EXPECT_EQ(lines[0], "RECORDS");
+    EXPECT_EQ(lines[1], "THIS WORLD  D 3  N " + std::to_string(nodes) + "  SEED 7");
+    EXPECT_EQ(lines[2], "BEST 1:23.41") << "no ghost without replay files";
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[4], "D 2  N 1004  DAILY 2026.12.07   1:15.00");
+    EXPECT_EQ(lines[5], "D 4  N 500  SEED 111            1:00.11");
+    EXPECT_EQ(lines[13], "D 4  N 500  SEED 103            1:00.10") << "ten others at most";
+    game->ToggleRecordsTable();
+    EXPECT_FALSE(game->IsRecordsTableShown());
 }

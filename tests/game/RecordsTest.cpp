@@ -113,11 +113,11 @@ TEST(Records, ParseNamesTheFirstBadLine) {
 }
 
 TEST(Records, FormatSortsAndParseReadsItBack) {
-    const CRecords::Table table = {{{3, 500, 17}, {83412, kEighthDecember}},
-                                   {{-1, 7, 2147483647}, {5, 1772236800}},
-                                   {{3, 500, 2}, 60000},
-                                   {{3, 20, 99}, {8639999999, 253402300799}},
-                                   {{-2147483647 - 1, 1, 0}, 0}};
+    const CRecords::Table table = {{{3, 500, 17}, CRecords::SRecord(83412, kEighthDecember)},
+                                   {{-1, 7, 2147483647}, CRecords::SRecord(5, 1772236800)},
+                                   {{3, 500, 2}, CRecords::SRecord(60000)},
+                                   {{3, 20, 99}, CRecords::SRecord(8639999999, 253402300799)},
+                                   {{-2147483647 - 1, 1, 0}, CRecords::SRecord(0)}};
     const std::string text = CRecords::Format(table);
     EXPECT_EQ(text, "zelkora records 2\n"
                     "-2147483648 1 0 0.000 -\n"
@@ -140,8 +140,10 @@ TEST(Records, ParseReadsShortDecimalsAsMilliseconds) {
     int badLine = 0;
     ASSERT_TRUE(CRecords::Parse("zelkora records 1\n1 2 3 4\n1 2 4 4.5\n1 2 5 0.07\n1 2 6 007.008",
                                 table, badLine));
-    const CRecords::Table expected = {
-        {{1, 2, 3}, 4000}, {{1, 2, 4}, 4500}, {{1, 2, 5}, 70}, {{1, 2, 6}, 7008}};
+    const CRecords::Table expected = {{{1, 2, 3}, CRecords::SRecord(4000)},
+                                      {{1, 2, 4}, CRecords::SRecord(4500)},
+                                      {{1, 2, 5}, CRecords::SRecord(70)},
+                                      {{1, 2, 6}, CRecords::SRecord(7008)}};
     EXPECT_EQ(table, expected);
 }
 
