@@ -22,15 +22,7 @@ TEST(KeyHandler, OnlyEscapeAndLowerCaseQQuit) {
     EXPECT_EQ(input.GetFire(), 1);
 }
 
-class KeyHandlerGl : public GlFixture {
-protected:
-    void ExpectPolygonModes(GLint front, GLint back) {
-        GLint modes[2] = {0, 0};
-        glGetIntegerv(GL_POLYGON_MODE, modes);
-        EXPECT_EQ(modes[0], front);
-        EXPECT_EQ(modes[1], back);
-    }
-};
+class KeyHandlerGl : public GlFixture {};
 
 // No game: the toggles still flip, each from its starting value and back.
 TEST_F(KeyHandlerGl, FunctionKeysFlipTheirTogglesAndArrowsSteer) {

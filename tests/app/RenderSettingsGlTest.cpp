@@ -4,15 +4,7 @@
 
 namespace {
 
-class RenderSettingsGl : public GlFixture {
-protected:
-    void ExpectPolygonModes(GLint front, GLint back) {
-        GLint modes[2] = {0, 0};
-        glGetIntegerv(GL_POLYGON_MODE, modes);
-        EXPECT_EQ(modes[0], front);
-        EXPECT_EQ(modes[1], back);
-    }
-};
+class RenderSettingsGl : public GlFixture {};
 
 // Wireframe draws both sides as lines; solid fills the fronts but keeps the backs as lines, so
 // it is not OpenGL's own fill, and any value but 0 counts as solid.

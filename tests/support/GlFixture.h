@@ -15,6 +15,13 @@ protected:
     // RGBA of one pixel of the back buffer, (0, 0) at the lower left.
     void ReadPixel(int x, int y, GLubyte rgba[4]) const;
     GLint GetInteger(GLenum name) const;
+    // The polygon modes of front and back faces, as the wireframe toggle sets them.
+    void ExpectPolygonModes(GLint front, GLint back) const {
+        GLint modes[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, modes);
+        EXPECT_EQ(modes[0], front);
+        EXPECT_EQ(modes[1], back);
+    }
 
     // Loads every row of the texture table where none of the files are: each row keeps its
     // number and stays untextured. The error lines
