@@ -31,7 +31,7 @@ void CScriptedPlayer::Hold(int key, bool special, bool held) {
     }
     isDown = held;
     if (!held) {
-        keys.KeyUp(key, 0, 0);
+        special ? keys.SpecialKeyUp(key, 0, 0) : keys.KeyUp(key, 0, 0);
     } else if (special) {
         keys.SpecialKeyDown(key, 0, 0);
     } else {

@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
     CKeyHandler keys(game.get(), &input, &settings);
     if (!options.culling) {
         keys.SpecialKeyDown(GLUT_KEY_F8, 0, 0);
-        keys.KeyUp(GLUT_KEY_F8, 0, 0);
+        keys.SpecialKeyUp(GLUT_KEY_F8, 0, 0);
     }
     CScriptedPlayer player(keys);
 

@@ -10,123 +10,158 @@ namespace {
 constexpr int kEscape = 27;
 } // namespace
 
-CKeyHandler::CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings)
-    : game(game), input(input), settings(settings) {}
+CKeyHandler::CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings,
+                         const CKeyBindings& bindings)
+    : game(game), input(input), settings(settings), bindings(&bindings) {}
 
 CKeyHandler::EAction CKeyHandler::KeyDown(int key, int x, int y) {
     const int code = key & 0xFF;
     if (code == kEscape || code == 'q') {
         return EAction::Quit;
     }
-    if (game != nullptr) {
-        SendCommand(code);
+    return Run(bindings->ForKey(code), x, y);
+}
+
+CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int x, int y) {
+    return Run(bindings->ForSpecialKey(key), x, y);
+}
+
+void CKeyHandler::KeyUp(int key, int x, int y) {
+    const int held = HeldKeyCode(bindings->ForKey(key & 0xFF));
+    if (held >= 0) {
+        input->KeyUp(held, x, y);
     }
-    input->KeyDown(key, x, y);
+}
+
+void CKeyHandler::SpecialKeyUp(int key, int x, int y) {
+    const int held = HeldKeyCode(bindings->ForSpecialKey(key));
+    if (held >= 0) {
+        input->KeyUp(held, x, y);
+    }
+}
+
+// Each held command goes to the table under one code of its own, so a key bound to fire sets
+// the fire flag whatever its code shares with the steering keys.
+int CKeyHandler::HeldKeyCode(ECommand command) {
+    switch (command) {
+    case ECommand::Accelerate:
+        return ' ';
+    case ECommand::Left:
+        return GLUT_KEY_LEFT;
+    case ECommand::Up:
+        return GLUT_KEY_UP;
+    case ECommand::Right:
+        return GLUT_KEY_RIGHT;
+    case ECommand::Down:
+        return GLUT_KEY_DOWN;
+    case ECommand::Fire:
+        return 'y';
+    default:
+        return -1;
+    }
+}
+
+CKeyHandler::EAction CKeyHandler::Run(ECommand command, int x, int y) {
+    const int held = HeldKeyCode(command);
+    if (held >= 0) {
+        input->KeyDown(held, x, y); // held while paused too: it counts when the game goes on
+        return EAction::CarryOn;
+    }
+    if (command == ECommand::FullScreen) {
+        return EAction::ToggleFullScreen;
+    }
+    FlipDisplayToggle(command);
+    if (game != nullptr) {
+        SendToGame(command);
+    }
     return EAction::CarryOn;
 }
 
-void CKeyHandler::SendCommand(int code) {
+void CKeyHandler::SendToGame(ECommand command) {
     // A replay flies its run as it was recorded: the player's commands do not reach it.
     const bool playing = !game->IsPaused() && !game->IsReplaying();
-    switch (code) {
-    case 'k':
+    switch (command) {
+    case ECommand::SelfDestruct:
         if (playing) {
             game->SelfDestruct();
         }
         break;
-    case 'p':
+    case ECommand::PMode:
         if (playing) {
             ShowMessage(game->IsPMode() ? "P... OFF" : "P... MODE", 0);
             game->TogglePMode();
         }
         break;
-    case 'r':
+    case ECommand::Restart:
         if (!game->IsReplaying()) {
             game->Restart();
         }
         break;
-    case 'n':
+    case ECommand::NewWorld:
         if (!game->IsReplaying()) {
             game->NewWorld();
         }
         break;
-    case '\t': // shown while paused too: it only reads
+    case ECommand::Records: // shown while paused too: it only reads
         game->ToggleRecordsTable();
         break;
-    case 'G': // plain g steers down
+    case ECommand::Ghost:
         game->ToggleGhost();
         break;
-    case 'm':
+    case ECommand::Sound:
         game->ToggleSound();
         ShowMessage(game->IsSoundOn() ? "SOUND ON" : "SOUND OFF", 0);
+        break;
+    case ECommand::Pause:
+        game->TogglePause();
+        break;
+    case ECommand::Mipmaps: // the textures take the new setting
+        game->LoadTextures();
+        break;
+    case ECommand::Resolution:
+        game->ToggleAutomaticResolution();
+        break;
+    case ECommand::Screenshot:
+        game->RequestScreenshot();
         break;
     default:
         break;
     }
 }
 
-CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int x, int y) {
-    EAction action = EAction::CarryOn;
-    switch (key) {
-    case GLUT_KEY_F1:
+void CKeyHandler::FlipDisplayToggle(ECommand command) {
+    switch (command) {
+    case ECommand::Help:
         ShowMessage("SORRY. NO HLP", 1);
         break;
-    case GLUT_KEY_F2:
+    case ECommand::FrameRate:
         Toggle(&CRenderSettings::GetHideFps, &CRenderSettings::SetHideFps, "FPS OFF", "FPS ON");
         break;
-    case GLUT_KEY_F3:
+    case ECommand::Wireframe:
         Toggle(&CRenderSettings::GetSolidFill, &CRenderSettings::SetSolidFill, "WIRE OFF",
                "WIRE ON");
         break;
-    case GLUT_KEY_F4:
-        if (game != nullptr) {
-            game->TogglePause();
-        }
-        break;
-    case GLUT_KEY_F5:
+    case ECommand::Mipmaps:
         Toggle(&CRenderSettings::GetNoMipmaps, &CRenderSettings::SetNoMipmaps, "MIPMAP OFF",
                "MIPMAP ON");
-        if (game != nullptr) {
-            game->LoadTextures();
-        }
         break;
-    case GLUT_KEY_F6:
+    case ECommand::VertexArrays:
         Toggle(&CRenderSettings::GetNoVertexArrays, &CRenderSettings::SetNoVertexArrays,
                "V ARRAY OFF", "V ARRAY ON");
         break;
-    case GLUT_KEY_F7:
-        if (game != nullptr) {
-            game->ToggleAutomaticResolution();
-        }
-        break;
-    case GLUT_KEY_F8:
+    case ECommand::Culling:
         Toggle(&CRenderSettings::GetNoFrustumCulling, &CRenderSettings::SetNoFrustumCulling,
                "VF CULLING OFF", "VF CULLING ON");
         break;
-    case GLUT_KEY_F9:
+    case ECommand::Translucency:
         Toggle(&CRenderSettings::GetNoAlpha, &CRenderSettings::SetNoAlpha, "ALPHA OFF", "ALPHA ON");
         break;
-    case GLUT_KEY_F10:
-        if (game != nullptr) {
-            game->RequestScreenshot();
-        }
-        break;
-    case GLUT_KEY_F11:
-        action = EAction::ToggleFullScreen;
-        break;
-    case GLUT_KEY_F12:
+    case ECommand::PathLine:
         settings->SetHidePathLine(!settings->GetHidePathLine()); // no message
         break;
     default:
         break;
     }
-    // Function keys fall through to the table harmlessly; arrow keys steer from there.
-    input->KeyDown(key, x, y);
-    return action;
-}
-
-void CKeyHandler::KeyUp(int key, int x, int y) {
-    input->KeyUp(key, x, y);
 }
 
 void CKeyHandler::Toggle(int (CRenderSettings::*get)() const, void (CRenderSettings::*set)(int),

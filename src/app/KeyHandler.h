@@ -1,31 +1,43 @@
 #pragma once
 
+#include "app/KeyBindings.h"
+
 class CGame;
 class CInput;
 class CRenderSettings;
 
 // What the keyboard callbacks do with a key: quit, send a command to the game, flip a display
-// toggle with its message, and feed the held-key table. It holds no state of its own, so the
-// callbacks make one per event. The game may be null (no commands, no messages). While the game
-// is paused, self-destruct and P mode are ignored; while it plays a replay, restart is too.
-// The display toggles always work.
+// toggle with its message, and feed the held-key table. Which command a key sends is the
+// bindings' say (the default keys unless keys.txt changes them); ESC and q always quit. It holds
+// no state of its own, so the callbacks make one per event. The game may be null (no commands,
+// no messages). While the game is paused, self-destruct and P mode are ignored; while it plays
+// a replay, restart and a new world are too. The display toggles always work.
 class CKeyHandler {
 public:
+    using ECommand = CKeyBindings::ECommand;
     enum class EAction { CarryOn, Quit, ToggleFullScreen };
 
-    CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings);
+    CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings,
+                const CKeyBindings& bindings = CKeyBindings::Defaults());
 
     EAction KeyDown(int key, int x, int y);        // ASCII keys; Quit for ESC and q
-    EAction SpecialKeyDown(int key, int x, int y); // ToggleFullScreen for F11
-    void KeyUp(int key, int x, int y);             // both kinds of key
+    EAction SpecialKeyDown(int key, int x, int y); // function and cursor keys
+    void KeyUp(int key, int x, int y);             // ASCII keys
+    void SpecialKeyUp(int key, int x, int y);
 
 private:
+    // The code by which the held-key table knows a held command; -1 for the others.
+    static int HeldKeyCode(ECommand command);
+
+    EAction Run(ECommand command, int x, int y);
+    void SendToGame(ECommand command);
+    void FlipDisplayToggle(ECommand command);
     void Toggle(int (CRenderSettings::*get)() const, void (CRenderSettings::*set)(int),
                 const char* messageWhenOne, const char* messageWhenZero);
     void ShowMessage(const char* text, int style);
-    void SendCommand(int code); // k, p, r, m and G
 
     CGame* game;
     CInput* input;
     CRenderSettings* settings;
+    const CKeyBindings* bindings;
 };

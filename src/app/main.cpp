@@ -6,6 +6,7 @@
 #include "app/FramePacer.h"
 #include "app/Gamepads.h"
 #include "app/Input.h"
+#include "app/KeyBindings.h"
 #include "app/KeyHandler.h"
 #include "app/RenderSettings.h"
 #include "app/Screen.h"
@@ -29,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // Made first thing in main, once the command line has been read, in this order. The game
 // object's constructor is where the sounds get opened, so a missing sound ends the program
@@ -44,6 +46,7 @@ CConfig config;
 CFramePacer framePacer;
 CScreen screen;
 CGamepads gamepads;
+CKeyBindings keyBindings; // the default keys unless keys.txt changes them
 CResolutionScaler resolutionScaler;
 std::unique_ptr<CRecords> records;         // none with --no-records
 std::unique_ptr<CReplayFiles> replayFiles; // none with --no-records or --replay
@@ -95,23 +98,24 @@ void OnIdle() {
 }
 
 void OnKeyDown(unsigned char key, int x, int y) {
-    if (CKeyHandler(game, input, settings).KeyDown(key, x, y) == CKeyHandler::EAction::Quit) {
+    if (CKeyHandler(game, input, settings, keyBindings).KeyDown(key, x, y) ==
+        CKeyHandler::EAction::Quit) {
         ExitGame();
     }
 }
 
 void OnSpecialKeyDown(int key, int x, int y) {
-    if (CKeyHandler(game, input, settings).SpecialKeyDown(key, x, y) ==
+    if (CKeyHandler(game, input, settings, keyBindings).SpecialKeyDown(key, x, y) ==
         CKeyHandler::EAction::ToggleFullScreen) {
         screen.ToggleFullScreen();
     }
 }
 
 void OnKeyUp(unsigned char key, int x, int y) {
-    CKeyHandler(game, input, settings).KeyUp(key, x, y);
+    CKeyHandler(game, input, settings, keyBindings).KeyUp(key, x, y);
 }
 void OnSpecialKeyUp(int key, int x, int y) {
-    CKeyHandler(game, input, settings).KeyUp(key, x, y);
+    CKeyHandler(game, input, settings, keyBindings).SpecialKeyUp(key, x, y);
 }
 
 void RegisterCallbacks() {
@@ -142,6 +146,17 @@ void PrintStartupLines() {
 void StartGamepads() {
     const std::string configDirectory = CXdgDirectories::ConfigDirectory();
     gamepads.Start(configDirectory.empty() ? "" : configDirectory + "/gamecontrollerdb.txt");
+}
+
+// The player's own keys, beside zelkora.ini; a bad line is named and the game starts anyway.
+void LoadKeyBindings() {
+    const std::string configDirectory = CXdgDirectories::ConfigDirectory();
+    std::vector<std::string> problems;
+    keyBindings =
+        CKeyBindings::Load(configDirectory.empty() ? "" : configDirectory + "/keys.txt", problems);
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "zelkora: %s\n", problem.c_str());
+    }
 }
 
 // Best times and replays live in the player's data directory; a replay played back leaves
@@ -245,6 +260,7 @@ int main(int argc, char* argv[]) {
     }
     CreateGlobalObjects();
     StartGamepads();
+    LoadKeyBindings();
     config.Load("zelkora.ini");
     commandLine.ApplyTo(config);
     if (commandLine.GetSeed()) {

@@ -1,6 +1,7 @@
 #include "game/Records.h"
 
 #include "app/AtomicFile.h"
+#include "app/SmallFile.h"
 #include "app/XdgDirectories.h"
 
 #include <cerrno>
@@ -92,10 +93,10 @@ void CRecords::Load() {
     }
 }
 
-CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
+CSmallFile::ERead CRecords::ReadTable(Table& into, std::string& error) {
     into.clear();
     std::string text;
-    const ERead read = ReadFile(text, error);
+    const ERead read = CSmallFile::Read(path, kMaximumFileBytes, text, error);
     if (read == ERead::TooLarge) {
         SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
     } else if (read == ERead::Read) {
@@ -371,46 +372,6 @@ std::string CRecords::Quote(std::string_view line) {
         quoted += "...";
     }
     return quoted;
-}
-
-CRecords::ERead CRecords::ReadFile(std::string& text, std::string& error) const {
-    // Non-blocking so that a FIFO put in the file's place cannot hang the game at start.
-    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return ERead::Missing; // saving will say what is wrong with the directory
-        }
-        error = std::strerror(errno);
-        return ERead::Failed;
-    }
-    struct stat status {};
-    ERead result = ERead::Read;
-    if (fstat(descriptor, &status) != 0) {
-        error = std::strerror(errno);
-        result = ERead::Failed;
-    } else if (!S_ISREG(status.st_mode)) {
-        error = "not a regular file";
-        result = ERead::Failed;
-    }
-    char buffer[4096];
-    while (result == ERead::Read) {
-        const ssize_t count = read(descriptor, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            error = std::strerror(errno);
-            result = ERead::Failed;
-        } else if (count == 0) {
-            break;
-        } else if (text.size() + static_cast<std::size_t>(count) > kMaximumFileBytes) {
-            result = ERead::TooLarge;
-        } else {
-            text.append(buffer, static_cast<std::size_t>(count));
-        }
-    }
-    close(descriptor);
-    return result;
 }
 
 void CRecords::SetAside(const std::string& problem) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SmallFile.h"
 #include "world/Tunnel.h"
 
 #include <cstddef>
@@ -95,7 +96,7 @@ public:
     static bool ParseDate(std::string_view field, std::int64_t& setAt);
 
 private:
-    enum class ERead { Missing, Read, TooLarge, Failed };
+    using ERead = CSmallFile::ERead;
 
     static bool ParseLine(std::string_view line, int version, Table& table);
     static bool ParseRecord(std::string_view line, int version, SWorld& world, SRecord& record);
@@ -104,7 +105,6 @@ private:
     static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
     static std::string Quote(std::string_view line); // cut, escaped and in double quotes
 
-    ERead ReadFile(std::string& text, std::string& error) const;
     // The file's table; too large or with a bad line, it is moved aside and the table empty.
     ERead ReadTable(Table& into, std::string& error);
     int LockFile() const; // the lock's descriptor (close to release), -1 when there is none

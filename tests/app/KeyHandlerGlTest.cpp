@@ -22,9 +22,69 @@ TEST(KeyHandler, OnlyEscapeAndLowerCaseQQuit) {
     EXPECT_EQ(input.GetFire(), 1);
 }
 
+// With fire d in keys.txt, d fires and no longer steers, though the held-key table knows it by
+// the left arrow's code; the left arrow still steers and does not fire.
+TEST(KeyHandler, AReboundKeyDoesNotLeakIntoTheCommandItsCodeShares) {
+    std::vector<std::string> problems;
+    const CKeyBindings bindings = CKeyBindings::Parse("fire d\n", "keys.txt", problems);
+    ASSERT_TRUE(problems.empty());
+    CInput input;
+    CRenderSettings settings;
+    CKeyHandler keys(nullptr, &input, &settings, bindings);
+    keys.KeyDown('d', 0, 0);
+    EXPECT_EQ(input.GetFire(), 1);
+    EXPECT_EQ(input.GetLeft(), 0);
+    keys.SpecialKeyDown(GLUT_KEY_LEFT, 0, 0);
+    EXPECT_EQ(input.GetLeft(), 1);
+    keys.KeyUp('d', 0, 0);
+    EXPECT_EQ(input.GetFire(), 0);
+    EXPECT_EQ(input.GetLeft(), 1) << "releasing d leaves the arrow held";
+    keys.SpecialKeyUp(GLUT_KEY_LEFT, 0, 0);
+    EXPECT_EQ(input.GetLeft(), 0);
+    keys.KeyDown('y', 0, 0);
+    EXPECT_EQ(input.GetFire(), 0) << "fire has only d now";
+}
+
 class KeyHandlerGl : public GlFixture {};
 
-// No game: the toggles still flip, each from its starting value and back.
+// The default bindings feed the held-key table exactly as every key code fed it straight, by its
+// low 8 bits: each ASCII code and each special key freeglut sends (F1 to F12, the cursor and
+// editing keys 100 to 108, the modifiers 109 to 119), pressed and released, sets the same flags.
+TEST_F(KeyHandlerGl, TheDefaultKeysHoldWhatTheirCodesHeldBefore) {
+    const auto flags = [](const CInput& input) {
+        return std::vector<int>{input.GetUp(),    input.GetDown(), input.GetLeft(),
+                                input.GetRight(), input.GetFire(), input.GetAccelerate()};
+    };
+    const auto holdAll = [](CInput& input) {
+        for (const int code : {'d', 'e', 'f', 'g', 'y', ' '}) {
+            input.KeyDown(code, 0, 0);
+        }
+    };
+    std::vector<std::pair<bool, int>> keyCodes;
+    for (int code = 0; code < 256; ++code) {
+        if (code != 27 && code != 'q') { // they quit
+            keyCodes.emplace_back(false, code);
+        }
+    }
+    for (int code = 1; code <= 119; code = code == 12 ? 100 : code + 1) {
+        keyCodes.emplace_back(true, code);
+    }
+    for (const auto& [special, code] : keyCodes) {
+        CInput handled;
+        CInput direct;
+        CRenderSettings settings;
+        CKeyHandler keys(nullptr, &handled, &settings);
+        special ? keys.SpecialKeyDown(code, 0, 0) : keys.KeyDown(code, 0, 0);
+        direct.KeyDown(code, 0, 0);
+        EXPECT_EQ(flags(handled), flags(direct)) << (special ? "special " : "") << code;
+        holdAll(handled);
+        holdAll(direct);
+        special ? keys.SpecialKeyUp(code, 0, 0) : keys.KeyUp(code, 0, 0);
+        direct.KeyUp(code, 0, 0);
+        EXPECT_EQ(flags(handled), flags(direct)) << (special ? "special " : "") << code;
+    }
+}
+
 TEST_F(KeyHandlerGl, FunctionKeysFlipTheirTogglesAndArrowsSteer) {
     CInput input;
     CRenderSettings settings;
@@ -132,6 +192,30 @@ TEST_F(KeyHandlerGameGl, KeysSayWhatTheyDidInTheirStyleAndDoIt) {
     Frames(1);
     EXPECT_FALSE(game->IsPaused()) << "the table never paused";
     EXPECT_TRUE(game->GetHud()->GetPanel().empty());
+}
+
+// Commands moved by keys.txt reach the game from their new keys, and their old keys are free.
+TEST_F(KeyHandlerGameGl, ReboundCommandsComeFromTheirNewKeys) {
+    Make(0, 120, &FixedSeed, 2);
+    std::vector<std::string> problems;
+    const CKeyBindings bindings = CKeyBindings::Parse(
+        "sound F4\npause m\nfull-screen TAB\nframe-rate x\nhelp 1\n", "keys.txt", problems);
+    ASSERT_TRUE(problems.empty());
+    CKeyHandler keys(game.get(), &input, &settings, bindings);
+    const bool soundWasOn = game->IsSoundOn();
+    keys.SpecialKeyDown(GLUT_KEY_F4, 0, 0);
+    EXPECT_NE(game->IsSoundOn(), soundWasOn);
+    EXPECT_FALSE(game->IsPaused()) << "F4 pauses no more";
+    keys.KeyDown('x', 0, 0);
+    EXPECT_EQ(settings.GetHideFps(), 1);
+    EXPECT_EQ(Message(), "FPS OFF");
+    keys.KeyDown('1', 0, 0);
+    EXPECT_EQ(Message(), "SORRY. NO HLP");
+    EXPECT_EQ(game->GetHud()->GetMessageStyle(), 1);
+    EXPECT_EQ(keys.KeyDown('\t', 0, 0), CKeyHandler::EAction::ToggleFullScreen);
+    EXPECT_EQ(keys.SpecialKeyDown(GLUT_KEY_F11, 0, 0), CKeyHandler::EAction::CarryOn);
+    keys.KeyDown('m', 0, 0);
+    EXPECT_TRUE(game->IsPaused());
 }
 
 } // namespace

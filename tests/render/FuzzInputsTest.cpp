@@ -1,3 +1,4 @@
+#include "../fuzz/KeysCheck.h"
 #include "../fuzz/MeshRadiusCheck.h"
 #include "../fuzz/ReplayCheck.h"
 #include "game/Records.h"
@@ -114,6 +115,17 @@ TEST(FuzzInputs, ReplayInputsDecodeOrNameTheProblem) {
             EXPECT_EQ(problem.find_first_of("\r\n"), std::string::npos) << input << ": " << problem;
             EXPECT_TRUE(SameReplay(replay, CReplay())) << input;
         }
+    }
+}
+
+TEST(FuzzInputs, KeysInputsGiveSoundBindingsAndProblems) {
+    const std::vector<fs::path> inputs = InputsFor("keys");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        std::ifstream file(input, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        EXPECT_TRUE(KeysParseIsSound(text.str())) << input;
     }
 }
 

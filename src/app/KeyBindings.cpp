@@ -1,0 +1,329 @@
+#include "app/KeyBindings.h"
+
+#include "app/SmallFile.h"
+
+#include <GL/glut.h>
+#include <cassert>
+#include <cctype>
+#include <sstream>
+#include <strings.h>
+
+namespace {
+
+using ECommand = CKeyBindings::ECommand;
+
+constexpr std::size_t kLongestLine = 1000; // longer is no line of a key file
+
+const char* const kKeyNames = "a letter, a digit, space, UP, DOWN, LEFT, RIGHT, F1 to F12, TAB or "
+                              "ENTER";
+
+struct SNamedKey {
+    const char* name;
+    bool special;
+    int code;
+};
+const SNamedKey kNamedKeys[] = {
+    {"space", false, ' '},           {"TAB", false, '\t'},          {"ENTER", false, '\r'},
+    {"UP", true, GLUT_KEY_UP},       {"DOWN", true, GLUT_KEY_DOWN}, {"LEFT", true, GLUT_KEY_LEFT},
+    {"RIGHT", true, GLUT_KEY_RIGHT},
+};
+
+bool SameWord(const std::string& word, const char* name) {
+    return strcasecmp(word.c_str(), name) == 0;
+}
+
+// Printable ASCII, tabs and a carriage return at the end (a file from Windows) only: anything
+// else is no key file, and quoting it back would send control bytes to the terminal.
+bool IsText(const std::string& line) {
+    for (const char c : line) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 || byte > 0x7e) && c != '\t') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    std::string word;
+    while (in >> word) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+// The problems of one file, each with its line, the first kProblemsShown of them in full.
+class CProblemList {
+public:
+    CProblemList(const std::string& path, std::vector<std::string>& lines)
+        : path(path), lines(lines) {}
+
+    void Add(int line, const std::string& problem) {
+        if (++count <= CKeyBindings::kProblemsShown) {
+            lines.push_back(path + ":" + std::to_string(line) + ": " + problem +
+                            "; the line is ignored");
+        }
+    }
+    void Finish() {
+        if (count > CKeyBindings::kProblemsShown) {
+            lines.push_back(path + ": " + std::to_string(count - CKeyBindings::kProblemsShown) +
+                            " more bad lines");
+        }
+    }
+
+private:
+    const std::string& path;
+    std::vector<std::string>& lines;
+    int count = 0;
+};
+
+} // namespace
+
+const std::vector<CKeyBindings::SCommandName>& CKeyBindings::CommandNames() {
+    static const std::vector<SCommandName> names = {
+        {ECommand::Accelerate, "accelerate", "space"},
+        {ECommand::Left, "left", "d LEFT"},
+        {ECommand::Up, "up", "e UP"},
+        {ECommand::Right, "right", "f RIGHT"},
+        {ECommand::Down, "down", "g DOWN"},
+        {ECommand::Fire, "fire", "y z"},
+        {ECommand::SelfDestruct, "self-destruct", "k"},
+        {ECommand::PMode, "p-mode", "p"},
+        {ECommand::Restart, "restart", "r"},
+        {ECommand::NewWorld, "new-world", "n"},
+        {ECommand::Ghost, "ghost", "G"},
+        {ECommand::Sound, "sound", "m"},
+        {ECommand::Records, "records", "TAB"},
+        {ECommand::Help, "help", "F1"},
+        {ECommand::FrameRate, "frame-rate", "F2"},
+        {ECommand::Wireframe, "wireframe", "F3"},
+        {ECommand::Pause, "pause", "F4"},
+        {ECommand::Mipmaps, "mipmaps", "F5"},
+        {ECommand::VertexArrays, "vertex-arrays", "F6"},
+        {ECommand::Resolution, "resolution", "F7"},
+        {ECommand::Culling, "culling", "F8"},
+        {ECommand::Translucency, "translucency", "F9"},
+        {ECommand::Screenshot, "screenshot", "F10"},
+        {ECommand::FullScreen, "full-screen", "F11"},
+        {ECommand::PathLine, "path-line", "F12"},
+    };
+    return names;
+}
+
+CKeyBindings::CKeyBindings() {
+    for (const SCommandName& entry : CommandNames()) {
+        for (const std::string& name : Words(entry.defaultKeys)) {
+            SKey key{};
+            std::string problem;
+            const bool known = ReadKey(name, key, problem);
+            assert(known);
+            (void)known;
+            Bind(key, entry.command);
+        }
+    }
+}
+
+const CKeyBindings& CKeyBindings::Defaults() {
+    static const CKeyBindings defaults;
+    return defaults;
+}
+
+CKeyBindings CKeyBindings::Load(const std::string& path, std::vector<std::string>& problems) {
+    if (path.empty()) {
+        return Defaults();
+    }
+    std::string text;
+    std::string error;
+    switch (CSmallFile::Read(path, kLargestFile, text, error)) {
+    case CSmallFile::ERead::Missing:
+        return Defaults();
+    case CSmallFile::ERead::TooLarge:
+        problems.push_back(path + ": larger than " + std::to_string(kLargestFile / 1024) +
+                           " KiB, so no key file; the default keys apply");
+        return Defaults();
+    case CSmallFile::ERead::Failed:
+        problems.push_back(path + ": cant read it (" + error + "); the default keys apply");
+        return Defaults();
+    case CSmallFile::ERead::Read:
+        break;
+    }
+    return Parse(text, path, problems);
+}
+
+CKeyBindings CKeyBindings::Parse(const std::string& text, const std::string& path,
+                                 std::vector<std::string>& problems) {
+    CProblemList report(path, problems);
+    std::vector<SBinding> bindings;
+    int lineNumber = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        ++lineNumber;
+        SBinding binding{ECommand::None, {}, lineNumber};
+        std::string problem;
+        if (end - start > kLongestLine) {
+            report.Add(lineNumber, "longer than " + std::to_string(kLongestLine) + " characters");
+        } else if (!ReadLine(text.substr(start, end - start), binding, problem) ||
+                   Conflicts(binding, bindings, problem)) {
+            report.Add(lineNumber, problem);
+        } else if (binding.command != ECommand::None) {
+            bindings.push_back(binding);
+        }
+        start = end + 1;
+    }
+    report.Finish();
+
+    // A command the file names keeps none of its default keys; a key the file gives to a
+    // command is taken from whichever command had it.
+    CKeyBindings result;
+    for (const SBinding& binding : bindings) {
+        for (auto* table : {&result.asciiKeys, &result.specialKeys}) {
+            for (ECommand& slot : *table) {
+                if (slot == binding.command) {
+                    slot = ECommand::None;
+                }
+            }
+        }
+    }
+    for (const SBinding& binding : bindings) {
+        for (const SKey& key : binding.keys) {
+            result.Bind(key, binding.command);
+        }
+    }
+    return result;
+}
+
+bool CKeyBindings::ReadLine(const std::string& line, SBinding& binding, std::string& problem) {
+    std::string content = line.substr(0, line.find('#'));
+    if (!content.empty() && content.back() == '\r') {
+        content.pop_back();
+    }
+    if (!IsText(content)) {
+        problem = "not text: a character that is neither printable ASCII nor a tab";
+        return false;
+    }
+    const std::vector<std::string> words = Words(content);
+    if (words.empty()) {
+        return true; // blank, or a comment
+    }
+    if (!ReadCommand(words[0], binding.command, problem)) {
+        return false;
+    }
+    if (words.size() == 1) {
+        problem = words[0] + " names no key";
+        return false;
+    }
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        SKey key{};
+        if (!ReadKey(words[i], key, problem)) {
+            return false;
+        }
+        bool listed = false; // "fire y y" is fire y
+        for (const SKey& earlier : binding.keys) {
+            listed = listed || earlier == key;
+        }
+        if (!listed) {
+            binding.keys.push_back(key);
+        }
+    }
+    return true;
+}
+
+bool CKeyBindings::ReadCommand(const std::string& name, ECommand& command, std::string& problem) {
+    if (SameWord(name, "quit")) {
+        problem = "quit cannot be bound: ESC and q always quit";
+        return false;
+    }
+    for (const SCommandName& entry : CommandNames()) {
+        if (SameWord(name, entry.name)) {
+            command = entry.command;
+            return true;
+        }
+    }
+    problem = "unknown command \"" + name + "\"";
+    return false;
+}
+
+// Single characters are what they say, so G is shift+g; longer names take any case.
+bool CKeyBindings::ReadKey(const std::string& name, SKey& key, std::string& problem) {
+    if (name == "q" || SameWord(name, "ESC") || SameWord(name, "escape")) {
+        problem = (name == "q" ? "q" : "ESC") + std::string(" always quits and cannot be bound");
+        return false;
+    }
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]))) {
+        key = {false, name[0]};
+        return true;
+    }
+    for (const SNamedKey& named : kNamedKeys) {
+        if (SameWord(name, named.name)) {
+            key = {named.special, named.code};
+            return true;
+        }
+    }
+    for (int number = 1; number <= 12; ++number) { // GLUT_KEY_F1 is 1 and so on to F12
+        if (SameWord(name, ("F" + std::to_string(number)).c_str())) {
+            key = {true, number};
+            return true;
+        }
+    }
+    problem = "unknown key \"" + name + "\" (" + kKeyNames + ")";
+    return false;
+}
+
+bool CKeyBindings::Conflicts(const SBinding& binding, const std::vector<SBinding>& earlier,
+                             std::string& problem) {
+    for (const SBinding& other : earlier) {
+        if (other.command == binding.command) {
+            problem = NameOf(binding.command) + " is bound on line " + std::to_string(other.line) +
+                      " already";
+            return true;
+        }
+        for (const SKey& key : binding.keys) {
+            for (const SKey& taken : other.keys) {
+                if (key == taken) {
+                    problem = KeyName(key) + " is bound to " + NameOf(other.command) + " on line " +
+                              std::to_string(other.line) + " already";
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+std::string CKeyBindings::NameOf(ECommand command) {
+    for (const SCommandName& entry : CommandNames()) {
+        if (entry.command == command) {
+            return entry.name;
+        }
+    }
+    return "nothing";
+}
+
+std::string CKeyBindings::KeyName(const SKey& key) {
+    for (const SNamedKey& named : kNamedKeys) {
+        if (named.special == key.special && named.code == key.code) {
+            return named.name;
+        }
+    }
+    if (key.special) {
+        return "F" + std::to_string(key.code);
+    }
+    return std::string(1, static_cast<char>(key.code));
+}
+
+CKeyBindings::ECommand CKeyBindings::ForKey(int code) const {
+    return code >= 0 && code < 256 ? asciiKeys[static_cast<std::size_t>(code)] : ECommand::None;
+}
+
+CKeyBindings::ECommand CKeyBindings::ForSpecialKey(int code) const {
+    return code >= 0 && code < 256 ? specialKeys[static_cast<std::size_t>(code)] : ECommand::None;
+}
+
+void CKeyBindings::Bind(const SKey& key, ECommand command) {
+    (key.special ? specialKeys : asciiKeys)[static_cast<std::size_t>(key.code)] = command;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+// Which command each key sends. The defaults are the keys the README lists; keys.txt in the
+// player's config directory may give any command other keys. ESC and q always quit and are no
+// part of it. ASCII keys and GLUT's special keys are looked up apart, by their whole codes, so
+// an arrow key and the letter that shares its low 8 bits never stand for each other.
+class CKeyBindings {
+public:
+    enum class ECommand : unsigned char {
+        None,
+        Accelerate,
+        Left,
+        Up,
+        Right,
+        Down,
+        Fire,
+        SelfDestruct,
+        PMode,
+        Restart,
+        NewWorld,
+        Ghost,
+        Sound,
+        Records,
+        Help,
+        FrameRate,
+        Wireframe,
+        Pause,
+        Mipmaps,
+        VertexArrays,
+        Resolution,
+        Culling,
+        Translucency,
+        Screenshot,
+        FullScreen,
+        PathLine,
+    };
+
+    struct SCommandName {
+        ECommand command;
+        const char* name;        // as keys.txt names it
+        const char* defaultKeys; // as keys.txt would list them
+    };
+
+    // A file larger than this is no key file: it is not read.
+    static constexpr long kLargestFile = 64 * 1024;
+    // After this many problems the rest are counted in one more line.
+    static constexpr int kProblemsShown = 20;
+
+    CKeyBindings(); // the default keys
+
+    static const CKeyBindings& Defaults();
+    static const std::vector<SCommandName>& CommandNames();
+
+    // The file's bindings over the defaults. A missing file is no problem; any other is one line
+    // "path: what" or "path:line: what" on problems, and a bad line is ignored.
+    static CKeyBindings Load(const std::string& path, std::vector<std::string>& problems);
+    static CKeyBindings Parse(const std::string& text, const std::string& path,
+                              std::vector<std::string>& problems);
+
+    ECommand ForKey(int code) const;        // an ASCII key: None outside 0 to 255
+    ECommand ForSpecialKey(int code) const; // a GLUT special key: None outside 0 to 255
+
+    static std::string NameOf(ECommand command); // "fire"; "nothing" for None
+
+private:
+    struct SKey {
+        bool special;
+        int code; // 0 to 255
+        bool operator==(const SKey& other) const {
+            return special == other.special && code == other.code;
+        }
+    };
+    struct SBinding {
+        ECommand command;
+        std::vector<SKey> keys;
+        int line;
+    };
+    static bool ReadKey(const std::string& name, SKey& key, std::string& problem);
+    static bool ReadCommand(const std::string& name, ECommand& command, std::string& problem);
+    static bool ReadLine(const std::string& line, SBinding& binding, std::string& problem);
+    static bool Conflicts(const SBinding& binding, const std::vector<SBinding>& earlier,
+                          std::string& problem);
+    static std::string KeyName(const SKey& key);
+    void Bind(const SKey& key, ECommand command);
+
+    std::array<ECommand, 256> asciiKeys{};
+    std::array<ECommand, 256> specialKeys{};
+};
