@@ -72,9 +72,9 @@ TEST(CommandLine, HelpAndVersionPrintAndFinish) {
     const SParse help = Parse(line, {"--help"});
     EXPECT_EQ(help.outcome, CCommandLine::EOutcome::Finished);
     EXPECT_EQ(help.err, "");
-    for (const char* named :
-         {"--window", "--fullscreen", "--difficulty N", "--length N", "--seed N", "--no-records",
-          "--version", " F4 ", " F10 ", " F11 ", "  r  ", "  m  ", "ESC or q", "records.txt"}) {
+    for (const char* named : {"--window", "--fullscreen", "--difficulty N", "--length N",
+                              "--seed N", "--no-records", "--version", " F4 ", " F10 ", " F11 ",
+                              "  r  ", "  m  ", "ESC or q", "records.txt", "keys.txt"}) {
         EXPECT_NE(help.out.find(named), std::string::npos) << named;
     }
 }

@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/KeyBindings.h"
 
 #include "FileBytes.h"
 
@@ -166,5 +167,36 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryKey) {
             EXPECT_TRUE(inReadme) << "the README's key table lacks " << key;
             EXPECT_TRUE(inManual) << "the manual page's KEYS lack " << key;
         }
+    }
+}
+
+// keys.txt's commands: each in the README's table and the manual page's KEY FILE, with every
+// one of its default keys beside it.
+TEST(UsageDocuments, ReadmeAndManualPageGiveEveryCommandOfTheKeyFileWithItsDefaultKeys) {
+    const std::vector<std::string> readme = Section(kReadme, "## Keys of your own", "## ");
+    const std::vector<SManualEntry> manual =
+        ManualEntries(Section(kManualPage, ".SH KEY FILE", ".SH "));
+    ASSERT_FALSE(readme.empty()) << kReadme;
+    ASSERT_FALSE(manual.empty()) << kManualPage;
+    for (const CKeyBindings::SCommandName& command : CKeyBindings::CommandNames()) {
+        const std::string cell = std::string("| `") + command.name + "` | ";
+        const std::string* row = nullptr;
+        for (const std::string& line : readme) {
+            if (line.compare(0, cell.size(), cell) == 0) {
+                row = &line;
+            }
+        }
+        const SManualEntry* entry = nullptr;
+        for (const SManualEntry& candidate : manual) {
+            if (candidate.names == command.name) {
+                entry = &candidate;
+            }
+        }
+        ASSERT_NE(row, nullptr) << "the README's keys.txt table lacks " << command.name;
+        ASSERT_NE(entry, nullptr) << "the manual page's KEY FILE lacks " << command.name;
+        EXPECT_EQ(Words(row->substr(cell.size())), Words(command.defaultKeys))
+            << "the README's keys for " << command.name;
+        EXPECT_EQ(Words(entry->text), Words(command.defaultKeys))
+            << "the manual page's keys for " << command.name;
     }
 }

@@ -145,6 +145,24 @@ TEST_F(Game, TheWorldOfTheDayAndANewWorldFromNAreNamedAndFlownAgainFromTheirSeed
     EXPECT_EQ(enemies, std::stoi(match[2]));
 }
 
+// keys.txt moves the new world from n to j: n does nothing, j makes the world, and the file's
+// bad line is named on standard error while the game starts anyway.
+TEST_F(Game, KeysTxtGivesACommandItsNewKeyAndNamesABadLine) {
+    run.WriteFile("config/zelkora/keys.txt", "new-world j\nfire q\n");
+    Start("");
+    EXPECT_EQ(run.ReadStderr(), "zelkora: " + run.GetDirectory() +
+                                    "/config/zelkora/keys.txt:2: q always quits and cannot be "
+                                    "bound; the line is ignored\n");
+    ASSERT_TRUE(run.PressKey("n"));
+    ASSERT_TRUE(run.PressKey("j"));
+    ASSERT_TRUE(run.WaitForOutput("world: difficulty", kStartTimeout)) << run.ReadStdout();
+    Quit(); // q still quits
+    const std::string said = run.ReadStdout();
+    EXPECT_EQ(said.find("world: difficulty"), said.rfind("world: difficulty"))
+        << "n made a world too:\n"
+        << said;
+}
+
 TEST_F(Game, DifficultyZeroRunsStraightWithoutEnemies) {
     Start("0 500 1");
     Quit();

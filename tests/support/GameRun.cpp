@@ -58,8 +58,10 @@ CGameRun::CGameRun() {
     if (mkdtemp(pattern.data()) != nullptr) {
         directory = pattern;
     }
-    // Best times and screenshots stay inside the run, never in the tester's own home.
+    // Best times and screenshots stay inside the run, never in the tester's own home, and the
+    // tester's own keys.txt and pad mappings stay out of it.
     SetEnvironment("XDG_DATA_HOME", directory + "/data");
+    SetEnvironment("XDG_CONFIG_HOME", directory + "/config");
 }
 
 std::string CGameRun::GetDataDirectory() const {

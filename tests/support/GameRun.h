@@ -27,7 +27,7 @@ public:
 
     // Sets a variable for the game's environment; SDL_AUDIODRIVER starts as "dummy" so that
     // runs are silent and print the same on machines with and without a sound card, and
-    // XDG_DATA_HOME as "data" inside the run.
+    // XDG_DATA_HOME as "data" and XDG_CONFIG_HOME as "config" inside the run.
     void SetEnvironment(const std::string& name, const std::string& value);
     // With the given command-line arguments; false if the binary could not be started.
     bool Start(const std::vector<std::string>& arguments = {});
