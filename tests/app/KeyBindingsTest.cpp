@@ -9,6 +9,11 @@
 #include <sys/stat.h>
 #include <vector>
 
+// Failures name the commands.
+void PrintTo(CKeyBindings::ECommand command, std::ostream* out) {
+    *out << CKeyBindings::NameOf(command);
+}
+
 namespace {
 
 using ECommand = CKeyBindings::ECommand;
@@ -96,11 +101,13 @@ TEST(KeyBindings, EachFileGivesItsKeysAndNamesEachBadLine) {
           {true, GLUT_KEY_F4, ECommand::Pause},
           {false, 'k', ECommand::SelfDestruct}}},
         {"names in any case, single letters as they are",
-         "ACCELERATE Space\nGhost g\nsound f5 TAB enter 7\n",
+         "ACCELERATE Space\nGhost g\nrestart R\nsound f5 TAB enter 7\n",
          {},
          {{false, ' ', ECommand::Accelerate},
           {false, 'g', ECommand::Ghost},
           {false, 'G', ECommand::None},
+          {false, 'R', ECommand::Restart},
+          {false, 'r', ECommand::None},
           {true, GLUT_KEY_DOWN, ECommand::Down},
           {true, GLUT_KEY_F5, ECommand::Sound},
           {false, '\t', ECommand::Sound},
