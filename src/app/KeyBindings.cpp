@@ -179,7 +179,7 @@ CKeyBindings CKeyBindings::Parse(const std::string& text, const std::string& pat
 
     // A command the file names keeps none of its default keys; a key the file gives to a
     // command is taken from whichever command had it.
-    CKeyBindings result;
+    CKeyBindings result = Defaults();
     for (const SBinding& binding : bindings) {
         for (auto* table : {&result.asciiKeys, &result.specialKeys}) {
             for (ECommand& slot : *table) {
