@@ -1,6 +1,7 @@
 #include "../fuzz/KeysCheck.h"
 #include "../fuzz/MeshRadiusCheck.h"
 #include "../fuzz/ReplayCheck.h"
+#include "FileBytes.h"
 #include "game/Records.h"
 #include "game/Replay.h"
 #include "render/Mesh.h"
@@ -8,9 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -72,12 +71,9 @@ TEST(FuzzInputs, RecordsInputsParseOrNameABadLineAndRoundTrip) {
     const std::vector<fs::path> inputs = InputsFor("records");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
-        std::ifstream file(input, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
         CRecords::Table table;
         int badLine = 0;
-        if (CRecords::Parse(text.str(), table, badLine)) {
+        if (CRecords::Parse(ReadFileBytes(input), table, badLine)) {
             CRecords::Table again;
             ASSERT_TRUE(CRecords::Parse(CRecords::Format(table), again, badLine)) << input;
             EXPECT_EQ(again, table) << input;
@@ -92,10 +88,7 @@ TEST(FuzzInputs, ReplayInputsDecodeOrNameTheProblem) {
     const std::vector<fs::path> inputs = InputsFor("replay");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
-        std::ifstream file(input, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        const std::string data = text.str();
+        const std::string data = ReadFileBytes(input);
         const std::string bytes = ReplayFileFromFuzzInput(
             reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
         // Seeds made from whole recordings are named valid_* and must be read.
@@ -122,10 +115,7 @@ TEST(FuzzInputs, KeysInputsGiveSoundBindingsAndProblems) {
     const std::vector<fs::path> inputs = InputsFor("keys");
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
-        std::ifstream file(input, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        EXPECT_TRUE(KeysParseIsSound(text.str())) << input;
+        EXPECT_TRUE(KeysParseIsSound(ReadFileBytes(input))) << input;
     }
 }
 
