@@ -8,11 +8,9 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
@@ -93,7 +91,7 @@ void CRecords::Load() {
     }
 }
 
-CSmallFile::ERead CRecords::ReadTable(Table& into, std::string& error) {
+CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
     into.clear();
     std::string text;
     const ERead read = CSmallFile::Read(path, kMaximumFileBytes, text, error);
