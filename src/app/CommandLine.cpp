@@ -440,9 +440,10 @@ void CCommandLine::PrintUsage(std::ostream& out) {
     for (const SKeyHelp& entry : kKeyTable) {
         PrintEntry(out, entry.keys, width, entry.action);
     }
-    out << "\nThese are the default keys: keys.txt in $XDG_CONFIG_HOME/zelkora (~/.config/zelkora)\n"
-           "gives the commands other keys (see the README or zelkora(6)).\n";
     out << "\n"
+           "These are the default keys: keys.txt in $XDG_CONFIG_HOME/zelkora (~/.config/zelkora)\n"
+           "gives the commands other keys (see the README or zelkora(6)).\n"
+           "\n"
            "Game pads: left stick or d-pad steer, right trigger or B accelerates, A or right\n"
            "shoulder fires, Start pauses.\n"
            "\n"
