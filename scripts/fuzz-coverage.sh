@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
+source scripts/fuzz-build.sh
 
 target=${1:?usage: scripts/fuzz-coverage.sh <target> [build dir]}
 build_dir=${2:-build/fuzz}
@@ -18,12 +19,7 @@ if [[ -z "$parser" ]]; then
 fi
 
 coverage_dir="$build_dir-coverage"
-if [[ -f "$coverage_dir/CMakeCache.txt" ]] &&
-    ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$source_dir" "$coverage_dir/CMakeCache.txt"; then
-    rm -rf "$coverage_dir/CMakeCache.txt" "$coverage_dir/CMakeFiles"
-fi
-cmake --preset fuzz -B "$coverage_dir" -DZELKORA_FUZZ_COVERAGE=ON >/dev/null
-cmake --build "$coverage_dir" --target "${target}_fuzzer" -j2 >/dev/null
+build_fuzzer "$coverage_dir" "$target" -DZELKORA_FUZZ_COVERAGE=ON
 
 profile="$coverage_dir/$target.profraw"
 corpora=("$source_dir/tests/fuzz/corpus/$target")

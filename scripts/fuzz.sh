@@ -9,6 +9,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$(pwd)
+source scripts/fuzz-build.sh
 targets=$(awk '/^[a-z]/ { print $1 }' tests/fuzz/targets.txt | paste -sd' ')
 
 if [[ $# -lt 2 ]]; then
@@ -40,13 +41,7 @@ build_dir=$(cd "$build_dir" && pwd)
 # The fuzz tests may start at once: one configures and builds, the other waits for it.
 (
     flock 9
-    # A directory configured from tests/fuzz alone, as it once was, is configured afresh.
-    if [[ -f "$build_dir/CMakeCache.txt" ]] &&
-        ! grep -qx "CMAKE_HOME_DIRECTORY:INTERNAL=$source_dir" "$build_dir/CMakeCache.txt"; then
-        rm -rf "$build_dir/CMakeCache.txt" "$build_dir/CMakeFiles"
-    fi
-    cmake --preset fuzz -B "$build_dir" >/dev/null
-    cmake --build "$build_dir" --target "${target}_fuzzer" -j2 >/dev/null
+    build_fuzzer "$build_dir" "$target"
 ) 9>"$build_dir/.build.lock"
 
 corpus="$build_dir/corpus/$target"

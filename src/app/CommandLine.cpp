@@ -336,6 +336,11 @@ void CCommandLine::ApplyTo(CConfig& config) const {
 namespace {
 
 // "[--window | --fullscreen]", "[--seed N]" or "--replay FILE | --verify FILE", in table order.
+// The option as the usage writes it ("--seed", "N"), with its help as the table has it.
+CCommandLine::SOptionHelp Named(const SOption& entry) {
+    return {std::string("--") + entry.name, entry.value ? entry.value : "", entry.help};
+}
+
 std::vector<std::string> SynopsisItems(bool files) {
     std::vector<std::string> items;
     bool joining = false;
@@ -343,8 +348,7 @@ std::vector<std::string> SynopsisItems(bool files) {
         if (TakesFile(entry) != files) {
             continue;
         }
-        const std::string written =
-            std::string("--") + entry.name + (entry.value ? std::string(" ") + entry.value : "");
+        const std::string written = Named(entry).Written();
         if (joining) {
             items.back() += " | " + written;
         } else {
@@ -405,12 +409,12 @@ std::string Replace(std::string text, const std::string& marker, long number) {
 std::vector<CCommandLine::SOptionHelp> CCommandLine::GetOptionHelp() {
     std::vector<SOptionHelp> options;
     for (const SOption& entry : kOptionTable) {
-        std::string help = entry.help;
+        SOptionHelp option = Named(entry);
         if (entry.value != nullptr && !TakesFile(entry)) {
             const SNumberOption& number = FindNumberOption(entry.id);
-            help = Replace(Replace(help, "{low}", number.low), "{high}", number.high);
+            option.help = Replace(Replace(option.help, "{low}", number.low), "{high}", number.high);
         }
-        options.push_back({std::string("--") + entry.name, entry.value ? entry.value : "", help});
+        options.push_back(option);
     }
     return options;
 }
