@@ -335,12 +335,12 @@ void CCommandLine::ApplyTo(CConfig& config) const {
 
 namespace {
 
-// "[--window | --fullscreen]", "[--seed N]" or "--replay FILE | --verify FILE", in table order.
 // The option as the usage writes it ("--seed", "N"), with its help as the table has it.
 CCommandLine::SOptionHelp Named(const SOption& entry) {
     return {std::string("--") + entry.name, entry.value ? entry.value : "", entry.help};
 }
 
+// "[--window | --fullscreen]", "[--seed N]" or "--replay FILE | --verify FILE", in table order.
 std::vector<std::string> SynopsisItems(bool files) {
     std::vector<std::string> items;
     bool joining = false;

@@ -27,14 +27,15 @@ CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int x, int y) {
 }
 
 void CKeyHandler::KeyUp(int key, int x, int y) {
-    const int held = HeldKeyCode(bindings->ForKey(key & 0xFF));
-    if (held >= 0) {
-        input->KeyUp(held, x, y);
-    }
+    Release(bindings->ForKey(key & 0xFF), x, y);
 }
 
 void CKeyHandler::SpecialKeyUp(int key, int x, int y) {
-    const int held = HeldKeyCode(bindings->ForSpecialKey(key));
+    Release(bindings->ForSpecialKey(key), x, y);
+}
+
+void CKeyHandler::Release(ECommand command, int x, int y) {
+    const int held = HeldKeyCode(command);
     if (held >= 0) {
         input->KeyUp(held, x, y);
     }

@@ -30,6 +30,7 @@ private:
     static int HeldKeyCode(ECommand command);
 
     EAction Run(ECommand command, int x, int y);
+    void Release(ECommand command, int x, int y); // a held command's flag back to 0
     void SendToGame(ECommand command);
     void FlipDisplayToggle(ECommand command);
     void Toggle(int (CRenderSettings::*get)() const, void (CRenderSettings::*set)(int),

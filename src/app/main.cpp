@@ -142,18 +142,21 @@ void PrintStartupLines() {
     std::fflush(stdout);
 }
 
+// A file of the player's beside zelkora.ini; "" when there is no config directory.
+std::string ConfigFile(const char* name) {
+    const std::string configDirectory = CXdgDirectories::ConfigDirectory();
+    return configDirectory.empty() ? "" : configDirectory + "/" + name;
+}
+
 // Next to the sound; the player's own pad mappings live beside zelkora.ini.
 void StartGamepads() {
-    const std::string configDirectory = CXdgDirectories::ConfigDirectory();
-    gamepads.Start(configDirectory.empty() ? "" : configDirectory + "/gamecontrollerdb.txt");
+    gamepads.Start(ConfigFile("gamecontrollerdb.txt"));
 }
 
 // The player's own keys, beside zelkora.ini; a bad line is named and the game starts anyway.
 void LoadKeyBindings() {
-    const std::string configDirectory = CXdgDirectories::ConfigDirectory();
     std::vector<std::string> problems;
-    keyBindings =
-        CKeyBindings::Load(configDirectory.empty() ? "" : configDirectory + "/keys.txt", problems);
+    keyBindings = CKeyBindings::Load(ConfigFile("keys.txt"), problems);
     for (const std::string& problem : problems) {
         std::fprintf(stderr, "zelkora: %s\n", problem.c_str());
     }

@@ -29,14 +29,14 @@ std::string CDailyWorld::Describe() const {
 }
 
 bool CDailyWorld::IsDaily(unsigned seed, int difficulty, std::string& date) {
+    if (seed < kFirstYear * 10000u || seed > kLastYear * 10000u + 1231) {
+        return false;
+    }
     std::tm noon{};
     noon.tm_year = static_cast<int>(seed / 10000) - 1900;
     noon.tm_mon = static_cast<int>(seed / 100 % 100) - 1;
     noon.tm_mday = static_cast<int>(seed % 100);
     noon.tm_hour = 12;
-    if (seed < kFirstYear * 10000u || seed > kLastYear * 10000u + 1231) {
-        return false;
-    }
     const std::time_t time = timegm(&noon);
     CDailyWorld world;
     std::string problem;

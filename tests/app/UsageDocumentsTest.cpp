@@ -115,6 +115,18 @@ std::vector<SManualEntry> ManualEntries(const std::vector<std::string>& lines) {
     return entries;
 }
 
+// The last item that matches, or null: a README row or a manual page entry.
+template <typename Item, typename Matches>
+const Item* LastMatching(const std::vector<Item>& items, Matches matches) {
+    const Item* found = nullptr;
+    for (const Item& item : items) {
+        if (matches(item)) {
+            found = &item;
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 TEST(UsageDocuments, ReadmeAndManualPageGiveEveryOptionWithTheNumbersOfItsUsage) {
@@ -125,18 +137,12 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryOptionWithTheNumbersOfItsUsage)
     ASSERT_FALSE(manual.empty()) << kManualPage;
     for (const CCommandLine::SOptionHelp& option : CCommandLine::GetOptionHelp()) {
         const std::string written = "`" + option.Written() + "`";
-        const std::string* row = nullptr;
-        for (const std::string& line : readme) {
-            if (line.compare(0, 2, "| ") == 0 && line.find(written) != std::string::npos) {
-                row = &line;
-            }
-        }
-        const SManualEntry* entry = nullptr;
-        for (const SManualEntry& candidate : manual) {
-            if (HasWords(candidate.names, option.Written())) {
-                entry = &candidate;
-            }
-        }
+        const std::string* row = LastMatching(readme, [&](const std::string& line) {
+            return line.compare(0, 2, "| ") == 0 && line.find(written) != std::string::npos;
+        });
+        const SManualEntry* entry = LastMatching(manual, [&](const SManualEntry& candidate) {
+            return HasWords(candidate.names, option.Written());
+        });
         ASSERT_NE(row, nullptr) << "the README's command line table lacks " << written;
         ASSERT_NE(entry, nullptr) << "the manual page's OPTIONS lack " << option.Written();
         for (const std::string& number : NumbersIn(option.help)) {
@@ -180,18 +186,11 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryCommandOfTheKeyFileWithItsDefau
     ASSERT_FALSE(manual.empty()) << kManualPage;
     for (const CKeyBindings::SCommandName& command : CKeyBindings::CommandNames()) {
         const std::string cell = std::string("| `") + command.name + "` | ";
-        const std::string* row = nullptr;
-        for (const std::string& line : readme) {
-            if (line.compare(0, cell.size(), cell) == 0) {
-                row = &line;
-            }
-        }
-        const SManualEntry* entry = nullptr;
-        for (const SManualEntry& candidate : manual) {
-            if (candidate.names == command.name) {
-                entry = &candidate;
-            }
-        }
+        const std::string* row = LastMatching(readme, [&](const std::string& line) {
+            return line.compare(0, cell.size(), cell) == 0;
+        });
+        const SManualEntry* entry = LastMatching(
+            manual, [&](const SManualEntry& candidate) { return candidate.names == command.name; });
         ASSERT_NE(row, nullptr) << "the README's keys.txt table lacks " << command.name;
         ASSERT_NE(entry, nullptr) << "the manual page's KEY FILE lacks " << command.name;
         EXPECT_EQ(Words(row->substr(cell.size())), Words(command.defaultKeys))
