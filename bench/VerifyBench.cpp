@@ -91,11 +91,11 @@ void BM_LoadGhostOfTwoMinuteRun(benchmark::State& state) {
     CReplay best = TwoMinuteRun(1, 1500);
     best.finished = true; // as a record-setting run is
     best.finishClock = best.GetDuration();
+    best.world.nodes = 1500;
     CReplayFiles files(data.GetPath());
-    constexpr int kNodes = 1500;
-    files.SaveBest(best, kNodes);
+    files.SaveBest(best);
     for (auto _ : state) {
-        const std::unique_ptr<CReplay> loaded = files.LoadBest(best.world, kNodes);
+        const std::unique_ptr<CReplay> loaded = files.LoadBest(best.world);
         CGhost ghost(*loaded);
         ghost.LoadMesh();
         benchmark::DoNotOptimize(ghost.GetFinishClock());

@@ -110,3 +110,9 @@ set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_GENERATOR DEB)
 include(CPack)
+
+# A check of a replay (--verify) started outside the game's directory finds the installed data
+# this way from the program.
+file(RELATIVE_PATH ZELKORA_PROGRAM_TO_DATA /prefix/${ZELKORA_INSTALL_PROGRAM_DIR}
+    /prefix/${ZELKORA_INSTALL_DATA_DIR})
+target_compile_definitions(zelkora PRIVATE ZELKORA_PROGRAM_TO_DATA="${ZELKORA_PROGRAM_TO_DATA}")

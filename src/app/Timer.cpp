@@ -26,17 +26,23 @@ std::int64_t CTimer::ReadMonotonicCounter() {
 }
 
 double CTimer::Tick() {
+    const double step = Measure();
+    RunClock(step);
+    return step;
+}
+
+double CTimer::Measure() {
     const std::int64_t now = readCounter();
     double step = static_cast<double>(now - lastCount) / static_cast<double>(frequency);
     if (step > kLongestStep) {
         step = 0.5;
     }
     lastCount = now;
-    Advance(step);
+    CountFrame(step);
     return step;
 }
 
-void CTimer::Advance(double step) {
+void CTimer::CountFrame(double step) {
     ++rateFrames;
     rateTime += step;
     if (rateTime > 1.0) {
@@ -44,6 +50,9 @@ void CTimer::Advance(double step) {
         rateTime = 0.0;
         rateFrames = 0;
     }
+}
+
+void CTimer::RunClock(double step) {
     if (clockRunning) {
         gameClock += step;
     }

@@ -16,9 +16,13 @@ public:
     // A step longer than this (the first frame's, or a stall too long to replay) counts as 0.5 s.
     static constexpr double kLongestStep = 100.0; // seconds
     double Tick(); // once per frame: the step since the last call; the first one is normally 0.5
-    // A frame of a known step instead of a measured one (a recorded run played back): the frame
-    // rate and the game clock follow it exactly as they follow Tick.
-    void Advance(double step);
+    // Tick without the game clock: the step is measured and counted in the frame rate, and the
+    // caller moves the clock on by the step its rules really took (RunClock).
+    double Measure();
+    // A frame of a known step instead of a measured one (a recorded run played back), counted
+    // in the frame rate as Measure counts one.
+    void CountFrame(double step);
+    void RunClock(double step); // the game clock moves on by step while it runs
     void StartClock() { clockRunning = true; }
     void StopClock() { clockRunning = false; }
     void ResetClock(); // stopped at 0, for a course flown again

@@ -18,6 +18,9 @@
 #include "game/Replay.h"
 #include "game/ReplayFiles.h"
 #include "game/ReplayPlayback.h"
+#include "render/AssetTable.h"
+#include "render/Mesh.h"
+#include "render/MeshCache.h"
 #include "render/ResolutionScaler.h"
 #include "render/ScreenshotWriter.h"
 #include "sound/SoundSystem.h"
@@ -27,6 +30,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <libgen.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -199,11 +203,54 @@ std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& name) {
     return loaded;
 }
 
+// The game's data for a check started from anywhere: the directory it was started in, else the
+// program's own (the build's data lies beside it), else the installed data. The meshes are what
+// the rules read: their sizes are the ships' collision sizes.
+bool EnterDataDirectory(std::string& problem) {
+    const char* probe = CAssetTable::GetMeshPath("player");
+    if (access(probe, R_OK) == 0) {
+        return true;
+    }
+    char program[4096];
+    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
+    if (length > 0) {
+        program[length] = '\0';
+        const std::string programDirectory = dirname(program);
+        for (const std::string& directory :
+             {programDirectory, programDirectory + "/" + ZELKORA_PROGRAM_TO_DATA}) {
+            if (access((directory + "/" + probe).c_str(), R_OK) == 0 &&
+                chdir(directory.c_str()) == 0) {
+                return true;
+            }
+        }
+    }
+    problem = std::string("the game's data (") + probe + ") is neither here nor beside the program";
+    return false;
+}
+
+// Every mesh the rules load, read now: a file that cannot be read leaves nothing to check
+// against. Returns the first such file, or "".
+std::string LoadRulesData() {
+    for (const CAssetTable::SRow& row : CAssetTable::GetRows(CAssetTable::EKind::Mesh)) {
+        CMesh mesh;
+        if (!CMeshCache::Load(row.path, mesh)) {
+            return row.path;
+        }
+    }
+    return "";
+}
+
 // Runs the recording through the rules alone: no window, no OpenGL, no sound. The world's own
-// start-up lines are not printed, only the verdict.
+// start-up lines are not printed, only the verdict. Exit code 0: the run is what the file says;
+// 1: it is not (diverged, or a claim the flight does not bear out); 2: it cannot be checked.
 int Verify(const std::string& name) {
     std::unique_ptr<CReplayPlayback> checked = LoadPlayback(name);
     if (!checked) {
+        return 2;
+    }
+    std::string problem;
+    if (!EnterDataDirectory(problem)) {
+        std::printf("replay: %s: cannot check: %s\n", name.c_str(), problem.c_str());
         return 2;
     }
     CTimer clock;
@@ -214,14 +261,23 @@ int Verify(const std::string& name) {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) {
         return 2;
     }
+    const auto restoreOutput = [kept] {
+        std::fflush(stdout);
+        dup2(kept, STDOUT_FILENO);
+        close(kept);
+    };
+    const std::string unreadable = LoadRulesData();
+    if (!unreadable.empty()) {
+        restoreOutput();
+        std::printf("replay: %s: cannot check: cant open %s\n", name.c_str(), unreadable.c_str());
+        return 2;
+    }
     {
         CGame rules(&toggles, &commands, &clock, CGame::EOutput::RulesOnly);
         rules.SetPlayback(checked.get()); // and with it the recording's world
         rules.Setup();
-        std::fflush(stdout);
-        dup2(kept, STDOUT_FILENO);
-        close(kept);
-        while (!checked->HasEnded()) {
+        restoreOutput();
+        while (!checked->HasEnded()) { // which it does at the first frame that diverges
             rules.Frame();
         }
     }

@@ -51,7 +51,20 @@ constexpr int kExplosionSoundCount =
     CAssetTable::CountNumbered(CAssetTable::EKind::Sound, "explosion_");
 static_assert(kExplosionSoundCount == 2, "every world's random draws depend on this count");
 
+// The records key a world by its difficulty, node count and seed.
+CRecords::SWorld RecordsWorld(const CWorldIdentity& world) {
+    return CRecords::SWorld{world.difficulty, world.nodes, world.seed};
+}
+
 } // namespace
+
+double CGame::RulesStep(double measuredStep) {
+    return measuredStep > kLongestRulesStep ? kLongestRulesStep : measuredStep;
+}
+
+CWorldIdentity CGame::GetWorld() const {
+    return CWorldIdentity{difficulty, tunnelLength, tunnel ? tunnel->GetRingCount() : 0, seed};
+}
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput output)
     : settings(settings), input(input), output(output), timer(timer),
@@ -111,7 +124,7 @@ void CGame::LoadTextures() {
 void CGame::SetPlayback(CReplayPlayback* recorded) {
     playback = recorded;
     if (playback != nullptr) {
-        const CReplay::SWorld& world = playback->GetReplay().world;
+        const CWorldIdentity& world = playback->GetReplay().world;
         SetSeed(world.seed);
         SetDifficulty(world.difficulty);
         SetTunnelLength(world.length);
@@ -144,12 +157,13 @@ void CGame::Setup() {
         hud = std::make_unique<CHud>(screenWidth, screenHeight, *textures);
     }
     startSound->PlayOnce();
-    recordable = difficulty >= 0 && difficulty <= CTunnel::kMaximumBendDifficulty &&
-                 tunnelLength >= 1 && tunnelLength <= CTunnel::kMaximumLength;
+    std::string outside;
+    recordable = GetWorld().CheckLimits(outside);
     if (!recordable && playback == nullptr) {
-        std::printf("replay: difficulty %d, length %d is outside what a replay holds, runs are "
-                    "not recorded\n",
-                    difficulty, tunnelLength);
+        // Not on standard output: the start-up lines there are the game's own.
+        std::fprintf(stderr, "zelkora: replay: %s is outside what a replay holds, runs are not "
+                             "recorded\n",
+                     outside.c_str());
     }
     LoadGhost();
     BeginRun();
@@ -162,8 +176,7 @@ void CGame::LoadGhost() {
     if (replayFiles == nullptr || playback != nullptr || !recordable) {
         return;
     }
-    const CReplay::SWorld world{difficulty, tunnelLength, seed};
-    if (const auto best = replayFiles->LoadBest(world, tunnel->GetRingCount())) {
+    if (const auto best = replayFiles->LoadBest(GetWorld())) {
         ghost = std::make_unique<CGhost>(*best);
         if (HasWindow()) {
             ghost->LoadMesh();
@@ -178,21 +191,30 @@ void CGame::BeginRun() {
     newBest = false;
     discsPassed = 0;
     if (playback == nullptr && recordable) {
-        recorder.Begin(CReplay::SWorld{difficulty, tunnelLength, seed}, CCommandLine::GetVersion(),
+        recorder.Begin(GetWorld(), CCommandLine::GetVersion(),
                        static_cast<std::int64_t>(std::time(nullptr)));
     }
 }
 
 void CGame::EndRun() {
     CReplay ended;
-    if (!recorder.End(finishedRun, timer->GetGameClock(), HashState(), ended)) {
-        return;
+    if (recorder.End(finishedRun, timer->GetGameClock(), HashState(), ended)) {
+        KeepRun(std::move(ended));
     }
+}
+
+void CGame::FinishRun() {
+    CReplay ended;
+    const bool kept = recorder.End(true, timer->GetGameClock(), HashState(), ended);
+    finishText = FinishMessage(kept ? &ended : nullptr);
+    if (kept) {
+        KeepRun(std::move(ended));
+    }
+}
+
+void CGame::KeepRun(CReplay&& ended) {
     if (replayFiles != nullptr) {
         replayFiles->SaveLast(ended);
-        if (newBest) {
-            replayFiles->SaveBest(ended, tunnel->GetRingCount());
-        }
     }
     if (newBest) {
         nextGhost = std::make_unique<CGhost>(ended);
@@ -337,16 +359,22 @@ double CGame::TimedFrame() {
 
 // The rules of one frame, in their order. Nothing here touches OpenGL.
 void CGame::RunRules() {
-    double step;
+    double measuredStep;
     if (playback != nullptr) {
         ApplyRecordedCommands();
-        step = playback->GetNextFrame().step;
-        timer->Advance(step);
+        measuredStep = playback->GetNextFrame().step;
+        timer->CountFrame(measuredStep);
     } else {
-        step = timer->Tick();
+        measuredStep = timer->Measure();
     }
+    const double step = RulesStep(measuredStep);
     const float dt = static_cast<float>(step);
     FollowCourseMarks();
+    // The course clock runs by the step the world moves, in exactly the frames flown on the
+    // course: from the one that sets out from the start mark to the one that reaches the
+    // finish. A long frame at either mark so gains nothing, and at a steady frame rate the
+    // time is the same as counting from one frame later to one frame later.
+    timer->RunClock(step);
     if (playback != nullptr) {
         // The flags as the ship read them; the keys and pads held now do not count.
         const std::uint8_t recorded = playback->GetNextFrame().commands;
@@ -377,7 +405,7 @@ void CGame::RunRules() {
     vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002 * 70));
     vaporTrail->Update(dt);
     RemoveDeadShots(); // at the end of the frame, where drawing them used to remove them
-    EndFrame(step, commands);
+    EndFrame(measuredStep, step, commands);
 }
 
 std::uint8_t CGame::ReadCommands() const {
@@ -401,14 +429,17 @@ void CGame::ApplyCommand(char command) {
     } else if (command == 'p') {
         pMode = !pMode;
         pModeUsed = pModeUsed || pMode;
+        if (pMode && playback != nullptr) {
+            playback->NotePModeOn();
+        }
     }
 }
 
 // What the frame left, recorded, or checked against the recording; the finish ends the run.
-void CGame::EndFrame(double step, std::uint8_t commands) {
+void CGame::EndFrame(double measuredStep, double step, std::uint8_t commands) {
     runTime += step;
     CReplay::SFrame frame;
-    frame.step = step;
+    frame.step = measuredStep;
     frame.commands = commands;
     const CPlayer::SPathPose pose = player->GetPathPose();
     frame.pose.node = player->GetNodeIndex();
@@ -419,19 +450,26 @@ void CGame::EndFrame(double step, std::uint8_t commands) {
     frame.pose.nose = CReplay::ToPoseUnits(pose.nose);
     frame.pose.visible = player->IsShown();
     frame.check = static_cast<std::uint8_t>(HashState() & 0xFF);
-    if (playback != nullptr) {
-        finishThisFrame = false; // a replay ends with its recording, not at the finish
-        playback->CheckFrame(frame);
-        if (playback->HasEnded()) {
-            playback->CheckEnd(finishedRun, timer->GetGameClock(), HashState());
-        }
-        return;
-    }
-    recorder.AddFrame(frame);
     NoteJointDiscs();
-    if (finishThisFrame) {
-        finishThisFrame = false;
-        EndRun(); // the run ends at the finish: what follows is the ship coasting to a stop
+    const bool finishNow = finishThisFrame;
+    finishThisFrame = false;
+    if (playback != nullptr) {
+        playback->CheckFrame(frame);
+        if (finishNow) {
+            playback->NoteFinish(timer->GetGameClock(), HashState());
+            finishText = FinishMessage(nullptr);
+        }
+        if (playback->HasEnded()) { // a replay ends with its recording, not at the finish
+            playback->CheckEnd(HashState());
+        }
+    } else {
+        recorder.AddFrame(frame);
+        if (finishNow) {
+            FinishRun(); // the run ends at the finish: what follows is the ship coasting to a stop
+        }
+    }
+    if (finishNow) {
+        ShowMessage(finishText.c_str(), 1, 5);
     }
 }
 
@@ -439,7 +477,11 @@ void CGame::NoteJointDiscs() {
     const int node = player->GetNodeIndex();
     while (discsPassed < jointNodes.size() && node >= jointNodes[discsPassed]) {
         const double clock = timer->GetGameClock();
-        recorder.NoteSplit(clock);
+        if (playback != nullptr) {
+            playback->NoteSplit(clock);
+        } else {
+            recorder.NoteSplit(clock);
+        }
         const bool atFinish = jointNodes[discsPassed] >= tunnel->GetFinishNode();
         if (ghost && ghostShown && ghost->GetSplit(discsPassed) >= 0.0 && !atFinish) {
             ShowSplit(clock - ghost->GetSplit(discsPassed));
@@ -466,18 +508,18 @@ void CGame::FollowCourseMarks() {
         timer->StopClock();
         if (!finishedRun) {
             finishedRun = true;
-            finishThisFrame = true;
-            finishText = FinishMessage();
+            finishThisFrame = true; // the time is judged once the frame is recorded
+        } else {
+            ShowMessage(finishText.c_str(), 1, 5);
         }
-        ShowMessage(finishText.c_str(), 1, 5);
     }
     if (node > tunnel->GetFinishNode()) {
         input->Clear(); // past the finish the controls are dead and the ship coasts to a stop
     }
 }
 
-std::string CGame::FinishMessage() {
-    if (records == nullptr) {
+std::string CGame::FinishMessage(const CReplay* run) {
+    if (records == nullptr || playback != nullptr) {
         return "AUS:MAUS";
     }
     const long long milliseconds = std::llround(timer->GetGameClock() * 1000.0);
@@ -485,10 +527,17 @@ std::string CGame::FinishMessage() {
     if (pModeUsed) {
         return time + " NOT RECORDED";
     }
-    const CRecords::SWorld world{difficulty, tunnel->GetRingCount(), seed};
+    const CRecords::SWorld world = RecordsWorld(GetWorld());
     ++recordsTableVersion;
-    if (records->Submit(world, milliseconds)) {
-        newBest = true; // its replay is written with the run's end, this very frame
+    // The best replay is written while the records are locked, so that two games finishing
+    // the same world at once leave the replay of the time the records keep.
+    const auto saveBestReplay = [this, run] {
+        if (replayFiles != nullptr && run != nullptr) {
+            replayFiles->SaveBest(*run);
+        }
+    };
+    if (records->Submit(world, milliseconds, saveBestReplay)) {
+        newBest = true;
         return time + " NEW BEST";
     }
     // The best as it stands now, another game's perhaps. None although this is no new best: a
@@ -717,7 +766,7 @@ std::vector<std::string> CGame::GetRecordsTableLines() const {
     if (records == nullptr) {
         return {"RECORDS OFF"};
     }
-    const CRecords::SWorld flown{difficulty, tunnel->GetRingCount(), seed};
+    const CRecords::SWorld flown = RecordsWorld(GetWorld());
     const long long best = records->GetBest(flown);
     std::string bestLine = "BEST " + (best < 0 ? std::string("NONE") : CRecords::FormatTime(best));
     if (ghost) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "game/RunRecorder.h"
+#include "game/WorldIdentity.h"
 
 #include <cstdint>
 #include <functional>
@@ -41,6 +42,11 @@ public:
     static constexpr int kEffectSounds = 5;
     static constexpr int kMessageSeconds = 3;     // a toggle's or a command's message, game seconds
     using SeedSource = std::function<unsigned()>; // as the tunnel takes it
+    // The longest step the rules take, seconds: a longer frame (a stall of the machine, the
+    // process stopped, a forged recording) is flown as this, the world waiting through the rest
+    // as it does through a pause. Recordings keep the step as measured.
+    static constexpr double kLongestRulesStep = 0.05;
+    static double RulesStep(double measuredStep); // the step the rules take for that frame
 
     enum class EOutput {
         WindowAndSound, // the game as played
@@ -65,6 +71,7 @@ public:
     // The world of the day's date, "2026-12-08": the start shows "DAILY <date>". Before Setup.
     void SetDailyDate(std::string date) { dailyDate = std::move(date); }
     unsigned GetSeed() const { return seed; } // the world's seed, once Setup has run
+    CWorldIdentity GetWorld() const; // nodes 0 until Setup has built the tunnel
     // Best times of the worlds, kept by the caller; without them the finish says only
     // "AUS:MAUS", as it always did.
     void SetRecords(CRecords* table) { records = table; }
@@ -162,7 +169,9 @@ private:
     std::uint8_t ReadCommands() const; // the six flags as CReplay::ECommand bits
     void ApplyRecordedCommands();
     void ApplyCommand(char command); // 'k' or 'p'
-    void EndFrame(double step, std::uint8_t commands);
+    void EndFrame(double measuredStep, double step, std::uint8_t commands);
+    void FinishRun();                // at the end of the frame that reached the finish
+    void KeepRun(CReplay&& ended);   // saved as the last run; a new best flies from the restart
     void NoteJointDiscs();
     void ShowSplit(double split);
     void Rebuild(); // the world in play made afresh from its seed, as a restart does
@@ -172,7 +181,7 @@ private:
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
     void DrawHud();
     void BuildCameraAndTunnel(); // the tunnel from the kept seed
-    std::string FinishMessage();
+    std::string FinishMessage(const CReplay* run); // submits the time; run: its recording
     void SaveScreenshot();
     void BeginScene(); // the viewport for this frame's scale, then the camera's clear and view
     void WarmUpScaledFrame(); // once, when the scale may change

@@ -2,6 +2,7 @@
 
 #include "app/RenderSettings.h"
 #include "entities/Player.h"
+#include "game/Game.h"
 #include "render/AssetTable.h"
 #include "render/MeshCache.h"
 #include "render/Translucency.h"
@@ -75,7 +76,7 @@ CGhost::CGhost(const CReplay& best) : splits(best.splits), finishClock(best.fini
     poses.reserve(best.frames.size());
     double time = 0.0;
     for (const CReplay::SFrame& frame : best.frames) {
-        time += frame.step;
+        time += CGame::RulesStep(frame.step); // as the run's world moved
         frameEnds.push_back(time);
         poses.push_back(frame.pose);
     }

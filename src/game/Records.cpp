@@ -112,7 +112,8 @@ long long CRecords::GetBest(const SWorld& world) const {
     return found == table.end() ? -1 : found->second.milliseconds;
 }
 
-bool CRecords::Submit(const SWorld& world, long long milliseconds) {
+bool CRecords::Submit(const SWorld& world, long long milliseconds,
+                      const std::function<void()>& whileLocked) {
     if (!IsRecordable(world, milliseconds)) {
         std::printf("records: cant record %lld ms for world %d %d %u (out of range)\n",
                     milliseconds, world.difficulty, world.nodes, world.seed);
@@ -131,6 +132,9 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds) {
     if (improved) {
         table[world] = SRecord(milliseconds, clock());
         Save();
+        if (whileLocked) {
+            whileLocked();
+        }
     }
     if (lock >= 0) {
         close(lock); // and with it the lock

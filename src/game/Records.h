@@ -78,8 +78,10 @@ public:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
     //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
-    // and false.
-    bool Submit(const SWorld& world, long long milliseconds);
+    // and false. whileLocked runs after a new best is saved, before the lock is let go: the
+    // best run's replay is written there, so that it always belongs to the time kept.
+    bool Submit(const SWorld& world, long long milliseconds,
+                const std::function<void()>& whileLocked = {});
 
     const std::string& GetPath() const { return path; }
     const Table& GetTable() const { return table; }

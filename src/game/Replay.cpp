@@ -123,10 +123,6 @@ std::string NumberText(double value) {
     return text;
 }
 
-std::string Range(long long low, long long high) {
-    return " out of range " + std::to_string(low) + " to " + std::to_string(high);
-}
-
 bool IsPrintable(const std::string& text) {
     for (char c : text) {
         if (c < 0x20 || c > 0x7E) {
@@ -191,10 +187,6 @@ bool CReplay::SPose::operator==(const SPose& other) const {
     return node == other.node && along == other.along && offset == other.offset &&
            roll == other.roll && turnRate == other.turnRate && nose == other.nose &&
            visible == other.visible;
-}
-
-bool CReplay::SWorld::operator==(const SWorld& other) const {
-    return difficulty == other.difficulty && length == other.length && seed == other.seed;
 }
 
 std::int64_t CReplay::ToPoseUnits(float value) {
@@ -289,7 +281,7 @@ std::string CReplay::Encode() const {
     out.Unsigned(finishHash, 8);
     out.Unsigned(endHash, 8);
     out.Unsigned(splits.size(), 1);
-    out.Unsigned(0, 3);
+    out.Unsigned(static_cast<std::uint32_t>(world.nodes), 3);
     out.Unsigned(payload.size(), 4);
     out.Bytes(packed.data(), packed.size());
     out.Unsigned(Checksum(out.text.data(), out.text.size()), 4);
@@ -305,9 +297,9 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
     }
     CReader in(bytes, sizeof(kMagic));
     const std::uint64_t version = in.Unsigned(2);
-    if (!in.failed && version != kVersion) {
+    if (!in.failed && (version < kOldestVersion || version > kVersion)) {
         problem = "format version " + std::to_string(version) + " is not known (this game reads " +
-                  std::to_string(kVersion) + ")";
+                  std::to_string(kOldestVersion) + " to " + std::to_string(kVersion) + ")";
         return false;
     }
     const std::uint64_t flags = in.Unsigned(2);
@@ -349,14 +341,15 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
     replay.finishHash = in.Unsigned(8);
     replay.endHash = in.Unsigned(8);
     const std::uint64_t splitCount = in.Unsigned(1);
-    in.Unsigned(3);
+    const std::uint64_t nodes = in.Unsigned(3); // zero in format version 1
+    replay.world.nodes = version == 1 ? 0 : static_cast<int>(nodes);
     const std::uint64_t payloadSize = in.Unsigned(4);
     if (frameCount == 0 || frameCount > kMaximumFrames) {
-        problem = "frame count " + std::to_string(frameCount) + Range(1, kMaximumFrames);
+        problem = "frame count " + std::to_string(frameCount) + CWorldIdentity::Range(1, kMaximumFrames);
     } else if (commandCount > kMaximumCommands) {
-        problem = "command count " + std::to_string(commandCount) + Range(0, kMaximumCommands);
+        problem = "command count " + std::to_string(commandCount) + CWorldIdentity::Range(0, kMaximumCommands);
     } else if (splitCount > kMaximumSplits) {
-        problem = "split count " + std::to_string(splitCount) + Range(0, kMaximumSplits);
+        problem = "split count " + std::to_string(splitCount) + CWorldIdentity::Range(0, kMaximumSplits);
     } else if (payloadSize > frameCount * kMaximumFrameBytes + commandCount * 11 + splitCount * 8) {
         problem = "payload of " + std::to_string(payloadSize) + " bytes is too large";
     } else if (payloadSize < frameCount * kMinimumFrameBytes + commandCount * 2 + splitCount * 8) {
@@ -453,14 +446,10 @@ bool CReplay::DecodePayload(const std::string& payload, std::string& problem) {
 }
 
 bool CReplay::CheckLimits(std::string& problem) const {
-    if (world.difficulty < 0 || world.difficulty > CTunnel::kMaximumBendDifficulty) {
-        problem = "difficulty " + std::to_string(world.difficulty) +
-                  Range(0, CTunnel::kMaximumBendDifficulty);
-    } else if (world.length < 1 || world.length > CTunnel::kMaximumLength) {
-        problem = "length " + std::to_string(world.length) + Range(1, CTunnel::kMaximumLength);
-    } else if (world.seed > CTunnel::kMaximumSeed) {
-        problem = "seed " + std::to_string(world.seed) + Range(0, CTunnel::kMaximumSeed);
-    } else if (!IsPrintable(gameVersion)) {
+    if (!world.CheckLimits(problem)) {
+        return false;
+    }
+    if (!IsPrintable(gameVersion)) {
         problem = "the game version is not text";
     } else if (!(finishClock >= 0.0 && finishClock <= GetDuration()) ||
                (!finished && finishClock != 0.0)) {

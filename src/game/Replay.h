@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Timer.h"
+#include "game/WorldIdentity.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,8 @@
 // docs/replay-format.md and back; Decode refuses anything outside the limits below.
 class CReplay {
 public:
-    static constexpr std::uint16_t kVersion = 1; // the only format version this game reads
+    static constexpr std::uint16_t kVersion = 2; // the format written; 1 is read too
+    static constexpr std::uint16_t kOldestVersion = 1; // without the node count
     static constexpr std::uint32_t kMaximumFrames = 3600 * 240; // an hour at 240 frames a second
     static constexpr std::uint32_t kMaximumCommands = 100000;
     // Seconds; steps lie in [0, kMaximumStep]: every step the game's timer gives, a stall of
@@ -64,15 +66,7 @@ public:
         std::uint32_t frame = 0;
         char command = 'k';
     };
-    struct SWorld {
-        int difficulty = 0;
-        int length = 0; // path nodes asked for
-        unsigned seed = 0;
-        bool operator==(const SWorld& other) const;
-        bool operator!=(const SWorld& other) const { return !(*this == other); }
-    };
-
-    SWorld world;
+    CWorldIdentity world; // nodes 0 in a file of format version 1
     std::string gameVersion;      // at most kVersionTextBytes printable characters
     std::int64_t recordedAt = 0;  // UTC seconds since 1970
     bool pModeUsed = false;       // at any moment of the run

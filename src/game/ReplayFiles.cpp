@@ -1,18 +1,16 @@
 #include "game/ReplayFiles.h"
 
 #include "app/AtomicFile.h"
+#include "app/SmallFile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <sys/stat.h>
 
 CReplayFiles::CReplayFiles(const std::string& dataDirectory)
     : directory(dataDirectory.empty() ? "" : dataDirectory + "/replays") {}
 
-std::string CReplayFiles::GetBestPath(const CReplay::SWorld& world, int nodes) const {
-    return directory + "/best-" + std::to_string(world.difficulty) + "-" + std::to_string(nodes) +
+std::string CReplayFiles::GetBestPath(const CWorldIdentity& world) const {
+    return directory + "/best-" + std::to_string(world.difficulty) + "-" +
+           std::to_string(world.nodes) +
            "-" + std::to_string(world.seed) + ".zrp";
 }
 
@@ -24,8 +22,8 @@ void CReplayFiles::SaveLast(const CReplay& run) {
     Save(GetLastPath(), run);
 }
 
-void CReplayFiles::SaveBest(const CReplay& run, int nodes) {
-    Save(GetBestPath(run.world, nodes), run);
+void CReplayFiles::SaveBest(const CReplay& run) {
+    Save(GetBestPath(run.world), run);
 }
 
 void CReplayFiles::Save(const std::string& path, const CReplay& run) {
@@ -45,52 +43,53 @@ void CReplayFiles::Save(const std::string& path, const CReplay& run) {
     }
 }
 
-bool CReplayFiles::ReadFile(const std::string& path, std::string& bytes, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    char buffer[65536];
-    while (in.read(buffer, sizeof(buffer)) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > CReplay::kMaximumFileBytes) {
-            error = "larger than " + std::to_string(CReplay::kMaximumFileBytes) + " bytes";
-            return false;
-        }
-    }
-    if (in.bad()) {
-        error = "read error";
-        return false;
-    }
-    return true;
-}
-
-std::unique_ptr<CReplay> CReplayFiles::LoadBest(const CReplay::SWorld& world, int nodes) {
+std::unique_ptr<CReplay> CReplayFiles::LoadBest(const CWorldIdentity& world) {
     if (directory.empty()) {
         return nullptr;
     }
-    const std::string path = GetBestPath(world, nodes);
+    const std::string path = GetBestPath(world);
     std::string bytes;
     std::string problem;
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 && errno == ENOENT) {
+    switch (CSmallFile::Read(path, CReplay::kMaximumFileBytes, bytes, problem)) {
+    case CSmallFile::ERead::Missing:
         return nullptr; // no best run of this world yet
-    }
-    if (!ReadFile(path, bytes, problem)) {
+    case CSmallFile::ERead::TooLarge:
+        problem = "larger than " + std::to_string(CReplay::kMaximumFileBytes) + " bytes";
+        break;
+    case CSmallFile::ERead::Failed:
         std::printf("replays: %s: cant read it (%s), playing without a ghost\n", path.c_str(),
                     problem.c_str());
         std::fflush(stdout);
         return nullptr;
-    }
-    auto replay = std::make_unique<CReplay>();
-    if (CReplay::Decode(bytes, *replay, problem)) {
-        if (replay->world == world && replay->finished) {
+    case CSmallFile::ERead::Read:
+        if (auto replay = Decode(bytes, world, problem)) {
             return replay;
         }
-        problem = replay->finished ? "the run of another world" : "a run without a finish";
+        break;
     }
+    SetAside(path, problem);
+    return nullptr;
+}
+
+std::unique_ptr<CReplay> CReplayFiles::Decode(const std::string& bytes,
+                                              const CWorldIdentity& world, std::string& problem) {
+    auto replay = std::make_unique<CReplay>();
+    if (!CReplay::Decode(bytes, *replay, problem)) {
+        return nullptr;
+    }
+    // A replay of an older format names no node count: its file name gave it.
+    const CWorldIdentity& flown = replay->world;
+    const bool sameWorld = flown.nodes == 0 ? flown.difficulty == world.difficulty &&
+                                                  flown.seed == world.seed
+                                            : flown.IsSameWorld(world);
+    if (sameWorld && replay->finished) {
+        return replay;
+    }
+    problem = replay->finished ? "the run of another world" : "a run without a finish";
+    return nullptr;
+}
+
+void CReplayFiles::SetAside(const std::string& path, const std::string& problem) {
     std::string movedTo;
     std::string error;
     if (CAtomicFile::SetAside(path, movedTo, error)) {
@@ -101,5 +100,4 @@ std::unique_ptr<CReplay> CReplayFiles::LoadBest(const CReplay::SWorld& world, in
                     path.c_str(), problem.c_str(), error.c_str());
     }
     std::fflush(stdout);
-    return nullptr;
 }

@@ -17,19 +17,20 @@ public:
     explicit CReplayFiles(const std::string& dataDirectory);
 
     void SaveLast(const CReplay& run);
-    void SaveBest(const CReplay& run, int nodes); // nodes: the world's path node count
-    // The world's best replay, or null: missing silently; damaged or of another world, moved
-    // aside with one line.
-    std::unique_ptr<CReplay> LoadBest(const CReplay::SWorld& world, int nodes);
+    void SaveBest(const CReplay& run); // under the name of its world
+    // The world's best replay, or null: missing silently; unreadable (a FIFO, a directory, too
+    // large) with one line; damaged or of another world, moved aside with one line.
+    std::unique_ptr<CReplay> LoadBest(const CWorldIdentity& world); // a world whose tunnel is built
 
-    std::string GetBestPath(const CReplay::SWorld& world, int nodes) const;
+    std::string GetBestPath(const CWorldIdentity& world) const;
     std::string GetLastPath() const;
-
-    // The whole file: false with the reason (strerror text, or "larger than ... bytes").
-    static bool ReadFile(const std::string& path, std::string& bytes, std::string& error);
 
 private:
     void Save(const std::string& path, const CReplay& run);
+    // The file's replay when it is a finished run of that world; else null with why.
+    static std::unique_ptr<CReplay> Decode(const std::string& bytes, const CWorldIdentity& world,
+                                           std::string& problem);
+    static void SetAside(const std::string& path, const std::string& problem);
 
     std::string directory; // .../zelkora/replays, or empty
     bool saveFailureReported = false;

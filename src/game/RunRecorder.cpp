@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <utility>
 
-void CRunRecorder::Begin(const CReplay::SWorld& world, const std::string& gameVersion,
+void CRunRecorder::Begin(const CWorldIdentity& world, const std::string& gameVersion,
                          std::int64_t recordedAt) {
     run = CReplay();
     run.world = world;

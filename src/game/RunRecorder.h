@@ -11,7 +11,7 @@
 class CRunRecorder {
 public:
     // A fresh run in that world; the clock's date and time go into it.
-    void Begin(const CReplay::SWorld& world, const std::string& gameVersion,
+    void Begin(const CWorldIdentity& world, const std::string& gameVersion,
                std::int64_t recordedAt);
     bool IsRecording() const { return recording; }
     void NoteCommand(char command); // 'k' or 'p', before the next frame

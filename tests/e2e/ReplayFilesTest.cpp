@@ -3,6 +3,7 @@
 // bad files give their line and exit code; a damaged best replay is set aside at start.
 
 #include "GameRun.h"
+#include "app/CommandLine.h"
 #include "game/Replay.h"
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -48,10 +50,8 @@ struct SChecked {
     std::string output;
 };
 
-// zelkora --verify with DISPLAY unset, started from `directory`, by the copy of the game that
-// the run started.
-SChecked Verify(CGameRun& run, const std::string& file, const std::string& directory) {
-    const std::string binary = run.GetDirectory() + "/zelkora";
+// zelkora --verify with DISPLAY unset, started from `directory`, by that copy of the game.
+SChecked Verify(const std::string& binary, const std::string& file, const std::string& directory) {
     CGameRun checker;
     checker.StartProgram("/usr/bin/env", directory, {"-u", "DISPLAY", binary, "--verify", file});
     SChecked checked;
@@ -93,7 +93,7 @@ TEST_F(ReplayFiles, AFinishedRunIsCheckedWithoutADisplayAndPlayedInTheWindowToOn
     const std::string saved = Replays() + "/last.zrp";
 
     // Relative to the directory it is started from.
-    const SChecked checked = Verify(run, "last.zrp", Replays());
+    const SChecked checked = Verify(run.GetDirectory() + "/zelkora", "last.zrp", Replays());
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
     std::smatch found;
     const std::regex verdict("replay: last\\.zrp: finish (0:[0-9][0-9]\\.[0-9][0-9]), state "
@@ -138,6 +138,16 @@ TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {
     CReplay otherWorld = changed;
     otherWorld.world.length = 200000;
     WriteBytes(directory + "/world.zrp", otherWorld.Encode());
+    CReplay older = changed;
+    older.gameVersion = "1.1.0";
+    WriteBytes(directory + "/older.zrp", older.Encode());
+    ASSERT_EQ(mkfifo((directory + "/fifo.zrp").c_str(), 0600), 0); // no writer: must not hang
+    // A copy of the program beside a data directory that lacks the enemies' meshes.
+    const std::string partial = directory + "/partial";
+    fs::create_directories(partial + "/mesh");
+    fs::copy_file(run.GetDirectory() + "/zelkora", partial + "/zelkora");
+    fs::copy_file(run.GetDirectory() + "/mesh/player.obj", partial + "/mesh/player.obj");
+    WriteBytes(partial + "/last.zrp", good);
 
     const struct {
         const char* file;
@@ -149,32 +159,52 @@ TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {
          "replay: short.zrp: truncated (" + std::to_string(good.size() - 9) + " bytes of " +
              std::to_string(good.size()) + ")\n"},
         {"future.zrp", 2,
-         "replay: future.zrp: format version 9 is not known (this game reads 1)\n"},
+         "replay: future.zrp: format version 9 is not known (this game reads 1 to 2)\n"},
         {"world.zrp", 2, "replay: world.zrp: length 200000 out of range 1 to 100000\n"},
         {"missing.zrp", 2, "replay: missing.zrp: No such file or directory\n"},
+        {"fifo.zrp", 2, "replay: fifo.zrp: not a regular file\n"},
+        {"older.zrp", 2,
+         "replay: older.zrp: recorded by zelkora 1.1.0, whose rules are not this game's (zelkora " +
+             std::string(CCommandLine::GetVersion()) + "); it cannot be checked here\n"},
+        {"partial/last.zrp", 2, "replay: last.zrp: cannot check: cant open mesh/laser2.obj\n"},
         {"changed.zrp", 1, "replay: changed.zrp: diverged at frame 41\n"},
     };
     for (const auto& bad : cases) {
-        const SChecked checked = Verify(run, bad.file, directory);
+        const bool inPartial = std::string(bad.file).rfind("partial/", 0) == 0;
+        const SChecked checked =
+            inPartial ? Verify(partial + "/zelkora", "last.zrp", partial)
+                      : Verify(run.GetDirectory() + "/zelkora", bad.file, directory);
         EXPECT_EQ(checked.exitCode, bad.exitCode) << bad.file;
         EXPECT_EQ(checked.output, bad.line) << bad.file;
     }
 }
 
-TEST_F(ReplayFiles, ADamagedBestReplayIsSetAsideAndTheGamePlaysOnWithoutAGhost) {
+// A best replay that is damaged is set aside; one that cannot be read (a FIFO) is left alone;
+// the game plays on without a ghost either way, and never waits on the file.
+TEST_F(ReplayFiles, ABadBestReplayGivesOneLineAndTheGamePlaysOnWithoutAGhost) {
     const std::string best = "data/zelkora/replays/best-0-120-4.zrp";
-    run.WriteFile(best, "zelkora replay? no");
-    std::string said;
-    ASSERT_TRUE(run.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
-    const std::string path = run.GetDirectory() + "/" + best;
-    EXPECT_NE(said.find("replays: " + path + ": not a replay file; moved it to " + path +
-                        ".bad, playing without a ghost\n"),
-              std::string::npos)
-        << said;
-    EXPECT_TRUE(fs::exists(path + ".bad"));
-    EXPECT_TRUE(run.IsRunning());
-    ASSERT_TRUE(run.PressKey("q"));
-    EXPECT_EQ(run.WaitForExit(kExitTimeout), 0);
+    for (const bool fifo : {false, true}) {
+        CGameRun game;
+        ASSERT_TRUE(game.LinkGameData());
+        const std::string path = game.GetDirectory() + "/" + best;
+        game.WriteFile(best, "zelkora replay? no");
+        if (fifo) {
+            fs::remove(path);
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << "no writer: the game must not wait on it";
+        }
+        const std::string line =
+            fifo ? "replays: " + path + ": cant read it (not a regular file), playing without a "
+                                        "ghost\n"
+                 : "replays: " + path + ": not a replay file; moved it to " + path +
+                       ".bad, playing without a ghost\n";
+        std::string said;
+        ASSERT_TRUE(game.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+        EXPECT_NE(said.find(line), std::string::npos) << said;
+        EXPECT_EQ(fs::exists(path + ".bad"), !fifo);
+        EXPECT_TRUE(game.IsRunning());
+        ASSERT_TRUE(game.PressKey("q"));
+        EXPECT_EQ(game.WaitForExit(kExitTimeout), 0);
+    }
 }
 
 } // namespace

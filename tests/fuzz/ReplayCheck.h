@@ -49,12 +49,13 @@ inline std::string ReplayFileFromFuzzInput(const std::uint8_t* data, std::size_t
 
 // What Decode promises of a replay it accepts, checked without its own code.
 inline bool ReplayIsWithinLimits(const CReplay& replay) {
-    const CReplay::SWorld& world = replay.world;
+    const CWorldIdentity& world = replay.world;
     if (replay.frames.empty() || replay.frames.size() > CReplay::kMaximumFrames ||
         replay.commands.size() > CReplay::kMaximumCommands ||
         replay.splits.size() > CReplay::kMaximumSplits || world.difficulty < 0 ||
         world.difficulty > CTunnel::kMaximumBendDifficulty || world.length < 1 ||
         world.length > CTunnel::kMaximumLength || world.seed > CTunnel::kMaximumSeed ||
+        world.nodes < 0 || world.nodes > CTunnel::kMaximumRingCount ||
         replay.gameVersion.size() > CReplay::kVersionTextBytes) {
         return false;
     }

@@ -129,9 +129,99 @@ TEST_F(GameReplay, AChangedStepOrCommandDivergesAtItsFrame) {
     steered.frames[199].commands ^= CReplay::kLeft;
     EXPECT_EQ(PlayBack(steered)->GetDivergedFrame(), 200u);
 
-    CReplay otherEnd = recorded;
-    ++otherEnd.endHash; // every frame agrees, the ending does not
-    EXPECT_EQ(PlayBack(otherEnd)->GetDivergedFrame(), 300u);
+    // The playback stops at the first frame that differs, however long the file.
+    CReplayPlayback stopped(recorded);
+    CReplay::SFrame other = recorded.frames[0];
+    ++other.check;
+    stopped.CheckFrame(other);
+    EXPECT_TRUE(stopped.HasEnded());
+    EXPECT_EQ(stopped.GetDivergedFrame(), 1u);
+}
+
+// Each claim of a header that the flight does not bear out refuses the run, naming the claim.
+TEST_F(GameReplay, EveryFalseClaimOfTheHeaderIsNamed) {
+    Make(0, 200, 11);
+    game->TogglePMode(); // before the first frame
+    Fly(1);
+    game->TogglePMode();
+    ASSERT_TRUE(FlyToTheFinish());
+    const CReplay pModeRun = *game->GetLastRun();
+    lastBefore = game->GetLastRun();
+    game->Restart();
+    ASSERT_TRUE(FlyToTheFinish());
+    const CReplay run = *game->GetLastRun();
+    ASSERT_FALSE(run.pModeUsed);
+    ASSERT_GE(run.splits.size(), 3u);
+    const std::string frames = std::to_string(run.frames.size());
+
+    const auto pModeVerdict = PlayBack(pModeRun)->Describe("p.zrp");
+    EXPECT_NE(pModeVerdict.find(" with P mode, state "), std::string::npos) << pModeVerdict;
+    EXPECT_NE(pModeVerdict.find(", matches"), std::string::npos) << pModeVerdict;
+
+    using Forge = void (*)(CReplay&);
+    const struct {
+        bool fromPModeRun;
+        Forge forge;
+        std::string says;
+    } cases[] = {
+        {true, [](CReplay& r) { r.pModeUsed = false; },
+         "the header says P mode was never used; the flight used it at frame 1"},
+        {false, [](CReplay& r) { r.pModeUsed = true; },
+         "the header says P mode was used; the flight never used it"},
+        {false, [](CReplay& r) { r.finished = false, r.finishClock = 0.0, r.finishHash = 0; },
+         "the header says the run did not reach the finish; the flight reached it at frame " +
+             frames},
+        {false, [](CReplay& r) { r.frames.pop_back(); },
+         "the header says the run reached the finish; the flight did not"},
+        {false, [](CReplay& r) { r.finishClock -= 1.0; }, "the header says the finish time is "},
+        {false, [](CReplay& r) { ++r.finishHash; }, "the header says the finish state is "},
+        {false, [](CReplay& r) { ++r.endHash; }, "the header says the end state is "},
+        {false, [](CReplay& r) { r.splits[2] -= 0.25; }, "the header says split 3 is "},
+        {false, [](CReplay& r) { r.splits.pop_back(); }, "the header has "},
+    };
+    for (const auto& c : cases) {
+        CReplay forged = c.fromPModeRun ? pModeRun : run;
+        c.forge(forged);
+        const auto played = PlayBack(forged);
+        EXPECT_FALSE(played->Matches()) << c.says;
+        EXPECT_EQ(played->GetDivergedFrame(), 0u) << c.says;
+        EXPECT_EQ(played->Describe("x.zrp").rfind("replay: x.zrp: " + c.says, 0), 0u)
+            << played->Describe("x.zrp");
+    }
+}
+
+// One frame of a minute (a stall, the process stopped) anywhere on the course is flown as the
+// longest step the rules take: the course flown at a steady 60 frames a second with it is never
+// faster than without it. Difficulty 0 has no enemies to make one course differ from another.
+TEST_F(GameReplay, ALongFrameAnywhereOnTheCourseGainsNoTime) {
+    Make(0, 300, 4);
+    const int start = game->GetTunnel()->GetStartNode();
+    const int finish = game->GetTunnel()->GetFinishNode();
+    // The course clock at the finish with one long frame once the ship is at that node (none
+    // for -1), and the recorded run.
+    const auto finishWithLongFrameAt = [&](int node) {
+        game->Restart();
+        lastBefore = game->GetLastRun();
+        bool stalled = false;
+        for (int i = 0; i < 20000 && game->GetLastRun() == lastBefore; ++i) {
+            input.KeyDown(' ', 0, 0);
+            const bool stallNow = !stalled && node >= 0 && game->GetPlayer()->GetNodeIndex() >= node;
+            stalled = stalled || stallNow;
+            Frame(stallNow ? 60 * kTicksPerSecond : kFixedStep);
+        }
+        EXPECT_TRUE(stalled || node < 0) << node;
+        return game->GetLastRun() != lastBefore ? *game->GetLastRun() : CReplay();
+    };
+    const CReplay steady = finishWithLongFrameAt(-1);
+    ASSERT_TRUE(steady.finished);
+    ASSERT_GT(steady.finishClock, 1.0);
+    const int placements[] = {0, start - 1, start, (start + finish) / 2, finish - 1, finish};
+    for (const int node : placements) {
+        const CReplay stalled = finishWithLongFrameAt(node);
+        ASSERT_TRUE(stalled.finished) << node;
+        EXPECT_GE(stalled.finishClock, steady.finishClock) << "a long frame at node " << node;
+        EXPECT_TRUE(PlayBack(stalled)->Matches()) << node; // the playback bounds it alike
+    }
 }
 
 // A slow machine's first frames (shaders being compiled) or a stall take seconds: the run is

@@ -26,13 +26,13 @@ protected:
         testing::internal::CaptureStdout(); // the path line
         tunnel.Generate(3, 200);
         testing::internal::GetCapturedStdout();
-        // Three frames of a tenth of a second: node 20 at 0 and 4 units in, then node 21.
+        // Three frames of 40 ms: node 20 at 0 and 4 units in, then node 21.
         best.finished = true;
         best.frames.resize(3);
         const CReplay::SPose poses[] = {Pose(20, 0.0f, 0.0f), Pose(20, 4.0f, 90.0f),
                                         Pose(21, 2.0f, 90.0f)};
         for (int i = 0; i < 3; ++i) {
-            best.frames[i].step = 0.1;
+            best.frames[i].step = 0.04;
             best.frames[i].pose = poses[i];
         }
         best.splits = {0.0, 1.5};
@@ -63,12 +63,12 @@ TEST_F(Ghost, FliesTheRecordedPosesAtTheirTimesAndBetweenThem) {
     float model[16];
     ASSERT_TRUE(ghost.ComputeModelMatrix(0.0, tunnel.GetPath(), model)); // before the first end
     ExpectNear(model, PositionOf(best.frames[0].pose));
-    ASSERT_TRUE(ghost.ComputeModelMatrix(0.2, tunnel.GetPath(), model)); // the second's end
+    ASSERT_TRUE(ghost.ComputeModelMatrix(0.08, tunnel.GetPath(), model)); // the second's end
     ExpectNear(model, PositionOf(best.frames[1].pose));
 
     // A quarter of the way from the second frame's end to the third's: the position a quarter
     // along the line, the axes still a rotation (unit length, at right angles).
-    ASSERT_TRUE(ghost.ComputeModelMatrix(0.225, tunnel.GetPath(), model));
+    ASSERT_TRUE(ghost.ComputeModelMatrix(0.09, tunnel.GetPath(), model));
     const CVector3 from = PositionOf(best.frames[1].pose);
     const CVector3 to = PositionOf(best.frames[2].pose);
     ExpectNear(model, from.Added(to.Subtract(from).Scaled(0.25f)));
@@ -90,8 +90,8 @@ TEST_F(Ghost, IsHiddenWhileTheBestRunsShipWasBlownApart) {
     best.frames[2].pose.visible = false;
     const CGhost ghost(best);
     float model[16];
-    EXPECT_TRUE(ghost.ComputeModelMatrix(0.15, tunnel.GetPath(), model));
-    EXPECT_FALSE(ghost.ComputeModelMatrix(0.25, tunnel.GetPath(), model));
+    EXPECT_TRUE(ghost.ComputeModelMatrix(0.06, tunnel.GetPath(), model));
+    EXPECT_FALSE(ghost.ComputeModelMatrix(0.10, tunnel.GetPath(), model));
     EXPECT_FALSE(ghost.ComputeModelMatrix(9.0, tunnel.GetPath(), model));
 }
 

@@ -1,7 +1,9 @@
 // The replay file: what is written is read back the same, and every kind of damage or a world
 // outside the game's ranges is refused with its own one-line reason.
 
+#include "app/CommandLine.h"
 #include "game/Replay.h"
+#include "game/ReplayPlayback.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -13,7 +15,7 @@ namespace {
 
 CReplay SmallRun() {
     CReplay run;
-    run.world = {3, 500, 17};
+    run.world = {3, 500, 502, 17}; // difficulty, length asked, nodes built, seed
     run.gameVersion = "1.1.0";
     run.recordedAt = 1796731200; // 2026-12-08 12:00 UTC
     run.finished = true;
@@ -98,8 +100,8 @@ TEST(Replay, DamageOfEveryKindIsRefusedWithItsReason) {
     EXPECT_EQ(Refusal(""), "not a replay file");
 
     std::string future = good;
-    future[4] = 2;
-    EXPECT_EQ(Refusal(future), "format version 2 is not known (this game reads 1)");
+    future[4] = 3;
+    EXPECT_EQ(Refusal(future), "format version 3 is not known (this game reads 1 to 2)");
 }
 
 TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
@@ -139,6 +141,39 @@ TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
     const std::uint32_t frames = CReplay::kMaximumFrames + 1;
     std::memcpy(&bytes[48], &frames, 4);
     EXPECT_EQ(Refusal(Resummed(bytes)), "frame count 864001 out of range 1 to 864000");
+}
+
+// A file of the older format names no node count; everything else reads as before.
+TEST(Replay, AFileOfFormatOneIsReadWithoutItsNodeCount) {
+    std::string bytes = SmallRun().Encode();
+    bytes[4] = 1;
+    bytes[81] = bytes[82] = bytes[83] = 0;
+    CReplay read;
+    std::string problem;
+    ASSERT_TRUE(CReplay::Decode(Resummed(bytes), read, problem)) << problem;
+    EXPECT_EQ(read.world.nodes, 0);
+    EXPECT_EQ(read.world.length, 500);
+    EXPECT_EQ(read.frames.size(), SmallRun().frames.size());
+}
+
+// Only a run recorded under this game's rules can be checked: both versions are named.
+TEST(Replay, OnlyVersionsWithTheseRulesCanBeChecked) {
+    const std::string ours = CCommandLine::GetVersion();
+    const struct {
+        std::string version;
+        bool checkable;
+    } cases[] = {
+        {ours, true}, {CReplayPlayback::kFirstVersionOfTheseRules, true}, {"1.1.0", false},
+        {"0.9.9", false}, {"99.0.0", false}, {"", false}, {"1.2", false}, {"1.2.0x", false},
+    };
+    for (const auto& c : cases) {
+        std::string problem;
+        EXPECT_EQ(CReplayPlayback::HasTheseRules(c.version, problem), c.checkable) << c.version;
+        if (!c.checkable && !c.version.empty()) {
+            EXPECT_EQ(problem, "recorded by zelkora " + c.version + ", whose rules are not this " +
+                                   "game's (zelkora " + ours + "); it cannot be checked here");
+        }
+    }
 }
 
 } // namespace
