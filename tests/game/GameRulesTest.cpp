@@ -8,8 +8,10 @@
 #include "entities/Laser.h"
 #include "entities/Player.h"
 #include "game/Records.h"
+#include "game/ReplayFiles.h"
 #include "world/Tunnel.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -185,3 +187,38 @@ TEST_F(GameRulesOnly, TheRecordsTableShowsThisWorldThenTheMostRecentlyImprovedOt
     game->ToggleRecordsTable();
     EXPECT_FALSE(game->IsRecordsTableShown());
 }
+
+// A world a replay cannot hold says so on standard error: the start-up lines on standard output
+// stay the game's own, the enemy count last with no line end.
+TEST_F(GameRulesOnly, AWorldThatCannotBeRecordedLeavesTheStartUpLinesAlone) {
+    testing::internal::CaptureStderr();
+    const std::string said = Make(-2, 500, 3);
+    const std::string warned = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.substr(said.find('\n') + 1), std::to_string(game->GetTunnel()->GetFinishNode() / -2));
+    EXPECT_EQ(warned, "zelkora: replay: difficulty -2 out of range 0 to 1000 is outside what a "
+                      "replay holds, runs are not recorded\n");
+}
+
+// Two lengths that build the same tunnel are one world: the best replay flown with one is the
+// ghost of the other, and is kept under the same name.
+TEST_F(GameRulesOnly, TheBestReplayOfAWorldServesEveryLengthThatBuildsIt) {
+    CReplayFiles files(data->GetPath());
+    Make(0, 7, 4); // the shortest tunnel has 120 nodes
+    CReplay best;
+    best.world = game->GetWorld();
+    ASSERT_EQ(best.world.nodes, 120);
+    best.finished = true;
+    best.frames.resize(1);
+    files.SaveBest(best);
+    Make(0, 120, 4);
+    const auto loaded = files.LoadBest(game->GetWorld());
+    CWorldIdentity longer = game->GetWorld();
+    longer.nodes = 121; // a file of this world under another world's name
+    std::filesystem::copy_file(files.GetBestPath(best.world), files.GetBestPath(longer));
+    const auto other = files.LoadBest(longer);
+    ASSERT_NE(loaded, nullptr) << "the length asked does not make another world";
+    EXPECT_EQ(loaded->world.length, 7);
+    EXPECT_EQ(other, nullptr);
+    EXPECT_EQ(files.GetBestPath(game->GetWorld()), files.GetBestPath(best.world));
+}
+

@@ -271,6 +271,29 @@ TEST(Records, ASaveWaitsForAnotherGameHoldingTheLockAndKeepsWhatItSaved) {
                                                              kDate + "\n");
 }
 
+// What runs with a new best (the best replay being written) runs while the lock is held, so
+// that no other game's record can come between the time and its replay; a slower time runs
+// nothing.
+TEST(Records, ANewBestRunsItsFollowUpWhileTheLockIsHeld) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.Join("zelkora");
+    CRecords records = RecordsIn(directory);
+    records.Load();
+    int calls = 0;
+    bool lockedMeanwhile = false;
+    const auto whileLocked = [&] {
+        ++calls;
+        const int lock = open((directory + "/records.txt.lock").c_str(), O_RDWR | O_CLOEXEC);
+        lockedMeanwhile = flock(lock, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        close(lock);
+    };
+    EXPECT_TRUE(records.Submit({3, 500, 17}, 83000, whileLocked));
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(lockedMeanwhile);
+    EXPECT_FALSE(records.Submit({3, 500, 17}, 84000, whileLocked));
+    EXPECT_EQ(calls, 1) << "no new best, nothing to write";
+}
+
 TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
     CScratchDirectory scratch;
     const std::string path = scratch.Join("records.txt");
