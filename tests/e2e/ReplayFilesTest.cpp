@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <csignal>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -112,6 +113,44 @@ TEST_F(ReplayFiles, AFinishedRunIsCheckedWithoutADisplayAndPlayedInTheWindowToOn
     ASSERT_TRUE(watch.PressKey("q"));
     EXPECT_EQ(watch.WaitForExit(kExitTimeout), 0);
     EXPECT_FALSE(fs::exists(watch.GetDataDirectory() + "/replays")) << "a replay records nothing";
+}
+
+// The game stopped (Ctrl-Z, a debugger, a machine that stalls) just after accelerate was
+// pressed, before the start line: the world waits through the stop, so the course takes as long
+// as it does without one, and the recording of it checks to that time.
+TEST_F(ReplayFiles, AStallBeforeTheStartGainsNoTime) {
+    const auto courseMilliseconds = [](CGameRun& game, double stallSeconds) -> long long {
+        std::string said;
+        EXPECT_TRUE(game.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+        EXPECT_TRUE(game.KeyDown("space"));
+        if (stallSeconds > 0.0) {
+            kill(game.GetPid(), SIGSTOP);
+            std::this_thread::sleep_for(std::chrono::duration<double>(stallSeconds));
+            kill(game.GetPid(), SIGCONT);
+        }
+        const std::string last = game.GetDataDirectory() + "/replays/last.zrp";
+        EXPECT_TRUE(WaitForFile(last, kFlightTimeout)) << game.ReadStdout();
+        game.KeyUp("space");
+        EXPECT_TRUE(game.PressKey("q"));
+        EXPECT_EQ(game.WaitForExit(kExitTimeout), 0);
+        const SChecked checked = Verify(game.GetDirectory() + "/zelkora", last, ".");
+        EXPECT_EQ(checked.exitCode, 0) << checked.output;
+        // "0 120 4 3.217 2026-...": the record is this run's time.
+        std::smatch time;
+        const std::string records = ReadFile(game.GetDataDirectory() + "/records.txt");
+        if (!std::regex_search(records, time, std::regex("\n0 120 4 ([0-9]+)\\.([0-9]{3}) "))) {
+            ADD_FAILURE() << records;
+            return -1;
+        }
+        return std::stoll(time[1]) * 1000 + std::stoll(time[2]);
+    };
+    const long long steady = courseMilliseconds(run, 0.0);
+    CGameRun stalled;
+    ASSERT_TRUE(stalled.LinkGameData());
+    const long long afterStall = courseMilliseconds(stalled, 3.0);
+    ASSERT_GT(steady, 1000);
+    // Real frames vary: a frame or two either way.
+    EXPECT_GE(afterStall, steady - 50) << "steady " << steady << " ms";
 }
 
 TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {

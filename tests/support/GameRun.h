@@ -78,6 +78,7 @@ public:
 
     int WaitForExit(double seconds); // exit code; -1 if it had to be killed
     bool IsRunning();                // started and not yet ended
+    pid_t GetPid() const { return game.GetPid(); } // to stop and go on, as a stall would
     // Starts the game and waits, up to seconds each, for its window and its main loop, from
     // which on it reads keys; false, with what it said, when either does not come.
     bool StartPlaying(const std::vector<std::string>& arguments, double seconds,
