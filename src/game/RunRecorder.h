@@ -6,8 +6,8 @@
 #include <string>
 
 // Records the run being flown, frame by frame, from its start to its finish, a quit or the next
-// restart. A run that leaves the replay file's limits (a step over half a second after a stall,
-// a run of more than an hour) stops being recorded, with one line on standard output.
+// restart. A run that leaves the replay file's limits (a run of more than an hour, more
+// commands than a file holds) stops being recorded, with one line on standard output.
 class CRunRecorder {
 public:
     // A fresh run in that world; the clock's date and time go into it.

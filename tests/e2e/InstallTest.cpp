@@ -106,6 +106,15 @@ TEST_F(Installed, PutsEachFileWhereDesktopsAndDebianLookForIt) {
                     (prefix / "share/icons/hicolor/128x128/apps/zelkora.png").string()},
                    kToolTimeout);
     EXPECT_EQ(size.output, "128 128");
+
+    // The program itself, started from elsewhere without a display, finds the installed data
+    // to check a run with.
+    const SCommandResult checked =
+        RunMerged({"env", "-C", scratch.GetPath(), "-u", "DISPLAY",
+                   (prefix / "lib/games/zelkora/zelkora").string(), "--verify",
+                   ZELKORA_SOURCE_DIR "/tests/data/scripted-default-world.zrp"});
+    EXPECT_EQ(checked.exitCode, 0) << checked.output;
+    EXPECT_NE(checked.output.find(", matches\n"), std::string::npos) << checked.output;
 }
 
 TEST_F(Installed, LauncherRunsTheGameFromAnyDirectoryAndKeepsTheEditedIni) {
