@@ -161,8 +161,9 @@ void CGame::Setup() {
     recordable = GetWorld().CheckLimits(outside);
     if (!recordable && playback == nullptr) {
         // Not on standard output: the start-up lines there are the game's own.
-        std::fprintf(stderr, "zelkora: replay: %s is outside what a replay holds, runs are not "
-                             "recorded\n",
+        std::fprintf(stderr,
+                     "zelkora: replay: %s is outside what a replay holds, runs are not "
+                     "recorded\n",
                      outside.c_str());
     }
     LoadGhost();
@@ -372,8 +373,8 @@ void CGame::RunRules() {
     FollowCourseMarks();
     // The course clock runs by the step the world moves, in exactly the frames flown on the
     // course: from the one that sets out from the start mark to the one that reaches the
-    // finish. A long frame at either mark so gains nothing, and at a steady frame rate the
-    // time is the same as counting from one frame later to one frame later.
+    // finish, so that a long frame at either mark gains nothing. At a steady frame rate this
+    // counts as many frames as starting and stopping one frame later would.
     timer->RunClock(step);
     if (playback != nullptr) {
         // The flags as the ship read them; the keys and pads held now do not count.

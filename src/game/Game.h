@@ -71,7 +71,7 @@ public:
     // The world of the day's date, "2026-12-08": the start shows "DAILY <date>". Before Setup.
     void SetDailyDate(std::string date) { dailyDate = std::move(date); }
     unsigned GetSeed() const { return seed; } // the world's seed, once Setup has run
-    CWorldIdentity GetWorld() const; // nodes 0 until Setup has built the tunnel
+    CWorldIdentity GetWorld() const;          // nodes 0 until Setup has built the tunnel
     // Best times of the worlds, kept by the caller; without them the finish says only
     // "AUS:MAUS", as it always did.
     void SetRecords(CRecords* table) { records = table; }
@@ -170,8 +170,8 @@ private:
     void ApplyRecordedCommands();
     void ApplyCommand(char command); // 'k' or 'p'
     void EndFrame(double measuredStep, double step, std::uint8_t commands);
-    void FinishRun();                // at the end of the frame that reached the finish
-    void KeepRun(CReplay&& ended);   // saved as the last run; a new best flies from the restart
+    void FinishRun();              // at the end of the frame that reached the finish
+    void KeepRun(CReplay&& ended); // saved as the last run; a new best flies from the restart
     void NoteJointDiscs();
     void ShowSplit(double split);
     void Rebuild(); // the world in play made afresh from its seed, as a restart does
@@ -180,7 +180,7 @@ private:
     void DrawGhost() const;
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
     void DrawHud();
-    void BuildCameraAndTunnel(); // the tunnel from the kept seed
+    void BuildCameraAndTunnel();                   // the tunnel from the kept seed
     std::string FinishMessage(const CReplay* run); // submits the time; run: its recording
     void SaveScreenshot();
     void BeginScene(); // the viewport for this frame's scale, then the camera's clear and view

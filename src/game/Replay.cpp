@@ -345,11 +345,14 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
     replay.world.nodes = version == 1 ? 0 : static_cast<int>(nodes);
     const std::uint64_t payloadSize = in.Unsigned(4);
     if (frameCount == 0 || frameCount > kMaximumFrames) {
-        problem = "frame count " + std::to_string(frameCount) + CWorldIdentity::Range(1, kMaximumFrames);
+        problem =
+            "frame count " + std::to_string(frameCount) + CWorldIdentity::Range(1, kMaximumFrames);
     } else if (commandCount > kMaximumCommands) {
-        problem = "command count " + std::to_string(commandCount) + CWorldIdentity::Range(0, kMaximumCommands);
+        problem = "command count " + std::to_string(commandCount) +
+                  CWorldIdentity::Range(0, kMaximumCommands);
     } else if (splitCount > kMaximumSplits) {
-        problem = "split count " + std::to_string(splitCount) + CWorldIdentity::Range(0, kMaximumSplits);
+        problem =
+            "split count " + std::to_string(splitCount) + CWorldIdentity::Range(0, kMaximumSplits);
     } else if (payloadSize > frameCount * kMaximumFrameBytes + commandCount * 11 + splitCount * 8) {
         problem = "payload of " + std::to_string(payloadSize) + " bytes is too large";
     } else if (payloadSize < frameCount * kMinimumFrameBytes + commandCount * 2 + splitCount * 8) {

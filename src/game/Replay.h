@@ -15,8 +15,8 @@
 // docs/replay-format.md and back; Decode refuses anything outside the limits below.
 class CReplay {
 public:
-    static constexpr std::uint16_t kVersion = 2; // the format written; 1 is read too
-    static constexpr std::uint16_t kOldestVersion = 1; // without the node count
+    static constexpr std::uint16_t kVersion = 2;                // the format written; 1 is read too
+    static constexpr std::uint16_t kOldestVersion = 1;          // without the node count
     static constexpr std::uint32_t kMaximumFrames = 3600 * 240; // an hour at 240 frames a second
     static constexpr std::uint32_t kMaximumCommands = 100000;
     // Seconds; steps lie in [0, kMaximumStep]: every step the game's timer gives, a stall of
@@ -66,7 +66,7 @@ public:
         std::uint32_t frame = 0;
         char command = 'k';
     };
-    CWorldIdentity world; // nodes 0 in a file of format version 1
+    CWorldIdentity world;         // nodes 0 in a file of format version 1
     std::string gameVersion;      // at most kVersionTextBytes printable characters
     std::int64_t recordedAt = 0;  // UTC seconds since 1970
     bool pModeUsed = false;       // at any moment of the run

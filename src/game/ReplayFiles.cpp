@@ -10,8 +10,7 @@ CReplayFiles::CReplayFiles(const std::string& dataDirectory)
 
 std::string CReplayFiles::GetBestPath(const CWorldIdentity& world) const {
     return directory + "/best-" + std::to_string(world.difficulty) + "-" +
-           std::to_string(world.nodes) +
-           "-" + std::to_string(world.seed) + ".zrp";
+           std::to_string(world.nodes) + "-" + std::to_string(world.seed) + ".zrp";
 }
 
 std::string CReplayFiles::GetLastPath() const {
@@ -71,17 +70,17 @@ std::unique_ptr<CReplay> CReplayFiles::LoadBest(const CWorldIdentity& world) {
     return nullptr;
 }
 
-std::unique_ptr<CReplay> CReplayFiles::Decode(const std::string& bytes,
-                                              const CWorldIdentity& world, std::string& problem) {
+std::unique_ptr<CReplay> CReplayFiles::Decode(const std::string& bytes, const CWorldIdentity& world,
+                                              std::string& problem) {
     auto replay = std::make_unique<CReplay>();
     if (!CReplay::Decode(bytes, *replay, problem)) {
         return nullptr;
     }
     // A replay of an older format names no node count: its file name gave it.
     const CWorldIdentity& flown = replay->world;
-    const bool sameWorld = flown.nodes == 0 ? flown.difficulty == world.difficulty &&
-                                                  flown.seed == world.seed
-                                            : flown.IsSameWorld(world);
+    const bool sameWorld = flown.nodes == 0
+                               ? flown.difficulty == world.difficulty && flown.seed == world.seed
+                               : flown.IsSameWorld(world);
     if (sameWorld && replay->finished) {
         return replay;
     }

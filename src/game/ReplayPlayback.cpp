@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -85,8 +85,7 @@ std::unique_ptr<CReplayPlayback> CReplayPlayback::Load(const std::string& path,
     case CSmallFile::ERead::Read:
         break;
     }
-    if (!CReplay::Decode(bytes, replay, problem) ||
-        !HasTheseRules(replay.gameVersion, problem)) {
+    if (!CReplay::Decode(bytes, replay, problem) || !HasTheseRules(replay.gameVersion, problem)) {
         return nullptr;
     }
     return std::make_unique<CReplayPlayback>(std::move(replay));

@@ -46,7 +46,7 @@ public:
     void CheckEnd(std::uint64_t stateHash);
 
     bool Matches() const { return HasEnded() && divergedAt == 0 && falseClaim.empty(); }
-    std::size_t GetDivergedFrame() const { return divergedAt; } // from 1; 0 when none
+    std::size_t GetDivergedFrame() const { return divergedAt; }     // from 1; 0 when none
     const std::string& GetFalseClaim() const { return falseClaim; } // empty when none
     // "replay: <name>: finish m:ss.hh[ with P mode], state <hash>[, recorded by zelkora V],
     // matches", "replay: <name>: diverged at frame N" or "replay: <name>: <false claim>".

@@ -7,10 +7,10 @@
 #include "game/Replay.h"
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <csignal>
 #include <regex>
 #include <sstream>
 #include <sys/stat.h>
@@ -210,9 +210,9 @@ TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {
     };
     for (const auto& bad : cases) {
         const bool inPartial = std::string(bad.file).rfind("partial/", 0) == 0;
-        const SChecked checked =
-            inPartial ? Verify(partial + "/zelkora", "last.zrp", partial)
-                      : Verify(run.GetDirectory() + "/zelkora", bad.file, directory);
+        const SChecked checked = inPartial
+                                     ? Verify(partial + "/zelkora", "last.zrp", partial)
+                                     : Verify(run.GetDirectory() + "/zelkora", bad.file, directory);
         EXPECT_EQ(checked.exitCode, bad.exitCode) << bad.file;
         EXPECT_EQ(checked.output, bad.line) << bad.file;
     }
@@ -231,11 +231,12 @@ TEST_F(ReplayFiles, ABadBestReplayGivesOneLineAndTheGamePlaysOnWithoutAGhost) {
             fs::remove(path);
             ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << "no writer: the game must not wait on it";
         }
-        const std::string line =
-            fifo ? "replays: " + path + ": cant read it (not a regular file), playing without a "
-                                        "ghost\n"
-                 : "replays: " + path + ": not a replay file; moved it to " + path +
-                       ".bad, playing without a ghost\n";
+        const std::string line = fifo
+                                     ? "replays: " + path +
+                                           ": cant read it (not a regular file), playing without a "
+                                           "ghost\n"
+                                     : "replays: " + path + ": not a replay file; moved it to " +
+                                           path + ".bad, playing without a ghost\n";
         std::string said;
         ASSERT_TRUE(game.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
         EXPECT_NE(said.find(line), std::string::npos) << said;

@@ -205,7 +205,8 @@ TEST_F(GameReplay, ALongFrameAnywhereOnTheCourseGainsNoTime) {
         bool stalled = false;
         for (int i = 0; i < 20000 && game->GetLastRun() == lastBefore; ++i) {
             input.KeyDown(' ', 0, 0);
-            const bool stallNow = !stalled && node >= 0 && game->GetPlayer()->GetNodeIndex() >= node;
+            const bool stallNow =
+                !stalled && node >= 0 && game->GetPlayer()->GetNodeIndex() >= node;
             stalled = stalled || stallNow;
             Frame(stallNow ? 60 * kTicksPerSecond : kFixedStep);
         }

@@ -194,7 +194,8 @@ TEST_F(GameRulesOnly, AWorldThatCannotBeRecordedLeavesTheStartUpLinesAlone) {
     testing::internal::CaptureStderr();
     const std::string said = Make(-2, 500, 3);
     const std::string warned = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said.substr(said.find('\n') + 1), std::to_string(game->GetTunnel()->GetFinishNode() / -2));
+    EXPECT_EQ(said.substr(said.find('\n') + 1),
+              std::to_string(game->GetTunnel()->GetFinishNode() / -2));
     EXPECT_EQ(warned, "zelkora: replay: difficulty -2 out of range 0 to 1000 is outside what a "
                       "replay holds, runs are not recorded\n");
 }
@@ -221,4 +222,3 @@ TEST_F(GameRulesOnly, TheBestReplayOfAWorldServesEveryLengthThatBuildsIt) {
     EXPECT_EQ(other, nullptr);
     EXPECT_EQ(files.GetBestPath(game->GetWorld()), files.GetBestPath(best.world));
 }
-

@@ -1,8 +1,8 @@
 // The replay file: what is written is read back the same, and every kind of damage or a world
 // outside the game's ranges is refused with its own one-line reason.
 
-#include "app/CommandLine.h"
 #include "game/Replay.h"
+#include "app/CommandLine.h"
 #include "game/ReplayPlayback.h"
 
 #include <gtest/gtest.h>
@@ -163,8 +163,10 @@ TEST(Replay, OnlyVersionsWithTheseRulesCanBeChecked) {
         std::string version;
         bool checkable;
     } cases[] = {
-        {ours, true}, {CReplayPlayback::kFirstVersionOfTheseRules, true}, {"1.1.0", false},
-        {"0.9.9", false}, {"99.0.0", false}, {"", false}, {"1.2", false}, {"1.2.0x", false},
+        {ours, true},      {CReplayPlayback::kFirstVersionOfTheseRules, true},
+        {"1.1.0", false},  {"0.9.9", false},
+        {"99.0.0", false}, {"", false},
+        {"1.2", false},    {"1.2.0x", false},
     };
     for (const auto& c : cases) {
         std::string problem;

@@ -76,8 +76,8 @@ public:
     // Relative paths of the build's files in one data folder ("texture"...), sorted.
     static std::vector<std::string> ListGameData(const std::string& folder);
 
-    int WaitForExit(double seconds); // exit code; -1 if it had to be killed
-    bool IsRunning();                // started and not yet ended
+    int WaitForExit(double seconds);               // exit code; -1 if it had to be killed
+    bool IsRunning();                              // started and not yet ended
     pid_t GetPid() const { return game.GetPid(); } // to stop and go on, as a stall would
     // Starts the game and waits, up to seconds each, for its window and its main loop, from
     // which on it reads keys; false, with what it said, when either does not come.
