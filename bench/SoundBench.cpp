@@ -1,11 +1,13 @@
 // Opening sounds: every laser shot opens "sounds/laser.wav" anew, so an open of a file that was
-// opened before must cost next to nothing.
+// opened before must cost next to nothing. Every chaser holds a stream of its own, so opening and
+// closing must stay cheap with tens of thousands of streams open.
 
 #include "ToneFiles.h"
 #include "sound/SoundLibrary.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -66,5 +68,28 @@ void BM_OpenSoundAgain(benchmark::State& state) {
     FSOUND_Close();
 }
 BENCHMARK(BM_OpenSoundAgain)->Unit(benchmark::kMicrosecond);
+
+// The chasers' streams of a world: all opened as it is built, then closed in the same order as
+// its enemies go. The longest world has about 33,000 chasers.
+void BM_OpenAndCloseAWorldsStreams(benchmark::State& state) {
+    StartSilently();
+    std::vector<FSOUND_STREAM*> streams(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        for (FSOUND_STREAM*& stream : streams) {
+            stream = OpenShotSound();
+        }
+        for (FSOUND_STREAM* stream : streams) {
+            FSOUND_Stream_Close(stream);
+        }
+    }
+    FSOUND_Close();
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_OpenAndCloseAWorldsStreams)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(33000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

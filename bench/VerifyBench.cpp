@@ -2,7 +2,8 @@
 // world built afresh) included: in the default world and in the densest (1,410 enemies). The
 // run is flown first by the timedemo's scripted player at 60 frames a second through the
 // game's own recorder. Also what loading that run as a ghost adds to a game's start. The counter
-// "run_per_check" is the run's time over the check's.
+// "run_per_check" is the run's time over the check's. And the longest world built and torn down
+// as a check does it, with the game's own generated meshes.
 
 #include "GameDataDirectory.h"
 #include "ScriptedPlayer.h"
@@ -14,9 +15,12 @@
 #include "game/Ghost.h"
 #include "game/ReplayFiles.h"
 #include "game/ReplayPlayback.h"
+#include "world/Tunnel.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdint>
+#include <filesystem>
+#include <malloc.h>
 #include <map>
 #include <memory>
 #include <utility>
@@ -102,8 +106,37 @@ void BM_LoadGhostOfTwoMinuteRun(benchmark::State& state) {
     }
 }
 
+// Bytes the allocator hands out now, large blocks (which it maps apart) included.
+double HeapBytes() {
+    const struct mallinfo2 heap = mallinfo2();
+    return static_cast<double>(heap.uordblks + heap.hblkhd);
+}
+
+// The longest world the command line accepts, at difficulty 1: 99,910 enemies, each with its own
+// mesh of one of the nine generated craft. The counter is the heap the built world holds.
+void BM_BuildAndTearDownLongestWorld(benchmark::State& state) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(ZELKORA_DATA_DIR); // the meshes as the game reads them
+    double worldBytes = 0.0;
+    for (auto _ : state) {
+        const double before = HeapBytes();
+        CTimer timer;
+        CInput input;
+        CRenderSettings settings;
+        CGame game(&settings, &input, &timer, CGame::EOutput::RulesOnly);
+        game.SetSeed(1);
+        game.SetDifficulty(1);
+        game.SetTunnelLength(CTunnel::kMaximumLength);
+        game.Setup();
+        worldBytes = HeapBytes() - before;
+    }
+    std::filesystem::current_path(previous);
+    state.counters["world_MB"] = worldBytes / (1 << 20);
+}
+
 } // namespace
 
 // Difficulty and path nodes: the default world, then the densest.
 BENCHMARK(BM_VerifyTwoMinuteRun)->Args({3, 500})->Args({1, 1500})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadGhostOfTwoMinuteRun)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildAndTearDownLongestWorld)->Unit(benchmark::kMillisecond);

@@ -58,7 +58,7 @@ public:
     int GetTexture() const { return texture; }
 
 protected:
-    void LoadMesh(const char* path); // reads the entity's own copy of the mesh
+    void LoadMesh(const char* path); // the entity's own mesh, its data shared through the cache
     // The mesh in the current matrix: from vertex arrays unless they are switched off.
     void DrawMesh(const CRenderSettings& settings) const;
 

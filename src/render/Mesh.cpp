@@ -12,6 +12,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -121,8 +122,13 @@ bool IsInside(int index, std::size_t listSize) {
 
 } // namespace
 
+const std::shared_ptr<const CMesh::SData>& CMesh::Empty() {
+    static const std::shared_ptr<const SData> empty = std::make_shared<const SData>();
+    return empty;
+}
+
 bool CMesh::Load(const char* path) {
-    Clear();
+    data = Empty();
     std::ifstream file;
     if (path != nullptr) {
         file.open(path, std::ios::binary);
@@ -136,37 +142,27 @@ bool CMesh::Load(const char* path) {
 }
 
 void CMesh::LoadFrom(std::istream& in) {
-    Clear();
+    auto loaded = std::make_shared<SData>();
     char line[kLineBufferSize];
     bool usable = true;
     while (in.good() && NextLine(in, line, usable)) {
         if (usable) {
-            ReadLine(line);
+            loaded->ReadLine(line);
         }
     }
-    DropUnresolvedFaces();
-    BuildArrays();
-    ComputeRadius();
-    // Every enemy keeps a mesh of its own, over a thousand in the densest world: the room
-    // the lists grew into while reading is given back.
-    vertices.shrink_to_fit();
-    texCoords.shrink_to_fit();
-    normals.shrink_to_fit();
-    faces.shrink_to_fit();
+    loaded->DropUnresolvedFaces();
+    loaded->BuildArrays();
+    loaded->ComputeRadius();
+    // The mesh cache keeps every file's data for the whole game: the room the lists grew into
+    // while reading is given back.
+    loaded->vertices.shrink_to_fit();
+    loaded->texCoords.shrink_to_fit();
+    loaded->normals.shrink_to_fit();
+    loaded->faces.shrink_to_fit();
+    data = std::move(loaded);
 }
 
-void CMesh::Clear() {
-    vertices.clear();
-    texCoords.clear();
-    normals.clear();
-    faces.clear();
-    radius = 0.0f;
-    vertexArray.clear();
-    normalArray.clear();
-    texCoordArray.clear();
-}
-
-void CMesh::ReadLine(char* line) {
+void CMesh::SData::ReadLine(char* line) {
     if (line[0] == 'v' && line[1] == ' ') {
         float x, y, z;
         ReadValues(line + 2, {&x, &y, &z});
@@ -184,7 +180,7 @@ void CMesh::ReadLine(char* line) {
     }
 }
 
-void CMesh::ReadFace(char* arguments) {
+void CMesh::SData::ReadFace(char* arguments) {
     char* corners[3];
     if (SplitAtBlanks(arguments, corners, 3) != 3) {
         return;
@@ -202,7 +198,7 @@ void CMesh::ReadFace(char* arguments) {
     faces.push_back(triangle);
 }
 
-void CMesh::DropUnresolvedFaces() {
+void CMesh::SData::DropUnresolvedFaces() {
     const auto unresolved = [this](const STriangle& triangle) {
         for (int corner = 0; corner < 3; ++corner) {
             if (!IsInside(triangle.vertex[corner], vertices.size()) ||
@@ -216,7 +212,7 @@ void CMesh::DropUnresolvedFaces() {
     faces.erase(std::remove_if(faces.begin(), faces.end(), unresolved), faces.end());
 }
 
-void CMesh::BuildArrays() {
+void CMesh::SData::BuildArrays() {
     vertexArray.resize(faces.size() * 9);
     normalArray.resize(faces.size() * 9);
     texCoordArray.resize(faces.size() * 6);
@@ -240,7 +236,7 @@ void CMesh::BuildArrays() {
     }
 }
 
-void CMesh::ComputeRadius() {
+void CMesh::SData::ComputeRadius() {
     double largest = 0.0;
     for (const STriangle& triangle : faces) {
         for (const int index : triangle.vertex) {
@@ -261,11 +257,11 @@ void CMesh::ComputeRadius() {
 
 int CMesh::DrawImmediate() const {
     glBegin(GL_TRIANGLES);
-    for (const STriangle& triangle : faces) {
+    for (const STriangle& triangle : data->faces) {
         for (int corner = 0; corner < 3; ++corner) {
-            const STexCoord& texCoord = texCoords[triangle.texCoord[corner]];
-            const CVector3& normal = normals[triangle.normal[corner]];
-            const CVector3& vertex = vertices[triangle.vertex[corner]];
+            const STexCoord& texCoord = data->texCoords[triangle.texCoord[corner]];
+            const CVector3& normal = data->normals[triangle.normal[corner]];
+            const CVector3& vertex = data->vertices[triangle.vertex[corner]];
             glTexCoord2f(texCoord.u, texCoord.v);
             glNormal3f(normal.x, normal.y, normal.z);
             glVertex3f(vertex.x, vertex.y, vertex.z);
@@ -279,10 +275,10 @@ int CMesh::DrawArrays() const {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_NORMAL_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, vertexArray.data());
-    glNormalPointer(GL_FLOAT, 0, normalArray.data());
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoordArray.data());
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(faces.size() * 3));
+    glVertexPointer(3, GL_FLOAT, 0, GetVertexArray());
+    glNormalPointer(GL_FLOAT, 0, GetNormalArray());
+    glTexCoordPointer(2, GL_FLOAT, 0, GetTexCoordArray());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(GetFaceCount() * 3));
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);

@@ -3,6 +3,7 @@
 #include "world/Vector3.h"
 
 #include <istream>
+#include <memory>
 #include <vector>
 
 // A triangle mesh read from a Wavefront OBJ subset: "v x y z", "vt u v", "vn x y z" and
@@ -11,7 +12,9 @@
 // a NUL byte, a face with too few corners, a corner without all three indices, an index outside
 // the lists). A "v", "vt" or "vn" line with too few values keeps its place, the missing ones 0.
 // Negative indices count back from the latest entry, as OBJ defines them. Loaded once, then
-// drawn every frame; the flat arrays and the radius never change after loading.
+// drawn every frame; what loading made never changes, so a copy of a mesh shares it with the
+// original (the densest world has a hundred thousand enemies, each with its own mesh), and
+// loading a mesh again leaves its copies as they were.
 class CMesh {
 public:
     struct STexCoord {
@@ -36,32 +39,38 @@ public:
     int DrawImmediate() const; // one glBegin(GL_TRIANGLES) block; returns 1
     int DrawArrays() const;    // one glDrawArrays from the flat arrays; returns 1
 
-    float GetRadius() const { return radius; } // largest distance of a used vertex from origin
-    int GetFaceCount() const { return static_cast<int>(faces.size()); }
+    // The largest distance of a used vertex from the origin.
+    float GetRadius() const { return data->radius; }
+    int GetFaceCount() const { return static_cast<int>(data->faces.size()); }
 
     // The lists as read and the flat arrays built from them.
-    const std::vector<CVector3>& GetVertices() const { return vertices; }
-    const std::vector<STexCoord>& GetTexCoords() const { return texCoords; }
-    const std::vector<CVector3>& GetNormals() const { return normals; }
-    const std::vector<STriangle>& GetFaces() const { return faces; }
-    const float* GetVertexArray() const { return vertexArray.data(); }     // 9 floats a face
-    const float* GetNormalArray() const { return normalArray.data(); }     // 9 floats a face
-    const float* GetTexCoordArray() const { return texCoordArray.data(); } // 6 floats a face
+    const std::vector<CVector3>& GetVertices() const { return data->vertices; }
+    const std::vector<STexCoord>& GetTexCoords() const { return data->texCoords; }
+    const std::vector<CVector3>& GetNormals() const { return data->normals; }
+    const std::vector<STriangle>& GetFaces() const { return data->faces; }
+    const float* GetVertexArray() const { return data->vertexArray.data(); }     // 9 floats a face
+    const float* GetNormalArray() const { return data->normalArray.data(); }     // 9 floats a face
+    const float* GetTexCoordArray() const { return data->texCoordArray.data(); } // 6 floats a face
 
 private:
-    void Clear();
-    void ReadLine(char* line);
-    void ReadFace(char* arguments);
-    void DropUnresolvedFaces();
-    void BuildArrays();
-    void ComputeRadius();
+    // Everything loading makes; built once, then only read.
+    struct SData {
+        void ReadLine(char* line);
+        void ReadFace(char* arguments);
+        void DropUnresolvedFaces();
+        void BuildArrays();
+        void ComputeRadius();
 
-    std::vector<CVector3> vertices;
-    std::vector<STexCoord> texCoords;
-    std::vector<CVector3> normals;
-    std::vector<STriangle> faces;
-    float radius = 0.0f;
-    std::vector<float> vertexArray;
-    std::vector<float> normalArray;
-    std::vector<float> texCoordArray;
+        std::vector<CVector3> vertices;
+        std::vector<STexCoord> texCoords;
+        std::vector<CVector3> normals;
+        std::vector<STriangle> faces;
+        float radius = 0.0f;
+        std::vector<float> vertexArray;
+        std::vector<float> normalArray;
+        std::vector<float> texCoordArray;
+    };
+    static const std::shared_ptr<const SData>& Empty(); // one for every mesh not yet loaded
+
+    std::shared_ptr<const SData> data = Empty();
 };

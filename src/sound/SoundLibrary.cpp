@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <string>
 #include <system_error>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct FSOUND_STREAM {
@@ -25,14 +25,16 @@ constexpr int kMaxMixRate = 192000;
 constexpr int kMaxChannels = 256;
 constexpr std::uintmax_t kMaxFileBytes = 256u << 20; // hours of MP3; SDL reads sizes as int
 
-using StreamList = std::vector<std::unique_ptr<FSOUND_STREAM>>;
+// By handle: every chaser holds a stream of its own, a hundred thousand enemies give tens of
+// thousands, and each one is found at every call and removed when its chaser goes.
+using StreamTable = std::unordered_map<const FSOUND_STREAM*, std::unique_ptr<FSOUND_STREAM>>;
 
 struct SLibrary {
     bool running = false;
     bool silent = false; // running on the dummy driver because no device could be opened
     bool paused = false;
     std::unordered_map<std::string, Mix_Chunk*> decodedByPath;
-    StreamList streams;
+    StreamTable streams;
     std::vector<const FSOUND_STREAM*> channelStarters; // the stream that last started a channel
 };
 
@@ -71,12 +73,6 @@ bool OpenOutput(int mixRate) {
     return false;
 }
 
-StreamList::iterator FindIn(StreamList& streams, const FSOUND_STREAM* stream) {
-    return std::find_if(
-        streams.begin(), streams.end(),
-        [stream](const std::unique_ptr<FSOUND_STREAM>& s) { return s.get() == stream; });
-}
-
 // The live stream behind a handle, or null with the error set; never follows a stale handle.
 FSOUND_STREAM* FindStream(const FSOUND_STREAM* stream) {
     SLibrary& library = Library();
@@ -84,12 +80,12 @@ FSOUND_STREAM* FindStream(const FSOUND_STREAM* stream) {
         Fail(FSOUND_ERROR_UNINITIALIZED);
         return nullptr;
     }
-    const auto found = FindIn(library.streams, stream);
+    const auto found = library.streams.find(stream);
     if (stream == nullptr || found == library.streams.end()) {
         Fail(FSOUND_ERROR_INVALID_PARAM);
         return nullptr;
     }
-    return found->get();
+    return found->second.get();
 }
 
 // Reads and decodes a file, or returns null with the error set.
@@ -208,9 +204,11 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* path, unsigned int mode, int offse
         }
     }
     const int loops = (mode & FSOUND_LOOP_NORMAL) != 0 ? -1 : 0;
-    library.streams.push_back(std::make_unique<FSOUND_STREAM>(FSOUND_STREAM{sound, loops}));
+    auto opened = std::make_unique<FSOUND_STREAM>(FSOUND_STREAM{sound, loops});
+    FSOUND_STREAM* handle = opened.get();
+    library.streams.emplace(handle, std::move(opened));
     Succeed();
-    return library.streams.back().get();
+    return handle;
 }
 
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
@@ -270,8 +268,7 @@ bool FSOUND_Stream_Close(FSOUND_STREAM* stream) {
     if (!FSOUND_Stream_Stop(stream)) {
         return false;
     }
-    StreamList& streams = Library().streams;
-    streams.erase(FindIn(streams, stream)); // found: Stop has checked the handle
+    Library().streams.erase(stream); // found: Stop has checked the handle
     return Succeed();
 }
 

@@ -40,6 +40,7 @@ TEST(MeshCache, AFileIsParsedOnceAndReadAfreshOnlyWhenItChanged) {
     ASSERT_TRUE(CMeshCache::Load(path.c_str(), second));
     EXPECT_EQ(second.GetRadius(), first.GetRadius()) << "not read again";
     EXPECT_EQ(second.GetVertices().size(), first.GetVertices().size());
+    EXPECT_EQ(second.GetVertexArray(), first.GetVertexArray()) << "shared, not copied";
 
     Write(path, kTwoTriangles); // another size: a changed file
     CMesh changed;

@@ -147,6 +147,27 @@ TEST(Mesh, ANulByteDropsOnlyItsLine) {
     EXPECT_EQ(mesh.GetFaceCount(), 1);
 }
 
+// Every enemy holds a copy of its mesh: the copy must read the same memory, and loading
+// either one again must leave the other as it was.
+TEST(Mesh, ACopySharesTheLoadedDataAndKeepsItWhenEitherLoadsAgain) {
+    const CMesh loaded = LoadText(std::string(kCorners) + "f 1/1/1 2/1/1 3/1/1\n");
+    CMesh copy = loaded;
+    EXPECT_EQ(copy.GetVertexArray(), loaded.GetVertexArray()) << "shared, not copied";
+    EXPECT_EQ(&copy.GetFaces(), &loaded.GetFaces());
+
+    std::istringstream twoFaces(std::string(kCorners) +
+                                "f 3/1/1 2/1/1 1/1/1\nf 1/1/1 2/1/1 3/1/1\n");
+    copy.LoadFrom(twoFaces);
+    EXPECT_EQ(copy.GetFaceCount(), 2);
+    CMesh emptied = loaded;
+    testing::internal::CaptureStdout();
+    emptied.Load(nullptr);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(emptied.GetFaceCount(), 0);
+    EXPECT_EQ(VertexArrayOf(loaded), (std::vector<float>{1, 2, 2, 0, 1, 0, 0, 0, 1}));
+    EXPECT_FLOAT_EQ(loaded.GetRadius(), 3.0f);
+}
+
 TEST(Mesh, AMissingFileSaysSoAndLeavesTheMeshEmpty) {
     CScratchDirectory scratch;
     const std::string path = scratch.Join("Enemy1.obj");
