@@ -223,6 +223,17 @@ TEST_F(GameReplay, ALongFrameAnywhereOnTheCourseGainsNoTime) {
         EXPECT_GE(stalled.finishClock, steady.finishClock) << "a long frame at node " << node;
         EXPECT_TRUE(PlayBack(stalled)->Matches()) << node; // the playback bounds it alike
     }
+
+    // Two frames of 100 s, the longest the timer gives, fly a tenth of a second.
+    game->Restart();
+    input.KeyDown(' ', 0, 0);
+    Frame(100 * kTicksPerSecond);
+    Frame(100 * kTicksPerSecond);
+    game->EndRun();
+    ASSERT_NE(game->GetLastRun(), nullptr);
+    EXPECT_EQ(game->GetLastRun()->frames[1].step, 100.0) << "kept as measured";
+    EXPECT_FALSE(game->GetLastRun()->finished);
+    EXPECT_LT(game->GetPlayer()->GetNodeIndex(), start);
 }
 
 // A slow machine's first frames (shaders being compiled) or a stall take seconds: the run is
