@@ -84,11 +84,15 @@ void CRecords::Load() {
     }
     std::string error;
     if (ReadTable(table, error) == ERead::Failed) {
-        std::printf("records: %s: cant read it (%s), new records will not be saved\n", path.c_str(),
-                    error.c_str());
-        std::fflush(stdout);
-        saveBlocked = true;
+        BlockUnreadable(error);
     }
+}
+
+void CRecords::BlockUnreadable(const std::string& reason) {
+    std::printf("records: %s: cant read it (%s), new records will not be saved\n", path.c_str(),
+                reason.c_str());
+    std::fflush(stdout);
+    saveBlocked = true;
 }
 
 CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
@@ -158,7 +162,10 @@ void CRecords::MergeFile() {
     }
     Table saved;
     std::string error;
-    ReadTable(saved, error); // a file that cannot be read: Save says why, if it cannot write
+    if (ReadTable(saved, error) == ERead::Failed) {
+        BlockUnreadable(error); // the save would replace records we could not see
+        return;
+    }
     for (const auto& [world, record] : saved) {
         const auto [kept, added] = table.emplace(world, record);
         if (!added && record.milliseconds < kept->second.milliseconds) {

@@ -73,8 +73,9 @@ public:
     // whole table is saved (other worlds' records are kept). An equal time is no new best.
     // Loads first if Load was not called. Games running at once share the file: under an
     // advisory lock (records.txt.lock beside it) the file is read again and its records merged
-    // in, the faster time of each world winning, before the time is judged and saved. When saving
-    // fails, once per CRecords:
+    // in, the faster time of each world winning, before the time is judged and saved. A file
+    // that cannot be read then is left alone as at Load, with the same line. When saving fails,
+    // once per CRecords:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
     //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
@@ -109,7 +110,8 @@ private:
     ERead ReadTable(Table& into, std::string& error);
     int LockFile() const; // the lock's descriptor (close to release), -1 when there is none
     void MergeFile();     // what the file holds now, into the table
-    void SetAside(const std::string& problem); // moves the file away, or blocks saving
+    void SetAside(const std::string& problem);       // moves the file away, or blocks saving
+    void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
     void Save();
     void ReportSaveFailure(const std::string& reason);
 

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -350,6 +351,102 @@ TEST(Records, AFileThatCannotBeReadIsNeverSavedOver) {
     EXPECT_TRUE(fs::is_directory(scratch.Join("folder/records.txt")));
     EXPECT_TRUE(fs::is_fifo(scratch.Join("fifo/records.txt")));
     EXPECT_TRUE(fs::is_symlink(scratch.Join("loop/records.txt")));
+}
+
+// Runs the action in a child process, which may give up root or its spare file descriptors for
+// good, and gives what it printed.
+template <typename Action> std::string PrintedByChild(Action action) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return "no pipe";
+    }
+    std::fflush(stdout); // or the child prints what the parent still buffers
+    const pid_t child = fork();
+    if (child == 0) {
+        close(out[0]);
+        dup2(out[1], STDOUT_FILENO);
+        close(out[1]);
+        action();
+        std::fflush(stdout);
+        _exit(0);
+    }
+    close(out[1]);
+    std::string printed;
+    char buffer[512];
+    for (ssize_t count; (count = read(out[0], buffer, sizeof buffer)) > 0;) {
+        printed.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << printed;
+    return printed;
+}
+
+TEST(Records, AFileThatCannotBeReadAtTheSaveIsNeverSavedOver) {
+    // Each case spoils the file after the game has read it and before it saves; another game's
+    // record in it must survive, and every way must fail for root too.
+    const std::string saved = kVersion + ("3 500 18 90.000" + kDate) + "\n";
+    struct SCase {
+        const char* reason;
+        void (*spoil)(const std::string& directory, const std::string& path);
+        fs::file_type left; // what stays at the path
+    };
+    const SCase cases[] = {
+        {"Permission denied",
+         [](const std::string& directory, const std::string& path) {
+             chmod(path.c_str(), 0);
+             if (geteuid() == 0) { // root reads anything: play on as nobody
+                 chmod(directory.c_str(), 0777);
+                 if (setuid(65534) != 0) {
+                     std::printf("cant give up root\n");
+                 }
+             }
+         },
+         fs::file_type::regular},
+        {"Too many open files",
+         [](const std::string&, const std::string&) {
+             const int lowest = dup(STDIN_FILENO);
+             close(lowest);
+             const rlimit limit{static_cast<rlim_t>(lowest) + 1, static_cast<rlim_t>(lowest) + 1};
+             setrlimit(RLIMIT_NOFILE, &limit); // the lock takes the last descriptor
+         },
+         fs::file_type::regular},
+        {"not a regular file",
+         [](const std::string&, const std::string& path) {
+             unlink(path.c_str());
+             mkfifo(path.c_str(), 0644);
+         },
+         fs::file_type::fifo},
+        {"not a regular file",
+         [](const std::string&, const std::string& path) {
+             unlink(path.c_str());
+             mkdir(path.c_str(), 0755);
+         },
+         fs::file_type::directory},
+    };
+    for (const SCase& c : cases) {
+        CScratchDirectory scratch;
+        const std::string directory = scratch.GetPath();
+        const std::string path = scratch.Join("records.txt");
+        WriteFileBytes(path, saved);
+        const std::string printed = PrintedByChild([&] {
+            CRecords records = RecordsIn(directory);
+            records.Load();
+            c.spoil(directory, path);
+            const bool first = records.Submit({3, 500, 17}, 1000);
+            const bool second = records.Submit({3, 500, 17}, 900);
+            std::printf("taken %d %d, best %lld and %lld\n", first, second,
+                        records.GetBest({3, 500, 17}), records.GetBest({3, 500, 18}));
+        });
+        EXPECT_EQ(printed, "records: " + path + ": cant read it (" + c.reason +
+                               "), new records will not be saved\ntaken 1 1, best 900 and 90000\n");
+        EXPECT_EQ(fs::symlink_status(path).type(), c.left) << c.reason;
+        if (c.left == fs::file_type::regular) {
+            chmod(path.c_str(), 0644);
+            EXPECT_EQ(ReadFileBytes(path), saved) << c.reason;
+        }
+    }
 }
 
 TEST(Records, ADirectoryThatCannotBeWrittenGivesOneLineAndPlayGoesOn) {
