@@ -8,6 +8,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -142,18 +143,31 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds) {
     return improved;
 }
 
-int CRecords::LockFile() const {
+int CRecords::LockFile() {
     std::string error;
     if (directory.empty() || saveBlocked || !CAtomicFile::MakeDirectories(directory, error)) {
         return -1;
     }
-    const int descriptor = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const std::string lockPath = path + ".lock";
+    const int descriptor = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         return -1; // saving still replaces the file whole; only a merge could be missed
     }
-    while (flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
+    int locked = 0;
+    do {
+        locked = flock(descriptor, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked == 0) {
+        return descriptor;
     }
-    return descriptor;
+    if (!lockFailureReported) { // a file system without locks says so on every save
+        lockFailureReported = true;
+        std::printf("records: cant lock %s (%s), saving without it\n", lockPath.c_str(),
+                    std::strerror(errno));
+        std::fflush(stdout);
+    }
+    close(descriptor);
+    return -1;
 }
 
 void CRecords::MergeFile() {

@@ -74,8 +74,10 @@ public:
     // Loads first if Load was not called. Games running at once share the file: under an
     // advisory lock (records.txt.lock beside it) the file is read again and its records merged
     // in, the faster time of each world winning, before the time is judged and saved. A file
-    // that cannot be read then is left alone as at Load, with the same line. When saving fails,
-    // once per CRecords:
+    // that cannot be read then is left alone as at Load, with the same line. A lock file that
+    // cannot be locked (a file system without locks), once per CRecords:
+    //   records: cant lock <path>.lock (<reason>), saving without it
+    // When saving fails, once per CRecords:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
     //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
@@ -108,8 +110,10 @@ private:
 
     // The file's table; too large or with a bad line, it is moved aside and the table empty.
     ERead ReadTable(Table& into, std::string& error);
-    int LockFile() const; // the lock's descriptor (close to release), -1 when there is none
-    void MergeFile();     // what the file holds now, into the table
+    // The lock's descriptor (close to release), -1 when there is none; a lock file that is there
+    // but cannot be locked gives one line, once.
+    int LockFile();
+    void MergeFile();                                // what the file holds now, into the table
     void SetAside(const std::string& problem);       // moves the file away, or blocks saving
     void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
     void Save();
@@ -122,4 +126,5 @@ private:
     bool loaded = false;
     bool saveBlocked = false;         // a file we could not read or move stays untouched
     bool saveFailureReported = false; // one line per run is enough
+    bool lockFailureReported = false;
 };
