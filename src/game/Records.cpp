@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
@@ -84,7 +85,21 @@ void CRecords::Load() {
         return;
     }
     std::string error;
-    if (ReadTable(table, error) == ERead::Failed) {
+    std::string damage;
+    ERead read = ReadTable(table, error, damage);
+    if (!damage.empty()) {
+        // Another game starting on the same file may be moving it aside, or saving a new table in
+        // its place, this very moment: under the lock, only what is still damaged moves.
+        const int lock = LockFile();
+        read = ReadTable(table, error, damage);
+        if (!damage.empty()) {
+            SetAside(damage);
+        }
+        if (lock >= 0) {
+            close(lock);
+        }
+    }
+    if (read == ERead::Failed) {
         BlockUnreadable(error);
     }
 }
@@ -96,17 +111,17 @@ void CRecords::BlockUnreadable(const std::string& reason) {
     saveBlocked = true;
 }
 
-CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
+CRecords::ERead CRecords::ReadTable(Table& into, std::string& error, std::string& damage) {
     into.clear();
+    damage.clear();
     std::string text;
     const ERead read = CSmallFile::Read(path, kMaximumFileBytes, text, error);
     if (read == ERead::TooLarge) {
-        SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
+        damage = "larger than " + std::to_string(kMaximumFileBytes) + " bytes";
     } else if (read == ERead::Read) {
         int badLine = 0;
         if (!Parse(text, into, badLine)) { // which leaves the table empty
-            SetAside("line " + std::to_string(badLine) +
-                     " is bad: " + Quote(LineAt(text, badLine)));
+            damage = "line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine));
         }
     }
     return read;
@@ -176,7 +191,12 @@ void CRecords::MergeFile() {
     }
     Table saved;
     std::string error;
-    if (ReadTable(saved, error) == ERead::Failed) {
+    std::string damage;
+    const ERead read = ReadTable(saved, error, damage);
+    if (!damage.empty()) {
+        SetAside(damage); // under the caller's lock
+    }
+    if (read == ERead::Failed) {
         BlockUnreadable(error); // the save would replace records we could not see
         return;
     }
@@ -396,9 +416,13 @@ std::string CRecords::Quote(std::string_view line) {
 void CRecords::SetAside(const std::string& problem) {
     std::string newPath;
     std::string error;
+    struct stat status {};
     if (CAtomicFile::SetAside(path, newPath, error)) {
         std::printf("records: %s: %s; moved it to %s, starting a new table\n", path.c_str(),
                     problem.c_str(), newPath.c_str());
+    } else if (lstat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        // Another game moved it aside first (without a lock between us): nothing is left to
+        // protect, and what that game saves next is merged like any other game's records.
     } else {
         std::printf("records: %s: %s; cant move it aside (%s), new records will not be saved\n",
                     path.c_str(), problem.c_str(), error.c_str());

@@ -65,7 +65,9 @@ public:
     //   records: <path>: <problem>; cant move it aside (<reason>), new records will not be saved
     //   records: <path>: cant read it (<reason>), new records will not be saved
     // (.bad.1, .bad.2, ... when .bad is taken). A file that could not be read or moved aside is
-    // left alone: nothing is saved over it this run.
+    // left alone: nothing is saved over it this run. A damaged file is looked at again under the
+    // lock before it is moved, so that two games starting on it move it once; one that another
+    // game has moved aside all the same leaves an empty table.
     void Load();
 
     long long GetBest(const SWorld& world) const; // milliseconds; -1 when the world has none
@@ -108,13 +110,14 @@ private:
     static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
     static std::string Quote(std::string_view line); // cut, escaped and in double quotes
 
-    // The file's table; too large or with a bad line, it is moved aside and the table empty.
-    ERead ReadTable(Table& into, std::string& error);
+    // The file's table; too large or with a bad line, the table is empty and damage says why.
+    ERead ReadTable(Table& into, std::string& error, std::string& damage);
     // The lock's descriptor (close to release), -1 when there is none; a lock file that is there
     // but cannot be locked gives one line, once.
     int LockFile();
-    void MergeFile();                                // what the file holds now, into the table
-    void SetAside(const std::string& problem);       // moves the file away, or blocks saving
+    void MergeFile(); // what the file holds now, into the table
+    // Moves the file away, or blocks saving; a file already gone needs neither.
+    void SetAside(const std::string& problem);
     void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
     void Save();
     void ReportSaveFailure(const std::string& reason);

@@ -9,12 +9,15 @@
 #include "ToneFiles.h"
 
 #include <cstddef>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -22,6 +25,23 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+// Every link(2) the game makes passes through the definition below, so that a test can run
+// another game at the moment this one moves a damaged file aside.
+std::function<void()> beforeNextLink;
+} // namespace
+
+extern "C" int link(const char* from, const char* to) {
+    using Link = int (*)(const char*, const char*);
+    static const Link real = reinterpret_cast<Link>(dlsym(RTLD_NEXT, "link"));
+    if (beforeNextLink) {
+        const std::function<void()> hook = std::move(beforeNextLink);
+        beforeNextLink = nullptr;
+        hook();
+    }
+    return real(from, to);
+}
 
 namespace {
 
@@ -375,6 +395,77 @@ TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
         EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 2 3 4.000" + kDate) + "\n");
     }
     EXPECT_EQ(ReadFileBytes(path + ".bad"), "older damage");
+}
+
+TEST(Records, TwoGamesStartingOnOneDamagedFileBothKeepSaving) {
+    // The first game starts while the second is about to move the damaged file aside.
+    struct SCase {
+        const char* name;
+        bool lockable;
+        bool firstSavesAtOnce; // before the second moves it
+    };
+    const SCase cases[] = {
+        {"the first moves it aside", true, false},
+        {"the first moves it aside, no lock", false, false},
+        {"the first moves it aside and saves", true, true},
+    };
+    for (const SCase& c : cases) {
+        CScratchDirectory scratch;
+        const std::string directory = scratch.GetPath();
+        const std::string path = scratch.Join("records.txt");
+        WriteFileBytes(path, "damaged");
+        if (!c.lockable) {
+            fs::create_directory(path + ".lock");
+        }
+        int go[2];
+        int loaded[2];
+        ASSERT_EQ(pipe(go), 0);
+        ASSERT_EQ(pipe(loaded), 0);
+        const std::string printed = PrintedBy([&] {
+            std::fflush(stdout);
+            const pid_t first = fork();
+            if (first == 0) {
+                close(go[1]);
+                close(loaded[0]);
+                CRecords records = RecordsIn(directory);
+                char byte = 0;
+                (void)!read(go[0], &byte, 1);
+                records.Load();
+                if (c.firstSavesAtOnce) {
+                    records.Submit({1, 1, 1}, 1000);
+                }
+                (void)!write(loaded[1], "x", 1);
+                (void)!read(go[0], &byte, 1);
+                if (!c.firstSavesAtOnce) {
+                    records.Submit({1, 1, 1}, 1000);
+                }
+                std::fflush(stdout);
+                _exit(0);
+            }
+            close(go[0]);
+            close(loaded[1]);
+            CRecords second = RecordsIn(directory);
+            beforeNextLink = [&] {
+                (void)!write(go[1], "x", 1);
+                pollfd answer{loaded[0], POLLIN, 0};
+                poll(&answer, 1, 300); // a first game waiting for our lock cannot answer
+            };
+            second.Load();
+            beforeNextLink = nullptr;
+            close(go[1]); // the first game goes on to its save
+            waitpid(first, nullptr, 0);
+            close(loaded[0]); // only now: the first game may still write to it
+            second.Submit({2, 2, 2}, 2000);
+        });
+        EXPECT_EQ(printed, "records: " + path + ": line 1 is bad: \"damaged\"; moved it to " +
+                               path + ".bad, starting a new table\n")
+            << c.name;
+        EXPECT_EQ(ReadFileBytes(path + ".bad"), "damaged") << c.name;
+        EXPECT_FALSE(fs::exists(path + ".bad.1")) << c.name;
+        EXPECT_EQ(ReadFileBytes(path),
+                  kVersion + ("1 1 1 1.000" + kDate) + "\n2 2 2 2.000" + kDate + "\n")
+            << c.name;
+    }
 }
 
 TEST(Records, ADamagedFileThatCannotBeMovedIsNeverSavedOver) {
