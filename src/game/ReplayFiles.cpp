@@ -32,9 +32,16 @@ void CReplayFiles::Save(const std::string& path, const CReplay& run) {
     if (directory.empty()) {
         return;
     }
+    std::string bytes;
     std::string error;
+    if (!run.Encode(bytes, error)) {
+        // Only a run the game got wrong: said each time, since the next run may well save.
+        std::printf("replays: cant save %s (%s), nothing written\n", path.c_str(), error.c_str());
+        std::fflush(stdout);
+        return;
+    }
     if (CAtomicFile::MakeDirectories(directory, error) &&
-        CAtomicFile::Replace(path, run.Encode(), error)) {
+        CAtomicFile::Replace(path, bytes, error)) {
         return;
     }
     if (!saveFailureReported) {

@@ -3,6 +3,7 @@
 // bad files give their line and exit code; a damaged best replay is set aside at start.
 
 #include "GameRun.h"
+#include "ReplayBytes.h"
 #include "game/Replay.h"
 
 #include <chrono>
@@ -134,10 +135,10 @@ TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {
     std::string problem;
     ASSERT_TRUE(CReplay::Decode(good, changed, problem)) << problem;
     changed.frames[40].step += 0.004; // the ship is under way by then
-    WriteBytes(directory + "/changed.zrp", changed.Encode());
+    WriteBytes(directory + "/changed.zrp", EncodedBytes(changed));
     CReplay otherWorld = changed;
     otherWorld.world.length = 200000;
-    WriteBytes(directory + "/world.zrp", otherWorld.Encode());
+    WriteBytes(directory + "/world.zrp", CUncheckedReplayWriter::Encode(otherWorld));
 
     const struct {
         const char* file;
