@@ -7,6 +7,7 @@
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
+#include "game/DailyWorld.h"
 #include "game/Records.h"
 #include "world/Tunnel.h"
 
@@ -164,7 +165,9 @@ TEST_F(GameRulesOnly, TheRecordsTableShowsThisWorldThenTheMostRecentlyImprovedOt
     for (unsigned seed = 100; seed < 112; ++seed, now += 60) {
         records.Submit({4, 500, seed}, 60000 + seed);
     }
-    records.Submit({2, 1004, 20261207}, 75000); // 7 December 2026, a Monday: its daily world
+    // 7 December 2026, a Monday: its daily world, of the node count its length builds.
+    const int daily = CTunnel::CountRings(2, CDailyWorld::kLength, 20261207);
+    records.Submit({2, daily, 20261207}, 75000);
     now += 60;
     records.Submit({3, nodes, 7}, 83412);
     game->SetRecords(&records);
@@ -179,7 +182,7 @@ TEST_F(GameRulesOnly, TheRecordsTableShowsThisWorldThenTheMostRecentlyImprovedOt
     EXPECT_EQ(lines[1], "THIS WORLD  D 3  N " + std::to_string(nodes) + "  SEED 7");
     EXPECT_EQ(lines[2], "BEST 1:23.41") << "no ghost without replay files";
     EXPECT_EQ(lines[3], "");
-    EXPECT_EQ(lines[4], "D 2  N 1004  DAILY 2026.12.07   1:15.00");
+    EXPECT_EQ(lines[4], "D 2  N " + std::to_string(daily) + "  DAILY 2026.12.07   1:15.00");
     EXPECT_EQ(lines[5], "D 4  N 500  SEED 111            1:00.11");
     EXPECT_EQ(lines[13], "D 4  N 500  SEED 103            1:00.10") << "ten others at most";
     game->ToggleRecordsTable();
