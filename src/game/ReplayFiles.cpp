@@ -1,6 +1,7 @@
 #include "game/ReplayFiles.h"
 
 #include "app/AtomicFile.h"
+#include "world/Tunnel.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -93,7 +94,12 @@ std::unique_ptr<CReplay> CReplayFiles::LoadBest(const CReplay::SWorld& world, in
     }
     auto replay = std::make_unique<CReplay>();
     if (CReplay::Decode(bytes, *replay, problem)) {
-        if (replay->world == world && replay->finished) {
+        // Lengths that end in the same bend build the same tunnel, and so the same world.
+        const CReplay::SWorld& flown = replay->world;
+        const bool sameWorld =
+            flown.difficulty == world.difficulty && flown.seed == world.seed &&
+            CTunnel::CountRings(flown.difficulty, flown.length, flown.seed) == nodes;
+        if (sameWorld && replay->finished) {
             return replay;
         }
         problem = replay->finished ? "the run of another world" : "a run without a finish";

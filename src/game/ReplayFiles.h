@@ -19,7 +19,8 @@ public:
     void SaveLast(const CReplay& run);
     void SaveBest(const CReplay& run, int nodes); // nodes: the world's path node count
     // The world's best replay, or null: missing silently; damaged or of another world, moved
-    // aside with one line.
+    // aside with one line. A run flown with another length that builds the same tunnel (the same
+    // node count) is of this world.
     std::unique_ptr<CReplay> LoadBest(const CReplay::SWorld& world, int nodes);
 
     std::string GetBestPath(const CReplay::SWorld& world, int nodes) const;

@@ -1,7 +1,9 @@
 // Saving replays: a run the file cannot hold is not written, with one line, and the file saved
-// before it stays.
+// before it stays; the best run of a world is found again from every length that builds it.
 
 #include "game/ReplayFiles.h"
+
+#include "world/Tunnel.h"
 
 #include "FileBytes.h"
 #include "ReplayBytes.h"
@@ -9,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -37,6 +40,38 @@ TEST(ReplaySaving, ARunTheFileCannotHoldIsNotWrittenAndSaysSo) {
                   best + " (split count 17 out of range 0 to 16), nothing written\n");
     EXPECT_EQ(ReadFileBytes(files.GetLastPath()), saved);
     EXPECT_EQ(ReadFileBytes(best), "");
+}
+
+TEST(ReplaySaving, TheBestRunIsFoundFromEveryLengthThatBuildsItsWorld) {
+    CScratchDirectory scratch;
+    CReplayFiles files(scratch.GetPath());
+    CReplay best;
+    best.world = {3, 50, 17}; // short: lengths up to 120 all build one tunnel
+    best.gameVersion = "1.1.0";
+    best.finished = true;
+    best.frames.resize(2);
+    best.frames[0].step = 0.5;
+    best.finishClock = 0.5;
+    const int nodes = CTunnel::CountRings(3, 50, 17);
+    ASSERT_EQ(CTunnel::CountRings(3, 120, 17), nodes);
+    files.SaveBest(best, nodes);
+    const std::string path = files.GetBestPath(best.world, nodes);
+    for (const int length : {50, 1, 120}) {
+        testing::internal::CaptureStdout();
+        const std::unique_ptr<CReplay> found = files.LoadBest({3, length, 17}, nodes);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << length;
+        EXPECT_NE(found, nullptr) << length;
+    }
+    // The run of a world of another node count, under this world's name, is set aside.
+    CReplay longer = best;
+    longer.world.length = 500;
+    files.SaveBest(longer, nodes);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(files.LoadBest({3, 50, 17}, nodes), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "replays: " + path + ": the run of another world; moved it to " + path +
+                  ".bad, playing without a ghost\n");
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 } // namespace
