@@ -175,13 +175,14 @@ int CRecords::LockFile() {
     if (locked == 0) {
         return descriptor;
     }
+    const int reason = errno;
+    close(descriptor);
     if (!lockFailureReported) { // a file system without locks says so on every save
         lockFailureReported = true;
         std::printf("records: cant lock %s (%s), saving without it\n", lockPath.c_str(),
-                    std::strerror(errno));
+                    std::strerror(reason));
         std::fflush(stdout);
     }
-    close(descriptor);
     return -1;
 }
 
