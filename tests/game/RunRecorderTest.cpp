@@ -28,20 +28,6 @@ TEST(RunRecorder, ARunBeyondTheFilesLimitsIsNotRecorded) {
                  recorder.NoteCommand('p');
              }
          }},
-        {"more than 864000 frames",
-         [](CRunRecorder& recorder) {
-             CReplay::SFrame frame;
-             frame.step = 0.001;
-             for (std::size_t count = 1; count <= CReplay::kMaximumFrames; ++count) {
-                 recorder.AddFrame(frame);
-             }
-         }},
-        {"a frame of 100.01 s (outside 0 to 100 s)",
-         [](CRunRecorder& recorder) {
-             CReplay::SFrame frame;
-             frame.step = 100.01;
-             recorder.AddFrame(frame);
-         }},
     };
     for (const SCase& c : cases) {
         CRunRecorder recorder;
