@@ -539,7 +539,7 @@ TEST(Records, AFileThatCannotBeReadAtTheSaveIsNeverSavedOver) {
          fs::file_type::regular},
         {"Too many open files",
          [](const std::string&, const std::string&) {
-             const int lowest = dup(STDIN_FILENO);
+             const int lowest = open("/dev/null", O_RDONLY | O_CLOEXEC);
              close(lowest);
              const rlimit limit{static_cast<rlim_t>(lowest) + 1, static_cast<rlim_t>(lowest) + 1};
              setrlimit(RLIMIT_NOFILE, &limit); // the lock takes the last descriptor
