@@ -158,8 +158,15 @@ std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& path) {
 
 bool WriteRecording(const CGame& game, const std::string& path) {
     const CReplay* run = game.GetLastRun();
+    std::string bytes;
+    std::string problem;
+    if (run != nullptr && !run->Encode(bytes, problem)) {
+        std::fprintf(stderr, "timedemo: cant write the run to %s (%s)\n", path.c_str(),
+                     problem.c_str());
+        return false;
+    }
     std::ofstream out(path, std::ios::binary);
-    if (run == nullptr || !(out << run->Encode())) {
+    if (run == nullptr || !(out << bytes)) {
         std::fprintf(stderr, "timedemo: cant write the run to %s\n", path.c_str());
         return false;
     }

@@ -1,5 +1,7 @@
 #include "game/DailyWorld.h"
 
+#include "world/Tunnel.h"
+
 #include <cstdio>
 
 bool CDailyWorld::ForTime(std::time_t now, CDailyWorld& world, std::string& problem) {
@@ -28,7 +30,7 @@ std::string CDailyWorld::Describe() const {
            std::to_string(kLength) + " seed " + std::to_string(seed);
 }
 
-bool CDailyWorld::IsDaily(unsigned seed, int difficulty, std::string& date) {
+bool CDailyWorld::IsDaily(unsigned seed, int difficulty, int nodes, std::string& date) {
     if (seed < kFirstYear * 10000u || seed > kLastYear * 10000u + 1231) {
         return false;
     }
@@ -41,7 +43,8 @@ bool CDailyWorld::IsDaily(unsigned seed, int difficulty, std::string& date) {
     CDailyWorld world;
     std::string problem;
     // A seed such as 20260230 is no date: it comes back as another day.
-    if (!ForTime(time, world, problem) || world.seed != seed || world.difficulty != difficulty) {
+    if (!ForTime(time, world, problem) || world.seed != seed || world.difficulty != difficulty ||
+        nodes != CTunnel::CountRings(difficulty, kLength, seed)) {
         return false;
     }
     date = world.date;

@@ -16,9 +16,10 @@ public:
     // year lies outside kFirstYear to kLastYear.
     static bool ForTime(std::time_t now, CDailyWorld& world, std::string& problem);
 
-    // Whether a world's seed and difficulty are those of a day's world (the date is then
-    // "2026-12-08"): a seed that is a date from 2000 to 2999 and the difficulty of its weekday.
-    static bool IsDaily(unsigned seed, int difficulty, std::string& date);
+    // Whether a world is a day's world (the date is then "2026-12-08"): a seed that is a date
+    // from 2000 to 2999, the difficulty of its weekday, and the path node count that length
+    // 1,000 builds from that seed.
+    static bool IsDaily(unsigned seed, int difficulty, int nodes, std::string& date);
 
     const std::string& GetDate() const { return date; } // "2026-12-08"
     unsigned GetSeed() const { return seed; }           // 20261208

@@ -745,7 +745,7 @@ namespace {
 std::string WorldName(const CRecords::SWorld& world) {
     char text[64];
     std::string date;
-    if (CDailyWorld::IsDaily(world.seed, world.difficulty, date)) {
+    if (CDailyWorld::IsDaily(world.seed, world.difficulty, world.nodes, date)) {
         std::replace(date.begin(), date.end(), '-', '.');
         std::snprintf(text, sizeof text, "D %d  N %d  DAILY %s", world.difficulty, world.nodes,
                       date.c_str());

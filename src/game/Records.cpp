@@ -8,9 +8,11 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
@@ -83,25 +85,43 @@ void CRecords::Load() {
         return;
     }
     std::string error;
-    if (ReadTable(table, error) == ERead::Failed) {
-        std::printf("records: %s: cant read it (%s), new records will not be saved\n", path.c_str(),
-                    error.c_str());
-        std::fflush(stdout);
-        saveBlocked = true;
+    std::string damage;
+    ERead read = ReadTable(table, error, damage);
+    if (!damage.empty()) {
+        // Another game starting on the same file may be moving it aside, or saving a new table in
+        // its place, this very moment: under the lock, only what is still damaged moves.
+        const int lock = LockFile();
+        read = ReadTable(table, error, damage);
+        if (!damage.empty()) {
+            SetAside(damage);
+        }
+        if (lock >= 0) {
+            close(lock);
+        }
+    }
+    if (read == ERead::Failed) {
+        BlockUnreadable(error);
     }
 }
 
-CRecords::ERead CRecords::ReadTable(Table& into, std::string& error) {
+void CRecords::BlockUnreadable(const std::string& reason) {
+    std::printf("records: %s: cant read it (%s), new records will not be saved\n", path.c_str(),
+                reason.c_str());
+    std::fflush(stdout);
+    saveBlocked = true;
+}
+
+CRecords::ERead CRecords::ReadTable(Table& into, std::string& error, std::string& damage) {
     into.clear();
+    damage.clear();
     std::string text;
     const ERead read = CSmallFile::Read(path, kMaximumFileBytes, text, error);
     if (read == ERead::TooLarge) {
-        SetAside("larger than " + std::to_string(kMaximumFileBytes) + " bytes");
+        damage = "larger than " + std::to_string(kMaximumFileBytes) + " bytes";
     } else if (read == ERead::Read) {
         int badLine = 0;
         if (!Parse(text, into, badLine)) { // which leaves the table empty
-            SetAside("line " + std::to_string(badLine) +
-                     " is bad: " + Quote(LineAt(text, badLine)));
+            damage = "line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine));
         }
     }
     return read;
@@ -142,18 +162,32 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds,
     return improved;
 }
 
-int CRecords::LockFile() const {
+int CRecords::LockFile() {
     std::string error;
     if (directory.empty() || saveBlocked || !CAtomicFile::MakeDirectories(directory, error)) {
         return -1;
     }
-    const int descriptor = open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const std::string lockPath = path + ".lock";
+    const int descriptor = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (descriptor < 0) {
         return -1; // saving still replaces the file whole; only a merge could be missed
     }
-    while (flock(descriptor, LOCK_EX) != 0 && errno == EINTR) {
+    int locked = 0;
+    do {
+        locked = flock(descriptor, LOCK_EX);
+    } while (locked != 0 && errno == EINTR);
+    if (locked == 0) {
+        return descriptor;
     }
-    return descriptor;
+    const int reason = errno;
+    close(descriptor);
+    if (!lockFailureReported) { // a file system without locks says so on every save
+        lockFailureReported = true;
+        std::printf("records: cant lock %s (%s), saving without it\n", lockPath.c_str(),
+                    std::strerror(reason));
+        std::fflush(stdout);
+    }
+    return -1;
 }
 
 void CRecords::MergeFile() {
@@ -162,7 +196,15 @@ void CRecords::MergeFile() {
     }
     Table saved;
     std::string error;
-    ReadTable(saved, error); // a file that cannot be read: Save says why, if it cannot write
+    std::string damage;
+    const ERead read = ReadTable(saved, error, damage);
+    if (!damage.empty()) {
+        SetAside(damage); // under the caller's lock
+    }
+    if (read == ERead::Failed) {
+        BlockUnreadable(error); // the save would replace records we could not see
+        return;
+    }
     for (const auto& [world, record] : saved) {
         const auto [kept, added] = table.emplace(world, record);
         if (!added && record.milliseconds < kept->second.milliseconds) {
@@ -379,9 +421,13 @@ std::string CRecords::Quote(std::string_view line) {
 void CRecords::SetAside(const std::string& problem) {
     std::string newPath;
     std::string error;
+    struct stat status {};
     if (CAtomicFile::SetAside(path, newPath, error)) {
         std::printf("records: %s: %s; moved it to %s, starting a new table\n", path.c_str(),
                     problem.c_str(), newPath.c_str());
+    } else if (lstat(path.c_str(), &status) != 0 && errno == ENOENT) {
+        // Another game moved it aside first (without a lock between us): nothing is left to
+        // protect, and what that game saves next is merged like any other game's records.
     } else {
         std::printf("records: %s: %s; cant move it aside (%s), new records will not be saved\n",
                     path.c_str(), problem.c_str(), error.c_str());

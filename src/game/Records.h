@@ -65,7 +65,9 @@ public:
     //   records: <path>: <problem>; cant move it aside (<reason>), new records will not be saved
     //   records: <path>: cant read it (<reason>), new records will not be saved
     // (.bad.1, .bad.2, ... when .bad is taken). A file that could not be read or moved aside is
-    // left alone: nothing is saved over it this run.
+    // left alone: nothing is saved over it this run. A damaged file is looked at again under the
+    // lock before it is moved, so that two games starting on it move it once; one that another
+    // game has moved aside all the same leaves an empty table.
     void Load();
 
     long long GetBest(const SWorld& world) const; // milliseconds; -1 when the world has none
@@ -73,8 +75,11 @@ public:
     // whole table is saved (other worlds' records are kept). An equal time is no new best.
     // Loads first if Load was not called. Games running at once share the file: under an
     // advisory lock (records.txt.lock beside it) the file is read again and its records merged
-    // in, the faster time of each world winning, before the time is judged and saved. When saving
-    // fails, once per CRecords:
+    // in, the faster time of each world winning, before the time is judged and saved. A file
+    // that cannot be read then is left alone as at Load, with the same line. A lock file that
+    // cannot be locked (a file system without locks), once per CRecords:
+    //   records: cant lock <path>.lock (<reason>), saving without it
+    // When saving fails, once per CRecords:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
     //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
@@ -107,11 +112,15 @@ private:
     static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
     static std::string Quote(std::string_view line); // cut, escaped and in double quotes
 
-    // The file's table; too large or with a bad line, it is moved aside and the table empty.
-    ERead ReadTable(Table& into, std::string& error);
-    int LockFile() const; // the lock's descriptor (close to release), -1 when there is none
-    void MergeFile();     // what the file holds now, into the table
-    void SetAside(const std::string& problem); // moves the file away, or blocks saving
+    // The file's table; too large or with a bad line, the table is empty and damage says why.
+    ERead ReadTable(Table& into, std::string& error, std::string& damage);
+    // The lock's descriptor (close to release), -1 when there is none; a lock file that is there
+    // but cannot be locked gives one line, once.
+    int LockFile();
+    void MergeFile(); // what the file holds now, into the table
+    // Moves the file away, or blocks saving; a file already gone needs neither.
+    void SetAside(const std::string& problem);
+    void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
     void Save();
     void ReportSaveFailure(const std::string& reason);
 
@@ -122,4 +131,5 @@ private:
     bool loaded = false;
     bool saveBlocked = false;         // a file we could not read or move stays untouched
     bool saveFailureReported = false; // one line per run is enough
+    bool lockFailureReported = false;
 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -111,6 +112,10 @@ private:
     const std::string& bytes;
     std::size_t at;
 };
+
+std::string Range(long long low, long long high) {
+    return CWorldIdentity::Range(low, high); // one wording for every limit
+}
 
 std::uint32_t Checksum(const char* data, std::size_t size) {
     return static_cast<std::uint32_t>(
@@ -254,13 +259,73 @@ std::string CReplay::EncodePayload() const {
     return out.text;
 }
 
-std::string CReplay::Encode() const {
+bool CReplay::Encode(std::string& bytes, std::string& problem) const {
+    bytes.clear();
+    problem.clear();
+    return CheckWritable(problem) && Pack(bytes, problem);
+}
+
+namespace {
+
+// What ReadPose takes back: a node of the longest tunnel and values within the limit.
+bool IsPoseWritable(const CReplay::SPose& pose) {
+    if (pose.node < 0 || pose.node > kMaximumNode) {
+        return false;
+    }
+    for (const std::int64_t value :
+         {pose.along, pose.offset, pose.roll, pose.turnRate, pose.nose}) {
+        if (value < -kPoseLimit || value > kPoseLimit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool CReplay::CheckWritable(std::string& problem) const {
+    // What Decode would refuse, and what the header's fields would cut, in Decode's words.
+    if (frames.empty() || frames.size() > kMaximumFrames) {
+        problem = "frame count " + std::to_string(frames.size()) + Range(1, kMaximumFrames);
+    } else if (commands.size() > kMaximumCommands) {
+        problem = "command count " + std::to_string(commands.size()) + Range(0, kMaximumCommands);
+    } else if (splits.size() > kMaximumSplits) {
+        problem = "split count " + std::to_string(splits.size()) + Range(0, kMaximumSplits);
+    } else if (gameVersion.size() > kVersionTextBytes) {
+        problem = "the game version is longer than " + std::to_string(kVersionTextBytes) + " bytes";
+    }
+    std::uint32_t lastCommandFrame = 0;
+    for (std::size_t i = 0; i < commands.size() && problem.empty(); ++i) {
+        const SCommand& command = commands[i];
+        if (command.frame < lastCommandFrame || command.frame > frames.size() ||
+            (command.command != 'k' && command.command != 'p')) {
+            problem = "a bad command in the recording";
+        }
+        lastCommandFrame = command.frame;
+    }
+    for (std::size_t i = 0; i < frames.size() && problem.empty(); ++i) {
+        const double step = frames[i].step;
+        if (!(step >= 0.0 && step <= kMaximumStep)) {
+            problem = "step " + NumberText(step) + " s at frame " + std::to_string(i + 1) +
+                      " is outside 0 to " + NumberText(kMaximumStep) + " s";
+        } else if (!IsPoseWritable(frames[i].pose)) {
+            problem = "a bad ship pose at frame " + std::to_string(i + 1);
+        }
+    }
+    return problem.empty() && CheckLimits(problem);
+}
+
+bool CReplay::Pack(std::string& bytes, std::string& problem) const {
     const std::string payload = EncodePayload();
     uLongf packedSize = compressBound(static_cast<uLong>(payload.size()));
     std::string packed(packedSize, '\0');
-    compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
-              reinterpret_cast<const Bytef*>(payload.data()), static_cast<uLong>(payload.size()),
-              Z_BEST_COMPRESSION);
+    const int packing = compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
+                                  reinterpret_cast<const Bytef*>(payload.data()),
+                                  static_cast<uLong>(payload.size()), Z_BEST_COMPRESSION);
+    if (packing != Z_OK) {
+        problem = std::string("the recorded frames do not pack (") + zError(packing) + ")";
+        return false;
+    }
     packed.resize(packedSize);
 
     CWriter out;
@@ -285,7 +350,8 @@ std::string CReplay::Encode() const {
     out.Unsigned(payload.size(), 4);
     out.Bytes(packed.data(), packed.size());
     out.Unsigned(Checksum(out.text.data(), out.text.size()), 4);
-    return out.text;
+    bytes = std::move(out.text);
+    return true;
 }
 
 bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& problem) {
@@ -345,14 +411,11 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
     replay.world.nodes = version == 1 ? 0 : static_cast<int>(nodes);
     const std::uint64_t payloadSize = in.Unsigned(4);
     if (frameCount == 0 || frameCount > kMaximumFrames) {
-        problem =
-            "frame count " + std::to_string(frameCount) + CWorldIdentity::Range(1, kMaximumFrames);
+        problem = "frame count " + std::to_string(frameCount) + Range(1, kMaximumFrames);
     } else if (commandCount > kMaximumCommands) {
-        problem = "command count " + std::to_string(commandCount) +
-                  CWorldIdentity::Range(0, kMaximumCommands);
+        problem = "command count " + std::to_string(commandCount) + Range(0, kMaximumCommands);
     } else if (splitCount > kMaximumSplits) {
-        problem =
-            "split count " + std::to_string(splitCount) + CWorldIdentity::Range(0, kMaximumSplits);
+        problem = "split count " + std::to_string(splitCount) + Range(0, kMaximumSplits);
     } else if (payloadSize > frameCount * kMaximumFrameBytes + commandCount * 11 + splitCount * 8) {
         problem = "payload of " + std::to_string(payloadSize) + " bytes is too large";
     } else if (payloadSize < frameCount * kMinimumFrameBytes + commandCount * 2 + splitCount * 8) {

@@ -80,7 +80,10 @@ public:
 
     double GetDuration() const; // the sum of the steps, seconds
 
-    std::string Encode() const;
+    // The file's bytes; false, with what is wrong in `problem` (one short phrase, as Decode
+    // names it) and `bytes` empty, for a replay Decode would refuse or read back as another, and
+    // when zlib cannot pack it.
+    [[nodiscard]] bool Encode(std::string& bytes, std::string& problem) const;
     // The file's bytes to a replay: false with what is wrong in `problem` (one short phrase,
     // such as "checksum does not match") and the replay then empty.
     static bool Decode(const std::string& bytes, CReplay& replay, std::string& problem);
@@ -88,6 +91,10 @@ public:
     static std::string FormatHash(std::uint64_t hash); // 16 lower-case hex digits
 
 private:
+    friend class CUncheckedReplayWriter; // tests make files the game never writes
+
+    bool CheckWritable(std::string& problem) const;
+    bool Pack(std::string& bytes, std::string& problem) const; // whatever the replay holds
     std::string EncodePayload() const;
     bool DecodePayload(const std::string& payload, std::string& problem);
     bool CheckLimits(std::string& problem) const;

@@ -2,6 +2,7 @@
 
 #include "app/AtomicFile.h"
 #include "app/SmallFile.h"
+#include "world/Tunnel.h"
 
 #include <cstdio>
 
@@ -29,9 +30,16 @@ void CReplayFiles::Save(const std::string& path, const CReplay& run) {
     if (directory.empty()) {
         return;
     }
+    std::string bytes;
     std::string error;
+    if (!run.Encode(bytes, error)) {
+        // Only a run the game got wrong: said each time, since the next run may well save.
+        std::printf("replays: cant save %s (%s), nothing written\n", path.c_str(), error.c_str());
+        std::fflush(stdout);
+        return;
+    }
     if (CAtomicFile::MakeDirectories(directory, error) &&
-        CAtomicFile::Replace(path, run.Encode(), error)) {
+        CAtomicFile::Replace(path, bytes, error)) {
         return;
     }
     if (!saveFailureReported) {
@@ -76,12 +84,12 @@ std::unique_ptr<CReplay> CReplayFiles::Decode(const std::string& bytes, const CW
     if (!CReplay::Decode(bytes, *replay, problem)) {
         return nullptr;
     }
-    // A replay of an older format names no node count: its file name gave it.
-    const CWorldIdentity& flown = replay->world;
-    const bool sameWorld = flown.nodes == 0
-                               ? flown.difficulty == world.difficulty && flown.seed == world.seed
-                               : flown.IsSameWorld(world);
-    if (sameWorld && replay->finished) {
+    // A replay of the older format names no node count: its length and seed give it.
+    CWorldIdentity flown = replay->world;
+    if (flown.nodes == 0) {
+        flown.nodes = CTunnel::CountRings(flown.difficulty, flown.length, flown.seed);
+    }
+    if (flown.IsSameWorld(world) && replay->finished) {
         return replay;
     }
     problem = replay->finished ? "the run of another world" : "a run without a finish";

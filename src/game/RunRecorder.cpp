@@ -22,6 +22,14 @@ void CRunRecorder::NoteCommand(char command) {
     }
 }
 
+void CRunRecorder::NoteSplit(double courseClock) {
+    if (recording && run.splits.size() < CReplay::kMaximumSplits) {
+        run.splits.push_back(courseClock);
+    } else if (recording) {
+        Stop("more than " + std::to_string(CReplay::kMaximumSplits) + " splits");
+    }
+}
+
 void CRunRecorder::AddFrame(const CReplay::SFrame& frame) {
     if (!recording) {
         return;

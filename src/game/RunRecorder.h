@@ -7,7 +7,7 @@
 
 // Records the run being flown, frame by frame, from its start to its finish, a quit or the next
 // restart. A run that leaves the replay file's limits (a run of more than an hour, more
-// commands than a file holds) stops being recorded, with one line on standard output.
+// commands or splits than a file holds) stops being recorded, with one line on standard output.
 class CRunRecorder {
 public:
     // A fresh run in that world; the clock's date and time go into it.
@@ -17,7 +17,7 @@ public:
     void NoteCommand(char command); // 'k' or 'p', before the next frame
     void NotePModeUsed() { run.pModeUsed = true; }
     void AddFrame(const CReplay::SFrame& frame);
-    void NoteSplit(double courseClock) { run.splits.push_back(courseClock); }
+    void NoteSplit(double courseClock); // seconds, when the ship reaches a joint disc
     std::size_t GetSplitCount() const { return run.splits.size(); }
     double GetRunTime() const { return runTime; } // the sum of the recorded steps
     std::size_t GetFrameCount() const { return run.frames.size(); }

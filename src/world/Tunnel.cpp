@@ -9,6 +9,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -25,6 +26,35 @@ static_assert(CAssetTable::CountNumbered(CAssetTable::EKind::Texture, "joint_", 
                   kJointCount + 1,
               "a joint disc texture joint_0 to joint_10 for each disc");
 
+// low to high - 1 from one draw; low itself, without a draw, when the range is empty.
+template <typename Draw> int DrawRange(Draw draw, int low, int high) {
+    return low < high ? low + draw() % (high - low) : low;
+}
+
+// The draws rand() gives after srand(seed), from a state of its own, so that the game's own
+// rand() goes on untouched: glibc's rand() is random() on its default 128-byte state, which
+// random_r repeats draw for draw.
+class CRandCopy {
+public:
+    explicit CRandCopy(unsigned seed) { initstate_r(seed, state, sizeof state, &data); }
+    CRandCopy(const CRandCopy&) = delete; // data points into state
+    CRandCopy& operator=(const CRandCopy&) = delete;
+
+    int operator()(int low, int high) {
+        return DrawRange(
+            [this] {
+                std::int32_t value = 0;
+                random_r(&data, &value);
+                return static_cast<int>(value);
+            },
+            low, high);
+    }
+
+private:
+    alignas(std::int32_t) char state[128] = {};
+    random_data data{};
+};
+
 } // namespace
 
 CTunnel::CTunnel(CTextureManager& registry, SeedSource seedSource) : registry(&registry) {
@@ -36,7 +66,17 @@ unsigned CTunnel::TimeSeed() {
 }
 
 int CTunnel::RandRange(int low, int high) {
-    return low < high ? low + std::rand() % (high - low) : low;
+    return DrawRange([] { return std::rand(); }, low, high);
+}
+
+int CTunnel::CountRings(int difficultyLevel, int length, unsigned seed) {
+    CRandCopy range(seed);
+    const int target = std::min(std::max(length, kMinimumRings), kMaximumLength);
+    int count = 1; // the first ring, which draws nothing
+    while (count < target) {
+        count += DrawPiece(difficultyLevel, range).rings;
+    }
+    return count;
 }
 
 void CTunnel::Clear() {
@@ -75,45 +115,56 @@ int CTunnel::AddFirstRing() {
     return 1;
 }
 
-int CTunnel::Extend(int difficultyLevel) {
-    const int roll = RandRange(1, 14);
+template <typename Range> CTunnel::SPiece CTunnel::DrawPiece(int difficultyLevel, Range& range) {
+    SPiece piece;
+    const int roll = range(1, 14);
     // In 64 bits: 14 minus a very negative difficulty does not fit an int.
-    if (roll > 14LL - difficultyLevel) {
-        return AppendBend(difficultyLevel);
+    if (roll <= 14LL - difficultyLevel) {
+        piece.length = range(100, 150);
+        return piece;
     }
-    const int length = RandRange(100, 150);
-    const CRing& last = rings.back();
-    AppendRing(last.GetAngleX(), last.GetAngleY(), static_cast<float>(length));
-    return 1;
+    const int a = std::min(difficultyLevel, kMaximumBendDifficulty);
+    piece.bend = true;
+    piece.dx = range(a, 2 * a);
+    piece.dy = range(a, 2 * a);
+    if (range(1, 20) < 10) {
+        piece.dx = -piece.dx;
+    }
+    if (range(1, 20) < 10) {
+        piece.dy = -piece.dy;
+    }
+    const int kind = range(1, 9);
+    if (kind <= 3) {
+        piece.dy = 0; // up or down only
+    } else if (kind <= 6) {
+        piece.dx = 0; // left or right only
+    }
+    piece.rings = 2 * std::max(std::abs(piece.dx), std::abs(piece.dy)) + 1;
+    piece.arc = range(300, 340);
+    return piece;
 }
 
-int CTunnel::AppendBend(int difficultyLevel) {
-    const int a = std::min(difficultyLevel, kMaximumBendDifficulty);
-    int dx = RandRange(a, 2 * a);
-    int dy = RandRange(a, 2 * a);
-    if (RandRange(1, 20) < 10) {
-        dx = -dx;
+int CTunnel::Extend(int difficultyLevel) {
+    const auto range = [](int low, int high) { return RandRange(low, high); };
+    const SPiece piece = DrawPiece(difficultyLevel, range);
+    if (piece.bend) {
+        AppendBend(piece);
+    } else {
+        const CRing& last = rings.back();
+        AppendRing(last.GetAngleX(), last.GetAngleY(), static_cast<float>(piece.length));
     }
-    if (RandRange(1, 20) < 10) {
-        dy = -dy;
-    }
-    const int kind = RandRange(1, 9);
-    if (kind <= 3) {
-        dy = 0; // up or down only
-    } else if (kind <= 6) {
-        dx = 0; // left or right only
-    }
-    const int steps = 2 * std::max(std::abs(dx), std::abs(dy)) + 1;
-    const float degreesX = static_cast<float>(dx) / static_cast<float>(steps);
-    const float degreesY = static_cast<float>(dy) / static_cast<float>(steps);
-    const int arc = RandRange(300, 340);
-    const float stepLength = static_cast<float>(arc) / static_cast<float>(steps);
-    for (int step = 0; step < steps; ++step) {
+    return piece.rings;
+}
+
+void CTunnel::AppendBend(const SPiece& bend) {
+    const float degreesX = static_cast<float>(bend.dx) / static_cast<float>(bend.rings);
+    const float degreesY = static_cast<float>(bend.dy) / static_cast<float>(bend.rings);
+    const float stepLength = static_cast<float>(bend.arc) / static_cast<float>(bend.rings);
+    for (int step = 0; step < bend.rings; ++step) {
         const CRing& last = rings.back();
         AppendRing(last.GetAngleX() + DegToRad(degreesX), last.GetAngleY() + DegToRad(degreesY),
                    stepLength);
     }
-    return steps;
 }
 
 void CTunnel::AppendRing(float angleX, float angleY, float length) {

@@ -57,12 +57,28 @@ public:
 
     static unsigned TimeSeed();
     static int RandRange(int low, int high); // low to high - 1; low itself, no draw, if empty
+    // The ring count Generate(difficulty, length) builds when the seed source gives seed,
+    // worked out without building anything or drawing from rand().
+    static int CountRings(int difficulty, int length, unsigned seed);
 
 private:
+    // What the tunnel grows by next: a straight ring, or a whole bend.
+    struct SPiece {
+        bool bend = false;
+        int rings = 1;
+        int length = 0; // a straight ring's
+        int dx = 0;     // a bend's turn in degrees, up and down
+        int dy = 0;     // and left and right
+        int arc = 0;    // a bend's length over all its rings
+    };
+    // The draws every world is made with, in their order, from range(low, high) (low to
+    // high - 1, as RandRange).
+    template <typename Range> static SPiece DrawPiece(int difficulty, Range& range);
+
     void Clear();
     int AddFirstRing();
     int Extend(int difficulty); // appends a straight ring or a whole bend; returns rings added
-    int AppendBend(int difficulty);
+    void AppendBend(const SPiece& bend);
     void AppendRing(float angleX, float angleY, float length);
     static CVector3 NextRingCentre(const CRing& ring);
     void BuildPath();

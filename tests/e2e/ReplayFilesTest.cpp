@@ -3,6 +3,7 @@
 // bad files give their line and exit code; a damaged best replay is set aside at start.
 
 #include "GameRun.h"
+#include "ReplayBytes.h"
 #include "app/CommandLine.h"
 #include "game/Replay.h"
 
@@ -173,13 +174,13 @@ TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {
     std::string problem;
     ASSERT_TRUE(CReplay::Decode(good, changed, problem)) << problem;
     changed.frames[40].step += 0.004; // the ship is under way by then
-    WriteBytes(directory + "/changed.zrp", changed.Encode());
+    WriteBytes(directory + "/changed.zrp", EncodedBytes(changed));
     CReplay otherWorld = changed;
     otherWorld.world.length = 200000;
-    WriteBytes(directory + "/world.zrp", otherWorld.Encode());
+    WriteBytes(directory + "/world.zrp", CUncheckedReplayWriter::Encode(otherWorld));
     CReplay older = changed;
     older.gameVersion = "1.1.0";
-    WriteBytes(directory + "/older.zrp", older.Encode());
+    WriteBytes(directory + "/older.zrp", EncodedBytes(older));
     ASSERT_EQ(mkfifo((directory + "/fifo.zrp").c_str(), 0600), 0); // no writer: must not hang
     // A copy of the program beside a data directory that lacks the enemies' meshes.
     const std::string partial = directory + "/partial";

@@ -23,8 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!problem.empty() || !ReplayIsWithinLimits(replay)) {
         __builtin_trap();
     }
+    std::string written;
     CReplay again;
-    if (!CReplay::Decode(replay.Encode(), again, problem) || !SameReplay(again, replay)) {
+    if (!replay.Encode(written, problem) || !CReplay::Decode(written, again, problem) ||
+        !SameReplay(again, replay)) {
         __builtin_trap();
     }
     return 0;

@@ -1,10 +1,27 @@
 #include "game/DailyWorld.h"
 
+#include "render/TextureManager.h"
+#include "world/Tunnel.h"
+
 #include "EnvironmentVariable.h"
 
 #include <ctime>
 #include <gtest/gtest.h>
 #include <string>
+
+namespace {
+
+// The path node count of a world, from the tunnel itself.
+int NodesOf(unsigned seed, int difficulty, int length) {
+    CTextureManager registry; // nothing loaded: generation needs no texture
+    CTunnel tunnel(registry, [seed] { return seed; });
+    testing::internal::CaptureStdout(); // the path line
+    tunnel.Generate(difficulty, length);
+    testing::internal::GetCapturedStdout();
+    return tunnel.GetRingCount();
+}
+
+} // namespace
 
 // The times are UTC seconds since 1970, from `date -u -d "..." +%s`; the weekdays from a
 // calendar: 7 December 2026 is a Monday, 13 December a Sunday, 1 January 2027 a Friday.
@@ -49,4 +66,29 @@ TEST(DailyWorld, AClockOutsideTheYears2000To2999IsRefused) {
     EXPECT_EQ(problem, "the clock says the year is 3000, not 2000 to 2999");
     EXPECT_TRUE(CDailyWorld::ForTime(32503679999, world, problem)); // 2999-12-31 23:59:59
     EXPECT_EQ(world.GetSeed(), 29991231u);
+}
+
+TEST(DailyWorld, OnlyTheWholeWorldOfTheDayIsDaily) {
+    const int monday = NodesOf(20261207, 2, CDailyWorld::kLength);
+    struct SCase {
+        unsigned seed;
+        int difficulty;
+        int nodes;
+        const char* date; // "" for no daily world
+    };
+    const SCase cases[] = {
+        {20261207, 2, monday, "2026-12-07"},
+        {20261213, 8, NodesOf(20261213, 8, CDailyWorld::kLength), "2026-12-13"},
+        {20261207, 2, NodesOf(20261207, 2, 500), ""},        // --length 500 on the day's seed
+        {20261207, 2, NodesOf(20261207, 2, monday + 1), ""}, // one more piece of tunnel
+        {20261207, 3, NodesOf(20261207, 3, CDailyWorld::kLength), ""}, // Tuesday's difficulty
+        {20260230, 2, NodesOf(20260230, 2, CDailyWorld::kLength), ""}, // no such day
+        {19991231, 5, NodesOf(19991231, 5, CDailyWorld::kLength), ""}, // before the first
+    };
+    for (const SCase& c : cases) {
+        std::string date = "untouched";
+        EXPECT_EQ(CDailyWorld::IsDaily(c.seed, c.difficulty, c.nodes, date), *c.date != '\0')
+            << c.seed << " " << c.difficulty << " " << c.nodes;
+        EXPECT_EQ(date, *c.date != '\0' ? c.date : "untouched") << c.seed;
+    }
 }

@@ -3,6 +3,7 @@
 // recording departs; what cannot be recorded; and the size of a long run's file.
 
 #include "GameRules.h"
+#include "ReplayBytes.h"
 #include "entities/Player.h"
 #include "game/Records.h"
 #include "world/Tunnel.h"
@@ -92,7 +93,7 @@ protected:
         // And through the file's bytes.
         CReplay decoded;
         std::string problem;
-        ASSERT_TRUE(CReplay::Decode(second.Encode(), decoded, problem)) << problem;
+        ASSERT_TRUE(CReplay::Decode(EncodedBytes(second), decoded, problem)) << problem;
         EXPECT_TRUE(PlayBack(decoded)->Matches());
     }
 
@@ -254,7 +255,7 @@ TEST_F(GameReplay, ARunWithAStallOfSecondsIsRecordedAndPlaysBack) {
     EXPECT_EQ(run.frames[11].step, 0.5);
     CReplay decoded;
     std::string problem;
-    ASSERT_TRUE(CReplay::Decode(run.Encode(), decoded, problem)) << problem;
+    ASSERT_TRUE(CReplay::Decode(EncodedBytes(run), decoded, problem)) << problem;
     EXPECT_TRUE(PlayBack(decoded)->Matches());
 }
 
@@ -266,7 +267,7 @@ TEST_F(GameReplay, TwoMinutesAtSixtyFramesFitIn64Kilobytes) {
     game->EndRun();
     ASSERT_NE(game->GetLastRun(), nullptr);
     ASSERT_EQ(game->GetLastRun()->frames.size(), 7200u);
-    const std::size_t bytes = game->GetLastRun()->Encode().size();
+    const std::size_t bytes = EncodedBytes(*game->GetLastRun()).size();
     RecordProperty("bytes", static_cast<int>(bytes));
     std::printf("two minutes recorded in %zu bytes\n", bytes);
     EXPECT_LE(bytes, 65536u);

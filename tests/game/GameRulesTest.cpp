@@ -7,11 +7,10 @@
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
+#include "game/DailyWorld.h"
 #include "game/Records.h"
-#include "game/ReplayFiles.h"
 #include "world/Tunnel.h"
 
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -166,7 +165,9 @@ TEST_F(GameRulesOnly, TheRecordsTableShowsThisWorldThenTheMostRecentlyImprovedOt
     for (unsigned seed = 100; seed < 112; ++seed, now += 60) {
         records.Submit({4, 500, seed}, 60000 + seed);
     }
-    records.Submit({2, 1004, 20261207}, 75000); // 7 December 2026, a Monday: its daily world
+    // 7 December 2026, a Monday: its daily world, of the node count its length builds.
+    const int daily = CTunnel::CountRings(2, CDailyWorld::kLength, 20261207);
+    records.Submit({2, daily, 20261207}, 75000);
     now += 60;
     records.Submit({3, nodes, 7}, 83412);
     game->SetRecords(&records);
@@ -181,7 +182,7 @@ TEST_F(GameRulesOnly, TheRecordsTableShowsThisWorldThenTheMostRecentlyImprovedOt
     EXPECT_EQ(lines[1], "THIS WORLD  D 3  N " + std::to_string(nodes) + "  SEED 7");
     EXPECT_EQ(lines[2], "BEST 1:23.41") << "no ghost without replay files";
     EXPECT_EQ(lines[3], "");
-    EXPECT_EQ(lines[4], "D 2  N 1004  DAILY 2026.12.07   1:15.00");
+    EXPECT_EQ(lines[4], "D 2  N " + std::to_string(daily) + "  DAILY 2026.12.07   1:15.00");
     EXPECT_EQ(lines[5], "D 4  N 500  SEED 111            1:00.11");
     EXPECT_EQ(lines[13], "D 4  N 500  SEED 103            1:00.10") << "ten others at most";
     game->ToggleRecordsTable();
@@ -198,27 +199,4 @@ TEST_F(GameRulesOnly, AWorldThatCannotBeRecordedLeavesTheStartUpLinesAlone) {
               std::to_string(game->GetTunnel()->GetFinishNode() / -2));
     EXPECT_EQ(warned, "zelkora: replay: difficulty -2 out of range 0 to 1000 is outside what a "
                       "replay holds, runs are not recorded\n");
-}
-
-// Two lengths that build the same tunnel are one world: the best replay flown with one is the
-// ghost of the other, and is kept under the same name.
-TEST_F(GameRulesOnly, TheBestReplayOfAWorldServesEveryLengthThatBuildsIt) {
-    CReplayFiles files(data->GetPath());
-    Make(0, 7, 4); // the shortest tunnel has 120 nodes
-    CReplay best;
-    best.world = game->GetWorld();
-    ASSERT_EQ(best.world.nodes, 120);
-    best.finished = true;
-    best.frames.resize(1);
-    files.SaveBest(best);
-    Make(0, 120, 4);
-    const auto loaded = files.LoadBest(game->GetWorld());
-    CWorldIdentity longer = game->GetWorld();
-    longer.nodes = 121; // a file of this world under another world's name
-    std::filesystem::copy_file(files.GetBestPath(best.world), files.GetBestPath(longer));
-    const auto other = files.LoadBest(longer);
-    ASSERT_NE(loaded, nullptr) << "the length asked does not make another world";
-    EXPECT_EQ(loaded->world.length, 7);
-    EXPECT_EQ(other, nullptr);
-    EXPECT_EQ(files.GetBestPath(game->GetWorld()), files.GetBestPath(best.world));
 }

@@ -8,13 +8,40 @@
 #include "FileBytes.h"
 #include "ToneFiles.h"
 
+#include <cstddef>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <poll.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+namespace {
+// Every link(2) the game makes passes through the definition below, so that a test can run
+// another game at the moment this one moves a damaged file aside.
+std::function<void()> beforeNextLink;
+} // namespace
+
+extern "C" int link(const char* from, const char* to) {
+    using Link = int (*)(const char*, const char*);
+    static const Link real = reinterpret_cast<Link>(dlsym(RTLD_NEXT, "link"));
+    if (beforeNextLink) {
+        const std::function<void()> hook = std::move(beforeNextLink);
+        beforeNextLink = nullptr;
+        hook();
+    }
+    return real(from, to);
+}
 
 namespace {
 
@@ -49,6 +76,36 @@ template <typename Action> std::string PrintedBy(Action action) {
     testing::internal::CaptureStdout();
     action();
     return testing::internal::GetCapturedStdout();
+}
+
+// Runs the action in a child process, which may give up root or its spare file descriptors for
+// good, and gives what it printed.
+template <typename Action> std::string PrintedByChild(Action action) {
+    int out[2];
+    if (pipe(out) != 0) {
+        return "no pipe";
+    }
+    std::fflush(stdout); // or the child prints what the parent still buffers
+    const pid_t child = fork();
+    if (child == 0) {
+        close(out[0]);
+        dup2(out[1], STDOUT_FILENO);
+        close(out[1]);
+        action();
+        std::fflush(stdout);
+        _exit(0);
+    }
+    close(out[1]);
+    std::string printed;
+    char buffer[512];
+    for (ssize_t count; (count = read(out[0], buffer, sizeof buffer)) > 0;) {
+        printed.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(out[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << printed;
+    return printed;
 }
 
 TEST(Records, ParseNamesTheFirstBadLine) {
@@ -294,6 +351,42 @@ TEST(Records, ANewBestRunsItsFollowUpWhileTheLockIsHeld) {
     EXPECT_EQ(calls, 1) << "no new best, nothing to write";
 }
 
+// From here on flock fails with ENOLCK, as on a file system without locks; false when the
+// kernel will not filter system calls.
+bool FailEveryFlock() {
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_flock, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOLCK),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(code)), code};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+TEST(Records, ALockThatCannotBeHadGivesOneLineAndTheSaveGoesOn) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.GetPath();
+    const std::string printed = PrintedByChild([&] {
+        if (!FailEveryFlock()) {
+            std::printf("no filter\n");
+            return;
+        }
+        CRecords records = RecordsIn(directory);
+        records.Load();
+        records.Submit({3, 500, 17}, 1000);
+        records.Submit({3, 500, 18}, 2000);
+    });
+    if (printed == "no filter\n") {
+        GTEST_SKIP() << "the kernel does not filter system calls here";
+    }
+    EXPECT_EQ(printed, "records: cant lock " + directory +
+                           "/records.txt.lock (No locks available), saving without it\n");
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersion + ("3 500 17 1.000" + kDate) + "\n3 500 18 2.000" + kDate + "\n");
+}
+
 TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
     CScratchDirectory scratch;
     const std::string path = scratch.Join("records.txt");
@@ -325,6 +418,77 @@ TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
         EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 2 3 4.000" + kDate) + "\n");
     }
     EXPECT_EQ(ReadFileBytes(path + ".bad"), "older damage");
+}
+
+TEST(Records, TwoGamesStartingOnOneDamagedFileBothKeepSaving) {
+    // The first game starts while the second is about to move the damaged file aside.
+    struct SCase {
+        const char* name;
+        bool lockable;
+        bool firstSavesAtOnce; // before the second moves it
+    };
+    const SCase cases[] = {
+        {"the first moves it aside", true, false},
+        {"the first moves it aside, no lock", false, false},
+        {"the first moves it aside and saves", true, true},
+    };
+    for (const SCase& c : cases) {
+        CScratchDirectory scratch;
+        const std::string directory = scratch.GetPath();
+        const std::string path = scratch.Join("records.txt");
+        WriteFileBytes(path, "damaged");
+        if (!c.lockable) {
+            fs::create_directory(path + ".lock");
+        }
+        int go[2];
+        int loaded[2];
+        ASSERT_EQ(pipe(go), 0);
+        ASSERT_EQ(pipe(loaded), 0);
+        const std::string printed = PrintedBy([&] {
+            std::fflush(stdout);
+            const pid_t first = fork();
+            if (first == 0) {
+                close(go[1]);
+                close(loaded[0]);
+                CRecords records = RecordsIn(directory);
+                char byte = 0;
+                (void)!read(go[0], &byte, 1);
+                records.Load();
+                if (c.firstSavesAtOnce) {
+                    records.Submit({1, 1, 1}, 1000);
+                }
+                (void)!write(loaded[1], "x", 1);
+                (void)!read(go[0], &byte, 1);
+                if (!c.firstSavesAtOnce) {
+                    records.Submit({1, 1, 1}, 1000);
+                }
+                std::fflush(stdout);
+                _exit(0);
+            }
+            close(go[0]);
+            close(loaded[1]);
+            CRecords second = RecordsIn(directory);
+            beforeNextLink = [&] {
+                (void)!write(go[1], "x", 1);
+                pollfd answer{loaded[0], POLLIN, 0};
+                poll(&answer, 1, 300); // a first game waiting for our lock cannot answer
+            };
+            second.Load();
+            beforeNextLink = nullptr;
+            close(go[1]); // the first game goes on to its save
+            waitpid(first, nullptr, 0);
+            close(loaded[0]); // only now: the first game may still write to it
+            second.Submit({2, 2, 2}, 2000);
+        });
+        EXPECT_EQ(printed, "records: " + path + ": line 1 is bad: \"damaged\"; moved it to " +
+                               path + ".bad, starting a new table\n")
+            << c.name;
+        EXPECT_EQ(ReadFileBytes(path + ".bad"), "damaged") << c.name;
+        EXPECT_FALSE(fs::exists(path + ".bad.1")) << c.name;
+        EXPECT_EQ(ReadFileBytes(path),
+                  kVersion + ("1 1 1 1.000" + kDate) + "\n2 2 2 2.000" + kDate + "\n")
+            << c.name;
+    }
 }
 
 TEST(Records, ADamagedFileThatCannotBeMovedIsNeverSavedOver) {
@@ -373,6 +537,72 @@ TEST(Records, AFileThatCannotBeReadIsNeverSavedOver) {
     EXPECT_TRUE(fs::is_directory(scratch.Join("folder/records.txt")));
     EXPECT_TRUE(fs::is_fifo(scratch.Join("fifo/records.txt")));
     EXPECT_TRUE(fs::is_symlink(scratch.Join("loop/records.txt")));
+}
+
+TEST(Records, AFileThatCannotBeReadAtTheSaveIsNeverSavedOver) {
+    // Each case spoils the file after the game has read it and before it saves; another game's
+    // record in it must survive, and every way must fail for root too.
+    const std::string saved = kVersion + ("3 500 18 90.000" + kDate) + "\n";
+    struct SCase {
+        const char* reason;
+        void (*spoil)(const std::string& directory, const std::string& path);
+        fs::file_type left; // what stays at the path
+    };
+    const SCase cases[] = {
+        {"Permission denied",
+         [](const std::string& directory, const std::string& path) {
+             chmod(path.c_str(), 0);
+             if (geteuid() == 0) { // root reads anything: play on as nobody
+                 chmod(directory.c_str(), 0777);
+                 if (setuid(65534) != 0) {
+                     std::printf("cant give up root\n");
+                 }
+             }
+         },
+         fs::file_type::regular},
+        {"Too many open files",
+         [](const std::string&, const std::string&) {
+             const int lowest = open("/dev/null", O_RDONLY | O_CLOEXEC);
+             close(lowest);
+             const rlimit limit{static_cast<rlim_t>(lowest) + 1, static_cast<rlim_t>(lowest) + 1};
+             setrlimit(RLIMIT_NOFILE, &limit); // the lock takes the last descriptor
+         },
+         fs::file_type::regular},
+        {"not a regular file",
+         [](const std::string&, const std::string& path) {
+             unlink(path.c_str());
+             mkfifo(path.c_str(), 0644);
+         },
+         fs::file_type::fifo},
+        {"not a regular file",
+         [](const std::string&, const std::string& path) {
+             unlink(path.c_str());
+             mkdir(path.c_str(), 0755);
+         },
+         fs::file_type::directory},
+    };
+    for (const SCase& c : cases) {
+        CScratchDirectory scratch;
+        const std::string directory = scratch.GetPath();
+        const std::string path = scratch.Join("records.txt");
+        WriteFileBytes(path, saved);
+        const std::string printed = PrintedByChild([&] {
+            CRecords records = RecordsIn(directory);
+            records.Load();
+            c.spoil(directory, path);
+            const bool first = records.Submit({3, 500, 17}, 1000);
+            const bool second = records.Submit({3, 500, 17}, 900);
+            std::printf("taken %d %d, best %lld and %lld\n", first, second,
+                        records.GetBest({3, 500, 17}), records.GetBest({3, 500, 18}));
+        });
+        EXPECT_EQ(printed, "records: " + path + ": cant read it (" + c.reason +
+                               "), new records will not be saved\ntaken 1 1, best 900 and 90000\n");
+        EXPECT_EQ(fs::symlink_status(path).type(), c.left) << c.reason;
+        if (c.left == fs::file_type::regular) {
+            chmod(path.c_str(), 0644);
+            EXPECT_EQ(ReadFileBytes(path), saved) << c.reason;
+        }
+    }
 }
 
 TEST(Records, ADirectoryThatCannotBeWrittenGivesOneLineAndPlayGoesOn) {

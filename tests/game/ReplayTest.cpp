@@ -1,15 +1,24 @@
-// The replay file: what is written is read back the same, and every kind of damage or a world
-// outside the game's ranges is refused with its own one-line reason.
+// The replay file: what is written is read back the same, every kind of damage or a world
+// outside the game's ranges is refused with its own one-line reason, and what the reader would
+// refuse is never written.
 
 #include "game/Replay.h"
 #include "app/CommandLine.h"
 #include "game/ReplayPlayback.h"
 
+#include "FileBytes.h"
+#include "ReplayBytes.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,7 +72,7 @@ TEST(Replay, WhatIsWrittenIsReadBackTheSame) {
     const CReplay run = SmallRun();
     CReplay read;
     std::string problem;
-    ASSERT_TRUE(CReplay::Decode(run.Encode(), read, problem)) << problem;
+    ASSERT_TRUE(CReplay::Decode(EncodedBytes(run), read, problem)) << problem;
     EXPECT_EQ(read.world, run.world);
     EXPECT_EQ(read.gameVersion, "1.1.0");
     EXPECT_EQ(read.recordedAt, run.recordedAt);
@@ -86,7 +95,7 @@ TEST(Replay, WhatIsWrittenIsReadBackTheSame) {
 }
 
 TEST(Replay, DamageOfEveryKindIsRefusedWithItsReason) {
-    const std::string good = SmallRun().Encode();
+    const std::string good = EncodedBytes(SmallRun());
     std::string flipped = good;
     flipped[100] ^= 0x10;
     EXPECT_EQ(Refusal(flipped), "checksum does not match");
@@ -107,37 +116,44 @@ TEST(Replay, DamageOfEveryKindIsRefusedWithItsReason) {
 TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
     CReplay run = SmallRun();
     run.world.difficulty = 1001;
-    EXPECT_EQ(Refusal(run.Encode()), "difficulty 1001 out of range 0 to 1000");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "difficulty 1001 out of range 0 to 1000");
     run = SmallRun();
     run.world.length = 0;
-    EXPECT_EQ(Refusal(run.Encode()), "length 0 out of range 1 to 100000");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)), "length 0 out of range 1 to 100000");
     run = SmallRun();
     run.world.seed = 2147483648u;
-    EXPECT_EQ(Refusal(run.Encode()), "seed 2147483648 out of range 0 to 2147483647");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "seed 2147483648 out of range 0 to 2147483647");
     run = SmallRun();
     run.frames[2].step = 100.01;
-    EXPECT_EQ(Refusal(run.Encode()), "step 100.01 s at frame 3 is outside 0 to 100 s");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "step 100.01 s at frame 3 is outside 0 to 100 s");
     run = SmallRun();
     run.frames[4].step = -0.001;
-    EXPECT_EQ(Refusal(run.Encode()), "step -0.001 s at frame 5 is outside 0 to 100 s");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "step -0.001 s at frame 5 is outside 0 to 100 s");
     run = SmallRun();
     run.frames.clear();
-    EXPECT_EQ(Refusal(run.Encode()), "frame count 0 out of range 1 to 864000");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "frame count 0 out of range 1 to 864000");
     run = SmallRun();
     run.frames[1].step = 100.000001; // in whole nanoseconds, just past the longest
-    EXPECT_EQ(Refusal(run.Encode()), "step 100.000001 s at frame 2 is outside 0 to 100 s");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "step 100.000001 s at frame 2 is outside 0 to 100 s");
     run = SmallRun();
     run.commands.push_back({6, 'k'}); // after the frame after the last
-    EXPECT_EQ(Refusal(run.Encode()), "a bad command in the recording");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)), "a bad command in the recording");
     run = SmallRun();
     run.commands[1].command = 'r';
-    EXPECT_EQ(Refusal(run.Encode()), "a bad command in the recording");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)), "a bad command in the recording");
     run = SmallRun();
     run.finishClock = 99.0;
-    EXPECT_EQ(Refusal(run.Encode()), "finish time 99 s does not fit the run");
+    EXPECT_EQ(Refusal(CUncheckedReplayWriter::Encode(run)),
+              "finish time 99 s does not fit the run");
 
     // A count beyond the limit in a header that is otherwise sound.
-    std::string bytes = SmallRun().Encode();
+    std::string bytes = EncodedBytes(SmallRun());
     const std::uint32_t frames = CReplay::kMaximumFrames + 1;
     std::memcpy(&bytes[48], &frames, 4);
     EXPECT_EQ(Refusal(Resummed(bytes)), "frame count 864001 out of range 1 to 864000");
@@ -145,7 +161,7 @@ TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
 
 // A file of the older format names no node count; everything else reads as before.
 TEST(Replay, AFileOfFormatOneIsReadWithoutItsNodeCount) {
-    std::string bytes = SmallRun().Encode();
+    std::string bytes = EncodedBytes(SmallRun());
     bytes[4] = 1;
     bytes[81] = bytes[82] = bytes[83] = 0;
     CReplay read;
@@ -176,6 +192,103 @@ TEST(Replay, OnlyVersionsWithTheseRulesCanBeChecked) {
                                    "game's (zelkora " + ours + "); it cannot be checked here");
         }
     }
+}
+
+TEST(Replay, WhatTheFileCannotHoldOrReadBackIsNeverWritten) {
+    struct SCase {
+        const char* problem;
+        void (*change)(CReplay& run);
+    };
+    const SCase cases[] = {
+        {"split count 17 out of range 0 to 16", [](CReplay& run) { run.splits.assign(17, 0.0); }},
+        // Its one byte would say 1.
+        {"split count 257 out of range 0 to 16", [](CReplay& run) { run.splits.assign(257, 0.0); }},
+        {"frame count 0 out of range 1 to 864000", [](CReplay& run) { run.frames.clear(); }},
+        {"frame count 864001 out of range 1 to 864000",
+         [](CReplay& run) { run.frames.resize(CReplay::kMaximumFrames + 1, run.frames.back()); }},
+        {"command count 100001 out of range 0 to 100000",
+         [](CReplay& run) {
+             run.commands.assign(CReplay::kMaximumCommands + 1, {5, 'p'});
+         }},
+        // Its sixteen bytes would cut it.
+        {"the game version is longer than 16 bytes",
+         [](CReplay& run) { run.gameVersion = "1.1.0-0123456789a"; }},
+        {"the game version is not text",
+         [](CReplay& run) { run.gameVersion = std::string("1.1\0.0", 6); }},
+        {"length 100001 out of range 1 to 100000", [](CReplay& run) { run.world.length = 100001; }},
+        {"step 100.01 s at frame 3 is outside 0 to 100 s",
+         [](CReplay& run) { run.frames[2].step = 100.01; }},
+        {"a bad command in the recording", [](CReplay& run) { run.commands[2].frame = 1; }},
+        {"a bad command in the recording",
+         [](CReplay& run) {
+             run.commands.push_back({6, 'k'});
+         }},
+        {"a bad ship pose at frame 4", [](CReplay& run) { run.frames[3].pose.node = -1; }},
+        {"a bad ship pose at frame 2",
+         [](CReplay& run) { run.frames[1].pose.along = CReplay::ToPoseUnits(1e30f) + 1; }},
+        {"finish time 99 s does not fit the run", [](CReplay& run) { run.finishClock = 99.0; }},
+        {"split 99 s does not fit the run", [](CReplay& run) { run.splits[1] = 99.0; }},
+    };
+    for (const SCase& c : cases) {
+        CReplay run = SmallRun();
+        c.change(run);
+        std::string bytes = "old";
+        std::string problem;
+        EXPECT_FALSE(run.Encode(bytes, problem)) << c.problem;
+        EXPECT_EQ(problem, c.problem);
+        EXPECT_TRUE(bytes.empty()) << c.problem;
+    }
+}
+
+TEST(Replay, ARunThatZlibCannotPackIsNeverWritten) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer cannot live without more address space";
+#endif
+    const CReplay run = SmallRun();
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::string bytes;
+        std::string problem;
+        std::string said;
+        problem.reserve(256);
+        said.reserve(512);
+        // No more address space, and every free piece of the heap as large as zlib's tables
+        // taken: only small blocks can still be had.
+        const rlimit none{0, RLIM_INFINITY};
+        setrlimit(RLIMIT_AS, &none);
+        void* volatile taken = nullptr; // kept, so that the compiler keeps the loop
+        do {
+            taken = std::malloc(16 * 1024);
+        } while (taken != nullptr);
+        const bool written = run.Encode(bytes, problem);
+        said += written ? "written " : "refused ";
+        said += std::to_string(bytes.size()) + " bytes: " + problem;
+        (void)!write(out[1], said.data(), said.size());
+        _exit(0);
+    }
+    close(out[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t count; (count = read(out[0], buffer, sizeof buffer)) > 0;) {
+        said.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(out[0]);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(said, "refused 0 bytes: the recorded frames do not pack (insufficient memory)");
+}
+
+TEST(Replay, AStoredRecordingIsWrittenAgainByteForByte) {
+    const std::string stored =
+        ReadFileBytes(ZELKORA_SOURCE_DIR "/tests/data/scripted-default-world.zrp");
+    CReplay replay;
+    std::string problem;
+    ASSERT_TRUE(CReplay::Decode(stored, replay, problem)) << problem;
+    std::string bytes;
+    ASSERT_TRUE(replay.Encode(bytes, problem)) << problem;
+    EXPECT_TRUE(bytes == stored);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "../fuzz/MeshRadiusCheck.h"
 #include "../fuzz/ReplayCheck.h"
 #include "FileBytes.h"
+#include "ReplayBytes.h"
 #include "game/Records.h"
 #include "game/Replay.h"
 #include "render/Mesh.h"
@@ -99,7 +100,7 @@ TEST(FuzzInputs, ReplayInputsDecodeOrNameTheProblem) {
             EXPECT_TRUE(problem.empty()) << input << ": " << problem;
             EXPECT_TRUE(ReplayIsWithinLimits(replay)) << input;
             CReplay again;
-            ASSERT_TRUE(CReplay::Decode(replay.Encode(), again, problem))
+            ASSERT_TRUE(CReplay::Decode(EncodedBytes(replay), again, problem))
                 << input << ": " << problem;
             EXPECT_TRUE(SameReplay(again, replay)) << input;
         } else {

@@ -182,6 +182,28 @@ TEST_F(TunnelTest, HugeDifficultiesAndLengthsStayWithinMemory) {
     EXPECT_NE(pathLine.find("too long"), std::string::npos);
 }
 
+TEST_F(TunnelTest, CountRingsGivesWhatGenerateBuildsAndLeavesRandAlone) {
+    struct SCase {
+        unsigned seed;
+        int difficulty;
+        int length;
+    };
+    const SCase cases[] = {
+        {20261207, 2, 1000},   {20261213, 8, 1000}, {17, 3, 500},        {0, 5, 600},
+        {2147483647, 14, 300}, {9, 0, 800},         {9, -4, 200},        {1, 3, 7},
+        {3, 2000000000, 120},  {3, 1, 2000000000},  {20261207, 2, 1003},
+    };
+    for (const SCase& c : cases) {
+        const int built = Generate(c.seed, c.difficulty, c.length).GetRingCount();
+        std::srand(42);
+        const int next = std::rand();
+        std::srand(42);
+        EXPECT_EQ(CTunnel::CountRings(c.difficulty, c.length, c.seed), built)
+            << c.seed << " " << c.difficulty << " " << c.length;
+        EXPECT_EQ(std::rand(), next) << "rand() drawn from";
+    }
+}
+
 TEST(TunnelRandRange, EmptyRangesReturnTheLowEndWithoutDrawing) {
     std::srand(99);
     const int expected = std::rand();
