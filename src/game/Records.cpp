@@ -151,8 +151,9 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds,
     const bool improved = best < 0 || milliseconds < best;
     if (improved) {
         table[world] = SRecord(milliseconds, clock());
-        Save();
-        if (whileLocked) {
+        // A record that is not saved (a file we could not read stays untouched) writes no
+        // replay either: the faster run behind that file's record may be the one on disk.
+        if (Save() && whileLocked) {
             whileLocked();
         }
     }
@@ -436,9 +437,9 @@ void CRecords::SetAside(const std::string& problem) {
     std::fflush(stdout);
 }
 
-void CRecords::Save() {
+bool CRecords::Save() {
     if (saveBlocked) {
-        return;
+        return false;
     }
     std::string error;
     if (directory.empty()) {
@@ -446,7 +447,10 @@ void CRecords::Save() {
     } else if (!CAtomicFile::MakeDirectories(directory, error) ||
                !CAtomicFile::Replace(path, Format(table), error)) {
         ReportSaveFailure(error);
+    } else {
+        return true;
     }
+    return false;
 }
 
 void CRecords::ReportSaveFailure(const std::string& reason) {

@@ -83,8 +83,9 @@ public:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
     //   records: cant record <ms> ms for world <difficulty> <nodes> <seed> (out of range)
-    // and false. whileLocked runs after a new best is saved, before the lock is let go: the
-    // best run's replay is written there, so that it always belongs to the time kept.
+    // and false. whileLocked runs once a new best is saved, before the lock is let go: the
+    // best run's replay is written there, so that it always belongs to the time kept. When the
+    // record could not be saved it does not run.
     bool Submit(const SWorld& world, long long milliseconds,
                 const std::function<void()>& whileLocked = {});
 
@@ -121,7 +122,7 @@ private:
     // Moves the file away, or blocks saving; a file already gone needs neither.
     void SetAside(const std::string& problem);
     void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
-    void Save();
+    bool Save();                                     // false when nothing was written
     void ReportSaveFailure(const std::string& reason);
 
     std::string directory;

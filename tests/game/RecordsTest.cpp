@@ -349,6 +349,15 @@ TEST(Records, ANewBestRunsItsFollowUpWhileTheLockIsHeld) {
     EXPECT_TRUE(lockedMeanwhile);
     EXPECT_FALSE(records.Submit({3, 500, 17}, 84000, whileLocked));
     EXPECT_EQ(calls, 1) << "no new best, nothing to write";
+    // A file that cannot be read is never saved over, and neither is its best run's replay.
+    std::filesystem::remove(directory + "/records.txt");
+    std::filesystem::create_directory(directory + "/records.txt");
+    CRecords blocked = RecordsIn(directory);
+    testing::internal::CaptureStdout();
+    blocked.Load();
+    EXPECT_TRUE(blocked.Submit({3, 500, 17}, 1000, whileLocked));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(calls, 1) << "the record was not saved";
 }
 
 // From here on flock fails with ENOLCK, as on a file system without locks; false when the
