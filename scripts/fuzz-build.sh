@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by scripts/fuzz.sh, scripts/fuzz-coverage.sh and tests/scripts/replay-across-builds.sh,
 # from the top of the source tree.
 #
