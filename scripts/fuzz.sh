@@ -38,11 +38,7 @@ fi
 
 mkdir -p "$build_dir"
 build_dir=$(cd "$build_dir" && pwd)
-# The fuzz tests may start at once: one configures and builds, the other waits for it.
-(
-    flock 9
-    build_fuzzer "$build_dir" "$target"
-) 9>"$build_dir/.build.lock"
+build_fuzzer "$build_dir" "$target"
 
 corpus="$build_dir/corpus/$target"
 artifacts="$build_dir/artifacts/$target/"
