@@ -216,8 +216,11 @@ bool EnterDataDirectory(std::string& problem) {
     if (length > 0) {
         program[length] = '\0';
         const std::string programDirectory = dirname(program);
-        for (const std::string& directory :
-             {programDirectory, programDirectory + "/" + ZELKORA_PROGRAM_TO_DATA}) {
+        std::vector<std::string> directories = {programDirectory};
+#ifdef ZELKORA_PROGRAM_TO_DATA // set by the builds that install
+        directories.push_back(programDirectory + "/" + ZELKORA_PROGRAM_TO_DATA);
+#endif
+        for (const std::string& directory : directories) {
             if (access((directory + "/" + probe).c_str(), R_OK) == 0 &&
                 chdir(directory.c_str()) == 0) {
                 return true;

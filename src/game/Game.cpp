@@ -30,11 +30,21 @@
 
 #include <GL/glut.h>
 #include <algorithm>
+#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+
+// Replays are shared between builds only if every build computes the rules alike to the last
+// bit (docs/replay-format.md): these two would not.
+#if defined(__FAST_MATH__)
+#error "the rules must not be built with -ffast-math: replays would not play back"
+#endif
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "the rules must evaluate float as float (SSE, not x87): replays would not play back"
+#endif
 
 namespace {
 constexpr float kShotSpeed = 600.0f;
