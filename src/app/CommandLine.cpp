@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
-#include "world/Tunnel.h"
+#include "game/WorldIdentity.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -36,6 +36,8 @@ struct SOption {
     const char* value; // the value's name in the usage; nullptr: takes none
     const char* help;  // "{low}" and "{high}" stand for a number's range; '\n' goes on indented
     bool orNext;       // the synopsis joins it to the next one with " | "
+    long low = 0;      // a number's range (value "N")
+    long high = 0;
 };
 
 // Options whose value is a file stand apart in the synopsis: a replay is watched or checked,
@@ -48,11 +50,12 @@ const SOption kOptionTable[] = {
     {"window", kWindow, nullptr, "an 800 x 600 window", true},
     {"fullscreen", kFullScreen, nullptr, "full screen", false},
     {"difficulty", kDifficulty, "N",
-     "bendiness and enemy spacing, {low} to {high} (0: straight, no enemies)", false},
+     "bendiness and enemy spacing, {low} to {high} (0: straight, no enemies)", false, 0,
+     CWorldIdentity::kMaximumDifficulty},
     {"length", kLength, "N", "1, 2 or 3 for 500, 1000 or 1500 nodes, or a node count up to {high}",
-     false},
+     false, 1, CWorldIdentity::kMaximumLength},
     {"seed", kSeed, "N", "the world to fly, {low} to {high} (default: the clock's choice\nof 37)",
-     false},
+     false, 0, CWorldIdentity::kMaximumSeed},
     {"no-records", kNoRecords, nullptr, "read and write no best times", false},
     {"full-resolution", kFullResolution, nullptr,
      "never draw the scene smaller to keep 60 frames a second (F7)", false},
@@ -160,29 +163,17 @@ std::string Refusal(const char* argument) {
     return "unknown option '" + std::string(argument) + "'";
 }
 
-struct SNumberOption {
-    int id;
-    const char* name;
-    long low;
-    long high;
-};
-
-constexpr SNumberOption kNumberOptions[] = {
-    {kDifficulty, "--difficulty", 0, CTunnel::kMaximumBendDifficulty},
-    {kLength, "--length", 1, CTunnel::kMaximumLength},
-    {kSeed, "--seed", 0, CTunnel::kMaximumSeed},
-};
-
-const SNumberOption& FindNumberOption(int id) {
-    for (const SNumberOption& number : kNumberOptions) {
-        if (number.id == id) {
-            return number;
+// The row of an option getopt has named by its id.
+const SOption& FindOption(int id) {
+    for (const SOption& option : kOptionTable) {
+        if (option.id == id) {
+            return option;
         }
     }
-    return kNumberOptions[0];
+    return kOptionTable[0];
 }
 
-std::string Accepted(const SNumberOption& number) {
+std::string Accepted(const SOption& number) {
     return "a whole number from " + std::to_string(number.low) + " to " +
            std::to_string(number.high);
 }
@@ -253,9 +244,9 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         case kDifficulty:
         case kLength:
         case kSeed: {
-            const SNumberOption& number = FindNumberOption(found);
+            const SOption& number = FindOption(found);
             if (!ReadWholeNumber(optarg, value) || value < number.low || value > number.high) {
-                Refuse(err, "invalid value '" + std::string(optarg) + "' for '" + number.name +
+                Refuse(err, "invalid value '" + std::string(optarg) + "' for '--" + number.name +
                                 "': " + Accepted(number) + " is accepted");
                 return EOutcome::Refused;
             }
@@ -266,8 +257,8 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             if (optopt == kReplay || optopt == kVerify) {
                 Refuse(err, "option '" + written + "' needs a replay file");
             } else {
-                Refuse(err, "option '" + written +
-                                "' needs a value: " + Accepted(FindNumberOption(optopt)));
+                Refuse(err,
+                       "option '" + written + "' needs a value: " + Accepted(FindOption(optopt)));
             }
             return EOutcome::Refused;
         default: // '?': unknown, ambiguous, or a value given to an option that takes none
@@ -411,8 +402,7 @@ std::vector<CCommandLine::SOptionHelp> CCommandLine::GetOptionHelp() {
     for (const SOption& entry : kOptionTable) {
         SOptionHelp option = Named(entry);
         if (entry.value != nullptr && !TakesFile(entry)) {
-            const SNumberOption& number = FindNumberOption(entry.id);
-            option.help = Replace(Replace(option.help, "{low}", number.low), "{high}", number.high);
+            option.help = Replace(Replace(option.help, "{low}", entry.low), "{high}", entry.high);
         }
         options.push_back(option);
     }

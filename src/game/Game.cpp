@@ -54,6 +54,7 @@ constexpr int kLightSpacing = 5; // nodes between the three lights around the sh
 constexpr int kPauseMessageSeconds = 1;
 constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
+constexpr int kFinishMessageSeconds = 5; // shown again every frame from the finish on
 constexpr int kWorldMessageSeconds = 2;
 constexpr int kDailyMessageSeconds = 3;
 // The explosion sounds explosion_1... of the asset table, drawn at random for four slots.
@@ -480,7 +481,7 @@ void CGame::EndFrame(double measuredStep, double step, std::uint8_t commands) {
         }
     }
     if (finishNow) {
-        ShowMessage(finishText.c_str(), 1, 5);
+        ShowMessage(finishText.c_str(), 1, kFinishMessageSeconds);
     }
 }
 
@@ -521,7 +522,7 @@ void CGame::FollowCourseMarks() {
             finishedRun = true;
             finishThisFrame = true; // the time is judged once the frame is recorded
         } else {
-            ShowMessage(finishText.c_str(), 1, 5);
+            ShowMessage(finishText.c_str(), 1, kFinishMessageSeconds);
         }
     }
     if (node > tunnel->GetFinishNode()) {
@@ -533,7 +534,7 @@ std::string CGame::FinishMessage(const CReplay* run) {
     if (records == nullptr || playback != nullptr) {
         return "AUS:MAUS";
     }
-    const long long milliseconds = std::llround(timer->GetGameClock() * 1000.0);
+    const long long milliseconds = CRecords::ToMilliseconds(timer->GetGameClock());
     const std::string time = "AUS:MAUS\n" + CRecords::FormatTime(milliseconds);
     if (pModeUsed) {
         return time + " NOT RECORDED";
@@ -781,7 +782,8 @@ std::vector<std::string> CGame::GetRecordsTableLines() const {
     const long long best = records->GetBest(flown);
     std::string bestLine = "BEST " + (best < 0 ? std::string("NONE") : CRecords::FormatTime(best));
     if (ghost) {
-        bestLine += "  GHOST " + CRecords::FormatTime(std::llround(ghost->GetFinishClock() * 1000));
+        bestLine +=
+            "  GHOST " + CRecords::FormatTime(CRecords::ToMilliseconds(ghost->GetFinishClock()));
     }
     std::vector<std::string> lines = {"RECORDS", "THIS WORLD  " + WorldName(flown), bestLine};
     std::vector<std::pair<CRecords::SWorld, CRecords::SRecord>> others;

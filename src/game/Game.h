@@ -116,7 +116,8 @@ public:
     double GetRunTime() const { return runTime; } // seconds of frames since the run began
 
     // FNV-1a over what the rules decide: the ship's place, speed and energy, the course clock,
-    // P mode, and how many enemies are alive or exploding and how many shots fly.
+    // P mode and whether it was used in this run, how many enemies are alive or exploding, how
+    // many shots fly, and where every live explosion particle (the enemies' and the ship's) is.
     std::uint64_t HashState() const;
 
     void ShowMessage(const char* text, int style, int seconds); // style 0 or 1; game seconds

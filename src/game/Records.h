@@ -3,6 +3,7 @@
 #include "app/SmallFile.h"
 #include "world/Tunnel.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -98,6 +99,8 @@ public:
     static std::string Format(const Table& table); // the text Parse reads back to the same table
     // "m:ss.hh", hundredths cut, not rounded: 83412 -> "1:23.41"; negative counts as 0.
     static std::string FormatTime(long long milliseconds);
+    // A course clock in seconds to the milliseconds a record keeps: rounded to the nearest.
+    static long long ToMilliseconds(double seconds) { return std::llround(seconds * 1000.0); }
     // "2026-12-08T14:03:05Z", or "-" for kUnknownDate; a date Parse takes back the same.
     static std::string FormatDate(std::int64_t setAt);
     // Dates from 2000 to 9999; false for anything else, "2026-02-30T..." too.

@@ -26,7 +26,7 @@ bool VersionBefore(const int (&a)[3], const int (&b)[3]) {
 // A course clock as m:ss.hh, with every digit when two times would read the same.
 std::string ClockText(double seconds, double other) {
     const auto shown = [](double value) {
-        return CRecords::FormatTime(std::llround(value * 1000.0));
+        return CRecords::FormatTime(CRecords::ToMilliseconds(value));
     };
     if (shown(seconds) != shown(other)) {
         return shown(seconds);
@@ -192,7 +192,7 @@ std::string CReplayPlayback::Describe(const std::string& name) const {
     }
     std::string verdict =
         finishFrame != 0
-            ? "finish " + CRecords::FormatTime(std::llround(playedFinishClock * 1000.0))
+            ? "finish " + CRecords::FormatTime(CRecords::ToMilliseconds(playedFinishClock))
             : "no finish";
     if (pModeFrame != 0) {
         verdict += " with P mode";
