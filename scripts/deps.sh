@@ -22,6 +22,8 @@ packages=(
     clang libclang-rt-14-dev
     # a display for GL and end-to-end tests: virtual X server, key input, screenshots
     xvfb xauth xdotool x11-apps x11-utils imagemagick
+    # the world of the day is tested on a fixed date: libfaketime sets the game's wall clock
+    faketime
     # scripts/timedemo.sh --plot draws the frame times with gnuplot (its PNG terminals, no X)
     gnuplot-nox
 )

@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 namespace {
@@ -21,40 +22,68 @@ int NodesOf(unsigned seed, int difficulty, int length) {
     return tunnel.GetRingCount();
 }
 
+// TZ for the life of the object. The C library reads TZ only in tzset(), so it is called after
+// the variable is set and again after it is put back: otherwise the zone outlives the test.
+class CTimeZone {
+public:
+    explicit CTimeZone(const std::string& zone)
+        : variable(std::make_unique<CEnvironmentVariable>("TZ", zone)) {
+        tzset();
+    }
+    ~CTimeZone() {
+        variable.reset();
+        tzset();
+    }
+    CTimeZone(const CTimeZone&) = delete;
+    CTimeZone& operator=(const CTimeZone&) = delete;
+
+private:
+    std::unique_ptr<CEnvironmentVariable> variable;
+};
+
+int LocalHourOfTheEpoch() {
+    const std::time_t epoch = 0;
+    std::tm local{};
+    localtime_r(&epoch, &local);
+    return local.tm_hour;
+}
+
 } // namespace
 
 // The times are UTC seconds since 1970, from `date -u -d "..." +%s`; the weekdays from a
 // calendar: 7 December 2026 is a Monday, 13 December a Sunday, 1 January 2027 a Friday.
 TEST(DailyWorld, TheDateGivesTheSeedAndTheWeekdayTheDifficulty) {
-    // A clock in Tokyo is nine hours ahead: its Monday morning is still Sunday in UTC, and the
-    // world of the day is the same for every player.
-    const CEnvironmentVariable tokyo("TZ", std::string("JST-9"));
-    tzset();
-    struct SCase {
-        std::time_t time;
-        const char* date;
-        unsigned seed;
-        int difficulty;
-    };
-    const SCase cases[] = {
-        {1796601600, "2026-12-07", 20261207, 2}, // Monday 00:00:00
-        {1797206399, "2026-12-13", 20261213, 8}, // Sunday 23:59:59
-        {1798804800, "2027-01-01", 20270101, 6}, // the year's first day, a Friday
-        {946684800, "2000-01-01", 20000101, 7},  // the first day taken, a Saturday
-    };
-    for (const SCase& c : cases) {
-        CDailyWorld world;
+    const int hourBefore = LocalHourOfTheEpoch();
+    {
+        // A clock in Tokyo is nine hours ahead: its Monday morning is still Sunday in UTC, and
+        // the world of the day is the same for every player.
+        const CTimeZone tokyo("JST-9");
+        struct SCase {
+            std::time_t time;
+            const char* date;
+            unsigned seed;
+            int difficulty;
+        };
+        const SCase cases[] = {
+            {1796601600, "2026-12-07", 20261207, 2}, // Monday 00:00:00
+            {1797206399, "2026-12-13", 20261213, 8}, // Sunday 23:59:59
+            {1798804800, "2027-01-01", 20270101, 6}, // the year's first day, a Friday
+            {946684800, "2000-01-01", 20000101, 7},  // the first day taken, a Saturday
+        };
+        for (const SCase& c : cases) {
+            CDailyWorld world;
+            std::string problem;
+            ASSERT_TRUE(CDailyWorld::ForTime(c.time, world, problem)) << c.date << ": " << problem;
+            EXPECT_EQ(world.GetDate(), c.date);
+            EXPECT_EQ(world.GetSeed(), c.seed) << c.date;
+            EXPECT_EQ(world.GetDifficulty(), c.difficulty) << c.date;
+        }
+        CDailyWorld monday;
         std::string problem;
-        ASSERT_TRUE(CDailyWorld::ForTime(c.time, world, problem)) << c.date << ": " << problem;
-        EXPECT_EQ(world.GetDate(), c.date);
-        EXPECT_EQ(world.GetSeed(), c.seed) << c.date;
-        EXPECT_EQ(world.GetDifficulty(), c.difficulty) << c.date;
+        ASSERT_TRUE(CDailyWorld::ForTime(1796601600, monday, problem));
+        EXPECT_EQ(monday.Describe(), "daily: 2026-12-07 difficulty 2 length 1000 seed 20261207");
     }
-    CDailyWorld monday;
-    std::string problem;
-    ASSERT_TRUE(CDailyWorld::ForTime(1796601600, monday, problem));
-    EXPECT_EQ(monday.Describe(), "daily: 2026-12-07 difficulty 2 length 1000 seed 20261207");
-    tzset();
+    EXPECT_EQ(LocalHourOfTheEpoch(), hourBefore) << "Tokyo's time stays behind for later tests";
 }
 
 TEST(DailyWorld, AClockOutsideTheYears2000To2999IsRefused) {

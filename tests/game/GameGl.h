@@ -14,6 +14,7 @@
 #include "world/Tunnel.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,8 +37,8 @@ protected:
     }
 
     // configure runs between construction and Setup; returns what Setup printed.
-    std::string Make(int difficulty, int length, void (*configure)(CGame&, unsigned),
-                     unsigned seed) {
+    std::string Make(int difficulty, int length,
+                     const std::function<void(CGame&, unsigned)>& configure, unsigned seed) {
         testing::internal::CaptureStdout();
         game = std::make_unique<CGame>(&settings, &input, &timer);
         configure(*game, seed);

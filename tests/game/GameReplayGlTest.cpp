@@ -18,7 +18,6 @@ constexpr int kDifficulty = 3;
 constexpr int kLength = 200;
 constexpr unsigned kSeed = 11;
 constexpr int kFrames = 700;
-CReplayFiles* bestRuns = nullptr; // for the configure step, which takes no captures
 
 // The same player for every game: full speed, a weave, bursts of fire.
 void HoldKeys(CInput& input, int frame) {
@@ -35,7 +34,6 @@ protected:
             return;
         }
         files = std::make_unique<CReplayFiles>(data->GetPath());
-        bestRuns = files.get();
     }
 
     // A first game, of rules only, sets the world's record and so leaves its best replay.
@@ -91,9 +89,9 @@ TEST_F(GameReplayGl, TogglesScaleAndGhostLeaveTheStateOfTheRulesAlone) {
     scaler.SetAutomatic(true);
     Make(
         kDifficulty, kLength,
-        [](CGame& game, unsigned seed) {
+        [this](CGame& game, unsigned seed) {
             game.SetSeed(seed);
-            game.SetReplayFiles(bestRuns);
+            game.SetReplayFiles(files.get());
         },
         kSeed);
     game->SetResolutionScaler(&scaler); // after Setup: no warm-up frame, the scale still works

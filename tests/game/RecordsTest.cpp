@@ -58,7 +58,6 @@ const std::string kDate = " 2026-12-08T14:03:05Z";
 CRecords RecordsIn(const std::string& directory) {
     return CRecords(directory, [] { return kEighthDecember; });
 }
-static_assert(CTunnel::kMaximumRingCount == 103998, "the node counts below are one past it");
 
 int BadLineOf(const std::string& text) {
     CRecords::Table table;
@@ -116,6 +115,9 @@ TEST(Records, ParseNamesTheFirstBadLine) {
         {version + "\n \t\n\t3  500 17\t83.412 \t2026-12-08T14:03:05Z \n\n", 0},
         {version + "-2147483648 100000 2147483647 8639999.999 9999-12-31T23:59:59Z\n", 0},
         {version + "1 2 3 4 2000-01-01T00:00:00Z\n1 2 4 4 2028-02-29T12:00:00Z\n", 0},
+        // The longest tunnel: 100,000 nodes asked, less one, and a last bend of difficulty
+        // 1000 that runs up to 4 x 1000 - 1 past them.
+        {version + "1000 103998 2147483647 1.000 -\n", 0},
         {kVersionOne + std::string("3 500 17 83.412\n"), 0},
         {"", 1},
         {"zelkora records 3\n", 1},
@@ -248,7 +250,7 @@ TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
     tunnel.Generate(CTunnel::kMaximumBendDifficulty, CTunnel::kMaximumLength);
     testing::internal::GetCapturedStdout();
     EXPECT_GT(tunnel.GetRingCount(), CTunnel::kMaximumLength) << "the last bend ends past it";
-    EXPECT_LE(tunnel.GetRingCount(), CTunnel::kMaximumRingCount);
+    EXPECT_LE(tunnel.GetRingCount(), 103998) << "what the records take";
 
     CScratchDirectory scratch;
     CRecords records(scratch.Join("zelkora"));
@@ -662,6 +664,8 @@ TEST(Records, TimesAndWorldsTheFileCannotHoldAreRefused) {
     }
     EXPECT_TRUE(records.GetTable().empty());
     EXPECT_FALSE(fs::exists(records.GetPath()));
+    // And just inside: the longest tunnel, 103,998 nodes (see the parse cases).
+    EXPECT_TRUE(records.Submit({3, 103998, 17}, 1));
 }
 
 } // namespace

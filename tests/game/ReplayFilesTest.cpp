@@ -1,5 +1,6 @@
 // Saving replays: a run the file cannot hold is not written, with one line, and the file saved
-// before it stays; the best run of a world is found again from every length that builds it.
+// before it stays; the best run of a world is found again from every length that builds it, and
+// a best file that is no such run gives one line and no ghost.
 
 #include "game/ReplayFiles.h"
 
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -82,6 +84,59 @@ TEST(ReplaySaving, TheBestRunIsFoundFromEveryLengthThatBuildsItsWorld) {
               "replays: " + path + ": the run of another world; moved it to " + path +
                   ".bad, playing without a ghost\n");
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+// What stands at the best path: a damaged file or a run without a finish is moved aside, so that
+// the next record may take the name; what cannot be read as a file is left where it is.
+TEST(ReplaySaving, ABestFileThatIsNoFinishedRunGivesOneLineAndNoGhost) {
+    CReplay unfinished;
+    unfinished.world = {3, 50, CTunnel::CountRings(3, 50, 17), 17};
+    unfinished.gameVersion = "1.1.0";
+    unfinished.frames.resize(2);
+    unfinished.frames[0].step = 0.5;
+    const std::string whole = EncodedBytes(unfinished);
+    enum class EPut { Bytes, Directory, Fifo };
+    struct SCase {
+        const char* what;
+        EPut put;
+        std::string bytes;
+        std::string line; // after "replays: <path>: "
+        bool movedAside;
+    };
+    const SCase cases[] = {
+        {"no finish", EPut::Bytes, whole, "a run without a finish", true},
+        {"damaged", EPut::Bytes, "ZRP? nothing more", "not a replay file", true},
+        {"cut short", EPut::Bytes, whole.substr(0, 40),
+         "truncated (40 bytes of " + std::to_string(whole.size()) + ")", true},
+        {"a directory", EPut::Directory, "", "cant read it (not a regular file)", false},
+        {"a FIFO", EPut::Fifo, "", "cant read it (not a regular file)", false},
+    };
+    for (const SCase& c : cases) {
+        CScratchDirectory scratch;
+        CReplayFiles files(scratch.GetPath());
+        const std::string path = files.GetBestPath(unfinished.world);
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        if (c.put == EPut::Bytes) {
+            WriteBytes(path, c.bytes);
+        } else if (c.put == EPut::Directory) {
+            std::filesystem::create_directory(path);
+        } else {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << c.what;
+        }
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(files.LoadBest(unfinished.world), nullptr) << c.what;
+        const std::string said = testing::internal::GetCapturedStdout();
+        if (c.movedAside) {
+            EXPECT_EQ(said, "replays: " + path + ": " + c.line + "; moved it to " + path +
+                                ".bad, playing without a ghost\n");
+            EXPECT_EQ(ReadFileBytes(path + ".bad"), c.bytes) << c.what;
+            EXPECT_FALSE(std::filesystem::exists(path)) << c.what;
+        } else {
+            EXPECT_EQ(said, "replays: " + path + ": " + c.line + ", playing without a ghost\n");
+            EXPECT_TRUE(std::filesystem::exists(path)) << c.what;
+            EXPECT_FALSE(std::filesystem::exists(path + ".bad")) << c.what;
+        }
+    }
 }
 
 } // namespace
