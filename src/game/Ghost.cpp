@@ -146,23 +146,52 @@ void CGhost::Draw(double runTime, const CPath& path, int texture,
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     const bool blend = settings.GetNoAlpha() == 0;
     if (blend) {
-        // The skin is lit and faded by the colour, instead of replacing it.
+        // Kept from the plain translucent ghost: later draws inherit the colour material and
+        // the alpha test these leave on.
         TrackDiffuseColour();
         BeginTranslucency();
-        glColor4f(1.0f, 1.0f, 1.0f, kAlpha);
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    } else {
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
+    // Everything else the ghost's own look changes goes back as it was.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT |
+                 GL_POLYGON_BIT | GL_LINE_BIT);
+    glDisable(GL_LIGHTING); // unlit, as the ship itself is
+    DrawOutline(blend, settings);
+    DrawTintedSkin(blend ? kAlpha : 1.0f, settings);
+    glPopAttrib();
+    if (blend) {
+        EndTranslucency();
+        glColor3f(1.0f, 1.0f, 1.0f);
+    }
+    glPopMatrix();
+}
+
+void CGhost::DrawMesh(const CRenderSettings& settings) const {
     if (settings.GetNoVertexArrays() == 0) {
         mesh.DrawArrays();
     } else {
         mesh.DrawImmediate();
     }
-    if (blend) {
-        EndTranslucency();
-        glColor3f(1.0f, 1.0f, 1.0f);
-        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE); // as the ship leaves it
-    }
-    glPopMatrix();
+}
+
+void CGhost::DrawTintedSkin(float alpha, const CRenderSettings& settings) const {
+    // GL_BLEND runs the skin from the deep colour in its dark parts to the light one in its
+    // bright parts: the ship's markings stay readable, in the ghost's blue instead of grey.
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, kTintLight);
+    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
+    glColor4f(kTintDeep[0], kTintDeep[1], kTintDeep[2], alpha);
+    DrawMesh(settings);
+}
+
+void CGhost::DrawOutline(bool blend, const CRenderSettings& settings) const {
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
+    // The back faces' edges in wide lines: a rim a few pixels wide however far ahead the ghost
+    // flies. Through the translucent body the edges behind it show too, fainter.
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+    glPolygonMode(GL_BACK, GL_LINE);
+    glLineWidth(kOutlineWidth);
+    glColor4f(kOutline[0], kOutline[1], kOutline[2], blend ? kOutlineAlpha : 1.0f);
+    DrawMesh(settings);
+    glPopAttrib(); // the skin after it is drawn filled and textured
 }
