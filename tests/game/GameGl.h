@@ -11,6 +11,7 @@
 #include "fx/Hud.h"
 #include "game/Game.h"
 #include "game/Records.h"
+#include "game/ReplayFiles.h"
 #include "world/Tunnel.h"
 
 #include <cstdint>
@@ -72,6 +73,30 @@ protected:
     }
 
     std::string Message() const { return game->GetHud()->GetMessageText(); }
+
+    // A first game, of rules only, at full speed all the way: it sets the world's record and
+    // so leaves its best replay in files.
+    void LeaveABestRun(CReplayFiles& files, int difficulty, int length, unsigned seed) {
+        std::int64_t firstNow = 1000 * kFramesPerSecond;
+        CTimer clock([&firstNow] { return ++firstNow; }, kFramesPerSecond);
+        CInput keys;
+        CRecords table(data->GetPath());
+        testing::internal::CaptureStdout();
+        CGame first(&settings, &keys, &clock, CGame::EOutput::RulesOnly);
+        first.SetSeed(seed);
+        first.SetDifficulty(difficulty);
+        first.SetTunnelLength(length);
+        first.SetRecords(&table);
+        first.SetReplayFiles(&files);
+        first.Setup();
+        keys.KeyDown(' ', 0, 0);
+        for (int i = 0; i < 5000 && first.GetLastRun() == nullptr; ++i) {
+            first.Frame();
+        }
+        testing::internal::GetCapturedStdout();
+        ASSERT_NE(first.GetLastRun(), nullptr);
+        ASSERT_TRUE(first.GetLastRun()->finished);
+    }
 
     std::unique_ptr<CGameDataDirectory> data;
     std::int64_t now = 1000 * kFramesPerSecond;

@@ -36,28 +36,6 @@ protected:
         files = std::make_unique<CReplayFiles>(data->GetPath());
     }
 
-    // A first game, of rules only, sets the world's record and so leaves its best replay.
-    void LeaveABestRun() {
-        CTimer clock([this] { return ++otherNow; }, kFramesPerSecond);
-        CInput keys;
-        CRecords table(data->GetPath());
-        testing::internal::CaptureStdout();
-        CGame first(&settings, &keys, &clock, CGame::EOutput::RulesOnly);
-        first.SetSeed(kSeed);
-        first.SetDifficulty(kDifficulty);
-        first.SetTunnelLength(kLength);
-        first.SetRecords(&table);
-        first.SetReplayFiles(files.get());
-        first.Setup();
-        keys.KeyDown(' ', 0, 0);
-        for (int i = 0; i < 5000 && first.GetLastRun() == nullptr; ++i) {
-            first.Frame();
-        }
-        testing::internal::GetCapturedStdout();
-        ASSERT_NE(first.GetLastRun(), nullptr);
-        ASSERT_TRUE(first.GetLastRun()->finished);
-    }
-
     // The rules alone, the same player, no toggles.
     std::uint64_t RulesOnlyHash() {
         CTimer clock([this] { return ++otherNow; }, kFramesPerSecond);
@@ -82,7 +60,7 @@ protected:
 };
 
 TEST_F(GameReplayGl, TogglesScaleAndGhostLeaveTheStateOfTheRulesAlone) {
-    LeaveABestRun();
+    LeaveABestRun(*files, kDifficulty, kLength, kSeed);
     const std::uint64_t expected = RulesOnlyHash();
 
     CResolutionScaler scaler;

@@ -4,16 +4,13 @@
 
 #include "GameDataDirectory.h"
 #include "GameGl.h"
-#include "GameRun.h"
 #include "app/Screen.h"
 #include "game/Ghost.h"
 #include "game/ReplayFiles.h"
 #include "render/Camera.h"
-#include "render/ScreenshotWriter.h"
 #include "render/TextureManager.h"
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,7 +24,6 @@ constexpr unsigned kSeed = 11;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr int kBluer = 40; // how much more blue than red a pixel must gain to count as tinted
-CReplayFiles* bestRuns = nullptr; // for the configure step, which takes no captures
 
 struct SChange {
     int changed = 0; // pixels that differ at all
@@ -66,41 +62,19 @@ protected:
         fs::remove_all(here / "texture");
         fs::create_directory_symlink(fs::path(ZELKORA_DATA_DIR) / "texture", here / "texture");
         files = std::make_unique<CReplayFiles>(data->GetPath());
-        bestRuns = files.get();
         CScreen::SetFixedGlState();
-        LeaveABestRun();
+        LeaveABestRun(*files, kDifficulty, kLength, kSeed);
         Make(
             kDifficulty, kLength,
-            [](CGame& game, unsigned seed) {
+            [this](CGame& game, unsigned seed) {
                 game.SetSeed(seed);
-                game.SetReplayFiles(bestRuns);
+                game.SetReplayFiles(files.get());
             },
             kSeed);
         ASSERT_NE(game->GetGhost(), nullptr);
         CTextureManager table;
         table.ListAll();
         shipSkin = table.Find("player1");
-    }
-
-    // A first game, of rules only, at full speed all the way: the world's record and its replay.
-    void LeaveABestRun() {
-        CTimer clock([this] { return ++otherNow; }, kFramesPerSecond);
-        CInput keys;
-        CRecords table(data->GetPath());
-        testing::internal::CaptureStdout();
-        CGame first(&settings, &keys, &clock, CGame::EOutput::RulesOnly);
-        first.SetSeed(kSeed);
-        first.SetDifficulty(kDifficulty);
-        first.SetTunnelLength(kLength);
-        first.SetRecords(&table);
-        first.SetReplayFiles(files.get());
-        first.Setup();
-        keys.KeyDown(' ', 0, 0);
-        for (int i = 0; i < 5000 && first.GetLastRun() == nullptr; ++i) {
-            first.Frame();
-        }
-        testing::internal::GetCapturedStdout();
-        ASSERT_NE(first.GetLastRun(), nullptr);
     }
 
     // The player lets go of the throttle every twelfth frame, so the ghost draws ahead.
@@ -128,25 +102,7 @@ protected:
         return rgb;
     }
 
-    // For people to look at: build/screenshots/<name>.png, rows flipped to top first.
-    static void Keep(const std::vector<GLubyte>& bottomUp, const std::string& name) {
-        std::vector<unsigned char> topDown(bottomUp.size());
-        const std::size_t row = kWidth * 3;
-        for (int y = 0; y < kHeight; ++y) {
-            std::copy_n(bottomUp.begin() + static_cast<std::ptrdiff_t>(y * row), row,
-                        topDown.begin() + static_cast<std::ptrdiff_t>((kHeight - 1 - y) * row));
-        }
-        std::string png;
-        std::string error;
-        if (CScreenshotWriter::EncodePng(topDown, kWidth, kHeight, png, error)) {
-            std::ofstream(CGameRun::GetScreenshotDirectory() + "/" + name + ".png",
-                          std::ios::binary)
-                << png;
-        }
-    }
-
     std::unique_ptr<CReplayFiles> files;
-    std::int64_t otherNow = 1000 * kFramesPerSecond;
     int flown = 0;
     int shipSkin = 0;
 };
@@ -174,7 +130,6 @@ TEST_F(GhostGl, StandsOutFromTheWallsByAHueOfItsOwnNearAndFar) {
         settings.SetNoAlpha(c.noAlpha);
         const std::vector<GLubyte> without = DrawScene(false);
         const std::vector<GLubyte> with = DrawScene(true);
-        Keep(with, name);
         const SChange change = Compare(without, with);
         RecordProperty(name + "-changed", change.changed);
         RecordProperty(name + "-tinted", change.tinted);

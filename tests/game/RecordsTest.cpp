@@ -5,6 +5,7 @@
 #include "render/TextureManager.h"
 #include "world/Tunnel.h"
 
+#include "ChildOutput.h"
 #include "FileBytes.h"
 #include "ToneFiles.h"
 
@@ -75,36 +76,6 @@ template <typename Action> std::string PrintedBy(Action action) {
     testing::internal::CaptureStdout();
     action();
     return testing::internal::GetCapturedStdout();
-}
-
-// Runs the action in a child process, which may give up root or its spare file descriptors for
-// good, and gives what it printed.
-template <typename Action> std::string PrintedByChild(Action action) {
-    int out[2];
-    if (pipe(out) != 0) {
-        return "no pipe";
-    }
-    std::fflush(stdout); // or the child prints what the parent still buffers
-    const pid_t child = fork();
-    if (child == 0) {
-        close(out[0]);
-        dup2(out[1], STDOUT_FILENO);
-        close(out[1]);
-        action();
-        std::fflush(stdout);
-        _exit(0);
-    }
-    close(out[1]);
-    std::string printed;
-    char buffer[512];
-    for (ssize_t count; (count = read(out[0], buffer, sizeof buffer)) > 0;) {
-        printed.append(buffer, static_cast<std::size_t>(count));
-    }
-    close(out[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << printed;
-    return printed;
 }
 
 TEST(Records, ParseNamesTheFirstBadLine) {
