@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
+#include "base/Version.h"
 #include "game/WorldIdentity.h"
 
 #include <algorithm>
@@ -213,7 +214,7 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             PrintUsage(out);
             return EOutcome::Finished;
         case 'V':
-            out << "zelkora " << GetVersion() << "\n";
+            out << "zelkora " << GetGameVersion() << "\n";
             return EOutcome::Finished;
         case kWindow:
             displayMode = 1;
@@ -444,8 +445,4 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "Files: best times in $XDG_DATA_HOME/zelkora/records.txt, screenshots in\n"
            "$XDG_DATA_HOME/zelkora/screenshots/, replays in $XDG_DATA_HOME/zelkora/replays/\n"
            "(last.zrp, best-D-N-S.zrp) ($XDG_DATA_HOME is ~/.local/share when unset).\n";
-}
-
-const char* CCommandLine::GetVersion() {
-    return ZELKORA_VERSION;
 }

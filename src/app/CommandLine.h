@@ -46,7 +46,6 @@ public:
     static std::vector<SKeyHelp> GetKeyHelp();
 
     static void PrintUsage(std::ostream& out);
-    static const char* GetVersion(); // the game's version, "1.1.0"
 
 private:
     void StoreNumber(int option, long long value); // value already checked against its range

@@ -1,6 +1,6 @@
 #include "app/KeyBindings.h"
 
-#include "app/SmallFile.h"
+#include "base/SmallFile.h"
 
 #include <GL/glut.h>
 #include <cassert>

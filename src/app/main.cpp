@@ -11,7 +11,7 @@
 #include "app/RenderSettings.h"
 #include "app/Screen.h"
 #include "app/Timer.h"
-#include "app/XdgDirectories.h"
+#include "base/XdgDirectories.h"
 #include "game/DailyWorld.h"
 #include "game/Game.h"
 #include "game/Records.h"

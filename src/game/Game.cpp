@@ -1,9 +1,9 @@
 #include "game/Game.h"
 
-#include "app/CommandLine.h"
 #include "app/Input.h"
 #include "app/RenderSettings.h"
 #include "app/Timer.h"
+#include "base/Version.h"
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
@@ -203,8 +203,7 @@ void CGame::BeginRun() {
     newBest = false;
     discsPassed = 0;
     if (playback == nullptr && recordable) {
-        recorder.Begin(GetWorld(), CCommandLine::GetVersion(),
-                       static_cast<std::int64_t>(std::time(nullptr)));
+        recorder.Begin(GetWorld(), GetGameVersion(), static_cast<std::int64_t>(std::time(nullptr)));
     }
 }
 

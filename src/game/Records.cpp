@@ -1,8 +1,8 @@
 #include "game/Records.h"
 
-#include "app/AtomicFile.h"
-#include "app/SmallFile.h"
-#include "app/XdgDirectories.h"
+#include "base/AtomicFile.h"
+#include "base/SmallFile.h"
+#include "base/XdgDirectories.h"
 
 #include <cerrno>
 #include <charconv>

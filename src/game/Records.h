@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SmallFile.h"
+#include "base/SmallFile.h"
 #include "world/Tunnel.h"
 
 #include <cmath>

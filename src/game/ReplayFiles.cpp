@@ -1,7 +1,7 @@
 #include "game/ReplayFiles.h"
 
-#include "app/AtomicFile.h"
-#include "app/SmallFile.h"
+#include "base/AtomicFile.h"
+#include "base/SmallFile.h"
 #include "world/Tunnel.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "game/ReplayPlayback.h"
 
-#include "app/CommandLine.h"
-#include "app/SmallFile.h"
+#include "base/SmallFile.h"
+#include "base/Version.h"
 #include "game/Records.h"
 
 #include <cerrno>
@@ -41,7 +41,7 @@ std::string ClockText(double seconds, double other) {
 CReplayPlayback::CReplayPlayback(CReplay recorded) : replay(std::move(recorded)) {}
 
 bool CReplayPlayback::HasTheseRules(const std::string& recordedBy, std::string& problem) {
-    const std::string ours = CCommandLine::GetVersion();
+    const std::string ours = GetGameVersion();
     int recorded[3] = {};
     int first[3] = {};
     int current[3] = {};
@@ -198,7 +198,7 @@ std::string CReplayPlayback::Describe(const std::string& name) const {
         verdict += " with P mode";
     }
     verdict += ", state " + CReplay::FormatHash(playedHash);
-    if (replay.gameVersion != CCommandLine::GetVersion()) {
+    if (replay.gameVersion != GetGameVersion()) {
         verdict += ", recorded by zelkora " + replay.gameVersion;
     }
     return "replay: " + name + ": " + verdict + ", matches";

@@ -1,7 +1,7 @@
 #include "render/ScreenshotWriter.h"
 
-#include "app/AtomicFile.h"
-#include "app/XdgDirectories.h"
+#include "base/AtomicFile.h"
+#include "base/XdgDirectories.h"
 
 #include <GL/gl.h>
 #include <cstdio>

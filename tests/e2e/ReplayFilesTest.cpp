@@ -4,7 +4,7 @@
 
 #include "GameRun.h"
 #include "ReplayBytes.h"
-#include "app/CommandLine.h"
+#include "base/Version.h"
 #include "game/Replay.h"
 
 #include <chrono>
@@ -205,7 +205,7 @@ TEST_F(ReplayFiles, BadFilesGiveTheirLineAndExitCode) {
         {"fifo.zrp", 2, "replay: fifo.zrp: not a regular file\n"},
         {"older.zrp", 2,
          "replay: older.zrp: recorded by zelkora 1.1.0, whose rules are not this game's (zelkora " +
-             std::string(CCommandLine::GetVersion()) + "); it cannot be checked here\n"},
+             std::string(GetGameVersion()) + "); it cannot be checked here\n"},
         {"partial/last.zrp", 2, "replay: last.zrp: cannot check: cant open mesh/laser2.obj\n"},
         {"changed.zrp", 1, "replay: changed.zrp: diverged at frame 41\n"},
     };

@@ -1,6 +1,6 @@
 #include "game/Records.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "app/CommandLine.h"
 #include "render/TextureManager.h"
 #include "world/Tunnel.h"

@@ -3,7 +3,7 @@
 // refuse is never written.
 
 #include "game/Replay.h"
-#include "app/CommandLine.h"
+#include "base/Version.h"
 #include "game/ReplayPlayback.h"
 
 #include "ChildOutput.h"
@@ -175,7 +175,7 @@ TEST(Replay, AFileOfFormatOneIsReadWithoutItsNodeCount) {
 
 // Only a run recorded under this game's rules can be checked: both versions are named.
 TEST(Replay, OnlyVersionsWithTheseRulesCanBeChecked) {
-    const std::string ours = CCommandLine::GetVersion();
+    const std::string ours = GetGameVersion();
     const struct {
         std::string version;
         bool checkable;

@@ -6,7 +6,7 @@
 #include "Sounds.h"
 #include "Textures.h"
 
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "render/AssetTable.h"
 
 #include <cstdio>

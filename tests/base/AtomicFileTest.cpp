@@ -1,4 +1,4 @@
-#include "app/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 #include "FileBytes.h"
 #include "ToneFiles.h"

@@ -1,4 +1,4 @@
-#include "app/SmallFile.h"
+#include "base/SmallFile.h"
 
 #include <cerrno>
 #include <cstring>

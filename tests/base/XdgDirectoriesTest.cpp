@@ -1,4 +1,4 @@
-#include "app/XdgDirectories.h"
+#include "base/XdgDirectories.h"
 
 #include "EnvironmentVariable.h"
 

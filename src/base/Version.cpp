@@ -1,0 +1,5 @@
+#include "base/Version.h"
+
+const char* GetGameVersion() {
+    return ZELKORA_VERSION;
+}
