@@ -26,6 +26,7 @@
 #include "sound/SoundSystem.h"
 
 #include <GL/glut.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -58,6 +59,9 @@ std::unique_ptr<CReplayPlayback> playback; // --replay only
 std::string playbackName;                  // the file as the player named it
 bool playbackReported = false;
 int exitCode = 0; // a replay that diverged ends with 1
+// A quit waits this long at most for the records and replays still being saved: longer than a
+// save that waits for another game's lock.
+constexpr std::chrono::milliseconds kLongestQuitWait{5000};
 
 void CreateGlobalObjects() {
     timer = new CTimer;
@@ -68,6 +72,11 @@ void CreateGlobalObjects() {
 
 void ExitGame() {
     game->EndRun(); // the run so far is the last run
+    if (!game->WaitForSaves(kLongestQuitWait)) {
+        // Still saving on its own thread: what it writes to must outlive the process's end.
+        records.release();
+        replayFiles.release();
+    }
     delete timer;
     delete input;
     delete settings;

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "game/RunRecorder.h"
+#include "game/Course.h"
+#include "game/GameSounds.h"
+#include "game/GameView.h"
+#include "game/RunBook.h"
 #include "game/WorldIdentity.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,30 +20,27 @@ class CGhost;
 class CHud;
 class CInput;
 class CLaser;
-class CLight;
 class CPlayer;
 class CRecords;
 class CReplayFiles;
 class CReplayPlayback;
 class CResolutionScaler;
-class CScaledFrame;
 class CRenderSettings;
 class CScreenshotWriter;
-class CSound;
-class CTextureManager;
 class CTimer;
 class CTunnel;
-class CVaporTrail;
 
-// The game: owns everything in play, builds the world once at start and runs one frame per
-// idle call: first the rules (clock and course marks, music, ship, camera, enemies, shots,
-// collisions, P mode, vapour trail), which make no OpenGL call, then the drawing, which only
-// reads what the rules left. It never ends by itself; the player may pause it and fly the
-// course again in the same world. Every run is recorded; a recorded run can be played back.
+// The game: builds the world once at start and runs one frame per idle call: first the rules
+// (clock and course marks, music, ship, camera, enemies, shots, collisions, P mode, vapour
+// trail), which make no OpenGL call, then the drawing, which only reads what the rules left.
+// It never ends by itself; the player may pause it and fly the course again in the same world.
+// Every run is recorded; a recorded run can be played back. Its rooms: the course being flown
+// (CCourse), the run's book of recordings, records and ghosts (CRunBook), the view (CGameView)
+// and the sounds (CGameSounds); the game holds the clock's course marks, pause and messages.
 class CGame {
 public:
-    static constexpr int kShotSlots = 15;
-    static constexpr int kEffectSounds = 5;
+    static constexpr int kShotSlots = 15;         // as the course has them
+    static constexpr int kEffectSounds = 5;       // as the game's sounds have them
     static constexpr int kMessageSeconds = 3;     // a toggle's or a command's message, game seconds
     using SeedSource = std::function<unsigned()>; // as the tunnel takes it
     // The longest step the rules take, seconds: a longer frame (a stall of the machine, the
@@ -74,22 +75,22 @@ public:
     CWorldIdentity GetWorld() const;          // nodes 0 until Setup has built the tunnel
     // Best times of the worlds, kept by the caller; without them the finish says only
     // "AUS:MAUS", as it always did.
-    void SetRecords(CRecords* table) { records = table; }
+    void SetRecords(CRecords* table) { book->SetRecords(table); }
     void SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer);
     // How much of the picture the scene is drawn at, kept by the caller, which feeds it the
     // frame times; without one every frame is drawn at full resolution.
-    void SetResolutionScaler(CResolutionScaler* scaler) { resolution = scaler; } // before Setup
+    void SetResolutionScaler(CResolutionScaler* scaler) { view->SetResolutionScaler(scaler); }
     void ToggleAutomaticResolution(); // F7: automatic, or always full
 
     // Where every run is saved and the best run comes from; kept by the caller. Without them
     // runs are still recorded (GetLastRun) but nothing is written and no ghost flies.
-    void SetReplayFiles(CReplayFiles* files) { replayFiles = files; } // before Setup
+    void SetReplayFiles(CReplayFiles* files) { book->SetReplayFiles(files); } // before Setup
     // Plays a recorded run instead of the player's commands, in the recording's world
     // (difficulty, length and seed are set from it); kept by the caller. The player's steering,
     // fire, k, p and r are ignored; nothing is recorded. Once every frame is played the game
     // stands still.
     void SetPlayback(CReplayPlayback* recorded); // before Setup
-    bool IsReplaying() const { return playback != nullptr; }
+    bool IsReplaying() const { return book->GetPlayback() != nullptr; }
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
     void Frame(); // one idle call: the rules (unless paused), then the drawing
@@ -101,10 +102,13 @@ public:
 
     // The run flown so far ends here (the player quits): it is saved as the last run.
     void EndRun();
-    const CReplay* GetLastRun() const { return lastRun.get(); } // the last run that ended
+    // Waits at most that long for the records and replays handed over to be saved (they are
+    // saved off the frame): false, with one line, when it gave up.
+    bool WaitForSaves(std::chrono::milliseconds limit) { return book->WaitForSaves(limit); }
+    const CReplay* GetLastRun() const { return book->GetLastRun(); } // the last that ended
     void ToggleGhost(); // g: the best run's ghost shown or not, with a message
-    void SetGhostShown(bool shown) { ghostShown = shown; }
-    bool IsGhostShown() const { return ghostShown; }
+    void SetGhostShown(bool shown) { book->SetGhostShown(shown); }
+    bool IsGhostShown() const { return book->IsGhostShown(); }
     // Tab: the records table over the game, shown or not; it does not pause.
     void ToggleRecordsTable();
     bool IsRecordsTableShown() const { return recordsTableShown; }
@@ -112,8 +116,8 @@ public:
     // ten other worlds, the most recently improved first; "RECORDS OFF" without records.
     std::vector<std::string> GetRecordsTableLines() const;
     static constexpr std::size_t kRecordsTableWorlds = 10;
-    const CGhost* GetGhost() const { return ghost.get(); }
-    double GetRunTime() const { return runTime; } // seconds of frames since the run began
+    const CGhost* GetGhost() const { return book->GetGhost(); }
+    double GetRunTime() const { return book->GetRunTime(); } // seconds since the run began
 
     // FNV-1a over what the rules decide: the ship's place, speed and energy, the course clock,
     // P mode and whether it was used in this run, how many enemies are alive or exploding, how
@@ -122,13 +126,13 @@ public:
 
     void ShowMessage(const char* text, int style, int seconds); // style 0 or 1; game seconds
     void TogglePMode();
-    bool IsPMode() const { return pMode; }
+    bool IsPMode() const { return course && course->IsPMode(); }
     // Nothing moves, the clocks and every sound hold, the frame is still drawn with "PAUSE";
     // the keys held meanwhile act as held afterwards.
     void TogglePause();
     bool IsPaused() const { return paused; }
-    void ToggleSound(); // every sound off or on
-    bool IsSoundOn() const { return soundOn; }
+    void ToggleSound() { sounds->ToggleMute(); } // every sound off or on
+    bool IsSoundOn() const { return sounds->IsOn(); }
     // The course from the beginning in the same world: everything in play made afresh from the
     // same seed, the clock at 0; textures and sounds are kept.
     void Restart();
@@ -139,107 +143,48 @@ public:
     // seed a player may name.
     void SetNewWorldSeedSource(SeedSource source) { newWorldSeedSource = std::move(source); }
     static unsigned MicrosecondSeed();
-    void RequestScreenshot() { screenshotRequested = true; } // taken before the next swap
+    void RequestScreenshot() { view->RequestScreenshot(); } // taken before the next swap
     void SelfDestruct();
-    void LoadTextures(); // all 43, with mipmaps exactly when the toggle says so
-    void PlayExplosionSounds(int count);
+    void LoadTextures() { view->LoadTextures(); } // all 43, mipmaps as the toggle says
+    void PlayExplosionSounds(int count) { sounds->PlayExplosions(count); }
 
-    // For tests and benchmarks.
-    CPlayer* GetPlayer() { return player.get(); }
-    const CCamera& GetCamera() const { return *camera; }
-    CTunnel* GetTunnel() { return tunnel.get(); }
-    CHud* GetHud() { return hud.get(); }
-    const std::vector<std::unique_ptr<CEnemy>>& GetEnemies() const { return enemies; }
-    const CLaser* GetShot(int slot) const { return shots[slot].get(); }
+    // For tests and benchmarks, once Setup has run.
+    CPlayer* GetPlayer() { return &course->GetPlayer(); }
+    const CCamera& GetCamera() const { return std::as_const(*course).GetCamera(); }
+    CTunnel* GetTunnel() { return &course->GetTunnel(); }
+    CHud* GetHud() { return view->GetHud(); }
+    const std::vector<std::unique_ptr<CEnemy>>& GetEnemies() const { return course->GetEnemies(); }
+    const CLaser* GetShot(int slot) const { return std::as_const(*course).GetShot(slot); }
 
 private:
-    void CreatePlayerAndEnemies();
-    void CreateLights();
+    void BuildWorld(); // the first world: the course, with the lights and the HUD made in turn
     void FollowCourseMarks();
-    void MoveEnemies(float dt);
-    void FireShot();
-    void MoveShots(float dt);
-    void HitEnemiesWithShots();
-    void ExplodeApproachedEnemies();
-    void RamEnemies();
-    void PlaceLights();
-    void DrawEnemies();
-    void DrawShots() const;
-    void RemoveDeadShots();
     void RunRules();
-    std::uint8_t ReadCommands() const; // the six flags as CReplay::ECommand bits
     void ApplyRecordedCommands();
     void ApplyCommand(char command); // 'k' or 'p'
     void EndFrame(double measuredStep, double step, std::uint8_t commands);
-    void FinishRun();              // at the end of the frame that reached the finish
-    void KeepRun(CReplay&& ended); // saved as the last run; a new best flies from the restart
-    void NoteJointDiscs();
     void ShowSplit(double split);
     void Rebuild(); // the world in play made afresh from its seed, as a restart does
-    void BeginRun();
-    void LoadGhost();
-    void DrawGhost() const;
+    void UpdateRecordsPanel();
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
-    void DrawHud();
-    void BuildCameraAndTunnel();                   // the tunnel from the kept seed
-    std::string FinishMessage(const CReplay* run); // submits the time; run: its recording
-    void SaveScreenshot();
-    void BeginScene(); // the viewport for this frame's scale, then the camera's clear and view
-    void WarmUpScaledFrame(); // once, when the scale may change
 
     CRenderSettings* settings;
     CInput* input;
-    EOutput output;
-    std::unique_ptr<CCamera> camera;
     CTimer* timer;
-    std::unique_ptr<CHud> hud;
-    std::unique_ptr<CPlayer> player;
-    std::unique_ptr<CVaporTrail> vaporTrail;
-    std::unique_ptr<CLaser> shots[kShotSlots];
-    int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
-    std::vector<std::unique_ptr<CEnemy>> enemies;
-    std::unique_ptr<CTunnel> tunnel;
-    std::unique_ptr<CLight> lights[3];
-    int screenWidth = 800;
-    int screenHeight = 600;
+    EOutput output;
+    std::unique_ptr<CGameSounds> sounds; // first: its random draws come before the world's
+    std::unique_ptr<CGameView> view;
+    std::unique_ptr<CRunBook> book;
+    std::unique_ptr<CCourse> course; // made by Setup, on the view's textures
     int difficulty = 1;
     int tunnelLength = 120;
-    std::unique_ptr<CTextureManager> textures;
-    bool pMode = false;
-    bool musicStarted = false;
-    std::unique_ptr<CSound> music;
-    std::unique_ptr<CSound> startSound;
-    std::unique_ptr<CSound> effectSounds[kEffectSounds]; // four explosions and a squeak
-    SeedSource seedSource;                               // the time of day, unless set
+    SeedSource seedSource; // the time of day, unless set
     SeedSource newWorldSeedSource;
     std::string dailyDate; // empty: not the world of the day
+    unsigned seed = 0;
+    bool paused = false;
     bool recordsTableShown = false;
     int recordsTableVersion = 0; // moves on whenever what the table shows may have changed
     int drawnRecordsTableVersion = -1;
-    unsigned seed = 0;
-    bool paused = false;
-    bool soundOn = true;
-    bool pModeUsed = false; // at any moment of this run: then its time is not recorded
-    std::string finishText; // decided once at the finish, then shown every frame
-    CRecords* records = nullptr;
-    CResolutionScaler* resolution = nullptr;
-    std::unique_ptr<CScaledFrame> scaledFrame;
-    std::unique_ptr<CScreenshotWriter> screenshots;
-    bool screenshotRequested = false;
-
-    // This run: its recording, how far it got, and the best run of the world beside it.
-    CRunRecorder recorder;
-    CReplayFiles* replayFiles = nullptr;
-    CReplayPlayback* playback = nullptr;
-    std::unique_ptr<CReplay> lastRun;
-    bool recordable = true;   // the world lies within what a replay file holds
-    bool finishedRun = false; // the finish was reached in this run
-    bool finishThisFrame = false;
-    bool newBest = false; // this run set the world's record
-    double runTime = 0.0;
-    std::vector<int> jointNodes; // the joint discs along the course, in course order
-    std::size_t discsPassed = 0;
-    std::unique_ptr<CGhost> ghost;
-    std::unique_ptr<CGhost> nextGhost; // a new best, flown from the next restart on
-    bool ghostShown = true;
+    int drawnRecordsChanges = -1; // the records' own count: a save may merge another game's
 };

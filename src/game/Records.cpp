@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
 #include <utility>
@@ -80,18 +82,27 @@ std::int64_t CRecords::Now() {
 
 void CRecords::Load() {
     loaded = true;
-    table.clear();
+    Table read;
+    ReadForLoad(read);
+    {
+        const std::lock_guard<std::mutex> guard(tableMutex);
+        table = std::move(read);
+    }
+    ++changes;
+}
+
+void CRecords::ReadForLoad(Table& into) {
     if (directory.empty()) {
         return;
     }
     std::string error;
     std::string damage;
-    ERead read = ReadTable(table, error, damage);
+    ERead read = ReadTable(into, error, damage);
     if (!damage.empty()) {
         // Another game starting on the same file may be moving it aside, or saving a new table in
         // its place, this very moment: under the lock, only what is still damaged moves.
         const int lock = LockFile();
-        read = ReadTable(table, error, damage);
+        read = ReadTable(into, error, damage);
         if (!damage.empty()) {
             SetAside(damage);
         }
@@ -128,12 +139,22 @@ CRecords::ERead CRecords::ReadTable(Table& into, std::string& error, std::string
 }
 
 long long CRecords::GetBest(const SWorld& world) const {
+    const std::lock_guard<std::mutex> guard(tableMutex);
     const Table::const_iterator found = table.find(world);
     return found == table.end() ? -1 : found->second.milliseconds;
 }
 
+CRecords::Table CRecords::GetTable() const {
+    const std::lock_guard<std::mutex> guard(tableMutex);
+    return table;
+}
+
 bool CRecords::Submit(const SWorld& world, long long milliseconds,
                       const std::function<void()>& whileLocked) {
+    return Claim(world, milliseconds) && SaveClaim(world, milliseconds, whileLocked);
+}
+
+bool CRecords::Claim(const SWorld& world, long long milliseconds) {
     if (!IsRecordable(world, milliseconds)) {
         std::printf("records: cant record %lld ms for world %d %d %u (out of range)\n",
                     milliseconds, world.difficulty, world.nodes, world.seed);
@@ -143,27 +164,63 @@ bool CRecords::Submit(const SWorld& world, long long milliseconds,
     if (!loaded) {
         Load(); // saving an unread table would drop every record in the file
     }
-    // Another game may have saved since we read the file: under the lock, what it saved is
-    // taken in before the time is judged, and nothing of it is written over.
-    const int lock = LockFile();
+    const std::lock_guard<std::mutex> guard(tableMutex);
+    const Table::const_iterator found = table.find(world);
+    if (found != table.end() && milliseconds >= found->second.milliseconds) {
+        return false;
+    }
+    table[world] = SRecord(milliseconds, clock());
+    ++changes;
+    return true;
+}
+
+bool CRecords::SaveClaim(const SWorld& world, long long milliseconds,
+                         const std::function<void()>& whileLocked) {
+    claims[world] = SClaim{milliseconds, whileLocked};
+    bool stood = true;
+    SaveClaims(&world, stood);
+    return stood;
+}
+
+void CRecords::Flush() {
+    const std::size_t waiting = claims.size();
+    bool stood = true;
+    if (waiting > 0 && !SaveClaims(nullptr, stood)) {
+        std::printf("records: %s.lock is still held, %zu new records not saved\n", path.c_str(),
+                    waiting);
+        std::fflush(stdout);
+    }
+}
+
+// Another game may have saved since we read the file: under the lock, what it saved is taken
+// in, and nothing of it is written over.
+bool CRecords::SaveClaims(const SWorld* asked, bool& askedStood) {
+    ELock state = ELock::None;
+    const int lock = LockFile(state);
+    if (state == ELock::Busy) {
+        askedStood = true; // in the table, for the next save to merge
+        return false;
+    }
     MergeFile();
-    const long long best = GetBest(world);
-    const bool improved = best < 0 || milliseconds < best;
-    if (improved) {
-        table[world] = SRecord(milliseconds, clock());
-        // A record that is not saved (a file we could not read stays untouched) writes no
-        // replay either: the faster run behind that file's record may be the one on disk.
-        if (Save() && whileLocked) {
-            whileLocked();
+    askedStood = asked != nullptr && claims.count(*asked) != 0;
+    // A record that is not saved (a file we could not read stays untouched) writes no replay
+    // either: the faster run behind that file's record may be the one on disk.
+    if (!claims.empty() && Save()) {
+        for (const auto& [world, claim] : claims) {
+            if (claim.whileLocked) {
+                claim.whileLocked();
+            }
         }
     }
+    claims.clear();
     if (lock >= 0) {
         close(lock); // and with it the lock
     }
-    return improved;
+    return true;
 }
 
-int CRecords::LockFile() {
+int CRecords::LockFile(ELock& result) {
+    result = ELock::None;
     std::string error;
     if (directory.empty() || saveBlocked || !CAtomicFile::MakeDirectories(directory, error)) {
         return -1;
@@ -173,11 +230,22 @@ int CRecords::LockFile() {
     if (descriptor < 0) {
         return -1; // saving still replaces the file whole; only a merge could be missed
     }
+    // Never unbounded: a game stopped while it holds the lock must not stop this one.
+    const auto giveUp =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMilliseconds);
     int locked = 0;
-    do {
-        locked = flock(descriptor, LOCK_EX);
-    } while (locked != 0 && errno == EINTR);
+    while ((locked = flock(descriptor, LOCK_EX | LOCK_NB)) != 0 &&
+           (errno == EINTR || errno == EWOULDBLOCK)) {
+        if (errno == EWOULDBLOCK && std::chrono::steady_clock::now() >= giveUp) {
+            close(descriptor);
+            ReportBusyLock(lockPath);
+            result = ELock::Busy;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     if (locked == 0) {
+        result = ELock::Held;
         return descriptor;
     }
     const int reason = errno;
@@ -206,12 +274,33 @@ void CRecords::MergeFile() {
         BlockUnreadable(error); // the save would replace records we could not see
         return;
     }
+    const std::lock_guard<std::mutex> guard(tableMutex);
     for (const auto& [world, record] : saved) {
+        const auto claim = claims.find(world);
+        if (claim != claims.end() && record.milliseconds <= claim->second.milliseconds) {
+            claims.erase(claim); // another game's time, as fast or faster, stands
+            table[world] = record;
+            ++changes;
+            continue;
+        }
         const auto [kept, added] = table.emplace(world, record);
-        if (!added && record.milliseconds < kept->second.milliseconds) {
+        if (added) {
+            ++changes;
+        } else if (record.milliseconds < kept->second.milliseconds) {
             kept->second = record; // the faster time of each world, with its date
+            ++changes;
         }
     }
+}
+
+void CRecords::ReportBusyLock(const std::string& lockPath) {
+    if (lockBusyReported) {
+        return;
+    }
+    lockBusyReported = true;
+    std::printf("records: %s is held by another game, keeping new records for the next save\n",
+                lockPath.c_str());
+    std::fflush(stdout);
 }
 
 bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
@@ -442,10 +531,15 @@ bool CRecords::Save() {
         return false;
     }
     std::string error;
+    std::string text;
+    {
+        const std::lock_guard<std::mutex> guard(tableMutex);
+        text = Format(table);
+    }
     if (directory.empty()) {
         ReportSaveFailure(CXdgDirectories::kNoDataDirectory);
     } else if (!CAtomicFile::MakeDirectories(directory, error) ||
-               !CAtomicFile::Replace(path, Format(table), error)) {
+               !CAtomicFile::Replace(path, text, error)) {
         ReportSaveFailure(error);
     } else {
         return true;

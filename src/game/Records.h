@@ -1,13 +1,16 @@
 #pragma once
 
 #include "base/SmallFile.h"
+#include "game/WorldIdentity.h"
 #include "world/Tunnel.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -25,6 +28,10 @@
 // Nothing here ever stops the game: a missing file is an empty table; a damaged one is moved
 // aside to records.txt.bad (or .bad.1, .bad.2, ...) with one line on standard output; a
 // directory that cannot be written gives one line and the game plays on without saving.
+//
+// The game judges a time at once (Claim, in memory) and saves it off the frame (SaveClaim, on
+// its save thread): the table may be read while a save goes on. Load, Submit, SaveClaim and
+// Flush are for one thread at a time.
 class CRecords {
 public:
     struct SWorld {
@@ -32,6 +39,9 @@ public:
         int nodes;     // the tunnel's path node count, 1 to CTunnel::kMaximumRingCount
         unsigned seed; // 0 to CTunnel::kMaximumSeed
 
+        static SWorld Of(const CWorldIdentity& world) { // keyed without the length asked for
+            return SWorld{world.difficulty, world.nodes, world.seed};
+        }
         bool operator<(const SWorld& other) const; // by difficulty, then nodes, then seed
         bool operator==(const SWorld& other) const;
     };
@@ -54,6 +64,8 @@ public:
     static constexpr std::size_t kMaximumLineLength = 128;            // bytes without line end
     static constexpr std::size_t kMaximumFileBytes = 1 << 20;         // a larger file is damaged
     static constexpr std::size_t kQuotedLength = 60; // bytes of a bad line shown in its message
+    // How long a save waits for another game's lock before it leaves its records to the next.
+    static constexpr int kLockWaitMilliseconds = 2000;
 
     // The file is directory + "/records.txt". An empty directory (no data directory found)
     // keeps records for this run only. Touches no file.
@@ -80,6 +92,9 @@ public:
     // that cannot be read then is left alone as at Load, with the same line. A lock file that
     // cannot be locked (a file system without locks), once per CRecords:
     //   records: cant lock <path>.lock (<reason>), saving without it
+    // A lock another game holds for longer than kLockWaitMilliseconds, once per CRecords:
+    //   records: <path>.lock is held by another game, keeping new records for the next save
+    // and the time stays in the table, to be merged and saved by the next save (or Flush).
     // When saving fails, once per CRecords:
     //   records: cant save in <directory> (<reason>), playing on without saving
     // and the table keeps the time all the same. A world or time that the file cannot hold:
@@ -89,9 +104,23 @@ public:
     // record could not be saved it does not run.
     bool Submit(const SWorld& world, long long milliseconds,
                 const std::function<void()>& whileLocked = {});
+    // Submit in two halves. Claim judges the time against the table as it stands and takes a
+    // better one into it, touching no file (loading first if Load was not called). SaveClaim
+    // then does the rest as Submit does: true when the claim still stands once the file's
+    // records are merged (a time of another game's that is as fast or faster takes its place),
+    // or when it waits for the next save because the lock could not be had.
+    bool Claim(const SWorld& world, long long milliseconds);
+    bool SaveClaim(const SWorld& world, long long milliseconds,
+                   const std::function<void()>& whileLocked = {});
+    // Saves the claims still waiting for a lock, if any: at a quit. One line when the lock
+    // still cannot be had:
+    //   records: <path>.lock is still held, <n> new records not saved
+    void Flush();
 
     const std::string& GetPath() const { return path; }
-    const Table& GetTable() const { return table; }
+    Table GetTable() const; // a copy: a save on another thread may change the table
+    // Moves on whenever the table changes (a claim, a load, another game's records merged).
+    int GetChangeCount() const { return changes.load(); }
 
     // The file's text to the table: false with the 1-based number of the first bad line (the
     // version line is line 1; an empty text is bad at line 1), and the table then empty.
@@ -118,21 +147,42 @@ private:
 
     // The file's table; too large or with a bad line, the table is empty and damage says why.
     ERead ReadTable(Table& into, std::string& error, std::string& damage);
+    enum class ELock { Held, None, Busy }; // Busy: another game kept it past the wait
     // The lock's descriptor (close to release), -1 when there is none; a lock file that is there
-    // but cannot be locked gives one line, once.
-    int LockFile();
-    void MergeFile(); // what the file holds now, into the table
+    // but cannot be locked gives one line, once. Busy when another game holds it too long.
+    int LockFile(ELock& result);
+    int LockFile() {
+        ELock ignored;
+        return LockFile(ignored);
+    }
+    // What the file holds now, into the table; for a claim still to be saved, a time of the
+    // file's as fast or faster wins, and the claim is dropped.
+    void MergeFile();
+    // Under the lock: the file merged in, the table saved and the claims that stood given their
+    // whileLocked; askedStood tells of that world's claim. False when the lock was busy.
+    bool SaveClaims(const SWorld* asked, bool& askedStood);
+    void ReportBusyLock(const std::string& lockPath); // once
+    void ReadForLoad(Table& into);
     // Moves the file away, or blocks saving; a file already gone needs neither.
     void SetAside(const std::string& problem);
     void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
     bool Save();                                     // false when nothing was written
     void ReportSaveFailure(const std::string& reason);
 
+    struct SClaim {
+        long long milliseconds;
+        std::function<void()> whileLocked;
+    };
+
     std::string directory;
     std::string path;
     Clock clock;
+    mutable std::mutex tableMutex; // the table only: never held while waiting for a file
     Table table;
+    std::atomic<int> changes{0};
+    std::map<SWorld, SClaim> claims; // claimed, not saved yet
     bool loaded = false;
+    bool lockBusyReported = false;
     bool saveBlocked = false;         // a file we could not read or move stays untouched
     bool saveFailureReported = false; // one line per run is enough
     bool lockFailureReported = false;

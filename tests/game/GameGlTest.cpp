@@ -10,6 +10,7 @@
 #include "render/ResolutionScaler.h"
 #include "render/TextureManager.h"
 
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -206,6 +207,7 @@ TEST_F(GameGl, TheFinishKeepsTheBestTimeOfTheWorldAndARunInPModeIsNotRecorded) {
     ASSERT_TRUE(FlyToTheFinish());
     EXPECT_EQ(Message(), "AUS:MAUS\n" + firstTime + " NOT RECORDED");
 
+    ASSERT_TRUE(game->WaitForSaves(std::chrono::seconds(60))); // saved off the frame
     std::ifstream file(scratch.Join("records.txt"));
     std::stringstream text;
     text << file.rdbuf();

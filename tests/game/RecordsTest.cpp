@@ -1,7 +1,7 @@
 #include "game/Records.h"
 
-#include "base/AtomicFile.h"
 #include "app/CommandLine.h"
+#include "base/AtomicFile.h"
 #include "render/TextureManager.h"
 #include "world/Tunnel.h"
 
@@ -299,6 +299,34 @@ TEST(Records, ASaveWaitsForAnotherGameHoldingTheLockAndKeepsWhatItSaved) {
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), kVersion + ("1 1500 5 70.000" + kDate) +
                                                              "\n2 500 9 60.000 -\n3 500 17 83.000" +
                                                              kDate + "\n");
+}
+
+// A game stopped while it holds the lock stops nobody: the save gives up waiting, and the time
+// waits in the table, with its best replay, for the next save to merge it in.
+TEST(Records, ALockHeldTooLongLeavesTheRecordToTheNextSave) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.GetPath();
+    CRecords records = RecordsIn(directory);
+    records.Load();
+    ASSERT_TRUE(records.Submit({1, 1500, 5}, 70000)); // the lock file exists now
+    const int otherGame = open((directory + "/records.txt.lock").c_str(), O_RDWR);
+    ASSERT_EQ(flock(otherGame, LOCK_EX), 0);
+    int followUps = 0;
+    EXPECT_EQ(PrintedBy([&] {
+                  EXPECT_TRUE(records.Submit({3, 500, 17}, 83000, [&] { ++followUps; }));
+              }),
+              "records: " + directory +
+                  "/records.txt.lock is held by another game, keeping new records for the next "
+                  "save\n");
+    EXPECT_EQ(followUps, 0);
+    EXPECT_EQ(records.GetBest({3, 500, 17}), 83000);
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersion + ("1 1500 5 70.000" + kDate) + "\n");
+    close(otherGame);
+    EXPECT_EQ(PrintedBy([&] { records.Flush(); }), "");
+    EXPECT_EQ(followUps, 1);
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersion + ("1 1500 5 70.000" + kDate) + "\n3 500 17 83.000" + kDate + "\n");
 }
 
 // What runs with a new best (the best replay being written) runs while the lock is held, so

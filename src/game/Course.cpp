@@ -1,0 +1,266 @@
+#include "game/Course.h"
+
+#include "app/Input.h"
+#include "entities/Enemy.h"
+#include "entities/Laser.h"
+#include "entities/Player.h"
+#include "fx/Particle.h"
+#include "fx/ParticleSystem.h"
+#include "fx/VaporTrail.h"
+#include "game/EntityFactory.h"
+#include "render/Camera.h"
+#include "render/TextureManager.h"
+#include "world/Tunnel.h"
+
+#include <cfloat>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+// Replays are shared between builds only if every build computes the rules alike to the last
+// bit (docs/replay-format.md): these two would not.
+#if defined(__FAST_MATH__)
+#error "the rules must not be built with -ffast-math: replays would not play back"
+#endif
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "the rules must evaluate float as float (SSE, not x87): replays would not play back"
+#endif
+
+namespace {
+constexpr float kShotSpeed = 600.0f;
+constexpr int kRamDamage = 5;
+} // namespace
+
+CCourse::CCourse(CTextureManager& textures, ExplosionSounds explosionSounds)
+    : textures(textures), explosionSounds(std::move(explosionSounds)) {}
+
+// The enemies in array order, every shot still in a slot, then the trail.
+CCourse::~CCourse() {
+    enemies.clear();
+    for (auto& shot : shots) {
+        shot.reset();
+    }
+    vaporTrail.reset();
+}
+
+void CCourse::BuildTunnel(int difficulty, int length, unsigned seed) {
+    for (auto& shot : shots) {
+        shot.reset();
+    }
+    freeSlot = 0;
+    enemies.clear();
+    player.reset();
+    vaporTrail.reset();
+    tunnel.reset();
+    camera = std::make_unique<CCamera>();
+    tunnel = std::make_unique<CTunnel>(textures, [seed] { return seed; });
+    tunnel->Generate(difficulty, length);
+    jointNodes = tunnel->GetJointNodes();
+    pMode = false;
+    pModeUsed = false;
+}
+
+void CCourse::CreateCraft(int difficulty) {
+    const CEntityFactory factory(textures, *tunnel);
+    player = factory.MakePlayer();
+    vaporTrail = std::make_unique<CVaporTrail>(textures);
+    vaporTrail->SetPuffsPerUpdate(3);
+    // Difficulty 0 would divide by zero: it means no enemies at all.
+    const int enemyCount = difficulty == 0 ? 0 : tunnel->GetFinishNode() / difficulty;
+    std::printf("%d", enemyCount);
+    std::fflush(stdout);
+    for (int i = 0; i < enemyCount; ++i) {
+        const int kind = std::rand() % CEntityFactory::GetKindCount();
+        enemies.push_back(factory.MakeEnemy(kind));
+    }
+}
+
+void CCourse::ReleaseShipAndTunnel() {
+    player.reset();
+    tunnel.reset();
+    camera.reset();
+}
+
+void CCourse::Step(float dt, const CInput& input) {
+    player->Steer(input, dt);
+    player->Update(dt, *tunnel);
+    camera->Update(player->GetBody(), dt, input, *tunnel);
+    MoveEnemies(dt);
+    FireShot(input);
+    MoveShots(dt);
+    HitEnemiesWithShots();
+    if (pMode) {
+        ExplodeApproachedEnemies();
+    }
+    RamEnemies();
+    vaporTrail->SetPosition(player->GetPosition());
+    // In double, as speed * 0.002 * 70 is in C.
+    vaporTrail->SetPuffsPerUpdate(static_cast<int>(player->GetSpeed() * 0.002 * 70));
+    vaporTrail->Update(dt);
+    RemoveDeadShots(); // at the end of the frame, where drawing them used to remove them
+}
+
+void CCourse::ApplyCommand(char command) {
+    if (command == 'k') {
+        player->SelfDestruct();
+    } else if (command == 'p') {
+        pMode = !pMode;
+        pModeUsed = pModeUsed || pMode;
+    }
+}
+
+void CCourse::MoveEnemies(float dt) {
+    for (const auto& enemy : enemies) {
+        if (!enemy->IsDead()) {
+            enemy->Track(player->GetBody());
+            enemy->Update(dt, *tunnel);
+        }
+    }
+}
+
+void CCourse::FireShot(const CInput& input) {
+    if (!input.GetFire() || freeSlot == -1) {
+        return;
+    }
+    auto shot = std::make_unique<CLaser>(textures);
+    shot->SetPosition(player->GetPosition());
+    shot->SetDirection(player->GetDirection());
+    shot->SetUp(player->GetUp());
+    shot->SetSpeed(kShotSpeed);
+    shots[freeSlot] = std::move(shot);
+}
+
+void CCourse::MoveShots(float dt) {
+    // The search for the next free slot rides along: it ends on the highest empty slot, so
+    // after the very first shot in slot 0 the table fills from slot 14 downward.
+    freeSlot = -1;
+    for (int slot = 0; slot < kShotSlots; ++slot) {
+        if (!shots[slot]) {
+            freeSlot = slot;
+        } else {
+            shots[slot]->Update(dt, *tunnel);
+        }
+    }
+}
+
+void CCourse::HitEnemiesWithShots() {
+    for (const auto& shot : shots) {
+        if (!shot) {
+            continue;
+        }
+        for (const auto& enemy : enemies) {
+            if (enemy->IsExploding() || shot->IsExploding()) {
+                continue;
+            }
+            // The shot flies on: it can take out more enemies, now and in later frames.
+            if (enemy->Collide(*shot)) {
+                enemy->Explode();
+                explosionSounds(2);
+            }
+        }
+    }
+}
+
+void CCourse::ExplodeApproachedEnemies() {
+    const int node = player->GetNodeIndex();
+    for (const auto& enemy : enemies) {
+        if (!enemy->IsExploding() && enemy->GetNodeIndex() > node &&
+            enemy->GetActivationNode() < node) {
+            enemy->Explode();
+            explosionSounds(1);
+        }
+    }
+}
+
+void CCourse::RamEnemies() {
+    for (const auto& enemy : enemies) {
+        if (enemy->IsExploding() || !player->Collide(*enemy)) {
+            continue;
+        }
+        if (!pMode) {
+            player->Damage(kRamDamage);
+        }
+        enemy->Explode();
+        explosionSounds(1);
+        return; // one ramming per frame
+    }
+}
+
+void CCourse::RemoveDeadShots() {
+    // The only place where shots are removed during play.
+    for (auto& shot : shots) {
+        if (shot && shot->IsDead()) {
+            shot.reset();
+        }
+    }
+}
+
+CReplay::SFrame CCourse::RecordFrame(double measuredStep, std::uint8_t commands,
+                                     std::uint64_t stateHash) const {
+    CReplay::SFrame frame;
+    frame.step = measuredStep;
+    frame.commands = commands;
+    const CPlayer::SPathPose pose = player->GetPathPose();
+    frame.pose.node = player->GetNodeIndex();
+    frame.pose.along = CReplay::ToPoseUnits(pose.along);
+    frame.pose.offset = CReplay::ToPoseUnits(pose.offset);
+    frame.pose.roll = CReplay::ToPoseUnits(pose.roll);
+    frame.pose.turnRate = CReplay::ToPoseUnits(pose.turnRate);
+    frame.pose.nose = CReplay::ToPoseUnits(pose.nose);
+    frame.pose.visible = player->IsShown();
+    frame.check = static_cast<std::uint8_t>(stateHash & 0xFF);
+    return frame;
+}
+
+std::uint64_t CCourse::HashState(double courseClock) const {
+    std::uint64_t hash = 1469598103934665603ULL;
+    const auto mix = [&hash](const void* data, size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) {
+            hash = (hash ^ bytes[i]) * 1099511628211ULL;
+        }
+    };
+    const CBody& body = player->GetBody();
+    const int node = player->GetNodeIndex();
+    const float shipState[] = {body.along, body.offset, body.roll, body.GetSpeed()};
+    const int energy = player->GetEnergy();
+    // The particles are where the random draws of a frame show: a draw out of order moves them.
+    const auto mixParticles = [&mix](const CParticleSystem* explosion) {
+        for (int slot = 0; explosion != nullptr && slot < CParticleSystem::kFireSlots; ++slot) {
+            if (const CParticle* particle = explosion->GetFireParticle(slot)) {
+                mix(&particle->GetPosition(), sizeof(CVector3));
+            }
+        }
+        for (int slot = 0; explosion != nullptr && slot < CParticleSystem::kSmokeSlots; ++slot) {
+            if (const CParticle* particle = explosion->GetSmokeParticle(slot)) {
+                mix(&particle->GetPosition(), sizeof(CVector3));
+            }
+        }
+    };
+    int liveEnemies = 0;
+    int explodingEnemies = 0;
+    for (const auto& enemy : enemies) {
+        liveEnemies += enemy->IsDead() ? 0 : 1;
+        explodingEnemies += enemy->IsExploding() ? 1 : 0;
+        if (enemy->IsExploding() && !enemy->IsDead()) {
+            mixParticles(enemy->GetExplosion());
+        }
+    }
+    if (player->IsExploding()) {
+        mixParticles(player->GetExplosion());
+    }
+    int shotCount = 0;
+    for (const auto& shot : shots) {
+        shotCount += shot ? 1 : 0;
+    }
+    const int modes = (pMode ? 1 : 0) | (pModeUsed ? 2 : 0);
+    mix(&node, sizeof(node));
+    mix(shipState, sizeof(shipState));
+    mix(&energy, sizeof(energy));
+    mix(&liveEnemies, sizeof(liveEnemies));
+    mix(&explodingEnemies, sizeof(explodingEnemies));
+    mix(&shotCount, sizeof(shotCount));
+    mix(&courseClock, sizeof(courseClock));
+    mix(&modes, sizeof(modes));
+    return hash;
+}

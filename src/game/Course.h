@@ -1,0 +1,97 @@
+#pragma once
+
+#include "game/Replay.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CCamera;
+class CEnemy;
+class CInput;
+class CLaser;
+class CPlayer;
+class CTextureManager;
+class CTunnel;
+class CVaporTrail;
+
+// The course being flown: the tunnel, the camera, the ship, the enemies, the shots in their
+// fifteen slots, the vapour trail, P mode, and the joint discs that mark the course. It steps
+// the rules of one frame and hashes what they decided. It makes no OpenGL call and touches no
+// sound, file or HUD: the explosions it sets off are handed to whoever plays their sounds, at
+// the very moment the rules reach them, because the sound picked is a random draw.
+class CCourse {
+public:
+    static constexpr int kShotSlots = 15;
+    using ExplosionSounds = std::function<void(int count)>;
+
+    // textures: the registry the tunnel and the entities take their numbers from; not owned.
+    CCourse(CTextureManager& textures, ExplosionSounds explosionSounds);
+    ~CCourse();
+    CCourse(const CCourse&) = delete;
+    CCourse& operator=(const CCourse&) = delete;
+
+    // A world in two steps, with the lights made between them at the start: the camera and
+    // the tunnel from the seed, P mode off, after what was in play went (shots, enemies and
+    // ship before the tunnel they fly in); then the ship, its vapour trail and the enemies,
+    // printing their count (no line end) as the start-up lines have it. The tunnel seeds the
+    // generator and every draw up to the last enemy follows.
+    void BuildTunnel(int difficulty, int length, unsigned seed);
+    void CreateCraft(int difficulty);
+
+    // One frame of the rules after the course marks: steering, ship, camera, enemies, shots,
+    // collisions, P mode, vapour trail, dead shots removed. dt in seconds.
+    void Step(float dt, const CInput& input);
+    void ApplyCommand(char command); // 'k': the ship destroys itself; 'p': P mode on or off
+    bool IsPMode() const { return pMode; }
+    bool WasPModeUsed() const { return pModeUsed; } // at any moment since the course was built
+
+    // FNV-1a over what the rules decide: the ship's place, speed and energy, the course clock,
+    // P mode and whether it was used, how many enemies are alive or exploding, how many shots
+    // fly, and where every live explosion particle (the enemies' and the ship's) is.
+    std::uint64_t HashState(double courseClock) const;
+    // The frame as a recording keeps it: the step as measured, the command flags, the ship's
+    // pose along the path and the low byte of the state hash.
+    CReplay::SFrame RecordFrame(double measuredStep, std::uint8_t commands,
+                                std::uint64_t stateHash) const;
+
+    CPlayer& GetPlayer() { return *player; }
+    const CPlayer& GetPlayer() const { return *player; }
+    CCamera& GetCamera() { return *camera; }
+    const CCamera& GetCamera() const { return *camera; }
+    CTunnel& GetTunnel() { return *tunnel; }
+    const CTunnel& GetTunnel() const { return *tunnel; }
+    CVaporTrail& GetVaporTrail() { return *vaporTrail; }
+    const std::vector<std::unique_ptr<CEnemy>>& GetEnemies() const { return enemies; }
+    const CLaser* GetShot(int slot) const { return shots[slot].get(); }
+    CLaser* GetShot(int slot) { return shots[slot].get(); }
+    const std::vector<int>& GetJointNodes() const { return jointNodes; } // in course order
+    bool IsBuilt() const { return tunnel != nullptr; }
+
+    // The game's destructor lets the ship, the tunnel and the camera go before its textures
+    // and sounds, and the enemies, shots and trail after them.
+    void ReleaseShipAndTunnel();
+
+private:
+    void MoveEnemies(float dt);
+    void FireShot(const CInput& input);
+    void MoveShots(float dt);
+    void HitEnemiesWithShots();
+    void ExplodeApproachedEnemies();
+    void RamEnemies();
+    void RemoveDeadShots();
+
+    CTextureManager& textures;
+    ExplosionSounds explosionSounds;
+    std::unique_ptr<CCamera> camera;
+    std::unique_ptr<CTunnel> tunnel;
+    std::unique_ptr<CPlayer> player;
+    std::unique_ptr<CVaporTrail> vaporTrail;
+    std::unique_ptr<CLaser> shots[kShotSlots];
+    int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
+    std::vector<std::unique_ptr<CEnemy>> enemies;
+    std::vector<int> jointNodes;
+    bool pMode = false;
+    bool pModeUsed = false; // then the run's time is not recorded
+};
