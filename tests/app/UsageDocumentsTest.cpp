@@ -69,7 +69,7 @@ std::vector<std::string> NumbersIn(const std::string& text) {
 }
 
 // "y or z" -> {"y", "z"}, "arrow keys, d e f g" -> {"arrow keys", "d e f g"}.
-std::vector<std::string> KeysOf(const CCommandLine::SKeyHelp& entry) {
+std::vector<std::string> KeysOf(const CKeyBindings::SHelpLine& entry) {
     const std::string keys = std::regex_replace(entry.keys, std::regex(" or "), ", ");
     std::vector<std::string> names;
     std::size_t start = 0;
@@ -160,7 +160,7 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryKey) {
         ManualEntries(Section(kManualPage, ".SH KEYS", ".SH "));
     ASSERT_FALSE(readme.empty()) << kReadme;
     ASSERT_FALSE(manual.empty()) << kManualPage;
-    for (const CCommandLine::SKeyHelp& entry : CCommandLine::GetKeyHelp()) {
+    for (const CKeyBindings::SHelpLine& entry : CKeyBindings::HelpLines()) {
         for (const std::string& key : KeysOf(entry)) {
             bool inReadme = false;
             for (const std::string& cell : readme) {
@@ -184,7 +184,7 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryCommandOfTheKeyFileWithItsDefau
         ManualEntries(Section(kManualPage, ".SH KEY FILE", ".SH "));
     ASSERT_FALSE(readme.empty()) << kReadme;
     ASSERT_FALSE(manual.empty()) << kManualPage;
-    for (const CKeyBindings::SCommandName& command : CKeyBindings::CommandNames()) {
+    for (const CKeyBindings::SCommandRow& command : CKeyBindings::CommandTable()) {
         const std::string cell = std::string("| `") + command.name + "` | ";
         const std::string* row = LastMatching(readme, [&](const std::string& line) {
             return line.compare(0, cell.size(), cell) == 0;
