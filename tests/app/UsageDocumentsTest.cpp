@@ -17,7 +17,8 @@ namespace {
 const std::string kReadme = std::string(ZELKORA_SOURCE_DIR) + "/README.md";
 const std::string kManualPage = std::string(ZELKORA_SOURCE_DIR) + "/packaging/zelkora.6";
 
-// The lines from the heading that starts with `heading` to the next heading of that kind.
+// The lines from the heading to the next heading of that kind ("## Keys" is not "## Keys of
+// your own").
 std::vector<std::string> Section(const std::string& path, const std::string& heading,
                                  const std::string& headingMark) {
     std::istringstream text(ReadFileBytes(path));
@@ -25,7 +26,7 @@ std::vector<std::string> Section(const std::string& path, const std::string& hea
     bool inside = false;
     for (std::string line; std::getline(text, line);) {
         if (line.compare(0, headingMark.size(), headingMark) == 0) {
-            inside = line.compare(0, heading.size(), heading) == 0;
+            inside = line == heading;
         } else if (inside) {
             lines.push_back(line);
         }
@@ -69,8 +70,8 @@ std::vector<std::string> NumbersIn(const std::string& text) {
 }
 
 // "y or z" -> {"y", "z"}, "arrow keys, d e f g" -> {"arrow keys", "d e f g"}.
-std::vector<std::string> KeysOf(const CKeyBindings::SHelpLine& entry) {
-    const std::string keys = std::regex_replace(entry.keys, std::regex(" or "), ", ");
+std::vector<std::string> KeysOf(const CKeyBindings::SHelpLine& line) {
+    const std::string keys = std::regex_replace(line.keys, std::regex(" or "), ", ");
     std::vector<std::string> names;
     std::size_t start = 0;
     for (std::size_t comma; (comma = keys.find(", ", start)) != std::string::npos;
@@ -81,19 +82,29 @@ std::vector<std::string> KeysOf(const CKeyBindings::SHelpLine& entry) {
     return names;
 }
 
-// The first cell of each row of the README's tables in a section.
-std::vector<std::string> FirstCells(const std::vector<std::string>& lines) {
-    std::vector<std::string> cells;
+// The cells of each row of the README's tables in a section, below their heading rows.
+std::vector<std::vector<std::string>> TableRows(const std::vector<std::string>& lines) {
+    std::vector<std::vector<std::string>> rows;
+    bool belowHeading = false;
     for (const std::string& line : lines) {
-        if (line.compare(0, 2, "| ") == 0) {
-            cells.push_back(line.substr(2, line.find(" |", 2) - 2));
+        if (line.compare(0, 4, "|---") == 0) {
+            belowHeading = true;
+        } else if (line.compare(0, 2, "| ") != 0) {
+            belowHeading = false;
+        } else if (belowHeading) {
+            std::vector<std::string> cells;
+            for (std::size_t start = 2, bar; (bar = line.find(" |", start)) != std::string::npos;
+                 start = bar + 3) {
+                cells.push_back(line.substr(start, bar - start));
+            }
+            rows.push_back(cells);
         }
     }
-    return cells;
+    return rows;
 }
 
-// The manual page's entries in a section: the .B line that names them, and the lines of text
-// up to the next entry or paragraph.
+// The manual page's entries in a section: the .B line after .TP that names them, and the lines
+// of text up to the next entry or paragraph. The section's own text before them is no entry.
 struct SManualEntry {
     std::string names;
     std::string text;
@@ -101,18 +112,54 @@ struct SManualEntry {
 
 std::vector<SManualEntry> ManualEntries(const std::vector<std::string>& lines) {
     std::vector<SManualEntry> entries;
-    bool named = false;
+    bool tagged = false; // the line after .TP
+    bool inEntry = false;
     for (const std::string& line : lines) {
-        if (line == ".TP") {
-            named = false;
-        } else if (!named && line.compare(0, 2, ".B") == 0) {
+        if (line == ".TP" || line == ".PP") {
+            tagged = line == ".TP";
+            inEntry = false;
+        } else if (tagged && line.compare(0, 2, ".B") == 0) {
             entries.push_back({Unescaped(line.substr(line.find(' ') + 1)), ""});
-            named = true;
-        } else if (named && !entries.empty()) {
+            tagged = false;
+            inEntry = true;
+        } else if (inEntry) {
             entries.back().text += Unescaped(line) + "\n";
         }
     }
     return entries;
+}
+
+// Which of the key lines a row of a document names (every key of the line), and whether it
+// names anything else: only "or" may be left once their keys are taken out.
+struct SNamedLines {
+    std::vector<std::size_t> lines;
+    bool nothingElse;
+};
+
+SNamedLines NamedLines(const std::string& names,
+                       const std::vector<CKeyBindings::SHelpLine>& lines) {
+    SNamedLines named{{}, true};
+    std::string rest = Words(names);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<std::string> keys = KeysOf(lines[i]);
+        bool all = true;
+        for (const std::string& key : keys) {
+            all = all && HasWords(names, key);
+        }
+        if (!all) {
+            continue;
+        }
+        named.lines.push_back(i);
+        for (const std::string& key : keys) {
+            const std::size_t at = rest.find(Words(key));
+            rest = at == std::string::npos ? rest : rest.replace(at, Words(key).size(), " ");
+        }
+    }
+    std::istringstream leftOver(rest);
+    for (std::string word; leftOver >> word;) {
+        named.nothingElse = named.nothingElse && word == "or";
+    }
+    return named;
 }
 
 // The last item that matches, or null: a README row or a manual page entry.
@@ -154,48 +201,62 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryOptionWithTheNumbersOfItsUsage)
     }
 }
 
-TEST(UsageDocuments, ReadmeAndManualPageGiveEveryKey) {
-    const std::vector<std::string> readme = FirstCells(Section(kReadme, "## Keys", "## "));
-    const std::vector<SManualEntry> manual =
-        ManualEntries(Section(kManualPage, ".SH KEYS", ".SH "));
+// Each key line of --help (the command table's, and the quit keys) is named by exactly one row
+// of the README's key table and one entry of the manual page's KEYS, and they name no other key.
+TEST(UsageDocuments, ReadmeAndManualPageGiveEachKeyLineOfTheUsageOnceAndNoOtherKey) {
+    std::vector<std::string> readme;
+    for (const std::vector<std::string>& row : TableRows(Section(kReadme, "## Keys", "## "))) {
+        readme.push_back(row.at(0));
+    }
+    std::vector<std::string> manual;
+    for (const SManualEntry& entry : ManualEntries(Section(kManualPage, ".SH KEYS", ".SH "))) {
+        manual.push_back(entry.names);
+    }
     ASSERT_FALSE(readme.empty()) << kReadme;
     ASSERT_FALSE(manual.empty()) << kManualPage;
-    for (const CKeyBindings::SHelpLine& entry : CKeyBindings::HelpLines()) {
-        for (const std::string& key : KeysOf(entry)) {
-            bool inReadme = false;
-            for (const std::string& cell : readme) {
-                inReadme = inReadme || HasWords(cell, key);
+    const std::vector<CKeyBindings::SHelpLine> lines = CKeyBindings::HelpLines();
+    for (const auto& [document, rows] : {std::pair{"the README's key table", &readme},
+                                         std::pair{"the manual page's KEYS", &manual}}) {
+        std::vector<int> timesNamed(lines.size(), 0);
+        for (const std::string& row : *rows) {
+            const SNamedLines named = NamedLines(row, lines);
+            EXPECT_FALSE(named.lines.empty()) << document << ": no key line has " << row;
+            EXPECT_TRUE(named.nothingElse) << document << ": " << row << " names other keys";
+            for (const std::size_t line : named.lines) {
+                ++timesNamed[line];
             }
-            bool inManual = false;
-            for (const SManualEntry& candidate : manual) {
-                inManual = inManual || HasWords(candidate.names, key);
-            }
-            EXPECT_TRUE(inReadme) << "the README's key table lacks " << key;
-            EXPECT_TRUE(inManual) << "the manual page's KEYS lack " << key;
+        }
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(timesNamed[i], 1) << document << ": rows with " << lines[i].keys;
         }
     }
 }
 
-// keys.txt's commands: each in the README's table and the manual page's KEY FILE, with every
-// one of its default keys beside it.
-TEST(UsageDocuments, ReadmeAndManualPageGiveEveryCommandOfTheKeyFileWithItsDefaultKeys) {
-    const std::vector<std::string> readme = Section(kReadme, "## Keys of your own", "## ");
-    const std::vector<SManualEntry> manual =
-        ManualEntries(Section(kManualPage, ".SH KEY FILE", ".SH "));
-    ASSERT_FALSE(readme.empty()) << kReadme;
-    ASSERT_FALSE(manual.empty()) << kManualPage;
-    for (const CKeyBindings::SCommandRow& command : CKeyBindings::CommandTable()) {
-        const std::string cell = std::string("| `") + command.name + "` | ";
-        const std::string* row = LastMatching(readme, [&](const std::string& line) {
-            return line.compare(0, cell.size(), cell) == 0;
-        });
-        const SManualEntry* entry = LastMatching(
-            manual, [&](const SManualEntry& candidate) { return candidate.names == command.name; });
-        ASSERT_NE(row, nullptr) << "the README's keys.txt table lacks " << command.name;
-        ASSERT_NE(entry, nullptr) << "the manual page's KEY FILE lacks " << command.name;
-        EXPECT_EQ(Words(row->substr(cell.size())), Words(command.defaultKeys))
-            << "the README's keys for " << command.name;
-        EXPECT_EQ(Words(entry->text), Words(command.defaultKeys))
-            << "the manual page's keys for " << command.name;
+// Each row of the command table: in the README's keys.txt table and the manual page's KEY FILE
+// once, with its default keys and no others, and no command beside them.
+TEST(UsageDocuments, ReadmeAndManualPageGiveEachCommandOfTheKeyFileWithItsDefaultKeys) {
+    std::vector<std::pair<std::string, std::string>> readme; // the command, its keys
+    for (const std::vector<std::string>& row :
+         TableRows(Section(kReadme, "## Keys of your own", "## "))) {
+        readme.emplace_back(Words(row.at(0)), Words(row.at(1)));
+    }
+    std::vector<std::pair<std::string, std::string>> manual;
+    for (const SManualEntry& entry : ManualEntries(Section(kManualPage, ".SH KEY FILE", ".SH "))) {
+        manual.emplace_back(Words(entry.names), Words(entry.text));
+    }
+    const std::vector<CKeyBindings::SCommandRow>& table = CKeyBindings::CommandTable();
+    for (const auto& [document, rows] : {std::pair{"the README's keys.txt table", &readme},
+                                         std::pair{"the manual page's KEY FILE", &manual}}) {
+        EXPECT_EQ(rows->size(), table.size()) << document << ": one row a command";
+        for (const CKeyBindings::SCommandRow& command : table) {
+            int timesNamed = 0;
+            for (const auto& [name, keys] : *rows) {
+                if (name == Words(command.name)) {
+                    ++timesNamed;
+                    EXPECT_EQ(keys, Words(command.defaultKeys)) << document << ": " << command.name;
+                }
+            }
+            EXPECT_EQ(timesNamed, 1) << document << ": rows for " << command.name;
+        }
     }
 }
