@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
+#include "app/KeyBindings.h"
 #include "base/Version.h"
 #include "game/WorldIdentity.h"
 
@@ -8,7 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <getopt.h>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -72,32 +72,6 @@ const SOption kOptionTable[] = {
      false},
     {"help", 'h', nullptr, "this text", false},
     {"version", 'V', nullptr, "the version", false},
-};
-
-const CCommandLine::SKeyHelp kKeyTable[] = {
-    {"space", "accelerate (hold)"},
-    {"arrow keys, d e f g", "steer (left, up, right, down)"},
-    {"y or z", "fire"},
-    {"k", "self-destruct"},
-    {"p", "P mode (a run with it is not recorded)"},
-    {"r", "restart the course in the same world"},
-    {"n", "a new world of the same difficulty and length"},
-    {"G (shift+g)", "ghost of the world's best run on or off"},
-    {"m", "sound off or on"},
-    {"Tab", "records table on or off"},
-    {"F1", "help"},
-    {"F2", "frame rate on or off"},
-    {"F3", "wireframe on or off"},
-    {"F4", "pause"},
-    {"F5", "mipmaps on or off"},
-    {"F6", "vertex arrays on or off"},
-    {"F7", "resolution automatic or always full"},
-    {"F8", "view-frustum culling on or off"},
-    {"F9", "translucency on or off"},
-    {"F10", "screenshot"},
-    {"F11", "full screen or window"},
-    {"F12", "path line on or off"},
-    {"ESC or q", "quit"},
 };
 
 // getopt_long's form of the table, with the zero row it ends with.
@@ -410,10 +384,6 @@ std::vector<CCommandLine::SOptionHelp> CCommandLine::GetOptionHelp() {
     return options;
 }
 
-std::vector<CCommandLine::SKeyHelp> CCommandLine::GetKeyHelp() {
-    return {std::begin(kKeyTable), std::end(kKeyTable)};
-}
-
 void CCommandLine::PrintUsage(std::ostream& out) {
     PrintSynopsis(out);
     out << "Fly the ship through the tunnel from the start mark to the finish mark.\n"
@@ -428,12 +398,13 @@ void CCommandLine::PrintUsage(std::ostream& out) {
         PrintEntry(out, entry.Written(), width, entry.help);
     }
     out << "\nKeys:\n";
+    const std::vector<CKeyBindings::SHelpLine> keys = CKeyBindings::HelpLines();
     width = 0;
-    for (const SKeyHelp& entry : kKeyTable) {
-        width = std::max(width, std::string(entry.keys).size() + 1);
+    for (const CKeyBindings::SHelpLine& line : keys) {
+        width = std::max(width, std::string(line.keys).size() + 1);
     }
-    for (const SKeyHelp& entry : kKeyTable) {
-        PrintEntry(out, entry.keys, width, entry.action);
+    for (const CKeyBindings::SHelpLine& line : keys) {
+        PrintEntry(out, line.keys, width, line.action);
     }
     out << "\n"
            "These are the default keys: keys.txt in $XDG_CONFIG_HOME/zelkora (~/.config/zelkora)\n"

@@ -30,20 +30,15 @@ public:
     const std::string& GetReplayPath() const { return replayPath; } // empty: none
     const std::string& GetVerifyPath() const { return verifyPath; } // empty: none
 
-    // The options and keys as the usage lists them; the README and the manual page must name
-    // each (a test reads both).
+    // The options as the usage lists them; the README and the manual page must name each (a
+    // test reads both). The usage's keys are the key bindings' table.
     struct SOptionHelp {
         std::string name;  // "--seed"
         std::string value; // "N", "FILE", or empty: the option takes none
         std::string help;  // with the number's range written in
         std::string Written() const { return value.empty() ? name : name + " " + value; }
     };
-    struct SKeyHelp {
-        const char* keys;   // "y or z", "arrow keys, d e f g"
-        const char* action; // "fire"
-    };
     static std::vector<SOptionHelp> GetOptionHelp();
-    static std::vector<SKeyHelp> GetKeyHelp();
 
     static void PrintUsage(std::ostream& out);
 

@@ -1,30 +1,31 @@
 #include "app/Input.h"
 
-namespace {
-constexpr int kKeyLeft = 100;  // GLUT_KEY_LEFT, and the letter d
-constexpr int kKeyUp = 101;    // GLUT_KEY_UP, and e
-constexpr int kKeyRight = 102; // GLUT_KEY_RIGHT, and f
-constexpr int kKeyDown = 103;  // GLUT_KEY_DOWN, and g
-} // namespace
-
-int* CInput::FlagFor(int key) {
-    switch (key & 0xFF) {
-    case kKeyUp:
+int* CInput::FlagOf(ECommand command) {
+    switch (command) {
+    case ECommand::Up:
         return &up;
-    case kKeyDown:
+    case ECommand::Down:
         return &down;
-    case kKeyLeft:
+    case ECommand::Left:
         return &left;
-    case kKeyRight:
+    case ECommand::Right:
         return &right;
-    case 'y':
-    case 'z':
+    case ECommand::Fire:
         return &fire;
-    case ' ':
+    case ECommand::Accelerate:
         return &accelerate;
     default:
         return nullptr;
     }
+}
+
+// An ASCII key and the special key that share the low 8 bits are one key here, the ASCII one
+// first; among the default keys only d e f g and the arrows share them, and they steer alike.
+int* CInput::FlagFor(int key) {
+    const int code = key & 0xFF;
+    const CKeyBindings& defaults = CKeyBindings::Defaults();
+    int* const flag = FlagOf(defaults.ForKey(code));
+    return flag != nullptr ? flag : FlagOf(defaults.ForSpecialKey(code));
 }
 
 void CInput::KeyDown(int key, int, int) {
@@ -35,6 +36,20 @@ void CInput::KeyDown(int key, int, int) {
 
 void CInput::KeyUp(int key, int, int) {
     if (int* flag = FlagFor(key)) {
+        *flag = 0;
+    }
+}
+
+bool CInput::Hold(ECommand command) {
+    int* const flag = FlagOf(command);
+    if (flag != nullptr) {
+        *flag = 1;
+    }
+    return flag != nullptr;
+}
+
+void CInput::Release(ECommand command) {
+    if (int* flag = FlagOf(command)) {
         *flag = 0;
     }
 }

@@ -1,10 +1,15 @@
 #pragma once
 
-// The held-key table: six flags, 1 while their key is held. Keys are looked up by the low 8 bits
-// of their code, so GLUT's arrow keys (100 to 103) and the letters d, e, f, g share flags. Game
-// pads are a second source of the same six: a flag reads 1 while the keyboard or a pad holds it.
+#include "app/KeyBindings.h"
+
+// The held-key table: six flags, 1 while their command is held. The key handler holds them by
+// command, whatever keys.txt binds. Held by key code, the default keys count by the low 8 bits of
+// their code, so GLUT's arrow keys (100 to 103) and the letters d, e, f, g share flags. Game pads
+// are a second source of the same six: a flag reads 1 while the keyboard or a pad holds it.
 class CInput {
 public:
+    using ECommand = CKeyBindings::ECommand;
+
     struct SPadCommands {
         bool up = false;
         bool down = false;
@@ -14,8 +19,10 @@ public:
         bool accelerate = false;
     };
 
-    void KeyDown(int key, int x, int y); // x, y: pointer position, unused
+    void KeyDown(int key, int x, int y); // a default key's code; x, y: pointer position, unused
     void KeyUp(int key, int x, int y);
+    bool Hold(ECommand command); // false, and nothing held, for a command that is not held
+    void Release(ECommand command);
     void Clear(); // all flags 0, the pads' too: the controls go dead past the end of the course
     // What all pads hold together, replaced once a frame before the game's frame.
     void SetPadCommands(const SPadCommands& held) { pad = held; }
@@ -28,7 +35,8 @@ public:
     int GetAccelerate() const { return accelerate | pad.accelerate; }
 
 private:
-    int* FlagFor(int key); // null for keys outside the table
+    int* FlagOf(ECommand command); // null for commands that are not held
+    int* FlagFor(int key);         // null for keys that hold nothing by default
 
     int up = 0;
     int down = 0;

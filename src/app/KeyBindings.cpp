@@ -13,6 +13,7 @@ namespace {
 using ECommand = CKeyBindings::ECommand;
 
 constexpr std::size_t kLongestLine = 1000; // longer is no line of a key file
+constexpr int kEscape = 27;                // the ESC key's ASCII code
 
 const char* const kKeyNames = "a letter, a digit, space, UP, DOWN, LEFT, RIGHT, F1 to F12, TAB or "
                               "ENTER";
@@ -81,46 +82,68 @@ private:
 
 } // namespace
 
-const std::vector<CKeyBindings::SCommandName>& CKeyBindings::CommandNames() {
-    static const std::vector<SCommandName> names = {
-        {ECommand::Accelerate, "accelerate", "space"},
-        {ECommand::Left, "left", "d LEFT"},
-        {ECommand::Up, "up", "e UP"},
-        {ECommand::Right, "right", "f RIGHT"},
-        {ECommand::Down, "down", "g DOWN"},
-        {ECommand::Fire, "fire", "y z"},
-        {ECommand::SelfDestruct, "self-destruct", "k"},
-        {ECommand::PMode, "p-mode", "p"},
-        {ECommand::Restart, "restart", "r"},
-        {ECommand::NewWorld, "new-world", "n"},
-        {ECommand::Ghost, "ghost", "G"},
-        {ECommand::Sound, "sound", "m"},
-        {ECommand::Records, "records", "TAB"},
-        {ECommand::Help, "help", "F1"},
-        {ECommand::FrameRate, "frame-rate", "F2"},
-        {ECommand::Wireframe, "wireframe", "F3"},
-        {ECommand::Pause, "pause", "F4"},
-        {ECommand::Mipmaps, "mipmaps", "F5"},
-        {ECommand::VertexArrays, "vertex-arrays", "F6"},
-        {ECommand::Resolution, "resolution", "F7"},
-        {ECommand::Culling, "culling", "F8"},
-        {ECommand::Translucency, "translucency", "F9"},
-        {ECommand::Screenshot, "screenshot", "F10"},
-        {ECommand::FullScreen, "full-screen", "F11"},
-        {ECommand::PathLine, "path-line", "F12"},
+// In --help's order. The four steering commands share one line of it.
+const std::vector<CKeyBindings::SCommandRow>& CKeyBindings::CommandTable() {
+    static const std::vector<SCommandRow> table = {
+        {ECommand::Accelerate, "accelerate", "space", {"space", "accelerate (hold)"}},
+        {ECommand::Left,
+         "left",
+         "d LEFT",
+         {"arrow keys, d e f g", "steer (left, up, right, down)"}},
+        {ECommand::Up, "up", "e UP", {nullptr, nullptr}},
+        {ECommand::Right, "right", "f RIGHT", {nullptr, nullptr}},
+        {ECommand::Down, "down", "g DOWN", {nullptr, nullptr}},
+        {ECommand::Fire, "fire", "y z", {"y or z", "fire"}},
+        {ECommand::SelfDestruct, "self-destruct", "k", {"k", "self-destruct"}},
+        {ECommand::PMode, "p-mode", "p", {"p", "P mode (a run with it is not recorded)"}},
+        {ECommand::Restart, "restart", "r", {"r", "restart the course in the same world"}},
+        {ECommand::NewWorld,
+         "new-world",
+         "n",
+         {"n", "a new world of the same difficulty and length"}},
+        {ECommand::Ghost, "ghost", "G", {"G (shift+g)", "ghost of the world's best run on or off"}},
+        {ECommand::Sound, "sound", "m", {"m", "sound off or on"}},
+        {ECommand::Records, "records", "TAB", {"Tab", "records table on or off"}},
+        {ECommand::Help, "help", "F1", {"F1", "help"}},
+        {ECommand::FrameRate, "frame-rate", "F2", {"F2", "frame rate on or off"}},
+        {ECommand::Wireframe, "wireframe", "F3", {"F3", "wireframe on or off"}},
+        {ECommand::Pause, "pause", "F4", {"F4", "pause"}},
+        {ECommand::Mipmaps, "mipmaps", "F5", {"F5", "mipmaps on or off"}},
+        {ECommand::VertexArrays, "vertex-arrays", "F6", {"F6", "vertex arrays on or off"}},
+        {ECommand::Resolution, "resolution", "F7", {"F7", "resolution automatic or always full"}},
+        {ECommand::Culling, "culling", "F8", {"F8", "view-frustum culling on or off"}},
+        {ECommand::Translucency, "translucency", "F9", {"F9", "translucency on or off"}},
+        {ECommand::Screenshot, "screenshot", "F10", {"F10", "screenshot"}},
+        {ECommand::FullScreen, "full-screen", "F11", {"F11", "full screen or window"}},
+        {ECommand::PathLine, "path-line", "F12", {"F12", "path line on or off"}},
     };
-    return names;
+    return table;
+}
+
+std::vector<CKeyBindings::SHelpLine> CKeyBindings::HelpLines() {
+    std::vector<SHelpLine> lines;
+    for (const SCommandRow& row : CommandTable()) {
+        if (row.help.keys != nullptr) {
+            lines.push_back(row.help);
+        }
+    }
+    lines.push_back(kQuitHelp);
+    return lines;
+}
+
+bool CKeyBindings::Quits(int code) {
+    return code == kEscape || code == 'q';
 }
 
 CKeyBindings::CKeyBindings() {
-    for (const SCommandName& entry : CommandNames()) {
-        for (const std::string& name : Words(entry.defaultKeys)) {
+    for (const SCommandRow& row : CommandTable()) {
+        for (const std::string& name : Words(row.defaultKeys)) {
             SKey key{};
             std::string problem;
             const bool known = ReadKey(name, key, problem);
             assert(known);
             (void)known;
-            Bind(key, entry.command);
+            Bind(key, row.command);
         }
     }
 }
@@ -238,9 +261,9 @@ bool CKeyBindings::ReadCommand(const std::string& name, ECommand& command, std::
         problem = "quit cannot be bound: ESC and q always quit";
         return false;
     }
-    for (const SCommandName& entry : CommandNames()) {
-        if (SameWord(name, entry.name)) {
-            command = entry.command;
+    for (const SCommandRow& row : CommandTable()) {
+        if (SameWord(name, row.name)) {
+            command = row.command;
             return true;
         }
     }
@@ -296,9 +319,9 @@ bool CKeyBindings::Conflicts(const SBinding& binding, const std::vector<SBinding
 }
 
 std::string CKeyBindings::NameOf(ECommand command) {
-    for (const SCommandName& entry : CommandNames()) {
-        if (entry.command == command) {
-            return entry.name;
+    for (const SCommandRow& row : CommandTable()) {
+        if (row.command == command) {
+            return row.name;
         }
     }
     return "nothing";

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Which command each key sends. The defaults are the keys the README lists; keys.txt in the
-// player's config directory may give any command other keys. ESC and q always quit and are no
+// Which command each key sends. The defaults are the keys of the command table; keys.txt in
+// the player's config directory may give any command other keys. ESC and q always quit and are no
 // part of it. ASCII keys and GLUT's special keys are looked up apart, by their whole codes, so
 // an arrow key and the letter that shares its low 8 bits never stand for each other.
 class CKeyBindings {
@@ -39,11 +39,23 @@ public:
         PathLine,
     };
 
-    struct SCommandName {
+    struct SHelpLine {
+        const char* keys;   // "y or z"; nullptr: the line of the row above covers this one
+        const char* action; // "fire"
+    };
+    // The one home of the default keys: the bindings, keys.txt's command names, --help's key
+    // lines and the held-key table all read them from here, and a test holds the README and the
+    // manual page to it.
+    struct SCommandRow {
         ECommand command;
         const char* name;        // as keys.txt names it
         const char* defaultKeys; // as keys.txt would list them
+        SHelpLine help;          // as --help lists it
     };
+
+    // ESC and q quit whatever keys.txt says, so they are no row of the table; --help lists them
+    // last.
+    static constexpr SHelpLine kQuitHelp{"ESC or q", "quit"};
 
     // A file larger than this is no key file: it is not read.
     static constexpr long kLargestFile = 64 * 1024;
@@ -53,7 +65,9 @@ public:
     CKeyBindings(); // the default keys
 
     static const CKeyBindings& Defaults();
-    static const std::vector<SCommandName>& CommandNames();
+    static const std::vector<SCommandRow>& CommandTable();
+    static std::vector<SHelpLine> HelpLines(); // --help's key lines, in the table's order
+    static bool Quits(int code);               // an ASCII key's code: ESC or q
 
     // The file's bindings over the defaults. A missing file is no problem; any other is one line
     // "path: what" or "path:line: what" on problems, and a bad line is ignored.

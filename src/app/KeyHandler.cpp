@@ -4,68 +4,34 @@
 #include "app/RenderSettings.h"
 #include "game/Game.h"
 
-#include <GL/glut.h>
-
-namespace {
-constexpr int kEscape = 27;
-} // namespace
-
 CKeyHandler::CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings,
                          const CKeyBindings& bindings)
     : game(game), input(input), settings(settings), bindings(&bindings) {}
 
-CKeyHandler::EAction CKeyHandler::KeyDown(int key, int x, int y) {
+CKeyHandler::EAction CKeyHandler::KeyDown(int key, int, int) {
     const int code = key & 0xFF;
-    if (code == kEscape || code == 'q') {
+    if (CKeyBindings::Quits(code)) {
         return EAction::Quit;
     }
-    return Run(bindings->ForKey(code), x, y);
+    return Run(bindings->ForKey(code));
 }
 
-CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int x, int y) {
-    return Run(bindings->ForSpecialKey(key), x, y);
+CKeyHandler::EAction CKeyHandler::SpecialKeyDown(int key, int, int) {
+    return Run(bindings->ForSpecialKey(key));
 }
 
-void CKeyHandler::KeyUp(int key, int x, int y) {
-    Release(bindings->ForKey(key & 0xFF), x, y);
+// The held-key table takes the command, not the key's code, so a key bound to fire sets the fire
+// flag whatever its code shares with the steering keys.
+void CKeyHandler::KeyUp(int key, int, int) {
+    input->Release(bindings->ForKey(key & 0xFF));
 }
 
-void CKeyHandler::SpecialKeyUp(int key, int x, int y) {
-    Release(bindings->ForSpecialKey(key), x, y);
+void CKeyHandler::SpecialKeyUp(int key, int, int) {
+    input->Release(bindings->ForSpecialKey(key));
 }
 
-void CKeyHandler::Release(ECommand command, int x, int y) {
-    const int held = HeldKeyCode(command);
-    if (held >= 0) {
-        input->KeyUp(held, x, y);
-    }
-}
-
-// Each held command goes to the table under one code of its own, so a key bound to fire sets
-// the fire flag whatever its code shares with the steering keys.
-int CKeyHandler::HeldKeyCode(ECommand command) {
-    switch (command) {
-    case ECommand::Accelerate:
-        return ' ';
-    case ECommand::Left:
-        return GLUT_KEY_LEFT;
-    case ECommand::Up:
-        return GLUT_KEY_UP;
-    case ECommand::Right:
-        return GLUT_KEY_RIGHT;
-    case ECommand::Down:
-        return GLUT_KEY_DOWN;
-    case ECommand::Fire:
-        return 'y';
-    default:
-        return -1;
-    }
-}
-
-CKeyHandler::EAction CKeyHandler::Run(ECommand command, int x, int y) {
-    const int held = HeldKeyCode(command);
-    if (held >= 0) {
-        input->KeyDown(held, x, y); // held while paused too: it counts when the game goes on
+CKeyHandler::EAction CKeyHandler::Run(ECommand command) {
+    if (input->Hold(command)) { // held while paused too: it counts when the game goes on
         return EAction::CarryOn;
     }
     if (command == ECommand::FullScreen) {

@@ -20,17 +20,14 @@ public:
     CKeyHandler(CGame* game, CInput* input, CRenderSettings* settings,
                 const CKeyBindings& bindings = CKeyBindings::Defaults());
 
+    // x, y: the pointer's position, unused.
     EAction KeyDown(int key, int x, int y);        // ASCII keys; Quit for ESC and q
     EAction SpecialKeyDown(int key, int x, int y); // function and cursor keys
     void KeyUp(int key, int x, int y);             // ASCII keys
     void SpecialKeyUp(int key, int x, int y);
 
 private:
-    // The code by which the held-key table knows a held command; -1 for the others.
-    static int HeldKeyCode(ECommand command);
-
-    EAction Run(ECommand command, int x, int y);
-    void Release(ECommand command, int x, int y); // a held command's flag back to 0
+    EAction Run(ECommand command);
     void SendToGame(ECommand command);
     void FlipDisplayToggle(ECommand command);
     void Toggle(int (CRenderSettings::*get)() const, void (CRenderSettings::*set)(int),

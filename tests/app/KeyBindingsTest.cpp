@@ -1,10 +1,12 @@
 #include "app/KeyBindings.h"
 #include "../fuzz/KeysCheck.h"
 #include "../support/ToneFiles.h"
+#include "app/CommandLine.h"
 
 #include <GL/glut.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -28,52 +30,80 @@ ECommand CommandOf(const CKeyBindings& bindings, bool special, int code) {
     return special ? bindings.ForSpecialKey(code) : bindings.ForKey(code);
 }
 
-TEST(KeyBindings, TheDefaultsAreTheKeysOfTheKeyTable) {
+// What the README tells a player about the keys, checked key by key; 30 keys in all are bound
+// (space, d e f g and the four arrows, y z, k p r n G m, Tab, F1 to F12).
+TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
+    std::vector<std::string> problems;
+    const CKeyBindings fireOnD = CKeyBindings::Parse("fire d\n", "keys.txt", problems);
+    ASSERT_TRUE(problems.empty());
     const CKeyBindings& keys = CKeyBindings::Defaults();
-    const SExpected expected[] = {
-        {false, ' ', ECommand::Accelerate},
-        {false, 'd', ECommand::Left},
-        {true, GLUT_KEY_LEFT, ECommand::Left},
-        {false, 'e', ECommand::Up},
-        {true, GLUT_KEY_UP, ECommand::Up},
-        {false, 'f', ECommand::Right},
-        {true, GLUT_KEY_RIGHT, ECommand::Right},
-        {false, 'g', ECommand::Down},
-        {true, GLUT_KEY_DOWN, ECommand::Down},
-        {false, 'y', ECommand::Fire},
-        {false, 'z', ECommand::Fire},
-        {false, 'k', ECommand::SelfDestruct},
-        {false, 'p', ECommand::PMode},
-        {false, 'r', ECommand::Restart},
-        {false, 'n', ECommand::NewWorld},
-        {false, 'G', ECommand::Ghost},
-        {false, 'm', ECommand::Sound},
-        {false, '\t', ECommand::Records},
-        {true, GLUT_KEY_F1, ECommand::Help},
-        {true, GLUT_KEY_F2, ECommand::FrameRate},
-        {true, GLUT_KEY_F3, ECommand::Wireframe},
-        {true, GLUT_KEY_F4, ECommand::Pause},
-        {true, GLUT_KEY_F5, ECommand::Mipmaps},
-        {true, GLUT_KEY_F6, ECommand::VertexArrays},
-        {true, GLUT_KEY_F7, ECommand::Resolution},
-        {true, GLUT_KEY_F8, ECommand::Culling},
-        {true, GLUT_KEY_F9, ECommand::Translucency},
-        {true, GLUT_KEY_F10, ECommand::Screenshot},
-        {true, GLUT_KEY_F11, ECommand::FullScreen},
-        {true, GLUT_KEY_F12, ECommand::PathLine},
+    const struct {
+        const char* fact;
+        const CKeyBindings& bindings;
+        bool special;
+        int code;
+        ECommand command;
+    } facts[] = {
+        {"space accelerates", keys, false, ' ', ECommand::Accelerate},
+        {"d steers left", keys, false, 'd', ECommand::Left},
+        {"the down arrow steers down", keys, true, GLUT_KEY_DOWN, ECommand::Down},
+        {"z fires", keys, false, 'z', ECommand::Fire},
+        {"k self-destructs", keys, false, 'k', ECommand::SelfDestruct},
+        {"G shows the ghost", keys, false, 'G', ECommand::Ghost},
+        {"plain g steers down", keys, false, 'g', ECommand::Down},
+        {"Tab shows the records", keys, false, '\t', ECommand::Records},
+        {"F4 pauses", keys, true, GLUT_KEY_F4, ECommand::Pause},
+        {"F11 goes full screen", keys, true, GLUT_KEY_F11, ECommand::FullScreen},
+        {"shift+d is no key of the game", keys, false, 'D', ECommand::None},
+        {"q quits, which is no command", keys, false, 'q', ECommand::None},
+        {"with fire d, d fires", fireOnD, false, 'd', ECommand::Fire},
+        {"with fire d, y fires no more", fireOnD, false, 'y', ECommand::None},
+        {"with fire d, the left arrow still steers", fireOnD, true, GLUT_KEY_LEFT, ECommand::Left},
     };
+    for (const auto& fact : facts) {
+        EXPECT_EQ(CommandOf(fact.bindings, fact.special, fact.code), fact.command) << fact.fact;
+    }
     int bound = 0;
     for (const bool special : {false, true}) {
-        for (int code = -1; code <= 256; ++code) {
+        for (int code = 0; code < 256; ++code) {
             bound += CommandOf(keys, special, code) != ECommand::None;
         }
     }
-    EXPECT_EQ(bound, static_cast<int>(std::size(expected))) << "no key beyond the table";
-    for (const SExpected& key : expected) {
-        EXPECT_EQ(CommandOf(keys, key.special, key.code), key.command)
-            << (key.special ? "special " : "") << key.code;
-    }
-    EXPECT_EQ(keys.ForKey('D'), ECommand::None); // only G of the capitals is bound
+    EXPECT_EQ(bound, 30);
+}
+
+// --help's keys as the player reads them, lined up, ending with the keys that always quit.
+TEST(KeyBindings, HelpListsTheDefaultKeysLineByLine) {
+    std::ostringstream usage;
+    CCommandLine::PrintUsage(usage);
+    EXPECT_NE(
+        usage.str().find("Keys:\n"
+                         "  space               accelerate (hold)\n"
+                         "  arrow keys, d e f g steer (left, up, right, down)\n"
+                         "  y or z              fire\n"
+                         "  k                   self-destruct\n"
+                         "  p                   P mode (a run with it is not recorded)\n"
+                         "  r                   restart the course in the same world\n"
+                         "  n                   a new world of the same difficulty and length\n"
+                         "  G (shift+g)         ghost of the world's best run on or off\n"
+                         "  m                   sound off or on\n"
+                         "  Tab                 records table on or off\n"
+                         "  F1                  help\n"
+                         "  F2                  frame rate on or off\n"
+                         "  F3                  wireframe on or off\n"
+                         "  F4                  pause\n"
+                         "  F5                  mipmaps on or off\n"
+                         "  F6                  vertex arrays on or off\n"
+                         "  F7                  resolution automatic or always full\n"
+                         "  F8                  view-frustum culling on or off\n"
+                         "  F9                  translucency on or off\n"
+                         "  F10                 screenshot\n"
+                         "  F11                 full screen or window\n"
+                         "  F12                 path line on or off\n"
+                         "  ESC or q            quit\n"
+                         "\n"),
+        std::string::npos)
+        << usage.str();
 }
 
 // Each file: the problems it gives, word for word, and what some keys do after it.

@@ -3,6 +3,7 @@
 
 #include "FileBytes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
@@ -17,7 +18,8 @@ namespace {
 const std::string kReadme = std::string(ZELKORA_SOURCE_DIR) + "/README.md";
 const std::string kManualPage = std::string(ZELKORA_SOURCE_DIR) + "/packaging/zelkora.6";
 
-// The lines from the heading that starts with `heading` to the next heading of that kind.
+// The lines from the heading to the next heading of that kind ("## Keys" is not "## Keys of
+// your own").
 std::vector<std::string> Section(const std::string& path, const std::string& heading,
                                  const std::string& headingMark) {
     std::istringstream text(ReadFileBytes(path));
@@ -25,7 +27,7 @@ std::vector<std::string> Section(const std::string& path, const std::string& hea
     bool inside = false;
     for (std::string line; std::getline(text, line);) {
         if (line.compare(0, headingMark.size(), headingMark) == 0) {
-            inside = line.compare(0, heading.size(), heading) == 0;
+            inside = line == heading;
         } else if (inside) {
             lines.push_back(line);
         }
@@ -68,32 +70,29 @@ std::vector<std::string> NumbersIn(const std::string& text) {
     return numbers;
 }
 
-// "y or z" -> {"y", "z"}, "arrow keys, d e f g" -> {"arrow keys", "d e f g"}.
-std::vector<std::string> KeysOf(const CCommandLine::SKeyHelp& entry) {
-    const std::string keys = std::regex_replace(entry.keys, std::regex(" or "), ", ");
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (std::size_t comma; (comma = keys.find(", ", start)) != std::string::npos;
-         start = comma + 2) {
-        names.push_back(keys.substr(start, comma - start));
-    }
-    names.push_back(keys.substr(start));
-    return names;
-}
-
-// The first cell of each row of the README's tables in a section.
-std::vector<std::string> FirstCells(const std::vector<std::string>& lines) {
-    std::vector<std::string> cells;
+// The cells of each row of the README's tables in a section, below their heading rows.
+std::vector<std::vector<std::string>> TableRows(const std::vector<std::string>& lines) {
+    std::vector<std::vector<std::string>> rows;
+    bool belowHeading = false;
     for (const std::string& line : lines) {
-        if (line.compare(0, 2, "| ") == 0) {
-            cells.push_back(line.substr(2, line.find(" |", 2) - 2));
+        if (line.compare(0, 4, "|---") == 0) {
+            belowHeading = true;
+        } else if (line.compare(0, 2, "| ") != 0) {
+            belowHeading = false;
+        } else if (belowHeading) {
+            std::vector<std::string> cells;
+            for (std::size_t start = 2, bar; (bar = line.find(" |", start)) != std::string::npos;
+                 start = bar + 3) {
+                cells.push_back(line.substr(start, bar - start));
+            }
+            rows.push_back(cells);
         }
     }
-    return cells;
+    return rows;
 }
 
-// The manual page's entries in a section: the .B line that names them, and the lines of text
-// up to the next entry or paragraph.
+// The manual page's entries in a section: the .B line after .TP that names them, and the lines
+// of text up to the next entry or paragraph. The section's own text before them is no entry.
 struct SManualEntry {
     std::string names;
     std::string text;
@@ -101,18 +100,36 @@ struct SManualEntry {
 
 std::vector<SManualEntry> ManualEntries(const std::vector<std::string>& lines) {
     std::vector<SManualEntry> entries;
-    bool named = false;
+    bool tagged = false; // the line after .TP
+    bool inEntry = false;
     for (const std::string& line : lines) {
-        if (line == ".TP") {
-            named = false;
-        } else if (!named && line.compare(0, 2, ".B") == 0) {
+        if (line == ".TP" || line == ".PP") {
+            tagged = line == ".TP";
+            inEntry = false;
+        } else if (tagged && line.compare(0, 2, ".B") == 0) {
             entries.push_back({Unescaped(line.substr(line.find(' ') + 1)), ""});
-            named = true;
-        } else if (named && !entries.empty()) {
+            tagged = false;
+            inEntry = true;
+        } else if (inEntry) {
             entries.back().text += Unescaped(line) + "\n";
         }
     }
     return entries;
+}
+
+// The words of the keys that rows of a document name, sorted, without "or": "y or z" is y, z.
+std::vector<std::string> KeyWords(const std::vector<std::string>& names) {
+    std::vector<std::string> words;
+    for (const std::string& name : names) {
+        std::istringstream row(Words(name));
+        for (std::string word; row >> word;) {
+            if (word != "or") {
+                words.push_back(word);
+            }
+        }
+    }
+    std::sort(words.begin(), words.end());
+    return words;
 }
 
 // The last item that matches, or null: a README row or a manual page entry.
@@ -154,48 +171,44 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryOptionWithTheNumbersOfItsUsage)
     }
 }
 
-TEST(UsageDocuments, ReadmeAndManualPageGiveEveryKey) {
-    const std::vector<std::string> readme = FirstCells(Section(kReadme, "## Keys", "## "));
-    const std::vector<SManualEntry> manual =
-        ManualEntries(Section(kManualPage, ".SH KEYS", ".SH "));
-    ASSERT_FALSE(readme.empty()) << kReadme;
-    ASSERT_FALSE(manual.empty()) << kManualPage;
-    for (const CCommandLine::SKeyHelp& entry : CCommandLine::GetKeyHelp()) {
-        for (const std::string& key : KeysOf(entry)) {
-            bool inReadme = false;
-            for (const std::string& cell : readme) {
-                inReadme = inReadme || HasWords(cell, key);
-            }
-            bool inManual = false;
-            for (const SManualEntry& candidate : manual) {
-                inManual = inManual || HasWords(candidate.names, key);
-            }
-            EXPECT_TRUE(inReadme) << "the README's key table lacks " << key;
-            EXPECT_TRUE(inManual) << "the manual page's KEYS lack " << key;
-        }
+// Each key of --help's key lines (the command table's, and the quit keys) is named once by the
+// README's key table and once by the manual page's KEYS, and they name no other.
+TEST(UsageDocuments, ReadmeAndManualPageNameEachKeyOfTheUsageOnce) {
+    std::vector<std::string> usage;
+    for (const CKeyBindings::SHelpLine& line : CKeyBindings::HelpLines()) {
+        usage.push_back(line.keys);
     }
+    std::vector<std::string> readme;
+    for (const std::vector<std::string>& row : TableRows(Section(kReadme, "## Keys", "## "))) {
+        readme.push_back(row.at(0));
+    }
+    std::vector<std::string> manual;
+    for (const SManualEntry& entry : ManualEntries(Section(kManualPage, ".SH KEYS", ".SH "))) {
+        manual.push_back(entry.names);
+    }
+    EXPECT_EQ(KeyWords(readme), KeyWords(usage)) << "the README's key table";
+    EXPECT_EQ(KeyWords(manual), KeyWords(usage)) << "the manual page's KEYS";
 }
 
-// keys.txt's commands: each in the README's table and the manual page's KEY FILE, with every
-// one of its default keys beside it.
-TEST(UsageDocuments, ReadmeAndManualPageGiveEveryCommandOfTheKeyFileWithItsDefaultKeys) {
-    const std::vector<std::string> readme = Section(kReadme, "## Keys of your own", "## ");
-    const std::vector<SManualEntry> manual =
-        ManualEntries(Section(kManualPage, ".SH KEY FILE", ".SH "));
-    ASSERT_FALSE(readme.empty()) << kReadme;
-    ASSERT_FALSE(manual.empty()) << kManualPage;
-    for (const CKeyBindings::SCommandName& command : CKeyBindings::CommandNames()) {
-        const std::string cell = std::string("| `") + command.name + "` | ";
-        const std::string* row = LastMatching(readme, [&](const std::string& line) {
-            return line.compare(0, cell.size(), cell) == 0;
-        });
-        const SManualEntry* entry = LastMatching(
-            manual, [&](const SManualEntry& candidate) { return candidate.names == command.name; });
-        ASSERT_NE(row, nullptr) << "the README's keys.txt table lacks " << command.name;
-        ASSERT_NE(entry, nullptr) << "the manual page's KEY FILE lacks " << command.name;
-        EXPECT_EQ(Words(row->substr(cell.size())), Words(command.defaultKeys))
-            << "the README's keys for " << command.name;
-        EXPECT_EQ(Words(entry->text), Words(command.defaultKeys))
-            << "the manual page's keys for " << command.name;
+// Each row of the command table is in the README's keys.txt table and the manual page's KEY
+// FILE once, with its default keys, and they list no other command.
+TEST(UsageDocuments, ReadmeAndManualPageGiveEachCommandOfTheKeyFileWithItsDefaultKeys) {
+    std::vector<std::string> table;
+    for (const CKeyBindings::SCommandRow& row : CKeyBindings::CommandTable()) {
+        table.push_back(Words(row.name) + ":" + Words(row.defaultKeys));
     }
+    std::vector<std::string> readme;
+    for (const std::vector<std::string>& row :
+         TableRows(Section(kReadme, "## Keys of your own", "## "))) {
+        readme.push_back(Words(row.at(0)) + ":" + Words(row.at(1)));
+    }
+    std::vector<std::string> manual;
+    for (const SManualEntry& entry : ManualEntries(Section(kManualPage, ".SH KEY FILE", ".SH "))) {
+        manual.push_back(Words(entry.names) + ":" + Words(entry.text));
+    }
+    for (std::vector<std::string>* rows : {&table, &readme, &manual}) {
+        std::sort(rows->begin(), rows->end());
+    }
+    EXPECT_EQ(readme, table) << "the README's keys.txt table";
+    EXPECT_EQ(manual, table) << "the manual page's KEY FILE";
 }
