@@ -26,6 +26,10 @@ packages=(
     faketime
     # scripts/timedemo.sh --plot draws the frame times with gnuplot (its PNG terminals, no X)
     gnuplot-nox
+    # the board: an HTTP server, JSON, SQLite and PostgreSQL (whose server the tests start
+    # themselves), SHA-256 for the players' tokens; a real browser for its page, wrk for load
+    libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev libpq-dev libssl-dev
+    postgresql chromium wrk
 )
 
 missing=()

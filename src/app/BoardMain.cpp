@@ -1,0 +1,125 @@
+// zelkora-board: the board service. It takes replays over HTTP, checks each with the game's own
+// rules in a child process, and ranks every world and every day (see README, "The board").
+
+#include "board/BoardOptions.h"
+#include "board/BoardService.h"
+#include "board/PlayerName.h"
+#include "board/RunChecker.h"
+#include "board/SqliteStore.h"
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <pthread.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The installed game's program, as the game's package lays it out.
+const char* const kInstalledVerifier = "/usr/lib/games/zelkora/zelkora";
+
+std::unique_ptr<CBoardStore> OpenStore(const std::string& url, std::string& problem) {
+    const std::string sqlite = "sqlite:";
+    if (url.compare(0, sqlite.size(), sqlite) == 0 && url.size() > sqlite.size()) {
+        auto store = std::make_unique<CSqliteStore>(url.substr(sqlite.size()));
+        if (store->Open(problem)) {
+            return store;
+        }
+        return nullptr;
+    }
+    problem = "unknown database '" + url + "': use sqlite:PATH or postgresql://...";
+    return nullptr;
+}
+
+std::string DefaultVerifier() {
+    if (access(kInstalledVerifier, X_OK) == 0) {
+        return kInstalledVerifier;
+    }
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        return "zelkora";
+    }
+    std::string path(self, static_cast<std::size_t>(length));
+    return path.substr(0, path.rfind('/') + 1) + "zelkora";
+}
+
+int Remove(CBoardStore& store, const std::string& kind, const std::string& what) {
+    const bool removed =
+        kind == "run" ? store.RemoveRun(what) : store.RemoveName(CPlayerName::Key(what));
+    std::printf("%s %s %s\n", removed ? "removed" : "there is no", kind.c_str(), what.c_str());
+    return removed ? 0 : 1;
+}
+
+// SIGINT and SIGTERM end the service: a thread of its own waits for them.
+sigset_t EndingSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CBoardOptions options;
+    switch (options.Parse(argc, argv, std::cout, std::cerr)) {
+    case CBoardOptions::EOutcome::Exit:
+        return 0;
+    case CBoardOptions::EOutcome::Refused:
+        return 2;
+    default:
+        break;
+    }
+    std::string problem;
+    const std::unique_ptr<CBoardStore> store = OpenStore(options.GetDatabase(), problem);
+    if (!store) {
+        std::fprintf(stderr, "zelkora-board: %s\n", problem.c_str());
+        return 2;
+    }
+    if (options.GetRemoveKind().size() > 0) {
+        return Remove(*store, options.GetRemoveKind(), options.GetRemoveWhat());
+    }
+    const char* temporary = std::getenv("TMPDIR");
+    std::string scratch =
+        std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
+        "/zelkora-board-XXXXXX";
+    if (mkdtemp(scratch.data()) == nullptr) {
+        std::fprintf(stderr, "zelkora-board: cannot make a scratch directory %s\n",
+                     scratch.c_str());
+        return 2;
+    }
+    const std::string verifier =
+        options.GetVerifier().empty() ? DefaultVerifier() : options.GetVerifier();
+    const CRunChecker checker(verifier, scratch, CRunChecker::SLimits{});
+    CBoardService::SSettings settings;
+    settings.workers = options.GetWorkers();
+    settings.queue = static_cast<std::size_t>(options.GetQueue());
+    std::signal(SIGPIPE, SIG_IGN);
+    const sigset_t ending = EndingSignals();
+    pthread_sigmask(SIG_BLOCK, &ending, nullptr); // every thread made from here on too
+    CBoardService service(*store, checker, settings);
+    if (!service.Bind(options.GetHost(), options.GetPort(), problem)) {
+        std::fprintf(stderr, "zelkora-board: %s\n", problem.c_str());
+        rmdir(scratch.c_str());
+        return 2;
+    }
+    std::thread waiter([&service, ending] {
+        int signal = 0;
+        sigwait(&ending, &signal);
+        service.Stop();
+    });
+    std::fprintf(stderr, "zelkora-board: listening on %s:%d, checking with %s\n",
+                 options.GetHost().c_str(), service.GetPort(), verifier.c_str());
+    service.Serve();
+    pthread_kill(waiter.native_handle(), SIGTERM); // when Serve ended otherwise
+    waiter.join();
+    rmdir(scratch.c_str());
+    return 0;
+}

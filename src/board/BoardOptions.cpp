@@ -1,0 +1,139 @@
+#include "board/BoardOptions.h"
+
+#include "base/Version.h"
+
+#include <cstdlib>
+#include <getopt.h>
+#include <ostream>
+#include <thread>
+
+namespace {
+
+void Refuse(std::ostream& err, const std::string& what) {
+    err << "zelkora-board: " << what << "; try 'zelkora-board --help'\n";
+}
+
+// A whole number from low to high, or false.
+bool ReadNumber(const char* text, int low, int high, int& value) {
+    char* end = nullptr;
+    const long number = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || number < low || number > high) {
+        return false;
+    }
+    value = static_cast<int>(number);
+    return true;
+}
+
+} // namespace
+
+std::string CBoardOptions::DefaultDatabase() {
+    const char* state = std::getenv("STATE_DIRECTORY");
+    return std::string("sqlite:") +
+           (state != nullptr && *state != '\0' ? std::string(state) + "/" : "") + "board.sqlite3";
+}
+
+void CBoardOptions::PrintUsage(std::ostream& out) {
+    out << "Usage: zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH]\n"
+           "                     [--workers N] [--queue N]\n"
+           "       zelkora-board [--database URL] remove run ID | remove name NAME\n"
+           "The Zelkora board: takes replays, checks each with the game's own rules, ranks\n"
+           "every world and every day.\n"
+           "\n"
+           "  --listen ADDRESS:PORT  where to listen (default 127.0.0.1:8717)\n"
+           "  --database URL         sqlite:PATH (default: board.sqlite3 in $STATE_DIRECTORY,\n"
+           "                         else here) or postgresql://...\n"
+           "  --verifier PATH        the game that checks runs (default: the installed zelkora,\n"
+           "                         else the one built beside this program)\n"
+           "  --workers N            runs checked at once, 1 to 256 (default: the cores)\n"
+           "  --queue N              runs that may wait for a check, 0 to 100000 (default 64)\n"
+           "  --help                 this text\n"
+           "  --version              the version\n"
+           "\n"
+           "remove run ID removes a run; remove name NAME removes a name and all its runs.\n";
+}
+
+bool CBoardOptions::ParseListen(const std::string& text) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0) {
+        return false;
+    }
+    std::string address = text.substr(0, colon);
+    if (address.size() > 2 && address.front() == '[' && address.back() == ']') {
+        address = address.substr(1, address.size() - 2);
+    }
+    if (!ReadNumber(text.c_str() + colon + 1, 1, 65535, port)) {
+        return false;
+    }
+    host = address;
+    return true;
+}
+
+CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream& out,
+                                             std::ostream& err) {
+    static const option options[] = {
+        {"listen", required_argument, nullptr, 'l'},
+        {"database", required_argument, nullptr, 'd'},
+        {"verifier", required_argument, nullptr, 'v'},
+        {"workers", required_argument, nullptr, 'w'},
+        {"queue", required_argument, nullptr, 'q'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
+    };
+    opterr = 0;
+    optind = 1;
+    const unsigned cores = std::thread::hardware_concurrency();
+    workers = cores == 0 ? 1 : static_cast<int>(cores);
+    for (;;) {
+        const int previous = optind;
+        const int found = getopt_long(argc, argv, "+", options, nullptr);
+        if (found == -1) {
+            break;
+        }
+        switch (found) {
+        case 'l':
+            if (!ParseListen(optarg)) {
+                Refuse(err, "invalid address '" + std::string(optarg) + "' for '--listen'");
+                return EOutcome::Refused;
+            }
+            break;
+        case 'd':
+            database = optarg;
+            break;
+        case 'v':
+            verifier = optarg;
+            break;
+        case 'w':
+        case 'q':
+            if (!(found == 'w' ? ReadNumber(optarg, 1, 256, workers)
+                               : ReadNumber(optarg, 0, 100000, queue))) {
+                Refuse(err, "invalid value '" + std::string(optarg) + "' for '--" +
+                                (found == 'w' ? "workers" : "queue") + "'");
+                return EOutcome::Refused;
+            }
+            break;
+        case 'h':
+            PrintUsage(out);
+            return EOutcome::Exit;
+        case 'V':
+            out << "zelkora-board " << GetGameVersion() << "\n";
+            return EOutcome::Exit;
+        default:
+            Refuse(err, (optopt != 0 ? "option needs a value: " : "unknown option ") +
+                            std::string(argv[previous]));
+            return EOutcome::Refused;
+        }
+    }
+    if (optind == argc) {
+        return EOutcome::Serve;
+    }
+    const std::string command = argv[optind];
+    if (command != "remove" || optind + 3 != argc ||
+        (std::string(argv[optind + 1]) != "run" && std::string(argv[optind + 1]) != "name")) {
+        Refuse(err, "unexpected argument '" + command + "'");
+        return EOutcome::Refused;
+    }
+    removeKind = argv[optind + 1];
+    removeWhat = argv[optind + 2];
+    return EOutcome::Remove;
+}

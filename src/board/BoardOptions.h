@@ -1,0 +1,41 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+// The board's command line:
+//   zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH] [--workers N]
+//                 [--queue N]
+//   zelkora-board [--database URL] remove run ID | remove name NAME
+// with --help and --version. A bad option is one line and exit code 2, as the game's are.
+class CBoardOptions {
+public:
+    enum class EOutcome { Serve, Remove, Exit, Refused };
+
+    EOutcome Parse(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+    const std::string& GetHost() const { return host; }
+    int GetPort() const { return port; }
+    const std::string& GetDatabase() const { return database; } // "sqlite:PATH" or a libpq URL
+    const std::string& GetVerifier() const { return verifier; } // empty: the default
+    int GetWorkers() const { return workers; }
+    int GetQueue() const { return queue; }
+    const std::string& GetRemoveKind() const { return removeKind; } // "run" or "name"
+    const std::string& GetRemoveWhat() const { return removeWhat; }
+
+    // sqlite: board.sqlite3 in $STATE_DIRECTORY, else in the current directory.
+    static std::string DefaultDatabase();
+    static void PrintUsage(std::ostream& out);
+
+private:
+    bool ParseListen(const std::string& text);
+
+    std::string host = "127.0.0.1";
+    int port = 8717;
+    std::string database = DefaultDatabase();
+    std::string verifier;
+    int workers = 0; // the number of cores
+    int queue = 64;
+    std::string removeKind;
+    std::string removeWhat;
+};

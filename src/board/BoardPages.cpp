@@ -1,0 +1,153 @@
+#include "board/BoardPages.h"
+
+#include "game/Records.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* const kStyle =
+    "body{font-family:sans-serif;max-width:56em;margin:1em auto;padding:0 1em;color:#123}"
+    "table{border-collapse:collapse;width:100%}th,td{text-align:left;padding:.2em .6em}"
+    "tr:nth-child(even){background:#eef3fa}td.time{font-variant-numeric:tabular-nums}"
+    "h1 a{color:inherit;text-decoration:none}";
+
+std::string Page(const std::string& title, const std::string& body) {
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
+           "<meta name=\"viewport\" content=\"width=device-width\"><title>" +
+           CBoardPages::Escape(title) + "</title><style>" + kStyle +
+           "</style></head><body><h1><a href=\"/\">Zelkora board</a></h1>\n" + body +
+           "</body></html>\n";
+}
+
+std::string Link(const std::string& path, const std::string& text) {
+    return "<a href=\"" + CBoardPages::Escape(path) + "\">" + CBoardPages::Escape(text) + "</a>";
+}
+
+std::string Splits(const std::vector<long long>& splits) {
+    std::string text;
+    for (const long long split : splits) {
+        text += (text.empty() ? "" : " ") + CRecords::FormatTime(split);
+    }
+    return text;
+}
+
+std::string RankTable(const std::vector<CBoardStore::SRankedRun>& ranked) {
+    if (ranked.empty()) {
+        return "<p>No runs yet.</p>\n";
+    }
+    std::string html = "<table><tr><th>Rank</th><th>Player</th><th>Time</th><th>Date</th>"
+                       "<th>Splits</th><th>Replay</th></tr>\n";
+    for (const auto& [rank, run] : ranked) {
+        html += "<tr><td>" + std::to_string(rank) + "</td><td class=\"player\">" +
+                CBoardPages::Escape(run.player) + "</td><td class=\"time\">" +
+                CRecords::FormatTime(run.milliseconds) + "</td><td>" +
+                CRecords::FormatDate(run.submittedAt).substr(0, 10) + "</td><td class=\"time\">" +
+                Splits(run.splits) + "</td><td>" +
+                Link("/api/runs/" + run.id + "/replay", "replay") + "</td></tr>\n";
+    }
+    return html + "</table>\n";
+}
+
+std::string Pager(const std::string& path, int page, int pages) {
+    std::string html = "<p>";
+    if (page > 1) {
+        html += Link(path + "?page=" + std::to_string(page - 1), "previous") + " ";
+    }
+    html += "page " + std::to_string(page) + " of " + std::to_string(pages < 1 ? 1 : pages);
+    if (page < pages) {
+        html += " " + Link(path + "?page=" + std::to_string(page + 1), "next");
+    }
+    return html + "</p>\n";
+}
+
+} // namespace
+
+std::string CBoardPages::Escape(const std::string& text) {
+    std::string escaped;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        case '\'':
+            escaped += "&#39;";
+            break;
+        default:
+            if (byte < 0x20 || byte == 0x7f) {
+                escaped += "&#xfffd;"; // no control byte reaches the page
+            } else {
+                escaped += c;
+            }
+        }
+    }
+    return escaped;
+}
+
+std::string CBoardPages::WorldPath(const CBoardStore::SWorld& world) {
+    return "/worlds/" + std::to_string(world.difficulty) + "-" + std::to_string(world.nodes) + "-" +
+           std::to_string(world.seed);
+}
+
+std::string CBoardPages::WorldName(const CBoardStore::SWorld& world) {
+    return "difficulty " + std::to_string(world.difficulty) + ", " + std::to_string(world.nodes) +
+           " nodes, seed " + std::to_string(world.seed);
+}
+
+std::string CBoardPages::Home(const SDay& today, const std::vector<CBoardStore::SRun>& latest,
+                              const std::vector<std::string>& days) {
+    std::string body = "<h2>Today, " + Escape(today.date) + "</h2>\n<p>" +
+                       Link(WorldPath(today.world), WorldName(today.world)) +
+                       " &middot; fly it with <code>zelkora --daily</code></p>\n" +
+                       RankTable(today.top) + "<h2>Latest runs</h2>\n";
+    if (latest.empty()) {
+        body += "<p>No runs yet.</p>\n";
+    } else {
+        body += "<table><tr><th>Player</th><th>Time</th><th>World</th><th>Date</th></tr>\n";
+        for (const CBoardStore::SRun& run : latest) {
+            body += "<tr><td class=\"player\">" + Escape(run.player) + "</td><td class=\"time\">" +
+                    CRecords::FormatTime(run.milliseconds) + "</td><td>" +
+                    Link(WorldPath(run.world), WorldName(run.world)) + "</td><td>" +
+                    CRecords::FormatDate(run.submittedAt) + "</td></tr>\n";
+        }
+        body += "</table>\n";
+    }
+    body += "<h2>Days before</h2>\n<ul>\n";
+    for (const std::string& day : days) {
+        body += "<li>" + Link("/days/" + day, day) + "</li>\n";
+    }
+    return Page("Zelkora board", body + "</ul>\n");
+}
+
+std::string CBoardPages::World(const CBoardStore::SWorld& world,
+                               const std::vector<CBoardStore::SRankedRun>& ranked, int page,
+                               int pages) {
+    return Page("Zelkora: " + WorldName(world),
+                "<h2>" + Escape(WorldName(world)) +
+                    "</h2>\n<p>Fly it with <code>zelkora "
+                    "--difficulty " +
+                    std::to_string(world.difficulty) + " --seed " + std::to_string(world.seed) +
+                    "</code> and the length that builds " + std::to_string(world.nodes) +
+                    " nodes.</p>\n" + RankTable(ranked) + Pager(WorldPath(world), page, pages));
+}
+
+std::string CBoardPages::Day(const SDay& day, int page, int pages) {
+    return Page("Zelkora: " + day.date, "<h2>The world of " + Escape(day.date) + "</h2>\n<p>" +
+                                            Link(WorldPath(day.world), WorldName(day.world)) +
+                                            "</p>\n" + RankTable(day.top) +
+                                            Pager("/days/" + day.date, page, pages));
+}
+
+std::string CBoardPages::NotFound(const std::string& what) {
+    return Page("Zelkora: not found", "<p>" + Escape(what) + "</p>\n");
+}

@@ -1,0 +1,66 @@
+#include "board/BoardRequest.h"
+
+#include "board/PlayerName.h"
+#include "world/Tunnel.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+// A whole number of at most `digits` digits after an optional minus sign; false otherwise.
+bool ReadWhole(const std::string& text, std::size_t digits, long long& value) {
+    const std::size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() <= sign || text.size() - sign > digits ||
+        text.find_first_not_of("0123456789", sign) != std::string::npos) {
+        return false;
+    }
+    errno = 0;
+    value = std::strtoll(text.c_str(), nullptr, 10);
+    return errno == 0;
+}
+
+} // namespace
+
+bool CBoardRequest::ReadSubmission(const std::string& name, const std::string& authorization,
+                                   SSubmission& submission, int& status, std::string& problem) {
+    if (!CPlayerName::IsValid(name, problem)) {
+        status = 400;
+        return false;
+    }
+    const std::string bearer = "Bearer ";
+    const std::string token = authorization.compare(0, bearer.size(), bearer) == 0
+                                  ? authorization.substr(bearer.size())
+                                  : std::string();
+    if (!CPlayerName::IsValidToken(token)) {
+        status = 401;
+        problem = "a run needs the player's token: Authorization: Bearer <at least 128 random "
+                  "bits>";
+        return false;
+    }
+    submission.name = name;
+    submission.nameKey = CPlayerName::Key(name);
+    submission.tokenHash = CPlayerName::HashToken(token);
+    return true;
+}
+
+int CBoardRequest::ReadPage(bool given, const std::string& text) {
+    long long page = 0;
+    if (!given) {
+        return 1;
+    }
+    return ReadWhole(text, 6, page) && page >= 1 && page <= kLastPage ? static_cast<int>(page) : 0;
+}
+
+bool CBoardRequest::ReadWorld(const std::string& difficulty, const std::string& nodes,
+                              const std::string& seed, CBoardStore::SWorld& world) {
+    long long values[3] = {};
+    if (!ReadWhole(difficulty, 7, values[0]) || !ReadWhole(nodes, 7, values[1]) ||
+        !ReadWhole(seed, 10, values[2]) || values[1] < 0 || values[2] < 0 ||
+        values[2] > CTunnel::kMaximumSeed) {
+        return false;
+    }
+    world = CBoardStore::SWorld{static_cast<int>(values[0]), static_cast<int>(values[1]),
+                                static_cast<unsigned>(values[2])};
+    return true;
+}

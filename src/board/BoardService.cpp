@@ -1,0 +1,413 @@
+#include "board/BoardService.h"
+
+#include "board/BoardPages.h"
+#include "board/BoardRequest.h"
+#include "board/PlayerName.h"
+#include "board/Sha256.h"
+#include "game/DailyWorld.h"
+#include "game/Records.h"
+#include "world/Tunnel.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <future>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+#include <utility>
+
+namespace {
+
+using nlohmann::json;
+using SWorld = CBoardStore::SWorld;
+
+constexpr int kPageSize = 20;
+constexpr int kHomeLatest = 20;
+constexpr int kHomeDays = 14;
+constexpr int kRetryAfterSeconds = 5;
+constexpr std::int64_t kDayGraceSeconds = 3600; // runs submitted this long after a day count
+
+thread_local std::chrono::steady_clock::time_point requestStart;
+
+json RunJson(const CBoardStore::SRun& run) {
+    return json{{"id", run.id},
+                {"player", run.player},
+                {"world",
+                 {{"difficulty", run.world.difficulty},
+                  {"nodes", run.world.nodes},
+                  {"seed", run.world.seed}}},
+                {"milliseconds", run.milliseconds},
+                {"time", CRecords::FormatTime(run.milliseconds)},
+                {"splits", run.splits},
+                {"submitted", CRecords::FormatDate(run.submittedAt)},
+                {"recorded", CRecords::FormatDate(run.recordedAt)},
+                {"version", run.gameVersion},
+                {"replay", "/api/runs/" + run.id + "/replay"}};
+}
+
+json BoardJson(const std::vector<CBoardStore::SRankedRun>& ranked, int page, int total) {
+    json runs = json::array();
+    for (const auto& [rank, run] : ranked) {
+        json entry = RunJson(run);
+        entry["rank"] = rank;
+        runs.push_back(entry);
+    }
+    return json{{"page", page},
+                {"pages", (total + kPageSize - 1) / kPageSize},
+                {"players", total},
+                {"runs", runs}};
+}
+
+int PageOf(const httplib::Request& request) {
+    return CBoardRequest::ReadPage(request.has_param("page"), request.get_param_value("page"));
+}
+
+bool WorldOf(const httplib::Request& request, SWorld& world) {
+    return CBoardRequest::ReadWorld(request.matches[1], request.matches[2], request.matches[3],
+                                    world);
+}
+
+std::string ErrorJson(const std::string& reason) {
+    return json{{"error", reason}}.dump() + "\n";
+}
+
+} // namespace
+
+CBoardService::CBoardService(CBoardStore& store, const CRunChecker& checker, SSettings settings,
+                             Clock clock)
+    : store(store), checker(checker), settings(settings), clock(std::move(clock)),
+      server(std::make_unique<httplib::Server>()), checks(settings.workers, settings.queue),
+      players(settings.perMinute), addresses(settings.perMinute * 3) {
+    Route();
+}
+
+CBoardService::~CBoardService() = default;
+
+std::int64_t CBoardService::Now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+CBoardStore::SWorld CBoardService::DailyWorld(const std::string& date) {
+    std::tm day{};
+    if (date.size() != 10 || strptime(date.c_str(), "%Y-%m-%d", &day) == nullptr) {
+        return SWorld{};
+    }
+    day.tm_hour = 12;
+    CDailyWorld daily;
+    std::string problem;
+    if (!CDailyWorld::ForTime(timegm(&day), daily, problem) || daily.GetDate() != date) {
+        return SWorld{};
+    }
+    return SWorld{daily.GetDifficulty(),
+                  CTunnel::CountRings(daily.GetDifficulty(), CDailyWorld::kLength, daily.GetSeed()),
+                  daily.GetSeed()};
+}
+
+std::string CBoardService::DayOf(const SWorld& world, std::int64_t submittedAt) {
+    for (const std::int64_t at : {submittedAt, submittedAt - kDayGraceSeconds}) {
+        CDailyWorld daily;
+        std::string problem;
+        if (CDailyWorld::ForTime(static_cast<std::time_t>(at), daily, problem) &&
+            DailyWorld(daily.GetDate()) == world) {
+            return daily.GetDate();
+        }
+    }
+    return "";
+}
+
+bool CBoardService::Bind(const std::string& host, int wanted, std::string& problem) {
+    if (wanted == 0) {
+        port = server->bind_to_any_port(host);
+    } else {
+        port = server->bind_to_port(host, wanted) ? wanted : -1;
+    }
+    if (port <= 0) {
+        problem = "cannot listen on " + host + ":" + std::to_string(wanted);
+        return false;
+    }
+    return true;
+}
+
+void CBoardService::Serve() {
+    server->listen_after_bind();
+}
+
+void CBoardService::Stop() {
+    server->stop();
+}
+
+void CBoardService::Count(const std::string& reason) {
+    const std::lock_guard<std::mutex> lock(countsMutex);
+    ++refused[reason];
+}
+
+CBoardService::SAnswer CBoardService::Refuse(int status, const std::string& reason,
+                                             const std::string& counted) {
+    Count(counted);
+    return SAnswer{status, ErrorJson(reason)};
+}
+
+void CBoardService::Route() {
+    // Readers need threads while every check waits for its worker: enough for both.
+    const std::size_t threads = static_cast<std::size_t>(settings.workers) + settings.queue + 16;
+    server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    server->set_payload_max_length(settings.largestBody);
+    server->set_read_timeout(settings.readTimeoutSeconds, 0);
+    server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+        requestStart = std::chrono::steady_clock::now();
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
+        const std::chrono::duration<double, std::milli> took =
+            std::chrono::steady_clock::now() - requestStart;
+        std::fprintf(stderr, "%s %s %d %.1f ms\n", request.method.c_str(),
+                     request.path.substr(0, 200).c_str(), response.status, took.count());
+    });
+    const auto reply = [](httplib::Response& response, const SAnswer& answer) {
+        response.status = answer.status;
+        if (!answer.retryAfter.empty()) {
+            response.set_header("Retry-After", answer.retryAfter);
+        }
+        response.set_content(answer.body, answer.contentType.c_str());
+    };
+
+    server->Post("/api/runs",
+                 [this, reply](const httplib::Request& request, httplib::Response& response) {
+                     reply(response, Submit(request.get_param_value("name"),
+                                            request.get_header_value("Authorization"),
+                                            request.remote_addr, request.body));
+                 });
+    server->Get(R"(/api/runs/([0-9a-f]{64}))",
+                [this, reply](const httplib::Request& request, httplib::Response& response) {
+                    const auto run = store.FindRun(request.matches[1]);
+                    reply(response, run ? SAnswer{200, RunJson(*run).dump() + "\n"}
+                                        : SAnswer{404, ErrorJson("no such run")});
+                });
+    server->Get(R"(/api/runs/([0-9a-f]{64})/replay)", [this, reply](const httplib::Request& request,
+                                                                    httplib::Response& response) {
+        const auto run = store.FindRun(request.matches[1]);
+        if (!run) {
+            reply(response, SAnswer{404, ErrorJson("no such run")});
+            return;
+        }
+        response.set_header("Content-Disposition",
+                            "attachment; filename=\"" + run->id.substr(0, 16) + ".zrp\"");
+        reply(response, SAnswer{200, run->replay, "application/octet-stream"});
+    });
+    const char* const world = R"((-?\d{1,7})-(\d{1,7})-(\d{1,10}))";
+    server->Get(std::string("/api/worlds/") + world,
+                [this, reply](const httplib::Request& request, httplib::Response& response) {
+                    SWorld asked;
+                    const int page = PageOf(request);
+                    if (!WorldOf(request, asked) || page == 0) {
+                        reply(response, SAnswer{400, ErrorJson("no such world or page")});
+                        return;
+                    }
+                    json board = BoardJson(store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
+                                           page, store.CountBoard(asked));
+                    reply(response, SAnswer{200, board.dump() + "\n"});
+                });
+    server->Get(R"(/api/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const httplib::Request& request,
+                                                                  httplib::Response& response) {
+        const std::string date = request.matches[1];
+        const SWorld daily = DailyWorld(date);
+        const int page = PageOf(request);
+        if (daily.nodes == 0 || page == 0) {
+            reply(response, SAnswer{400, ErrorJson("no such day or page")});
+            return;
+        }
+        json board = BoardJson(store.GetDayBoard(date, (page - 1) * kPageSize, kPageSize), page,
+                               store.CountDayBoard(date));
+        board["date"] = date;
+        board["world"] = {
+            {"difficulty", daily.difficulty}, {"nodes", daily.nodes}, {"seed", daily.seed}};
+        reply(response, SAnswer{200, board.dump() + "\n"});
+    });
+    server->Get("/healthz", [reply](const httplib::Request&, httplib::Response& response) {
+        reply(response, SAnswer{200, "ok\n", "text/plain"});
+    });
+    server->Get("/metrics", [this, reply](const httplib::Request&, httplib::Response& response) {
+        reply(response, SAnswer{200, Metrics(), "text/plain; version=0.0.4"});
+    });
+
+    // The web pages.
+    server->Get("/", [this, reply](const httplib::Request&, httplib::Response& response) {
+        CDailyWorld today;
+        std::string problem;
+        CBoardPages::SDay day;
+        if (CDailyWorld::ForTime(static_cast<std::time_t>(clock()), today, problem)) {
+            day.date = today.GetDate();
+            day.world = DailyWorld(day.date);
+            day.top = store.GetDayBoard(day.date, 0, kPageSize);
+        }
+        reply(response, SAnswer{200,
+                                CBoardPages::Home(day, store.GetLatest(kHomeLatest),
+                                                  store.GetDays(kHomeDays)),
+                                "text/html; charset=utf-8"});
+    });
+    server->Get(std::string("/worlds/") + world, [this, reply](const httplib::Request& request,
+                                                               httplib::Response& response) {
+        SWorld asked;
+        const int page = PageOf(request);
+        if (!WorldOf(request, asked) || page == 0) {
+            reply(response, SAnswer{404, CBoardPages::NotFound("No such world."),
+                                    "text/html; charset=utf-8"});
+            return;
+        }
+        const int total = store.CountBoard(asked);
+        reply(response, SAnswer{200,
+                                CBoardPages::World(
+                                    asked, store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
+                                    page, (total + kPageSize - 1) / kPageSize),
+                                "text/html; charset=utf-8"});
+    });
+    server->Get(R"(/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const httplib::Request& request,
+                                                              httplib::Response& response) {
+        CBoardPages::SDay day;
+        day.date = request.matches[1];
+        day.world = DailyWorld(day.date);
+        const int page = PageOf(request);
+        if (day.world.nodes == 0 || page == 0) {
+            reply(response,
+                  SAnswer{404, CBoardPages::NotFound("No such day."), "text/html; charset=utf-8"});
+            return;
+        }
+        day.top = store.GetDayBoard(day.date, (page - 1) * kPageSize, kPageSize);
+        const int total = store.CountDayBoard(day.date);
+        reply(response,
+              SAnswer{200, CBoardPages::Day(day, page, (total + kPageSize - 1) / kPageSize),
+                      "text/html; charset=utf-8"});
+    });
+}
+
+CBoardService::SAnswer CBoardService::Submit(const std::string& name,
+                                             const std::string& authorization,
+                                             const std::string& address, const std::string& bytes) {
+    CBoardRequest::SSubmission player;
+    int status = 0;
+    std::string problem;
+    if (!CBoardRequest::ReadSubmission(name, authorization, player, status, problem)) {
+        return Refuse(status, problem, status == 401 ? "no_token" : "bad_name");
+    }
+    const std::int64_t now = clock();
+    const std::string& nameKey = player.nameKey;
+    if (!players.Allow("player " + nameKey, now) || !addresses.Allow("address " + address, now)) {
+        SAnswer answer = Refuse(429, "too many runs in a minute", "rate_limited");
+        answer.retryAfter = "60";
+        return answer;
+    }
+    const std::string& tokenHash = player.tokenHash;
+    if (store.LookUpName(nameKey, tokenHash) == CBoardStore::EName::Taken) {
+        return Refuse(403, "the name " + name + " is taken", "name_taken");
+    }
+    // The same bytes again: the same run back, checked once.
+    if (const auto known = store.FindRun(CSha256::Hex(bytes))) {
+        const CBoardStore::SSubmitted again =
+            store.Submit(*known, CPlayerName::Key(known->player), "");
+        json answer = RunJson(*known);
+        answer["known"] = true;
+        answer["rank"] = again.rank;
+        answer["players"] = again.players;
+        answer["kept"] = again.kept;
+        return SAnswer{200, answer.dump() + "\n"};
+    }
+    auto done = std::make_shared<std::promise<SAnswer>>();
+    std::future<SAnswer> answer = done->get_future();
+    if (!checks.TryPost([this, done, name, tokenHash, bytes] {
+            done->set_value(CheckAndKeep(name, tokenHash, bytes));
+        })) {
+        SAnswer full =
+            Refuse(503, "the board is checking too many runs; try again soon", "queue_full");
+        full.retryAfter = std::to_string(kRetryAfterSeconds);
+        return full;
+    }
+    return answer.get();
+}
+
+CBoardService::SAnswer CBoardService::CheckAndKeep(const std::string& name,
+                                                   const std::string& tokenHash,
+                                                   const std::string& bytes) {
+    const auto start = std::chrono::steady_clock::now();
+    const CRunChecker::SResult checked = checker.Check(bytes);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    {
+        const std::lock_guard<std::mutex> lock(countsMutex);
+        checkSeconds += took.count();
+        ++checksDone;
+    }
+    switch (checked.verdict) {
+    case CRunChecker::EVerdict::Unreadable:
+        return Refuse(400, checked.reason, "unreadable");
+    case CRunChecker::EVerdict::OtherVersion:
+        return Refuse(409, checked.reason, "other_version");
+    case CRunChecker::EVerdict::NotEligible:
+        return Refuse(422, checked.reason, "not_verified");
+    case CRunChecker::EVerdict::CouldNotCheck:
+        std::fprintf(stderr, "board: a check failed: %s\n", checked.reason.c_str());
+        return Refuse(500, "the run could not be checked", "check_failed");
+    case CRunChecker::EVerdict::Counts:
+        break;
+    }
+    const std::string nameKey = CPlayerName::Key(name);
+    if (store.ClaimName(name, nameKey, tokenHash) == CBoardStore::EName::Taken) {
+        return Refuse(403, "the name " + name + " is taken", "name_taken");
+    }
+    const CReplay& replay = checked.replay;
+    CBoardStore::SRun run;
+    run.id = CSha256::Hex(bytes);
+    run.player = name;
+    run.world = SWorld{replay.world.difficulty, replay.world.nodes, replay.world.seed};
+    run.milliseconds = CRecords::ToMilliseconds(replay.finishClock);
+    for (const double split : replay.splits) {
+        run.splits.push_back(CRecords::ToMilliseconds(split));
+    }
+    run.submittedAt = clock();
+    run.recordedAt = replay.recordedAt;
+    run.gameVersion = replay.gameVersion;
+    run.replay = bytes;
+    const CBoardStore::SSubmitted kept =
+        store.Submit(run, nameKey, DayOf(run.world, run.submittedAt));
+    {
+        const std::lock_guard<std::mutex> lock(countsMutex);
+        ++accepted;
+    }
+    json answer = RunJson(run);
+    answer["rank"] = kept.rank;
+    answer["players"] = kept.players;
+    answer["kept"] = kept.kept;
+    answer["known"] = kept.known;
+    if (!kept.kept) {
+        answer["best"] = RunJson(kept.best);
+    }
+    return SAnswer{kept.kept && !kept.known ? 201 : 200, answer.dump() + "\n"};
+}
+
+std::string CBoardService::Metrics() const {
+    const std::lock_guard<std::mutex> lock(countsMutex);
+    std::string text =
+        "# HELP zelkora_board_runs_accepted_total Runs that were checked and count.\n"
+        "# TYPE zelkora_board_runs_accepted_total counter\n"
+        "zelkora_board_runs_accepted_total " +
+        std::to_string(accepted) + "\n" +
+        "# HELP zelkora_board_runs_refused_total Runs refused, by reason.\n"
+        "# TYPE zelkora_board_runs_refused_total counter\n";
+    for (const auto& [reason, count] : refused) {
+        text += "zelkora_board_runs_refused_total{reason=\"" + reason + "\"} " +
+                std::to_string(count) + "\n";
+    }
+    char seconds[64];
+    std::snprintf(seconds, sizeof seconds, "%.6f", checkSeconds);
+    return text +
+           "# HELP zelkora_board_checks_in_flight Checks running now.\n"
+           "# TYPE zelkora_board_checks_in_flight gauge\n"
+           "zelkora_board_checks_in_flight " +
+           std::to_string(checks.GetRunning()) + "\n" +
+           "# HELP zelkora_board_checks_queued Checks waiting for a worker.\n"
+           "# TYPE zelkora_board_checks_queued gauge\n"
+           "zelkora_board_checks_queued " +
+           std::to_string(checks.GetWaiting()) + "\n" +
+           "# HELP zelkora_board_check_seconds Time spent checking runs.\n"
+           "# TYPE zelkora_board_check_seconds summary\n"
+           "zelkora_board_check_seconds_sum " +
+           seconds + "\nzelkora_board_check_seconds_count " + std::to_string(checksDone) + "\n";
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Where the board keeps its players and runs: SQLite on one machine, PostgreSQL when several
+// servers share one database. Every call is one transaction, safe from any thread and from any
+// server at once: the database's own guarantees (unique keys, upserts), never a lock in the
+// server, decide which run is a player's best.
+class CBoardStore {
+public:
+    struct SWorld {
+        int difficulty = 0;
+        int nodes = 0;
+        unsigned seed = 0;
+        bool operator==(const SWorld& other) const {
+            return difficulty == other.difficulty && nodes == other.nodes && seed == other.seed;
+        }
+    };
+
+    // A checked run, as the board keeps it.
+    struct SRun {
+        std::string id;     // 64 hex digits: SHA-256 of the replay's bytes
+        std::string player; // the name as its owner first wrote it
+        SWorld world;
+        long long milliseconds = 0;    // the finish time the check flew
+        std::vector<long long> splits; // milliseconds at each joint disc
+        std::int64_t submittedAt = 0;  // UTC seconds
+        std::int64_t recordedAt = 0;   // UTC seconds, the recording game's word
+        std::string gameVersion;       // "1.2.0"
+        std::string replay;            // the .zrp bytes
+    };
+
+    struct SRankedRun {
+        int rank = 0; // 1 for the fastest; equal times share the earlier submission's order
+        SRun run;     // without its replay bytes
+    };
+
+    enum class EName {
+        Claimed, // the name was free: it is this token's now
+        Owned,   // it was this token's already
+        Taken,   // another token owns it (names are compared regardless of case)
+    };
+
+    struct SSubmitted {
+        bool kept = false;  // the player's best of that world now
+        bool known = false; // this very run was kept before
+        int rank = 0;       // its rank, or the rank it would have had
+        int players = 0;    // how many players the world's board holds now
+        SRun best;          // the player's best of the world after the submission
+    };
+
+    // Splits as the stores keep them: "83412,90111" (milliseconds); a damaged text gives none.
+    static std::string JoinSplits(const std::vector<long long>& splits) {
+        std::string text;
+        for (const long long split : splits) {
+            text += (text.empty() ? "" : ",") + std::to_string(split);
+        }
+        return text;
+    }
+    static std::vector<long long> ParseSplits(const std::string& text) {
+        std::vector<long long> splits;
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find(',', start);
+            end = end == std::string::npos ? text.size() : end;
+            try {
+                splits.push_back(std::stoll(text.substr(start, end - start)));
+            } catch (const std::exception&) {
+                return {};
+            }
+            start = end + 1;
+        }
+        return splits;
+    }
+
+    virtual ~CBoardStore() = default;
+
+    // The schema created or brought up to date; false with why.
+    virtual bool Open(std::string& problem) = 0;
+
+    // nameKey: the name folded to lower case. tokenHash: hex SHA-256 of the token.
+    virtual EName ClaimName(const std::string& name, const std::string& nameKey,
+                            const std::string& tokenHash) = 0;
+    // What ClaimName would answer, claiming nothing: Claimed for a name still free.
+    virtual EName LookUpName(const std::string& nameKey, const std::string& tokenHash) = 0;
+    // Keeps the run when it is the player's first of its world or beats their best there (the
+    // slower then goes), and when it was submitted within a day's window, as the player's best
+    // of that day too. dayKey: "2026-12-08" when the run counts for that day's board, else empty.
+    virtual SSubmitted Submit(const SRun& run, const std::string& nameKey,
+                              const std::string& dayKey) = 0;
+    virtual std::optional<SRun> FindRun(const std::string& id) = 0; // with its replay bytes
+
+    virtual std::vector<SRankedRun> GetBoard(const SWorld& world, int offset, int limit) = 0;
+    virtual int CountBoard(const SWorld& world) = 0;
+    virtual std::vector<SRankedRun> GetDayBoard(const std::string& dayKey, int offset,
+                                                int limit) = 0;
+    virtual int CountDayBoard(const std::string& dayKey) = 0;
+    virtual std::vector<SRun> GetLatest(int limit) = 0;      // newest first, without replay bytes
+    virtual std::vector<std::string> GetDays(int limit) = 0; // days with runs, newest first
+
+    // The operator's: false when there was nothing of that id or name.
+    virtual bool RemoveRun(const std::string& id) = 0;
+    virtual bool RemoveName(const std::string& nameKey) = 0; // with every run under it
+};

@@ -1,0 +1,52 @@
+#include "board/PlayerName.h"
+
+#include "board/Sha256.h"
+
+#include <cctype>
+
+namespace {
+
+bool IsNameCharacter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_';
+}
+
+} // namespace
+
+bool CPlayerName::IsValid(const std::string& name, std::string& problem) {
+    if (name.empty() || name.size() > kLongestName) {
+        problem = "a name is 1 to 16 characters";
+        return false;
+    }
+    for (const char c : name) {
+        if (!IsNameCharacter(c)) {
+            problem = "a name is letters, digits, - and _ only";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CPlayerName::Key(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+bool CPlayerName::IsValidToken(const std::string& token) {
+    if (token.size() < kShortestToken || token.size() > kLongestToken) {
+        return false;
+    }
+    for (const char c : token) {
+        if (!IsNameCharacter(c) && c != '+' && c != '/' && c != '=') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string CPlayerName::HashToken(const std::string& token) {
+    return CSha256::Hex(token);
+}

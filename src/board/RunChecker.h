@@ -1,0 +1,54 @@
+#pragma once
+
+#include "game/Replay.h"
+
+#include <cstddef>
+#include <string>
+
+// Checks a submitted replay before it counts: read by the game's own strict reader, judged for
+// what the board takes (this game version, a finish, no P mode, no 60 frames flown in less than
+// 0.98 s), then flown again by the game itself (`zelkora --verify`) in a child process with an
+// empty environment, a scratch directory of its own, and limits on CPU time, memory and wall
+// time, so that neither the rules' one random generator nor a hostile file can touch the server.
+class CRunChecker {
+public:
+    struct SLimits {
+        int cpuSeconds = 900;                  // an hour-long run checks in far less
+        std::size_t memoryBytes = 2048u << 20; // address space
+        int wallSeconds = 1200;
+    };
+
+    enum class EVerdict {
+        Counts,
+        Unreadable,    // 400: not a replay the game reads
+        OtherVersion,  // 409
+        NotEligible,   // 422: read, but no run the board takes, or it did not verify
+        CouldNotCheck, // 500: the checker itself failed (killed by a limit, not started)
+    };
+
+    struct SResult {
+        EVerdict verdict = EVerdict::CouldNotCheck;
+        std::string reason; // one line, for the player
+        CReplay replay;     // read from the bytes; its header proven when it counts
+    };
+
+    // verifier: the game binary. scratch: where each check gets a directory of its own.
+    CRunChecker(std::string verifier, std::string scratch, SLimits limits);
+
+    SResult Check(const std::string& bytes) const;
+
+    static constexpr int kPacingFrames = 60;
+    static constexpr double kShortestPacingSeconds = 0.98;
+    // The first frame (1-based) of kPacingFrames in a row flown in less than
+    // kShortestPacingSeconds, with their seconds; 0 when there is none.
+    static std::size_t FindFastFrames(const CReplay& replay, double& seconds);
+
+private:
+    // The verifier's one line and exit code; false when it could not be run or was killed.
+    bool RunVerifier(const std::string& bytes, std::string& line, int& exitCode,
+                     std::string& problem) const;
+
+    std::string verifier;
+    std::string scratch;
+    SLimits limits;
+};

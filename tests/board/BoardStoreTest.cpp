@@ -1,0 +1,144 @@
+#include "board/BoardStore.h"
+#include "board/SqliteStore.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using SRun = CBoardStore::SRun;
+using SWorld = CBoardStore::SWorld;
+
+const SWorld kWorld{3, 512, 17};
+
+SRun ARun(const std::string& id, const std::string& player, long long milliseconds,
+          std::int64_t submittedAt, SWorld world = kWorld) {
+    SRun run;
+    run.id = std::string(64 - id.size(), '0') + id;
+    run.player = player;
+    run.world = world;
+    run.milliseconds = milliseconds;
+    run.splits = {milliseconds / 3, milliseconds / 2};
+    run.submittedAt = submittedAt;
+    run.recordedAt = submittedAt - 60;
+    run.gameVersion = "1.2.0";
+    run.replay = "ZRP bytes of " + id;
+    return run;
+}
+
+std::vector<std::string> Players(const std::vector<CBoardStore::SRankedRun>& ranked) {
+    std::vector<std::string> players;
+    for (const auto& [rank, run] : ranked) {
+        players.push_back(std::to_string(rank) + " " + run.player);
+    }
+    return players;
+}
+
+// The same cases for every store: SQLite here, PostgreSQL where the tests start one.
+class BoardStore : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        directory =
+            std::filesystem::temp_directory_path() / ("board-store-" + std::to_string(getpid()));
+        std::filesystem::create_directories(directory);
+        store = Make();
+        std::string problem;
+        ASSERT_TRUE(store->Open(problem)) << problem;
+        for (const char* name : {"Ann", "Bo", "Cy"}) {
+            const std::string key =
+                std::string(1, static_cast<char>(std::tolower(name[0]))) + (name + 1);
+            ASSERT_EQ(store->ClaimName(name, key, std::string("token of ") + name),
+                      CBoardStore::EName::Claimed);
+        }
+    }
+    void TearDown() override {
+        store.reset();
+        std::filesystem::remove_all(directory);
+    }
+    std::unique_ptr<CBoardStore> Make() {
+        return std::make_unique<CSqliteStore>((directory / "board.sqlite3").string());
+    }
+
+    std::filesystem::path directory;
+    std::unique_ptr<CBoardStore> store;
+};
+
+} // namespace
+
+TEST_P(BoardStore, ANameIsItsFirstTokensWhateverItsCase) {
+    EXPECT_EQ(store->LookUpName("dee", "t"), CBoardStore::EName::Claimed) << "free";
+    EXPECT_EQ(store->ClaimName("ANN", "ann", "token of Ann"), CBoardStore::EName::Owned);
+    EXPECT_EQ(store->ClaimName("ANN", "ann", "another token"), CBoardStore::EName::Taken);
+    EXPECT_EQ(store->LookUpName("ann", "another token"), CBoardStore::EName::Taken);
+    const std::optional<SRun> none = store->FindRun(std::string(64, 'f'));
+    EXPECT_FALSE(none.has_value());
+}
+
+TEST_P(BoardStore, EachPlayersBestCountsAndASlowerRunIsAnsweredButNotKept) {
+    const auto first = store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "");
+    EXPECT_TRUE(first.kept);
+    EXPECT_EQ(first.rank, 1);
+    EXPECT_EQ(first.players, 1);
+    EXPECT_EQ(store->Submit(ARun("b1", "Bo", 80000, 1100), "bo", "").rank, 1);
+    const auto slower = store->Submit(ARun("a2", "Ann", 95000, 1200), "ann", "");
+    EXPECT_FALSE(slower.kept);
+    EXPECT_EQ(slower.rank, 2) << "where it would have stood";
+    EXPECT_EQ(slower.best.id, ARun("a1", "", 0, 0).id);
+    EXPECT_FALSE(store->FindRun(ARun("a2", "", 0, 0).id).has_value()) << "not kept";
+    const auto again = store->Submit(ARun("b1", "Bo", 80000, 1100), "bo", "");
+    EXPECT_TRUE(again.known);
+    EXPECT_TRUE(again.kept);
+    EXPECT_EQ(store->Submit(ARun("a3", "Ann", 70000, 1300), "ann", "").rank, 1);
+    EXPECT_FALSE(store->FindRun(ARun("a1", "", 0, 0).id).has_value()) << "the slower best goes";
+    store->Submit(ARun("c1", "Cy", 70000, 1250), "cy", ""); // equal: the earlier submission first
+    store->Submit(ARun("c2", "Cy", 1000, 1400, SWorld{3, 512, 18}), "cy", "");
+
+    EXPECT_EQ(Players(store->GetBoard(kWorld, 0, 10)),
+              (std::vector<std::string>{"1 Cy", "2 Ann", "3 Bo"}));
+    EXPECT_EQ(Players(store->GetBoard(kWorld, 1, 1)), (std::vector<std::string>{"2 Ann"}));
+    EXPECT_EQ(store->CountBoard(kWorld), 3);
+    const std::optional<SRun> kept = store->FindRun(ARun("a3", "", 0, 0).id);
+    ASSERT_TRUE(kept.has_value());
+    EXPECT_EQ(kept->replay, "ZRP bytes of a3");
+    EXPECT_EQ(kept->splits, (std::vector<long long>{23333, 35000}));
+    const std::vector<SRun> latest = store->GetLatest(2);
+    ASSERT_EQ(latest.size(), 2u);
+    EXPECT_EQ(latest[0].player, "Cy");
+    EXPECT_EQ(latest[0].world.seed, 18u);
+    EXPECT_EQ(latest[1].player, "Ann");
+}
+
+// A day's board keeps the runs of that day, whatever the player flew in its world afterwards.
+TEST_P(BoardStore, ADaysBoardKeepsItsOwnBestsAndTheOperatorRemoves) {
+    store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "2026-12-08");
+    store->Submit(ARun("b1", "Bo", 95000, 1000), "bo", "2026-12-08");
+    store->Submit(ARun("a2", "Ann", 60000, 90000), "ann", ""); // the next day, in the same world
+    EXPECT_EQ(Players(store->GetDayBoard("2026-12-08", 0, 10)),
+              (std::vector<std::string>{"1 Ann", "2 Bo"}));
+    EXPECT_EQ(store->GetDayBoard("2026-12-08", 0, 10)[0].run.milliseconds, 90000);
+    EXPECT_EQ(store->GetBoard(kWorld, 0, 10)[0].run.milliseconds, 60000);
+    EXPECT_EQ(store->CountDayBoard("2026-12-08"), 2);
+    EXPECT_EQ(store->GetDays(5), (std::vector<std::string>{"2026-12-08"}));
+
+    EXPECT_TRUE(store->RemoveRun(ARun("b1", "", 0, 0).id));
+    EXPECT_FALSE(store->RemoveRun(ARun("b1", "", 0, 0).id));
+    EXPECT_EQ(Players(store->GetDayBoard("2026-12-08", 0, 10)),
+              (std::vector<std::string>{"1 Ann"}));
+    EXPECT_TRUE(store->RemoveName("ann"));
+    EXPECT_EQ(store->CountBoard(kWorld), 0);
+    EXPECT_EQ(store->CountDayBoard("2026-12-08"), 0);
+    EXPECT_EQ(store->LookUpName("ann", "token of Ann"), CBoardStore::EName::Claimed);
+}
+
+TEST_P(BoardStore, AStoreOpensAgainWithWhatItHeld) {
+    store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "");
+    store = Make();
+    std::string problem;
+    ASSERT_TRUE(store->Open(problem)) << problem;
+    EXPECT_EQ(store->CountBoard(kWorld), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, BoardStore, testing::Values("sqlite"));
