@@ -14,6 +14,7 @@
 #include <future>
 #include <httplib.h>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -311,30 +312,40 @@ CBoardService::SAnswer CBoardService::Submit(const std::string& name,
         answer["kept"] = again.kept;
         return SAnswer{200, answer.dump() + "\n"};
     }
-    auto done = std::make_shared<std::promise<SAnswer>>();
-    std::future<SAnswer> answer = done->get_future();
-    if (!checks.TryPost([this, done, name, tokenHash, bytes] {
-            done->set_value(CheckAndKeep(name, tokenHash, bytes));
-        })) {
+    // What needs no flight is judged here; only a run worth flying waits for a worker.
+    auto checked = std::make_shared<CRunChecker::SResult>(checker.Read(bytes));
+    if (checked->verdict != CRunChecker::EVerdict::Counts) {
+        return Answer(*checked, player, bytes);
+    }
+    auto answer = std::make_shared<std::optional<SAnswer>>();
+    std::promise<void> done;
+    std::future<void> answered = done.get_future();
+    const bool posted = checks.TryPost(
+        [this, checked, answer, player, bytes] {
+            const auto start = std::chrono::steady_clock::now();
+            checker.Fly(bytes, *checked);
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            {
+                const std::lock_guard<std::mutex> lock(countsMutex);
+                checkSeconds += took.count();
+                ++checksDone;
+            }
+            *answer = Answer(*checked, player, bytes);
+        },
+        [&done] { done.set_value(); });
+    if (!posted) {
         SAnswer full =
             Refuse(503, "the board is checking too many runs; try again soon", "queue_full");
         full.retryAfter = std::to_string(kRetryAfterSeconds);
         return full;
     }
-    return answer.get();
+    answered.wait();
+    return **answer;
 }
 
-CBoardService::SAnswer CBoardService::CheckAndKeep(const std::string& name,
-                                                   const std::string& tokenHash,
-                                                   const std::string& bytes) {
-    const auto start = std::chrono::steady_clock::now();
-    const CRunChecker::SResult checked = checker.Check(bytes);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    {
-        const std::lock_guard<std::mutex> lock(countsMutex);
-        checkSeconds += took.count();
-        ++checksDone;
-    }
+CBoardService::SAnswer CBoardService::Answer(const CRunChecker::SResult& checked,
+                                             const CBoardRequest::SSubmission& player,
+                                             const std::string& bytes) {
     switch (checked.verdict) {
     case CRunChecker::EVerdict::Unreadable:
         return Refuse(400, checked.reason, "unreadable");
@@ -348,14 +359,14 @@ CBoardService::SAnswer CBoardService::CheckAndKeep(const std::string& name,
     case CRunChecker::EVerdict::Counts:
         break;
     }
-    const std::string nameKey = CPlayerName::Key(name);
-    if (store.ClaimName(name, nameKey, tokenHash) == CBoardStore::EName::Taken) {
-        return Refuse(403, "the name " + name + " is taken", "name_taken");
+    const std::string& nameKey = player.nameKey;
+    if (store.ClaimName(player.name, nameKey, player.tokenHash) == CBoardStore::EName::Taken) {
+        return Refuse(403, "the name " + player.name + " is taken", "name_taken");
     }
     const CReplay& replay = checked.replay;
     CBoardStore::SRun run;
     run.id = CSha256::Hex(bytes);
-    run.player = name;
+    run.player = player.name;
     run.world = SWorld{replay.world.difficulty, replay.world.nodes, replay.world.seed};
     run.milliseconds = CRecords::ToMilliseconds(replay.finishClock);
     for (const double split : replay.splits) {

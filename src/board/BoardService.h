@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/BoardRequest.h"
 #include "board/BoardStore.h"
 #include "board/CheckQueue.h"
 #include "board/RateLimiter.h"
@@ -63,8 +64,9 @@ private:
     void Route();
     SAnswer Submit(const std::string& name, const std::string& authorization,
                    const std::string& address, const std::string& bytes);
-    SAnswer CheckAndKeep(const std::string& name, const std::string& tokenHash,
-                         const std::string& bytes);
+    // The checked run's answer: refused, or kept (its name claimed) and ranked.
+    SAnswer Answer(const CRunChecker::SResult& checked, const CBoardRequest::SSubmission& player,
+                   const std::string& bytes);
     SAnswer Refuse(int status, const std::string& reason, const std::string& counted);
     std::string Metrics() const;
     void Count(const std::string& reason);

@@ -21,14 +21,14 @@ CCheckQueue::~CCheckQueue() {
     }
 }
 
-bool CCheckQueue::TryPost(std::function<void()> check) {
+bool CCheckQueue::TryPost(std::function<void()> check, std::function<void()> then) {
     {
         const std::lock_guard<std::mutex> lock(mutex);
         // A free worker takes a check at once; beyond the busy ones, capacity may wait.
         if (static_cast<std::size_t>(running) + waiting.size() >= workers + capacity) {
             return false;
         }
-        waiting.push_back(std::move(check));
+        waiting.push_back(SCheck{std::move(check), std::move(then)});
     }
     posted.notify_one();
     return true;
@@ -51,13 +51,18 @@ void CCheckQueue::Work() {
         if (stopping) {
             return;
         }
-        std::function<void()> check = std::move(waiting.front());
+        SCheck next = std::move(waiting.front());
         waiting.pop_front();
         ++running;
         lock.unlock();
-        check();
-        check = nullptr;
+        next.check();
         lock.lock();
         --running;
+        lock.unlock();
+        if (next.then) {
+            next.then();
+        }
+        next = SCheck{};
+        lock.lock();
     }
 }

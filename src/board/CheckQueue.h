@@ -17,7 +17,9 @@ public:
     CCheckQueue(const CCheckQueue&) = delete;
     CCheckQueue& operator=(const CCheckQueue&) = delete;
 
-    bool TryPost(std::function<void()> check); // false when every worker is busy and capacity wait
+    // False when every worker is busy and capacity checks wait. then runs once the worker is
+    // counted free again, so that whoever waits on it can post the next check at once.
+    bool TryPost(std::function<void()> check, std::function<void()> then = {});
     std::size_t GetWaiting() const;
     int GetRunning() const;
 
@@ -28,7 +30,11 @@ private:
     std::size_t capacity;
     mutable std::mutex mutex;
     std::condition_variable posted;
-    std::deque<std::function<void()>> waiting;
+    struct SCheck {
+        std::function<void()> check;
+        std::function<void()> then;
+    };
+    std::deque<SCheck> waiting;
     int running = 0;
     bool stopping = false;
     std::vector<std::thread> threads;

@@ -74,6 +74,14 @@ std::size_t CRunChecker::FindFastFrames(const CReplay& replay, double& seconds) 
 }
 
 CRunChecker::SResult CRunChecker::Check(const std::string& bytes) const {
+    SResult result = Read(bytes);
+    if (result.verdict == EVerdict::Counts) {
+        Fly(bytes, result);
+    }
+    return result;
+}
+
+CRunChecker::SResult CRunChecker::Read(const std::string& bytes) const {
     SResult result;
     std::string problem;
     if (!CReplay::Decode(bytes, result.replay, problem)) {
@@ -106,12 +114,19 @@ CRunChecker::SResult CRunChecker::Check(const std::string& bytes) const {
         result.reason = text;
         return result;
     }
+    result.verdict = EVerdict::Counts;
+    return result;
+}
+
+void CRunChecker::Fly(const std::string& bytes, SResult& result) const {
+    const CReplay& replay = result.replay;
+    std::string problem;
     std::string line;
     int exitCode = -1;
     if (!RunVerifier(bytes, line, exitCode, problem)) {
         result.verdict = EVerdict::CouldNotCheck;
         result.reason = problem;
-        return result;
+        return;
     }
     // The check names the file "run.zrp"; what it says after that is the verdict.
     const std::string verdict = line.substr(std::min(line.size(), line.find("run.zrp: ") + 9));
@@ -124,11 +139,9 @@ CRunChecker::SResult CRunChecker::Check(const std::string& bytes) const {
         verdict.compare(0, finish.size(), finish) == 0 &&
         verdict.compare(verdict.size() - matches.size(), matches.size(), matches) == 0;
     if (exitCode != 0 || !flewTheSame) {
+        result.verdict = EVerdict::NotEligible;
         result.reason = "did not verify: " + (verdict.empty() ? "no verdict" : verdict);
-        return result;
     }
-    result.verdict = EVerdict::Counts;
-    return result;
 }
 
 bool CRunChecker::RunVerifier(const std::string& bytes, std::string& line, int& exitCode,

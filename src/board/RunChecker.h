@@ -35,7 +35,13 @@ public:
     // verifier: the game binary. scratch: where each check gets a directory of its own.
     CRunChecker(std::string verifier, std::string scratch, SLimits limits);
 
-    SResult Check(const std::string& bytes) const;
+    SResult Check(const std::string& bytes) const; // Read, then Fly what may count
+
+    // The cheap half, without a child: the file read and judged. Counts here means only that it
+    // is worth flying.
+    SResult Read(const std::string& bytes) const;
+    // The costly half: the game flies it; the verdict and reason are set from what it said.
+    void Fly(const std::string& bytes, SResult& result) const;
 
     static constexpr int kPacingFrames = 60;
     static constexpr double kShortestPacingSeconds = 0.98;

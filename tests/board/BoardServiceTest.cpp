@@ -49,9 +49,12 @@ public:
 
     httplib::Result Submit(const std::string& name, const std::string& bytes,
                            const std::string& token = kToken) {
+        // A client of its own: one client sends one request at a time.
+        httplib::Client submitter("127.0.0.1", service->GetPort());
+        submitter.set_read_timeout(120, 0);
         const httplib::Headers headers = {{"Authorization", "Bearer " + token}};
-        return client->Post(("/api/runs?name=" + name).c_str(), headers, bytes,
-                            "application/octet-stream");
+        return submitter.Post(("/api/runs?name=" + name).c_str(), headers, bytes,
+                              "application/octet-stream");
     }
 
     std::filesystem::path directory;

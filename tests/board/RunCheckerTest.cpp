@@ -49,6 +49,8 @@ TEST(RunChecker, OnlyARealFinishedRunOfThisVersionAtTheGamesPaceCounts) {
         {"no finish",
          [&](CReplay& run) {
              run.finished = false;
+             run.finishClock = 0.0;
+             run.finishHash = 0;
              return written(run);
          },
          EVerdict::NotEligible, "the run did not reach the finish"},
@@ -61,12 +63,17 @@ TEST(RunChecker, OnlyARealFinishedRunOfThisVersionAtTheGamesPaceCounts) {
         {"flown at 120 frames a second",
          [&](CReplay& run) {
              for (auto& frame : run.frames) {
-                 frame.step = 1.0 / 120;
+                 frame.step /= 2;
+             }
+             run.finishClock /= 2;
+             for (double& split : run.splits) {
+                 split /= 2;
              }
              return written(run);
          },
          EVerdict::NotEligible,
-         "frames 1 to 60 were flown in 0.500 s: faster than the game's 60 a second"},
+         // The game's first step is half a second: halved, 0.25 s, then 59 of 1/120 s.
+         "frames 1 to 60 were flown in 0.742 s: faster than the game's 60 a second"},
         {"a faster finish claimed",
          [&](CReplay& run) {
              run.finishClock -= 1.0;
