@@ -4,6 +4,7 @@
 #include "board/BoardOptions.h"
 #include "board/BoardService.h"
 #include "board/PlayerName.h"
+#include "board/PostgresStore.h"
 #include "board/RunChecker.h"
 #include "board/SqliteStore.h"
 
@@ -23,17 +24,30 @@ namespace {
 // The installed game's program, as the game's package lays it out.
 const char* const kInstalledVerifier = "/usr/lib/games/zelkora/zelkora";
 
-std::unique_ptr<CBoardStore> OpenStore(const std::string& url, std::string& problem) {
+// The scheme and something after it.
+bool HasScheme(const std::string& url, const std::string& scheme) {
+    return url.compare(0, scheme.size(), scheme) == 0 && url.size() > scheme.size();
+}
+
+// sqlite:PATH, or a libpq connection URL.
+std::unique_ptr<CBoardStore> MakeStore(const std::string& url) {
     const std::string sqlite = "sqlite:";
-    if (url.compare(0, sqlite.size(), sqlite) == 0 && url.size() > sqlite.size()) {
-        auto store = std::make_unique<CSqliteStore>(url.substr(sqlite.size()));
-        if (store->Open(problem)) {
-            return store;
-        }
+    if (HasScheme(url, sqlite)) {
+        return std::make_unique<CSqliteStore>(url.substr(sqlite.size()));
+    }
+    if (HasScheme(url, "postgresql://") || HasScheme(url, "postgres://")) {
+        return std::make_unique<CPostgresStore>(url);
+    }
+    return nullptr;
+}
+
+std::unique_ptr<CBoardStore> OpenStore(const std::string& url, std::string& problem) {
+    std::unique_ptr<CBoardStore> store = MakeStore(url);
+    if (!store) {
+        problem = "unknown database '" + url + "': use sqlite:PATH or postgresql://...";
         return nullptr;
     }
-    problem = "unknown database '" + url + "': use sqlite:PATH or postgresql://...";
-    return nullptr;
+    return store->Open(problem) ? std::move(store) : nullptr;
 }
 
 std::string DefaultVerifier() {

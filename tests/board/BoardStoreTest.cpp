@@ -1,5 +1,8 @@
 #include "board/BoardStore.h"
+#include "board/PostgresStore.h"
 #include "board/SqliteStore.h"
+
+#include "PostgresServer.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -37,13 +40,17 @@ std::vector<std::string> Players(const std::vector<CBoardStore::SRankedRun>& ran
     return players;
 }
 
-// The same cases for every store: SQLite here, PostgreSQL where the tests start one.
+// The same cases for every store: SQLite in a scratch file, PostgreSQL in a database of the
+// case's own on the tests' server.
 class BoardStore : public testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
         directory =
             std::filesystem::temp_directory_path() / ("board-store-" + std::to_string(getpid()));
         std::filesystem::create_directories(directory);
+        if (GetParam() == "postgresql") {
+            url = CPostgresServer::Get().NewDatabase();
+        }
         store = Make();
         std::string problem;
         ASSERT_TRUE(store->Open(problem)) << problem;
@@ -59,10 +66,14 @@ protected:
         std::filesystem::remove_all(directory);
     }
     std::unique_ptr<CBoardStore> Make() {
+        if (GetParam() == "postgresql") {
+            return std::make_unique<CPostgresStore>(url);
+        }
         return std::make_unique<CSqliteStore>((directory / "board.sqlite3").string());
     }
 
     std::filesystem::path directory;
+    std::string url;
     std::unique_ptr<CBoardStore> store;
 };
 
@@ -141,4 +152,7 @@ TEST_P(BoardStore, AStoreOpensAgainWithWhatItHeld) {
     EXPECT_EQ(store->CountBoard(kWorld), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sqlite, BoardStore, testing::Values("sqlite"));
+INSTANTIATE_TEST_SUITE_P(Databases, BoardStore, testing::Values("sqlite", "postgresql"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
