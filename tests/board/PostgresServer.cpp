@@ -80,9 +80,10 @@ void CPostgresServer::TearDown() {
         Stop(server);
         server = -1;
     }
-    running = false;
+    tried = running = false; // --gtest_repeat: the next round starts another
     if (!directory.empty()) {
         std::filesystem::remove_all(directory);
+        directory.clear();
     }
 }
 
