@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -19,35 +18,28 @@
 namespace {
 
 const std::string kBinaries = "/usr/lib/postgresql/15/bin/";
-const char* const kSuperuser = "zelkora";
-const char* const kPort = "5432"; // names the socket only: the directory is the tests' own
-constexpr double kInitSeconds = 120;
-constexpr double kReadySeconds = 60;
-constexpr double kStopSeconds = 20;
+const std::string kPort = "5432"; // names the socket only: the directory is the tests' own
 
 CPostgresServer* const shared =
     static_cast<CPostgresServer*>(testing::AddGlobalTestEnvironment(new CPostgresServer));
 
-// True when pid ended within the time; its exit code then in code (-1 for a signal).
-bool Ended(pid_t pid, double seconds, int& code) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+// The exit code once pid ended within the time (128 for a signal), else -1.
+int WaitFor(pid_t pid, int seconds) {
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
+    for (int tick = 0; tick <= seconds * 50; ++tick) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return true;
+    return -1;
 }
 
-// Fast shutdown, then immediate, then SIGKILL: each given its time.
+// Fast shutdown, then immediate, then SIGKILL, each given its time.
 void Stop(pid_t pid) {
-    int code = 0;
     for (const int signal : {SIGINT, SIGQUIT, SIGKILL}) {
         kill(pid, signal);
-        if (Ended(pid, kStopSeconds, code)) {
+        if (WaitFor(pid, 20) != -1) {
             return;
         }
     }
@@ -60,7 +52,8 @@ CPostgresServer& CPostgresServer::Get() {
         shared->tried = true;
         shared->running = shared->Start();
     }
-    EXPECT_TRUE(shared->running) << "PostgreSQL did not start:\n" << shared->Log();
+    std::ifstream log(shared->directory + "/log");
+    EXPECT_TRUE(shared->running) << "PostgreSQL did not start:\n" << log.rdbuf();
     return *shared;
 }
 
@@ -78,8 +71,8 @@ std::string CPostgresServer::NewDatabase() {
 void CPostgresServer::TearDown() {
     if (server > 0) {
         Stop(server);
-        server = -1;
     }
+    server = -1;
     tried = running = false; // --gtest_repeat: the next round starts another
     if (!directory.empty()) {
         std::filesystem::remove_all(directory);
@@ -88,8 +81,7 @@ void CPostgresServer::TearDown() {
 }
 
 bool CPostgresServer::Start() {
-    // Short: a socket's path has at most 107 bytes.
-    char scratch[] = "/tmp/zelkora-pg-XXXXXX";
+    char scratch[] = "/tmp/zelkora-pg-XXXXXX"; // short: a socket's path has at most 107 bytes
     if (mkdtemp(scratch) == nullptr) {
         return false;
     }
@@ -99,50 +91,45 @@ bool CPostgresServer::Start() {
         (postgres == nullptr || chown(scratch, postgres->pw_uid, postgres->pw_gid) != 0)) {
         return false;
     }
-    const pid_t initdb = Spawn({kBinaries + "initdb", "-D", directory + "/data", "-A", "trust",
-                                "-U", kSuperuser, "-E", "UTF8", "--no-locale", "--no-sync"},
-                               directory + "/initdb.log");
-    int code = -1;
-    if (initdb <= 0 || !Ended(initdb, kInitSeconds, code) || code != 0) {
-        if (initdb > 0) {
-            Stop(initdb);
-        }
+    const std::string data = directory + "/data";
+    const pid_t initdb = Spawn({kBinaries + "initdb", "-D", data, "-A", "trust", "-U", "zelkora",
+                                "-E", "UTF8", "--no-locale", "--no-sync"});
+    const int initialized = initdb > 0 ? WaitFor(initdb, 120) : 127;
+    if (initialized == -1) {
+        Stop(initdb);
+    }
+    if (initialized != 0) {
         return false;
     }
     // Nothing here outlives the tests: no need to wait for the disk.
-    server = Spawn({kBinaries + "postgres", "-D", directory + "/data", "-k", directory, "-p", kPort,
-                    "-c", "listen_addresses=", "-c", "fsync=off"},
-                   directory + "/server.log");
+    server = Spawn({kBinaries + "postgres", "-D", data, "-k", directory, "-p", kPort, "-c",
+                    "listen_addresses=", "-c", "fsync=off"});
     return server > 0 && WaitUntilReady();
 }
 
 bool CPostgresServer::WaitUntilReady() {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::duration<double>(kReadySeconds);
-    int code = 0;
-    while (std::chrono::steady_clock::now() < deadline && !Ended(server, 0, code)) {
+    for (int tick = 0; tick < 600; ++tick) {
+        if (WaitFor(server, 0) != -1) {
+            server = -1; // it gave up: the log says why
+            return false;
+        }
         try {
             pqxx::connection probe(Url("postgres"));
             return true;
         } catch (const std::exception&) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
     }
     return false;
 }
 
-std::string CPostgresServer::Url(const std::string& database) const {
-    return "postgresql:///" + database + "?host=" + directory + "&port=" + kPort +
-           "&user=" + kSuperuser;
-}
-
-pid_t CPostgresServer::Spawn(const std::vector<std::string>& argv,
-                             const std::string& logPath) const {
+pid_t CPostgresServer::Spawn(const std::vector<std::string>& argv) const {
     std::vector<char*> arguments;
     for (const std::string& argument : argv) {
         arguments.push_back(const_cast<char*>(argument.c_str()));
     }
     arguments.push_back(nullptr);
+    const std::string log = directory + "/log";
     const passwd* postgres = geteuid() == 0 ? getpwnam("postgres") : nullptr;
     const pid_t parent = getpid();
     const pid_t child = fork();
@@ -150,17 +137,13 @@ pid_t CPostgresServer::Spawn(const std::vector<std::string>& argv,
         return child;
     }
     // Between fork and exec: system calls only.
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    const int nothing = open("/dev/null", O_RDONLY);
-    if (log < 0 || nothing < 0 || dup2(nothing, STDIN_FILENO) < 0 || dup2(log, STDOUT_FILENO) < 0 ||
-        dup2(log, STDERR_FILENO) < 0) {
+    const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (output < 0 || dup2(output, STDOUT_FILENO) < 0 || dup2(output, STDERR_FILENO) < 0 ||
+        (postgres != nullptr && (setgroups(0, nullptr) != 0 || setgid(postgres->pw_gid) != 0 ||
+                                 setuid(postgres->pw_uid) != 0))) {
         _exit(126);
     }
-    if (postgres != nullptr && (setgroups(0, nullptr) != 0 || setgid(postgres->pw_gid) != 0 ||
-                                setuid(postgres->pw_uid) != 0)) {
-        _exit(126);
-    }
-    // After the change of user, which clears it; and the parent may be gone already.
+    // After the change of user, which clears it; the parent may be gone already.
     if (prctl(PR_SET_PDEATHSIG, SIGQUIT) != 0 || getppid() != parent) {
         _exit(126);
     }
@@ -168,11 +151,6 @@ pid_t CPostgresServer::Spawn(const std::vector<std::string>& argv,
     _exit(127);
 }
 
-std::string CPostgresServer::Log() const {
-    std::string log;
-    for (const char* name : {"/initdb.log", "/server.log"}) {
-        std::ifstream file(directory + name);
-        log.append(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    }
-    return log;
+std::string CPostgresServer::Url(const std::string& database) const {
+    return "postgresql:///" + database + "?host=" + directory + "&port=" + kPort + "&user=zelkora";
 }

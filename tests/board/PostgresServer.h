@@ -5,28 +5,25 @@
 #include <sys/types.h>
 #include <vector>
 
-// A PostgreSQL of the board tests' own: a scratch cluster listening on a Unix socket only,
-// started on first use, stopped when the test program ends. Should the program die first, the
-// server gets SIGQUIT with it (the parent-death signal) and stops at once.
+// The board tests' own PostgreSQL: a scratch cluster on a Unix socket, started on first use and
+// stopped when the tests end. Should the test program die first, the server gets SIGQUIT (the
+// parent-death signal) and stops at once.
 class CPostgresServer : public testing::Environment {
 public:
     static CPostgresServer& Get(); // started on the first call; a failure fails the test
     std::string NewDatabase();     // the URL of an empty database of its own
-
-    void TearDown() override; // stops the server and removes its files
+    void TearDown() override;      // stops the server, removes its files
 
 private:
     bool Start();
     bool WaitUntilReady();
+    // argv as the postgres user when this is root (initdb refuses root), output to the log.
+    pid_t Spawn(const std::vector<std::string>& argv) const;
     std::string Url(const std::string& database) const;
-    // Runs argv as the postgres user when this is root (initdb refuses root), tied to this
-    // program's life, its output into logPath.
-    pid_t Spawn(const std::vector<std::string>& argv, const std::string& logPath) const;
-    std::string Log() const; // what the server said, for a failure's message
 
     bool tried = false;
     bool running = false;
-    std::string directory; // the data, the socket and the logs
+    std::string directory; // the cluster, its socket and its log
     pid_t server = -1;
     int databases = 0;
 };
