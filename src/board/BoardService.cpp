@@ -154,8 +154,17 @@ void CBoardService::Route() {
     server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     server->set_payload_max_length(settings.largestBody);
     server->set_read_timeout(settings.readTimeoutSeconds, 0);
-    server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+    server->set_pre_routing_handler([](const httplib::Request& request,
+                                       httplib::Response& response) {
         requestStart = std::chrono::steady_clock::now();
+        // The library would inflate a compressed body without a limit: none is taken, before
+        // a byte of it is read.
+        const std::string encoding = request.get_header_value("Content-Encoding");
+        if (!encoding.empty() && encoding != "identity") {
+            response.status = 415;
+            response.set_content(ErrorJson("compressed bodies are not taken"), "application/json");
+            return httplib::Server::HandlerResponse::Handled;
+        }
         return httplib::Server::HandlerResponse::Unhandled;
     });
     server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
