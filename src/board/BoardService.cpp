@@ -59,6 +59,17 @@ json BoardJson(const std::vector<CBoardStore::SRankedRun>& ranked, int page, int
                 {"runs", runs}};
 }
 
+// What a client sent, fit for one line of the log: at most 200 bytes, none a control byte.
+std::string Printable(const std::string& text) {
+    std::string printable = text.substr(0, 200);
+    for (char& c : printable) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e) {
+            c = '?';
+        }
+    }
+    return printable;
+}
+
 int PageOf(const httplib::Request& request) {
     return CBoardRequest::ReadPage(request.has_param("page"), request.get_param_value("page"));
 }
@@ -170,8 +181,8 @@ void CBoardService::Route() {
     server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - requestStart;
-        std::fprintf(stderr, "%s %s %d %.1f ms\n", request.method.c_str(),
-                     request.path.substr(0, 200).c_str(), response.status, took.count());
+        std::fprintf(stderr, "%s %s %d %.1f ms\n", Printable(request.method).c_str(),
+                     Printable(request.path).c_str(), response.status, took.count());
     });
     const auto reply = [](httplib::Response& response, const SAnswer& answer) {
         response.status = answer.status;
