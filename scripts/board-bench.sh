@@ -39,7 +39,7 @@ for path in /api/worlds/3-512-17 /worlds/3-512-17; do
 done
 
 echo "board-bench: flying 128 runs to submit"
-(cd "$build/game" && "$build/bench/zelkora_board_runs" "$scratch" 128)
+(cd "$build/game" && "$build/bench/zelkora_board_runs" "$scratch" 128 >/dev/null)
 
 # One submission: run N of the flown ones under name PREFIXN, from loopback address 127.0.B.x.
 submit() {
