@@ -38,7 +38,7 @@ double CGame::RulesStep(double measuredStep) {
 }
 
 CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput output)
-    : settings(settings), input(input), timer(timer), output(output),
+    : input(input), timer(timer), output(output),
       sounds(std::make_unique<CGameSounds>(HasWindow())),
       view(std::make_unique<CGameView>(*settings, HasWindow())),
       book(std::make_unique<CRunBook>(HasWindow())), seedSource(&CTunnel::TimeSeed),

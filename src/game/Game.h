@@ -168,7 +168,6 @@ private:
     void UpdateRecordsPanel();
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
 
-    CRenderSettings* settings;
     CInput* input;
     CTimer* timer;
     EOutput output;
