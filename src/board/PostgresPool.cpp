@@ -1,28 +1,43 @@
 #include "board/PostgresPool.h"
 
+#include <pqxx/except>
 #include <utility>
 
-CPostgresPool::CPostgresPool(std::string url, std::size_t kept) : url(std::move(url)), kept(kept) {}
+CPostgresPool::CPostgresPool(std::string url, std::size_t size) : url(std::move(url)), size(size) {}
 
-std::unique_ptr<pqxx::connection> CPostgresPool::Take() {
-    {
-        const std::lock_guard<std::mutex> lock(idleMutex);
-        if (!idle.empty()) {
-            std::unique_ptr<pqxx::connection> connection = std::move(idle.back());
-            idle.pop_back();
-            return connection;
-        }
+CPostgresPool::CLease CPostgresPool::Take() {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!givenBack.wait_for(lock, kWait, [this] { return !idle.empty() || open < size; })) {
+        throw pqxx::broken_connection("every connection to PostgreSQL stayed busy");
     }
-    // Connecting takes a round trip or more: not under the lock.
-    return std::make_unique<pqxx::connection>(url);
+    if (!idle.empty()) {
+        pqxx::connection* connection = idle.back().release();
+        idle.pop_back();
+        return Lease(connection);
+    }
+    ++open;
+    lock.unlock(); // connecting takes a round trip or more
+    try {
+        return Lease(new pqxx::connection(url));
+    } catch (...) {
+        lock.lock();
+        --open;
+        givenBack.notify_one();
+        throw;
+    }
 }
 
-void CPostgresPool::Give(std::unique_ptr<pqxx::connection> connection) {
-    if (!connection || !connection->is_open()) {
-        return;
+CPostgresPool::CLease CPostgresPool::Lease(pqxx::connection* connection) {
+    return CLease(connection, [this](pqxx::connection* leased) { GiveBack(leased); });
+}
+
+void CPostgresPool::GiveBack(pqxx::connection* connection) {
+    std::unique_ptr<pqxx::connection> returned(connection);
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (returned->is_open()) {
+        idle.push_back(std::move(returned));
+    } else {
+        --open;
     }
-    const std::lock_guard<std::mutex> lock(idleMutex);
-    if (idle.size() < kept) {
-        idle.push_back(std::move(connection));
-    }
+    givenBack.notify_one();
 }

@@ -65,18 +65,25 @@ constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 // Held while the schema is made or migrated: two servers starting on a new database at once
 // would both create the tables. Any number of the board's own, "ZELK".
 constexpr long long kSchemaLock = 0x5A454C4B;
-constexpr std::size_t kIdleConnections = 16; // about one per request thread
-constexpr int kAttempts = 3;                 // of a transaction the database rolled back
+// Connections of one server at once: the servers sharing a database share its max_connections
+// (100 by default).
+constexpr std::size_t kConnections = 16;
+constexpr int kAttempts = 3; // of a transaction the database rolled back
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
 
-void Complain(const std::exception& error) {
-    std::string what = error.what();
-    while (!what.empty() && what.back() == '\n') {
-        what.pop_back();
+// libpq's messages end with a line break of their own.
+std::string Why(const std::exception& error) {
+    std::string why = error.what();
+    while (!why.empty() && why.back() == '\n') {
+        why.pop_back();
     }
-    std::fprintf(stderr, "board: PostgreSQL: %s\n", what.c_str());
+    return why;
+}
+
+void Complain(const std::exception& error) {
+    std::fprintf(stderr, "board: PostgreSQL: %s\n", Why(error).c_str());
 }
 
 // The columns of kRunColumns.
@@ -204,7 +211,7 @@ void ReadStanding(pqxx::work& transaction, const SRun& run, const std::string& n
 } // namespace
 
 CPostgresStore::CPostgresStore(std::string url)
-    : pool(std::make_unique<CPostgresPool>(std::move(url), kIdleConnections)) {}
+    : pool(std::make_unique<CPostgresPool>(std::move(url), kConnections)) {}
 
 CPostgresStore::~CPostgresStore() = default;
 
@@ -212,14 +219,10 @@ template <typename Result, typename Body>
 Result CPostgresStore::Transact(Result failed, Body body) {
     for (int attempt = 1;; ++attempt) {
         try {
-            std::unique_ptr<pqxx::connection> connection = pool->Take();
-            Result result = failed;
-            {
-                pqxx::work transaction(*connection);
-                result = body(transaction);
-                transaction.commit();
-            } // the transaction gone before its connection serves another call
-            pool->Give(std::move(connection));
+            const CPostgresPool::CLease connection = pool->Take();
+            pqxx::work transaction(*connection);
+            Result result = body(transaction);
+            transaction.commit();
             return result;
         } catch (const pqxx::transaction_rollback& error) {
             if (attempt == kAttempts) {
@@ -240,34 +243,26 @@ Result CPostgresStore::Transact(Result failed, Body body) {
 
 bool CPostgresStore::Open(std::string& problem) {
     try {
-        std::unique_ptr<pqxx::connection> connection = pool->Take();
-        {
-            pqxx::work transaction(*connection);
-            transaction.exec_params("SELECT pg_advisory_xact_lock($1)", kSchemaLock);
-            transaction.exec("CREATE TABLE IF NOT EXISTS schema_version "
-                             "(version INTEGER NOT NULL)");
-            const pqxx::result found = transaction.exec("SELECT version FROM schema_version");
-            const int version = found.empty() ? 0 : found[0][0].as<int>();
-            if (version > kSchemaVersion) {
-                problem = "PostgreSQL: schema version " + std::to_string(version) +
-                          " is newer than this board's (" + std::to_string(kSchemaVersion) + ")";
-                return false;
-            }
-            for (int next = version; next < kSchemaVersion; ++next) {
-                transaction.exec(kMigrations[next]);
-            }
-            transaction.exec("DELETE FROM schema_version");
-            transaction.exec_params("INSERT INTO schema_version (version) VALUES ($1)",
-                                    kSchemaVersion);
-            transaction.commit();
+        const CPostgresPool::CLease connection = pool->Take();
+        pqxx::work transaction(*connection);
+        transaction.exec_params("SELECT pg_advisory_xact_lock($1)", kSchemaLock);
+        transaction.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+        const pqxx::result found = transaction.exec("SELECT version FROM schema_version");
+        const int version = found.empty() ? 0 : found[0][0].as<int>();
+        if (version > kSchemaVersion) {
+            problem = "PostgreSQL: schema version " + std::to_string(version) +
+                      " is newer than this board's (" + std::to_string(kSchemaVersion) + ")";
+            return false;
         }
-        pool->Give(std::move(connection));
+        for (int next = version; next < kSchemaVersion; ++next) {
+            transaction.exec(kMigrations[next]);
+        }
+        transaction.exec("DELETE FROM schema_version");
+        transaction.exec_params("INSERT INTO schema_version (version) VALUES ($1)", kSchemaVersion);
+        transaction.commit();
         return true;
     } catch (const std::exception& error) {
-        problem = std::string("PostgreSQL: ") + error.what();
-        while (!problem.empty() && problem.back() == '\n') {
-            problem.pop_back();
-        }
+        problem = "PostgreSQL: " + Why(error);
         return false;
     }
 }
