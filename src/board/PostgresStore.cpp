@@ -68,7 +68,7 @@ constexpr long long kSchemaLock = 0x5A454C4B;
 // Connections of one server at once: the servers sharing a database share its max_connections
 // (100 by default).
 constexpr std::size_t kConnections = 16;
-constexpr int kAttempts = 3; // of a transaction the database rolled back
+constexpr int kAttempts = 3; // of a transaction the database rolled back or whose connection broke
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
