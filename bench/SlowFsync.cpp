@@ -1,8 +1,8 @@
 // A slow disk for benchmarks, without root: preloaded, it makes every fsync and fdatasync wait
 // ZELKORA_FSYNC_DELAY_MS milliseconds (default 200) before doing its work, as a busy spinning
 // disk or a network file system does.
-//   LD_PRELOAD=build/bench/libzelkora_slow_fsync.so \
-//       build/bench/zelkora_bench --benchmark_filter=FinishFrame
+//   export LD_PRELOAD=build/bench/libzelkora_slow_fsync.so
+//   build/bench/zelkora_bench --benchmark_filter=FinishFrame
 #include <cstdlib>
 #include <ctime>
 #include <dlfcn.h>

@@ -59,6 +59,17 @@ json BoardJson(const std::vector<CBoardStore::SRankedRun>& ranked, int page, int
                 {"runs", runs}};
 }
 
+// What a client sent, fit for one line of the log: at most 200 bytes, none a control byte.
+std::string Printable(const std::string& text) {
+    std::string printable = text.substr(0, 200);
+    for (char& c : printable) {
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7e) {
+            c = '?';
+        }
+    }
+    return printable;
+}
+
 int PageOf(const httplib::Request& request) {
     return CBoardRequest::ReadPage(request.has_param("page"), request.get_param_value("page"));
 }
@@ -154,15 +165,24 @@ void CBoardService::Route() {
     server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     server->set_payload_max_length(settings.largestBody);
     server->set_read_timeout(settings.readTimeoutSeconds, 0);
-    server->set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
+    server->set_pre_routing_handler([](const httplib::Request& request,
+                                       httplib::Response& response) {
         requestStart = std::chrono::steady_clock::now();
+        // The library would inflate a compressed body without a limit: none is taken, before
+        // a byte of it is read.
+        const std::string encoding = request.get_header_value("Content-Encoding");
+        if (!encoding.empty() && encoding != "identity") {
+            response.status = 415;
+            response.set_content(ErrorJson("compressed bodies are not taken"), "application/json");
+            return httplib::Server::HandlerResponse::Handled;
+        }
         return httplib::Server::HandlerResponse::Unhandled;
     });
     server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
         const std::chrono::duration<double, std::milli> took =
             std::chrono::steady_clock::now() - requestStart;
-        std::fprintf(stderr, "%s %s %d %.1f ms\n", request.method.c_str(),
-                     request.path.substr(0, 200).c_str(), response.status, took.count());
+        std::fprintf(stderr, "%s %s %d %.1f ms\n", Printable(request.method).c_str(),
+                     Printable(request.path).c_str(), response.status, took.count());
     });
     const auto reply = [](httplib::Response& response, const SAnswer& answer) {
         response.status = answer.status;

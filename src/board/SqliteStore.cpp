@@ -136,7 +136,10 @@ bool CSqliteStore::Open(std::string& problem) {
         return false;
     }
     sqlite3_busy_timeout(db, kBusyMilliseconds);
-    if (!Execute("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;") ||
+    // In WAL, NORMAL keeps every commit through a crash of the process; only the machine
+    // losing power may lose the last ones.
+    if (!Execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; "
+                 "PRAGMA foreign_keys = ON;") ||
         !Execute("BEGIN IMMEDIATE") || !Execute(kSchema)) {
         problem = path + ": " + lastError;
         Execute("ROLLBACK");

@@ -5,14 +5,19 @@
 #include "BoardRun.h"
 #include "ReplayBytes.h"
 
+#include <arpa/inet.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <memory>
+#include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
@@ -64,6 +69,41 @@ public:
     std::thread serving;
     std::unique_ptr<httplib::Client> client;
 };
+
+// count zero bytes packed by zlib, a little at a time; gzip's wrapper when asked.
+std::string PackedZeros(std::size_t count, bool gzip) {
+    z_stream stream{};
+    deflateInit2(&stream, 9, Z_DEFLATED, gzip ? 31 : 15, 9, Z_DEFAULT_STRATEGY);
+    const std::string zeros(1 << 20, '\0');
+    std::string packed;
+    char out[1 << 16];
+    for (std::size_t left = count; left > 0 || stream.avail_in > 0;) {
+        if (stream.avail_in == 0) {
+            const std::size_t now = std::min(left, zeros.size());
+            stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+            stream.avail_in = static_cast<uInt>(now);
+            left -= now;
+        }
+        stream.next_out = reinterpret_cast<Bytef*>(out);
+        stream.avail_out = sizeof out;
+        deflate(&stream, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+        packed.append(out, sizeof out - stream.avail_out);
+    }
+    for (int result = Z_OK; result != Z_STREAM_END;) {
+        stream.next_out = reinterpret_cast<Bytef*>(out);
+        stream.avail_out = sizeof out;
+        result = deflate(&stream, Z_FINISH);
+        packed.append(out, sizeof out - stream.avail_out);
+    }
+    deflateEnd(&stream);
+    return packed;
+}
+
+void PutLittleEndian(std::string& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
 
 std::string ARealRun() {
     static const std::string bytes = EncodedBytes(FlyTheCourse(0, 120, 11));
@@ -180,4 +220,47 @@ TEST(BoardPages, EveryNameAndValueIsEscaped) {
     const std::string page = CBoardPages::World({3, 512, 17}, {ranked}, 1, 1);
     EXPECT_EQ(page.find("<script>"), std::string::npos);
     EXPECT_NE(page.find("&lt;script&gt;"), std::string::npos);
+}
+
+// Bodies that would cost the server dearly, and a client that never finishes: each is refused
+// alone, and the board goes on answering.
+TEST(BoardService, HostileRequestsAreRefusedAndTheBoardGoesOn) {
+    CBoardService::SSettings settings;
+    settings.readTimeoutSeconds = 1;
+    Board board(settings);
+    // A gigabyte of zeros in a gzip body: refused before it is read.
+    const httplib::Headers gzip = {{"Authorization", "Bearer " + kToken},
+                                   {"Content-Encoding", "gzip"}};
+    const auto bomb = board.client->Post("/api/runs?name=Ann", gzip, PackedZeros(1u << 30, true),
+                                         "application/octet-stream");
+    EXPECT_EQ(Status(bomb), 415);
+    // A replay whose frames claim an hour of frames and unpack from a few kilobytes of zeros.
+    std::string packed = ARealRun().substr(0, 88) + PackedZeros(50u << 20, false);
+    PutLittleEndian(packed, 48, 864000);
+    PutLittleEndian(packed, 84, 50u << 20);
+    PutLittleEndian(packed, 8, static_cast<std::uint32_t>(packed.size() + 4));
+    const std::uint32_t sum = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(packed.data()), static_cast<uInt>(packed.size())));
+    packed += std::string(4, '\0');
+    PutLittleEndian(packed, packed.size() - 4, sum);
+    const auto replayBomb = board.Submit("Ann", packed);
+    EXPECT_EQ(Status(replayBomb), 400) << (replayBomb ? replayBomb->body : "");
+
+    // A client that promises a body and sends three bytes of it: dropped after the timeout.
+    const int slow = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(board.service->GetPort()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(slow, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string partial = "POST /api/runs?name=Ann HTTP/1.1\r\nHost: x\r\n"
+                                "Content-Length: 1000\r\n\r\nZRP";
+    ASSERT_EQ(write(slow, partial.data(), partial.size()), static_cast<ssize_t>(partial.size()));
+    EXPECT_EQ(Status(board.client->Get("/healthz")), 200) << "others are answered meanwhile";
+    timeval wait{20, 0};
+    setsockopt(slow, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    char answer[256];
+    EXPECT_GE(read(slow, answer, sizeof answer), 0) << "closed or answered, not left hanging";
+    close(slow);
+    EXPECT_EQ(Status(board.client->Get("/healthz")), 200);
 }
