@@ -1,7 +1,8 @@
 # Installation and the Debian package.
 #
 #   cmake --install build [--prefix DIR]   the game under DIR (default /usr/local)
-#   cd build && cpack -G DEB               zelkora_<version>_<arch>.deb, installing into /usr
+#   cd build && cpack -G DEB               zelkora_<version>_<arch>.deb and
+#                                          zelkora-board_<version>_<arch>.deb, into /usr
 #
 # Layout below the prefix, as Debian lays out games:
 #   games/zelkora                 the launcher the player starts (on PATH)
@@ -13,6 +14,12 @@
 #   share/doc/zelkora/copyright, changelog.gz     what Debian asks of every package
 #   share/metainfo/io.github.zelkora.metainfo.xml the AppStream entry software centres show
 # All paths are relative to the prefix, so the launcher finds the rest from its own place.
+#
+# The board's package, from the component "board", always under /usr:
+#   sbin/zelkora-board            a daemon and the operator's remove command, so sbin and man8
+#   lib/systemd/system/zelkora-board.service
+#   share/man/man8/zelkora-board.8.gz
+#   share/doc/zelkora-board/copyright, changelog.gz
 
 set(ZELKORA_VERSION ${PROJECT_VERSION})
 set(ZELKORA_INSTALL_GAMES_DIR games CACHE STRING "Launcher directory, under the prefix")
@@ -41,6 +48,15 @@ add_custom_command(
     COMMENT "Compressing the manual page"
     VERBATIM)
 add_custom_target(zelkora_man_page ALL DEPENDS ${ZELKORA_MAN_PAGE})
+set(ZELKORA_BOARD_MAN_PAGE ${CMAKE_BINARY_DIR}/packaging/zelkora-board.8.gz)
+add_custom_command(
+    OUTPUT ${ZELKORA_BOARD_MAN_PAGE}
+    COMMAND sh -c
+        "gzip -9n -c '${CMAKE_CURRENT_LIST_DIR}/zelkora-board.8' > '${ZELKORA_BOARD_MAN_PAGE}'"
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/zelkora-board.8
+    COMMENT "Compressing the board's manual page"
+    VERBATIM)
+add_custom_target(zelkora_board_man_page ALL DEPENDS ${ZELKORA_BOARD_MAN_PAGE})
 
 # The changelog, compressed the same way.
 set(ZELKORA_CHANGELOG ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
@@ -73,6 +89,17 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZELKORA_CHANGELOG}
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.zelkora.metainfo.xml
     DESTINATION share/metainfo COMPONENT game)
 
+# The board. Its unit and its default checker name the paths of the packages, under /usr, so it
+# is left out of a plain `cmake --install` (the game alone, under any prefix) and installed
+# only by name: cpack, or `cmake --install build --component board --prefix /usr`.
+install(TARGETS zelkora-board RUNTIME DESTINATION sbin COMPONENT board EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora-board.service
+    DESTINATION lib/systemd/system COMPONENT board EXCLUDE_FROM_ALL)
+install(FILES ${ZELKORA_BOARD_MAN_PAGE} DESTINATION share/man/man8 COMPONENT board
+    EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZELKORA_CHANGELOG}
+    DESTINATION share/doc/zelkora-board COMPONENT board EXCLUDE_FROM_ALL)
+
 # Whoever builds the package signs it as its maintainer.
 set(ZELKORA_PACKAGE_MAINTAINER "Zelkora developers <zelkora@users.noreply.github.com>" CACHE
     STRING "The Debian package's Maintainer field: a name and an e-mail address")
@@ -82,13 +109,20 @@ set(CPACK_PACKAGE_VERSION ${ZELKORA_VERSION})
 set(CPACK_PACKAGE_VENDOR "Zelkora developers")
 set(CPACK_PACKAGE_CONTACT "${ZELKORA_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZELKORA_PACKAGE_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3-D tunnel racing shooter")
-# Lines kept short, as dpkg shows them.
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
+# Each package's description, its summary the first line; lines kept short, as dpkg shows them.
+# No CPACK_PACKAGE_DESCRIPTION_SUMMARY: cpack would put it before both.
+string(CONCAT CPACK_DEBIAN_GAME_DESCRIPTION
+    "3-D tunnel racing shooter\n"
     "Fly a ship along a long, randomly generated, textured tunnel, shoot the\n"
     "enemy craft that hover, spin or chase you, and race the clock from the\n"
     "start mark to the finish mark. Drawn with OpenGL through freeglut; sound\n"
     "mixed with SDL2_mixer.")
+string(CONCAT CPACK_DEBIAN_BOARD_DESCRIPTION
+    "Zelkora board: checks submitted runs and ranks them\n"
+    "An HTTP service that takes the replays Zelkora records, has the game fly\n"
+    "each again to check it against the game's rules, and ranks every world\n"
+    "and every day's world, as JSON and as web pages. SQLite on one machine;\n"
+    "a systemd unit runs it in a sandbox.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -103,11 +137,19 @@ else()
     string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libgcc-s1, libstdc++6, libgl1, "
         "libglu1-mesa, libglut3.12, libx11-6, libsdl2-2.0-0, libsdl2-mixer-2.0-0, libpng16-16")
 endif()
-# The one component in one package; installed by component, cpack too leaves
-# install_manifest.txt alone.
-set(CPACK_COMPONENTS_ALL game)
+# The board checks runs with the game of its own version: a run is refused unless recorded by
+# the board's version, so the two go together exactly.
+set(CPACK_DEBIAN_BOARD_PACKAGE_DEPENDS "zelkora (= ${ZELKORA_VERSION})")
+if(NOT ZELKORA_DPKG_SHLIBDEPS)
+    string(APPEND CPACK_DEBIAN_BOARD_PACKAGE_DEPENDS ", libc6, libgcc-s1, libstdc++6, libgl1, "
+        "libglu1-mesa, zlib1g, libsqlite3-0, libssl3, libcpp-httplib0.11")
+endif()
+# One package a component; installed by component, cpack too leaves install_manifest.txt alone.
+set(CPACK_COMPONENTS_ALL game board)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_GROUPING IGNORE)
+set(CPACK_DEBIAN_GAME_PACKAGE_NAME zelkora)
+set(CPACK_DEBIAN_BOARD_PACKAGE_NAME zelkora-board)
 set(CPACK_GENERATOR DEB)
 include(CPack)
 

@@ -13,9 +13,10 @@ packages=(
     libpng-dev
     # zlib: replays are packed and checksummed with it
     zlib1g-dev
-    # the Debian package: dpkg-shlibdeps finds the runtime libraries it depends on; the tests
-    # check the package with lintian and its AppStream file with appstreamcli
-    dpkg-dev lintian appstream
+    # the Debian packages: dpkg-shlibdeps finds the runtime libraries they depend on; the tests
+    # check them with lintian, the game's AppStream file with appstreamcli and the board's
+    # systemd unit with systemd-analyze
+    dpkg-dev lintian appstream systemd
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzz targets: clang with libFuzzer and the sanitizer runtimes

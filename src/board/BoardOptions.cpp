@@ -13,11 +13,16 @@ void Refuse(std::ostream& err, const std::string& what) {
     err << "zelkora-board: " << what << "; try 'zelkora-board --help'\n";
 }
 
-// A whole number from low to high, or false.
+// A whole number from low to high, or false. Digits and an optional minus only: strtol alone
+// would take blanks and a plus too.
 bool ReadNumber(const char* text, int low, int high, int& value) {
+    const char* digits = text + (text[0] == '-' ? 1 : 0);
+    if (digits[0] < '0' || digits[0] > '9') {
+        return false;
+    }
     char* end = nullptr;
     const long number = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || number < low || number > high) {
+    if (*end != '\0' || number < low || number > high) {
         return false;
     }
     value = static_cast<int>(number);
@@ -81,12 +86,13 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
         {nullptr, 0, nullptr, 0},
     };
     opterr = 0;
-    optind = 1;
+    optind = 0; // glibc starts afresh, also after a parse that stopped inside "-xy"
     const unsigned cores = std::thread::hardware_concurrency();
     workers = cores == 0 ? 1 : static_cast<int>(cores);
     for (;;) {
-        const int previous = optind;
-        const int found = getopt_long(argc, argv, "+", options, nullptr);
+        const int previous = optind == 0 ? 1 : optind;
+        // '+': options end at the first word, "remove"; ':': a missing value is told apart.
+        const int found = getopt_long(argc, argv, "+:", options, nullptr);
         if (found == -1) {
             break;
         }
@@ -118,9 +124,11 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
         case 'V':
             out << "zelkora-board " << GetGameVersion() << "\n";
             return EOutcome::Exit;
+        case ':':
+            Refuse(err, "option needs a value: " + std::string(argv[previous]));
+            return EOutcome::Refused;
         default:
-            Refuse(err, (optopt != 0 ? "option needs a value: " : "unknown option ") +
-                            std::string(argv[previous]));
+            Refuse(err, "unknown option " + std::string(argv[previous]));
             return EOutcome::Refused;
         }
     }
@@ -128,9 +136,17 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
         return EOutcome::Serve;
     }
     const std::string command = argv[optind];
-    if (command != "remove" || optind + 3 != argc ||
-        (std::string(argv[optind + 1]) != "run" && std::string(argv[optind + 1]) != "name")) {
+    if (command != "remove") {
         Refuse(err, "unexpected argument '" + command + "'");
+        return EOutcome::Refused;
+    }
+    if (optind + 3 > argc ||
+        (std::string(argv[optind + 1]) != "run" && std::string(argv[optind + 1]) != "name")) {
+        Refuse(err, "remove takes run ID or name NAME");
+        return EOutcome::Refused;
+    }
+    if (optind + 3 < argc) {
+        Refuse(err, "unexpected argument '" + std::string(argv[optind + 3]) + "'");
         return EOutcome::Refused;
     }
     removeKind = argv[optind + 1];

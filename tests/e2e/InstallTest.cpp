@@ -10,6 +10,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -216,7 +217,8 @@ TEST_F(Launcher, TakesHomeWhenXdgConfigHomeIsRelativeAndSaysWhatIsMissing) {
                                    fs::weakly_canonical(dataDir).string() + " is missing\n");
 }
 
-// The Debian package, made from this build with cpack into a scratch directory.
+// The Debian packages, made from this build with cpack into a scratch directory: the game's and
+// the board's, which checks runs with it.
 class DebianPackage : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -226,104 +228,164 @@ protected:
             kInstallTimeout);
         ASSERT_EQ(pack.exitCode, 0) << pack.output;
         for (const fs::directory_entry& entry : fs::directory_iterator(scratch.GetPath())) {
+            const std::string file = entry.path().filename().string();
             if (entry.path().extension() == ".deb") {
-                package = entry.path().string();
+                packages[file.substr(0, file.find('_'))] = entry.path().string();
             }
         }
-        ASSERT_FALSE(package.empty()) << pack.output;
+        ASSERT_EQ(packages.size(), 2u) << pack.output;
     }
 
-    std::string Field(const std::string& name) const {
-        return RunCommand({"dpkg-deb", "--field", package, name}, kToolTimeout).output;
+    std::string Field(const std::string& package, const std::string& name) const {
+        return RunCommand({"dpkg-deb", "--field", packages.at(package), name}, kToolTimeout).output;
+    }
+
+    // The package's files under scratch/root, where the game's are unpacked too.
+    std::string Unpack(const std::string& package) const {
+        const std::string root = scratch.Join("root");
+        EXPECT_EQ(RunCommand({"dpkg-deb", "-x", packages.at(package), root}, kToolTimeout).exitCode,
+                  0);
+        return root;
     }
 
     CScratchDirectory scratch;
-    std::string package;
+    std::map<std::string, std::string> packages; // the .deb files by package name
 };
 
-TEST_F(DebianPackage, IsAGameForUsrThatDependsOnEveryLibraryTheProgramLinks) {
-    EXPECT_EQ(Field("Package"), "zelkora\n");
-    EXPECT_EQ(Field("Section"), "games\n");
-    const std::string maintainer = Field("Maintainer");
-    EXPECT_NE(maintainer.find(" <"), std::string::npos) << maintainer;
-    EXPECT_EQ(maintainer.find("@example."), std::string::npos) << "a placeholder: " << maintainer;
-    EXPECT_NE(Field("Description").find("tunnel"), std::string::npos);
+struct SPackage {
+    std::string name;
+    std::string describedAs; // a word of its Description
+    std::string program;     // the packaged program, whose every library it must depend on
+    std::string alsoDepends; // besides the libraries: "" or "name (= version)"
+    std::vector<std::string> files;
+    int gameData[3]; // files under the game's texture/, mesh/ and sounds/
+};
 
-    const std::string contents =
-        RunCommand({"dpkg-deb", "--contents", package}, kToolTimeout).output;
-    int textures = 0;
-    int meshes = 0;
-    int sounds = 0;
-    for (const std::string& line : Lines(contents)) {
-        textures += line.find("./usr/share/games/zelkora/texture/") != std::string::npos &&
-                    line.back() != '/';
-        meshes +=
-            line.find("./usr/share/games/zelkora/mesh/") != std::string::npos && line.back() != '/';
-        sounds += line.find("./usr/share/games/zelkora/sounds/") != std::string::npos &&
-                  line.back() != '/';
-    }
-    EXPECT_EQ(textures, 43);
-    EXPECT_EQ(meshes, 11);
-    EXPECT_EQ(sounds, 14);
-    for (const char* file :
-         {" ./usr/games/zelkora\n", " ./usr/lib/games/zelkora/zelkora\n",
-          " ./usr/share/games/zelkora/zelkora.ini\n", " ./usr/share/applications/zelkora.desktop\n",
-          " ./usr/share/icons/hicolor/64x64/apps/zelkora.png\n",
-          " ./usr/share/man/man6/zelkora.6.gz\n"}) {
-        EXPECT_NE(contents.find(file), std::string::npos) << file;
-    }
+const std::vector<SPackage> kPackages = {
+    {"zelkora",
+     "tunnel",
+     "/usr/lib/games/zelkora/zelkora",
+     "",
+     {"/usr/games/zelkora", "/usr/share/games/zelkora/zelkora.ini",
+      "/usr/share/applications/zelkora.desktop", "/usr/share/icons/hicolor/64x64/apps/zelkora.png",
+      "/usr/share/man/man6/zelkora.6.gz"},
+     {43, 11, 14}},
+    {"zelkora-board",
+     "replays",
+     "/usr/sbin/zelkora-board",
+     "zelkora (= 1.2.0)",
+     {"/usr/lib/systemd/system/zelkora-board.service", "/usr/share/man/man8/zelkora-board.8.gz",
+      "/usr/share/doc/zelkora-board/copyright"},
+     {0, 0, 0}},
+};
 
-    // Each library the packaged program needs must come from a package it depends on.
-    const std::string root = scratch.Join("root");
-    ASSERT_EQ(RunCommand({"dpkg-deb", "-x", package, root}, kToolTimeout).exitCode, 0);
-    const std::string dynamic =
-        RunCommand({"objdump", "-p", root + "/usr/lib/games/zelkora/zelkora"}, kToolTimeout).output;
-    const std::string depends = ", " + Lines(Field("Depends")).at(0) + ",";
-    int needed = 0;
-    for (const std::string& line : Lines(dynamic)) {
-        std::istringstream words(line);
-        std::string tag;
-        std::string library;
-        if (!(words >> tag >> library) || tag != "NEEDED") {
-            continue;
+TEST_F(DebianPackage, EachIsForUsrAndDependsOnEveryLibraryItsProgramLinks) {
+    for (const SPackage& expected : kPackages) {
+        SCOPED_TRACE(expected.name);
+        EXPECT_EQ(Field(expected.name, "Package"), expected.name + "\n");
+        EXPECT_EQ(Field(expected.name, "Section"), "games\n");
+        const std::string maintainer = Field(expected.name, "Maintainer");
+        EXPECT_NE(maintainer.find(" <"), std::string::npos) << maintainer;
+        EXPECT_EQ(maintainer.find("@example."), std::string::npos)
+            << "a placeholder: " << maintainer;
+        EXPECT_NE(Field(expected.name, "Description").find(expected.describedAs),
+                  std::string::npos);
+
+        const std::string contents =
+            RunCommand({"dpkg-deb", "--contents", packages.at(expected.name)}, kToolTimeout).output;
+        const char* const dataFolders[] = {"texture/", "mesh/", "sounds/"};
+        for (int folder = 0; folder < 3; ++folder) {
+            const std::string under =
+                std::string("./usr/share/games/zelkora/") + dataFolders[folder];
+            int files = 0;
+            for (const std::string& line : Lines(contents)) {
+                files += line.find(under) != std::string::npos && line.back() != '/';
+            }
+            EXPECT_EQ(files, expected.gameData[folder]) << under;
         }
-        ++needed;
-        const std::string owners = RunCommand({"dpkg", "-S", "*/" + library}, kToolTimeout).output;
-        bool listed = false;
-        for (const std::string& owner : Lines(owners)) {
-            const std::string name = owner.substr(0, owner.find_first_of(":,"));
-            listed = listed || depends.find(", " + name + " ") != std::string::npos ||
-                     depends.find(", " + name + ",") != std::string::npos;
+        // Its own files, and none of the other package's.
+        for (const SPackage& other : kPackages) {
+            std::vector<std::string> files = other.files;
+            files.push_back(other.program);
+            for (const std::string& file : files) {
+                EXPECT_EQ(contents.find(" ." + file + "\n") != std::string::npos,
+                          other.name == expected.name)
+                    << file;
+            }
         }
-        EXPECT_TRUE(listed) << library << " from " << owners << " is not in " << depends;
+
+        // Each library the packaged program needs must come from a package it depends on.
+        const std::string dynamic =
+            RunCommand({"objdump", "-p", Unpack(expected.name) + expected.program}, kToolTimeout)
+                .output;
+        const std::string depends = ", " + Lines(Field(expected.name, "Depends")).at(0) + ",";
+        if (!expected.alsoDepends.empty()) {
+            EXPECT_NE(depends.find(", " + expected.alsoDepends + ","), std::string::npos)
+                << depends;
+        }
+        int needed = 0;
+        for (const std::string& line : Lines(dynamic)) {
+            std::istringstream words(line);
+            std::string tag;
+            std::string library;
+            if (!(words >> tag >> library) || tag != "NEEDED") {
+                continue;
+            }
+            ++needed;
+            const std::string owners =
+                RunCommand({"dpkg", "-S", "*/" + library}, kToolTimeout).output;
+            bool listed = false;
+            for (const std::string& owner : Lines(owners)) {
+                const std::string name = owner.substr(0, owner.find_first_of(":,"));
+                listed = listed || depends.find(", " + name + " ") != std::string::npos ||
+                         depends.find(", " + name + ",") != std::string::npos;
+            }
+            EXPECT_TRUE(listed) << library << " from " << owners << " is not in " << depends;
+        }
+        EXPECT_GE(needed, 6);
     }
-    EXPECT_GE(needed, 6);
 }
 
-TEST_F(DebianPackage, PassesLintianAndItsAppStreamEntryValidates) {
+TEST_F(DebianPackage, EachPassesLintianAndItsOwnChecker) {
     // Errors and warnings fail; lintian's informational tags do not.
-    const SCommandResult lint = RunMerged(
-        {"lintian", "--fail-on", "error,warning", "--no-tag-display-limit", package}, kLintTimeout);
+    const SCommandResult lint =
+        RunMerged({"lintian", "--fail-on", "error,warning", "--no-tag-display-limit",
+                   packages.at("zelkora"), packages.at("zelkora-board")},
+                  kLintTimeout);
     EXPECT_EQ(lint.exitCode, 0) << lint.output;
     const std::string tags = "\n" + lint.output;
     EXPECT_EQ(tags.find("\nE: "), std::string::npos) << lint.output;
     EXPECT_EQ(tags.find("\nW: "), std::string::npos) << lint.output;
 
-    const std::string root = scratch.Join("root");
-    ASSERT_EQ(RunCommand({"dpkg-deb", "-x", package, root}, kToolTimeout).exitCode, 0);
-    const std::string metainfo = root + "/usr/share/metainfo/io.github.zelkora.metainfo.xml";
+    const std::string metainfo =
+        Unpack("zelkora") + "/usr/share/metainfo/io.github.zelkora.metainfo.xml";
     const SCommandResult valid = RunMerged({"appstreamcli", "validate", "--no-net", metainfo});
     EXPECT_EQ(valid.exitCode, 0) << valid.output;
     EXPECT_NE(ReadWhole(metainfo).find("<launchable type=\"desktop-id\">zelkora.desktop<"),
               std::string::npos);
+
+    // The board's unit starts the packaged program, systemd knows every key of it, and it rates
+    // the sandbox 1.5 or lower (0 is shut tight, 10 wide open; the unit rates 1.2).
+    const std::string root = Unpack("zelkora-board");
+    const std::string unit = root + "/usr/lib/systemd/system/zelkora-board.service";
+    std::string program;
+    for (const std::string& line : Lines(ReadWhole(unit))) {
+        if (line.compare(0, 10, "ExecStart=") == 0) {
+            program = line.substr(10, line.find(' ') - 10);
+        }
+    }
+    EXPECT_TRUE(fs::is_regular_file(root + program)) << "ExecStart=" << program;
+    const SCommandResult rated =
+        RunMerged({"systemd-analyze", "security", "--offline=true", "--threshold=15", unit});
+    EXPECT_EQ(rated.exitCode, 0) << rated.output;
+    EXPECT_EQ(rated.output.find("ignoring"), std::string::npos) << rated.output;
 }
 
 TEST_F(DebianPackage, UnpackedIntoAScratchRootItStartsAndQuits) {
     if (!HasDisplay()) {
         GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
     }
-    const fs::path root = scratch.Join("root");
-    ASSERT_EQ(RunCommand({"dpkg-deb", "-x", package, root.string()}, kToolTimeout).exitCode, 0);
+    const fs::path root = Unpack("zelkora");
     const fs::path config = scratch.Join("config");
     CGameRun run;
     StartLauncher(run, root / "usr/games/zelkora", scratch.Join("home"), config.string());

@@ -1,0 +1,167 @@
+#include "board/BoardOptions.h"
+
+#include "Process.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using EOutcome = CBoardOptions::EOutcome;
+
+// What a parse left: for a served or removing line its values in one line, else what it printed.
+std::string Result(const CBoardOptions& options, EOutcome outcome, const std::string& out,
+                   const std::string& err) {
+    const std::string database = " " + options.GetDatabase();
+    switch (outcome) {
+    case EOutcome::Serve:
+        return "serve " + options.GetHost() + " " + std::to_string(options.GetPort()) + database +
+               " verifier " + options.GetVerifier() + " workers " +
+               std::to_string(options.GetWorkers()) + " queue " +
+               std::to_string(options.GetQueue());
+    case EOutcome::Remove:
+        return "remove " + options.GetRemoveKind() + " " + options.GetRemoveWhat() + database;
+    default:
+        return out.substr(0, out.find('\n') + 1) + err;
+    }
+}
+
+} // namespace
+
+// Each line as a shell gives it (a leading NAME=VALUE is the environment), and what it leaves.
+// The program itself must end as the parse says: 0 after help or version, 2 with the same line.
+TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
+    struct SCase {
+        std::vector<std::string> line;
+        EOutcome outcome;
+        std::string result; // "{cores}" stands for this machine's
+    };
+    const std::string serve = "serve 127.0.0.1 8717 sqlite:board.sqlite3 verifier  workers ";
+    const std::string help = "; try 'zelkora-board --help'\n";
+    const std::vector<SCase> cases = {
+        {{}, EOutcome::Serve, serve + "{cores} queue 64"},
+        {{"STATE_DIRECTORY=/var/lib/zelkora-board"},
+         EOutcome::Serve,
+         "serve 127.0.0.1 8717 sqlite:/var/lib/zelkora-board/board.sqlite3 verifier  workers "
+         "{cores} queue 64"},
+        {{"--listen", "0.0.0.0:80", "--workers", "1", "--queue", "0"},
+         EOutcome::Serve,
+         "serve 0.0.0.0 80 sqlite:board.sqlite3 verifier  workers 1 queue 0"},
+        {{"--listen", "[::1]:80", "--workers=256", "--queue=100000"},
+         EOutcome::Serve,
+         "serve ::1 80 sqlite:board.sqlite3 verifier  workers 256 queue 100000"},
+        {{"--listen=board.example:65535", "--verifier", "/opt/zelkora", "--database",
+          "postgresql://board@db/board"},
+         EOutcome::Serve,
+         "serve board.example 65535 postgresql://board@db/board verifier /opt/zelkora workers "
+         "{cores} queue 64"},
+        {{"--listen", "127.0.0.1:0"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address '127.0.0.1:0' for '--listen'" + help},
+        {{"--listen", "127.0.0.1:65536"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address '127.0.0.1:65536' for '--listen'" + help},
+        {{"--listen", "127.0.0.1: 80"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address '127.0.0.1: 80' for '--listen'" + help},
+        {{"--listen", "[::1]:+80"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address '[::1]:+80' for '--listen'" + help},
+        {{"--listen", "8717"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address '8717' for '--listen'" + help},
+        {{"--listen", ":8717"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address ':8717' for '--listen'" + help},
+        {{"--workers", "0"},
+         EOutcome::Refused,
+         "zelkora-board: invalid value '0' for '--workers'" + help},
+        {{"--workers", "257"},
+         EOutcome::Refused,
+         "zelkora-board: invalid value '257' for '--workers'" + help},
+        {{"--queue", "100001"},
+         EOutcome::Refused,
+         "zelkora-board: invalid value '100001' for '--queue'" + help},
+        {{"--queue", "-1"},
+         EOutcome::Refused,
+         "zelkora-board: invalid value '-1' for '--queue'" + help},
+        {{"--queue", "8x"},
+         EOutcome::Refused,
+         "zelkora-board: invalid value '8x' for '--queue'" + help},
+        {{"remove", "run", "ab12"}, EOutcome::Remove, "remove run ab12 sqlite:board.sqlite3"},
+        {{"--database", "sqlite:/srv/b.sqlite3", "remove", "name", "Ann"},
+         EOutcome::Remove,
+         "remove name Ann sqlite:/srv/b.sqlite3"},
+        {{"remove", "run"},
+         EOutcome::Refused,
+         "zelkora-board: remove takes run ID or name NAME" + help},
+        {{"remove", "player", "Ann"},
+         EOutcome::Refused,
+         "zelkora-board: remove takes run ID or name NAME" + help},
+        {{"remove", "name", "Ann", "Bo"},
+         EOutcome::Refused,
+         "zelkora-board: unexpected argument 'Bo'" + help},
+        {{"serve"}, EOutcome::Refused, "zelkora-board: unexpected argument 'serve'" + help},
+        {{"remove", "run", "ab12", "--workers", "2"},
+         EOutcome::Refused,
+         "zelkora-board: unexpected argument '--workers'" + help},
+        {{"--port", "80"}, EOutcome::Refused, "zelkora-board: unknown option --port" + help},
+        {{"-xy"}, EOutcome::Refused, "zelkora-board: unknown option -xy" + help},
+        {{"--listen"}, EOutcome::Refused, "zelkora-board: option needs a value: --listen" + help},
+        {{"--help", "--port"},
+         EOutcome::Exit,
+         "Usage: zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH]\n"},
+        {{"--version"}, EOutcome::Exit, "zelkora-board 1.2.0\n"},
+    };
+    const std::string cores = std::to_string(std::thread::hardware_concurrency());
+    for (const SCase& test : cases) {
+        std::vector<std::string> line = test.line;
+        const std::string assignment = "STATE_DIRECTORY=";
+        unsetenv("STATE_DIRECTORY");
+        if (!line.empty() && line[0].compare(0, assignment.size(), assignment) == 0) {
+            setenv("STATE_DIRECTORY", line[0].c_str() + assignment.size(), 1);
+            line.erase(line.begin());
+        }
+        std::vector<std::string> arguments = line;
+        arguments.insert(arguments.begin(), "zelkora-board");
+        std::vector<char*> argv;
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        std::ostringstream out;
+        std::ostringstream err;
+        CBoardOptions options;
+        const EOutcome outcome =
+            options.Parse(static_cast<int>(arguments.size()), argv.data(), out, err);
+        std::string expected = test.result;
+        if (expected.find("{cores}") != std::string::npos) {
+            expected.replace(expected.find("{cores}"), 7, cores);
+        }
+        std::string shown = "zelkora-board";
+        for (const std::string& word : test.line) {
+            shown += " " + word;
+        }
+        EXPECT_EQ(outcome, test.outcome) << shown;
+        EXPECT_EQ(Result(options, outcome, out.str(), err.str()), expected) << shown;
+        EXPECT_EQ((outcome == EOutcome::Refused ? out : err).str(), "") << shown;
+        if (outcome == EOutcome::Exit || outcome == EOutcome::Refused) {
+            std::vector<std::string> program = {"sh",
+                                                "-c",
+                                                "exec env \"$@\" 2>&1",
+                                                "sh",
+                                                "-u",
+                                                "STATE_DIRECTORY",
+                                                ZELKORA_BOARD_BINARY};
+            program.insert(program.end(), line.begin(), line.end());
+            const SCommandResult run = RunCommand(program, 10.0);
+            EXPECT_EQ(run.exitCode, outcome == EOutcome::Exit ? 0 : 2) << shown;
+            EXPECT_EQ(run.output, out.str() + err.str()) << shown;
+        }
+    }
+    unsetenv("STATE_DIRECTORY");
+}
