@@ -2,9 +2,9 @@
 // ten worlds (difficulty 3, 512 nodes, seeds 17 to 26), times spread so that every board ranks
 // them all, and a small stand-in for each replay. The worlds' boards are then the pages that
 // scripts/board-bench.sh reads under load.
-//   zelkora_board_fill sqlite:PATH RUNS
+//   zelkora_board_fill DATABASE RUNS      (sqlite:PATH or postgresql://...)
 
-#include "board/SqliteStore.h"
+#include "board/BoardStore.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,14 +12,13 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    const std::string sqlite = "sqlite:";
-    if (argc != 3 || std::string(argv[1]).compare(0, sqlite.size(), sqlite) != 0) {
-        std::fprintf(stderr, "usage: zelkora_board_fill sqlite:PATH RUNS\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: zelkora_board_fill DATABASE RUNS\n");
         return 2;
     }
-    auto store = std::make_unique<CSqliteStore>(std::string(argv[1]).substr(sqlite.size()));
     std::string problem;
-    if (!store->Open(problem)) {
+    const std::unique_ptr<CBoardStore> store = CBoardStore::OpenUrl(argv[1], problem);
+    if (!store) {
         std::fprintf(stderr, "zelkora_board_fill: %s\n", problem.c_str());
         return 1;
     }

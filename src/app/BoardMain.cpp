@@ -4,9 +4,7 @@
 #include "board/BoardOptions.h"
 #include "board/BoardService.h"
 #include "board/PlayerName.h"
-#include "board/PostgresStore.h"
 #include "board/RunChecker.h"
-#include "board/SqliteStore.h"
 
 #include <climits>
 #include <csignal>
@@ -23,32 +21,6 @@ namespace {
 
 // The installed game's program, as the game's package lays it out.
 const char* const kInstalledVerifier = "/usr/lib/games/zelkora/zelkora";
-
-// The scheme and something after it.
-bool HasScheme(const std::string& url, const std::string& scheme) {
-    return url.compare(0, scheme.size(), scheme) == 0 && url.size() > scheme.size();
-}
-
-// sqlite:PATH, or a libpq connection URL.
-std::unique_ptr<CBoardStore> MakeStore(const std::string& url) {
-    const std::string sqlite = "sqlite:";
-    if (HasScheme(url, sqlite)) {
-        return std::make_unique<CSqliteStore>(url.substr(sqlite.size()));
-    }
-    if (HasScheme(url, "postgresql://") || HasScheme(url, "postgres://")) {
-        return std::make_unique<CPostgresStore>(url);
-    }
-    return nullptr;
-}
-
-std::unique_ptr<CBoardStore> OpenStore(const std::string& url, std::string& problem) {
-    std::unique_ptr<CBoardStore> store = MakeStore(url);
-    if (!store) {
-        problem = "unknown database '" + url + "': use sqlite:PATH or postgresql://...";
-        return nullptr;
-    }
-    return store->Open(problem) ? std::move(store) : nullptr;
-}
 
 std::string DefaultVerifier() {
     if (access(kInstalledVerifier, X_OK) == 0) {
@@ -92,7 +64,7 @@ int main(int argc, char** argv) {
         break;
     }
     std::string problem;
-    const std::unique_ptr<CBoardStore> store = OpenStore(options.GetDatabase(), problem);
+    const std::unique_ptr<CBoardStore> store = CBoardStore::OpenUrl(options.GetDatabase(), problem);
     if (!store) {
         std::fprintf(stderr, "zelkora-board: %s\n", problem.c_str());
         return 2;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -77,6 +78,10 @@ public:
         }
         return splits;
     }
+
+    // The store a --database URL names, opened: sqlite:PATH, or a libpq URL (postgresql://...
+    // or postgres://...). Null with why for anything else or a store that does not open.
+    static std::unique_ptr<CBoardStore> OpenUrl(const std::string& url, std::string& problem);
 
     virtual ~CBoardStore() = default;
 
