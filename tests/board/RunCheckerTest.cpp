@@ -98,6 +98,22 @@ TEST(RunChecker, OnlyARealFinishedRunOfThisVersionAtTheGamesPaceCounts) {
     std::filesystem::remove_all(scratch);
 }
 
+// A stall while flying is kept as measured and flown as the game flies it: the run counts. A
+// stall written into a run afterwards is no flight the game makes.
+TEST(RunChecker, AStalledFrameCountsAndCannotBeAddedAfterwards) {
+    const std::string scratch = ScratchDirectory();
+    const CRunChecker checker(ZELKORA_GAME_BINARY, scratch, CRunChecker::SLimits{});
+    const CReplay stalled = FlyTheCourse(0, 120, 11, 200);
+    const CRunChecker::SResult flown = checker.Check(EncodedBytes(stalled));
+    EXPECT_EQ(flown.verdict, CRunChecker::EVerdict::Counts) << flown.reason;
+    CReplay added = ARealRun();
+    added.frames[200].step = 5.0;
+    const CRunChecker::SResult forged = checker.Check(CUncheckedReplayWriter::Encode(added));
+    EXPECT_EQ(forged.verdict, CRunChecker::EVerdict::NotEligible);
+    EXPECT_EQ(forged.reason.substr(0, 16), "did not verify: ");
+    std::filesystem::remove_all(scratch);
+}
+
 // A checker that cannot run, or runs past its time, is the board's failure, not the run's.
 TEST(RunChecker, ACheckThatCannotRunOrTakesTooLongIsNoVerdictOnTheRun) {
     const std::string scratch = ScratchDirectory();
