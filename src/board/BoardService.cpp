@@ -46,12 +46,16 @@ json RunJson(const CBoardStore::SRun& run) {
                 {"replay", "/api/runs/" + run.id + "/replay"}};
 }
 
+json RankedJson(const CBoardStore::SRankedRun& ranked) {
+    json entry = RunJson(ranked.run);
+    entry["rank"] = ranked.rank;
+    return entry;
+}
+
 json BoardJson(const std::vector<CBoardStore::SRankedRun>& ranked, int page, int total) {
     json runs = json::array();
-    for (const auto& [rank, run] : ranked) {
-        json entry = RunJson(run);
-        entry["rank"] = rank;
-        runs.push_back(entry);
+    for (const CBoardStore::SRankedRun& entry : ranked) {
+        runs.push_back(RankedJson(entry));
     }
     return json{{"page", page},
                 {"pages", (total + kPageSize - 1) / kPageSize},
@@ -88,8 +92,7 @@ std::string ErrorJson(const std::string& reason) {
 CBoardService::CBoardService(CBoardStore& store, const CRunChecker& checker, SSettings settings,
                              Clock clock)
     : store(store), checker(checker), settings(settings), clock(std::move(clock)),
-      server(std::make_unique<httplib::Server>()), checks(settings.workers, settings.queue),
-      players(settings.perMinute), addresses(settings.perMinute * 3) {
+      server(std::make_unique<httplib::Server>()), checks(settings.workers, settings.queue) {
     Route();
 }
 
@@ -226,6 +229,15 @@ void CBoardService::Route() {
                     }
                     json board = BoardJson(store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
                                            page, store.CountBoard(asked));
+                    // ?player=NAME: that player's own standing too, for a client's own line.
+                    if (request.has_param("player")) {
+                        std::string problem;
+                        const std::string name = request.get_param_value("player");
+                        const auto standing = CPlayerName::IsValid(name, problem)
+                                                  ? store.GetStanding(asked, CPlayerName::Key(name))
+                                                  : std::nullopt;
+                        board["player"] = standing ? RankedJson(*standing) : json(nullptr);
+                    }
                     reply(response, SAnswer{200, board.dump() + "\n"});
                 });
     server->Get(R"(/api/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const httplib::Request& request,
@@ -310,9 +322,8 @@ CBoardService::SAnswer CBoardService::Submit(const std::string& name,
     if (!CBoardRequest::ReadSubmission(name, authorization, player, status, problem)) {
         return Refuse(status, problem, status == 401 ? "no_token" : "bad_name");
     }
-    const std::int64_t now = clock();
     const std::string& nameKey = player.nameKey;
-    if (!players.Allow("player " + nameKey, now) || !addresses.Allow("address " + address, now)) {
+    if (!WithinAllowance(nameKey, address)) {
         SAnswer answer = Refuse(429, "too many runs in a minute", "rate_limited");
         answer.retryAfter = "60";
         return answer;
@@ -323,14 +334,7 @@ CBoardService::SAnswer CBoardService::Submit(const std::string& name,
     }
     // The same bytes again: the same run back, checked once.
     if (const auto known = store.FindRun(CSha256::Hex(bytes))) {
-        const CBoardStore::SSubmitted again =
-            store.Submit(*known, CPlayerName::Key(known->player), "");
-        json answer = RunJson(*known);
-        answer["known"] = true;
-        answer["rank"] = again.rank;
-        answer["players"] = again.players;
-        answer["kept"] = again.kept;
-        return SAnswer{200, answer.dump() + "\n"};
+        return Again(*known);
     }
     // What needs no flight is judged here; only a run worth flying waits for a worker.
     auto checked = std::make_shared<CRunChecker::SResult>(checker.Read(bytes));
@@ -361,6 +365,28 @@ CBoardService::SAnswer CBoardService::Submit(const std::string& name,
     }
     answered.wait();
     return **answer;
+}
+
+bool CBoardService::WithinAllowance(const std::string& nameKey, const std::string& address) {
+    const std::int64_t minute = clock() / 60;
+    return store.CountSubmission("player " + nameKey, minute, settings.perMinute) &&
+           store.CountSubmission("address " + address, minute, settings.perMinute * 3);
+}
+
+CBoardService::SAnswer CBoardService::Again(const CBoardStore::SRun& known) {
+    json answer = RunJson(known);
+    answer["known"] = true;
+    const std::string nameKey = CPlayerName::Key(known.player);
+    const auto standing = store.GetStanding(known.world, nameKey);
+    answer["kept"] = standing && standing->run.id == known.id;
+    answer["players"] = store.CountBoard(known.world);
+    if (standing) {
+        answer["rank"] = standing->rank;
+        if (standing->run.id != known.id) { // kept for a day's board only
+            answer["best"] = RankedJson(*standing);
+        }
+    }
+    return SAnswer{200, answer.dump() + "\n"};
 }
 
 CBoardService::SAnswer CBoardService::Answer(const CRunChecker::SResult& checked,
@@ -408,7 +434,9 @@ CBoardService::SAnswer CBoardService::Answer(const CRunChecker::SResult& checked
     answer["kept"] = kept.kept;
     answer["known"] = kept.known;
     if (!kept.kept) {
-        answer["best"] = RunJson(kept.best);
+        if (const auto standing = store.GetStanding(run.world, nameKey)) {
+            answer["best"] = RankedJson(*standing);
+        }
     }
     return SAnswer{kept.kept && !kept.known ? 201 : 200, answer.dump() + "\n"};
 }

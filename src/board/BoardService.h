@@ -3,7 +3,6 @@
 #include "board/BoardRequest.h"
 #include "board/BoardStore.h"
 #include "board/CheckQueue.h"
-#include "board/RateLimiter.h"
 #include "board/RunChecker.h"
 
 #include <atomic>
@@ -64,9 +63,14 @@ private:
     void Route();
     SAnswer Submit(const std::string& name, const std::string& authorization,
                    const std::string& address, const std::string& bytes);
+    // A run submitted before: its standing as it is now.
+    SAnswer Again(const CBoardStore::SRun& known);
     // The checked run's answer: refused, or kept (its name claimed) and ranked.
     SAnswer Answer(const CRunChecker::SResult& checked, const CBoardRequest::SSubmission& player,
                    const std::string& bytes);
+    // One more submission of the player and of the address this minute; false when either has
+    // spent its allowance.
+    bool WithinAllowance(const std::string& nameKey, const std::string& address);
     SAnswer Refuse(int status, const std::string& reason, const std::string& counted);
     std::string Metrics() const;
     void Count(const std::string& reason);
@@ -77,8 +81,6 @@ private:
     Clock clock;
     std::unique_ptr<httplib::Server> server;
     CCheckQueue checks;
-    CRateLimiter players;
-    CRateLimiter addresses;
     int port = 0;
 
     mutable std::mutex countsMutex;

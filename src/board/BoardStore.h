@@ -102,11 +102,19 @@ public:
 
     virtual std::vector<SRankedRun> GetBoard(const SWorld& world, int offset, int limit) = 0;
     virtual int CountBoard(const SWorld& world) = 0;
+    // The player's best of the world with its rank on the board; empty when they have none.
+    virtual std::optional<SRankedRun> GetStanding(const SWorld& world,
+                                                  const std::string& nameKey) = 0;
     virtual std::vector<SRankedRun> GetDayBoard(const std::string& dayKey, int offset,
                                                 int limit) = 0;
     virtual int CountDayBoard(const std::string& dayKey) = 0;
     virtual std::vector<SRun> GetLatest(int limit) = 0;      // newest first, without replay bytes
     virtual std::vector<std::string> GetDays(int limit) = 0; // days with runs, newest first
+
+    // Counts one submission under key ("player ann", "address 10.0.0.7") in that minute (UTC
+    // seconds / 60); false when the minute's allowance is spent. The count lives in the
+    // database, so servers sharing one share the allowance; minutes gone by are forgotten.
+    virtual bool CountSubmission(const std::string& key, std::int64_t minute, int allowance) = 0;
 
     // The operator's: false when there was nothing of that id or name.
     virtual bool RemoveRun(const std::string& id) = 0;

@@ -59,6 +59,11 @@ CREATE TABLE day_best (
 CREATE INDEX day_best_rank ON day_best (day, milliseconds, submitted_at);
 CREATE INDEX day_best_run ON day_best (run_id);
 )sql",
+    // 2: the submissions of each player and address in the current minute.
+    R"sql(
+CREATE TABLE rate_limits (key TEXT PRIMARY KEY, minute BIGINT NOT NULL, count INTEGER NOT NULL);
+CREATE INDEX rate_limits_minute ON rate_limits (minute);
+)sql",
 };
 constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 
@@ -334,6 +339,26 @@ int CPostgresStore::CountBoard(const SWorld& world) {
     return Transact(0, [&](pqxx::work& transaction) { return CountPlayers(transaction, world); });
 }
 
+std::optional<CBoardStore::SRankedRun> CPostgresStore::GetStanding(const SWorld& world,
+                                                                   const std::string& nameKey) {
+    using SStanding = std::optional<SRankedRun>;
+    return Transact(SStanding{}, [&](pqxx::work& transaction) -> SStanding {
+        const pqxx::result best = transaction.exec_params(
+            std::string("SELECT ") + kRunColumns +
+                ", (SELECT COUNT(*) FROM world_best o WHERE o.difficulty = b.difficulty "
+                "AND o.nodes = b.nodes AND o.seed = b.seed AND (o.milliseconds < b.milliseconds "
+                "OR (o.milliseconds = b.milliseconds AND o.submitted_at < b.submitted_at))) "
+                "FROM world_best b JOIN runs r ON r.id = b.run_id "
+                "JOIN players p ON p.name_key = b.name_key WHERE b.name_key = $1 "
+                "AND b.difficulty = $2 AND b.nodes = $3 AND b.seed = $4",
+            nameKey, world.difficulty, world.nodes, Seed(world));
+        if (best.empty()) {
+            return std::nullopt;
+        }
+        return SRankedRun{best[0][10].as<int>() + 1, ReadRun(best[0])};
+    });
+}
+
 std::vector<CBoardStore::SRankedRun> CPostgresStore::GetDayBoard(const std::string& dayKey,
                                                                  int offset, int limit) {
     return Transact(std::vector<SRankedRun>{}, [&](pqxx::work& transaction) {
@@ -377,6 +402,20 @@ std::vector<std::string> CPostgresStore::GetDays(int limit) {
             days.push_back(row[0].as<std::string>());
         }
         return days;
+    });
+}
+
+bool CPostgresStore::CountSubmission(const std::string& key, std::int64_t minute, int allowance) {
+    // A database that cannot count lets the run through: the check still guards the board.
+    return Transact(true, [&](pqxx::work& transaction) {
+        transaction.exec_params("DELETE FROM rate_limits WHERE minute < $1", minute);
+        return transaction
+                   .exec_params1("INSERT INTO rate_limits (key, minute, count) VALUES ($1, $2, 1) "
+                                 "ON CONFLICT (key) DO UPDATE SET count = CASE WHEN "
+                                 "rate_limits.minute = excluded.minute THEN rate_limits.count + 1 "
+                                 "ELSE 1 END, minute = excluded.minute RETURNING count",
+                                 key, minute)[0]
+                   .as<int>() <= allowance;
     });
 }
 

@@ -6,9 +6,11 @@
 
 namespace {
 
-// Version 1: players, every run a best refers to, and the bests of each world and each day.
-const char* const kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL);
+// The schema's numbered migrations: element i brings version i to i + 1. A change to the schema
+// is a new element; one already released is never edited.
+const char* const kMigrations[] = {
+    // 1: players, every run a best refers to, and the bests of each world and each day.
+    R"sql(
 CREATE TABLE IF NOT EXISTS players (
     name_key TEXT PRIMARY KEY,
     name TEXT NOT NULL,
@@ -48,8 +50,14 @@ CREATE TABLE IF NOT EXISTS day_best (
 CREATE INDEX IF NOT EXISTS day_best_rank ON day_best (day, milliseconds, submitted_at);
 CREATE INDEX IF NOT EXISTS world_best_run ON world_best (run_id);
 CREATE INDEX IF NOT EXISTS day_best_run ON day_best (run_id);
-)sql";
-constexpr int kSchemaVersion = 1;
+)sql",
+    // 2: the submissions of each player and address in the current minute.
+    R"sql(
+CREATE TABLE rate_limits (key TEXT PRIMARY KEY, minute INTEGER NOT NULL, count INTEGER NOT NULL);
+CREATE INDEX rate_limits_minute ON rate_limits (minute);
+)sql",
+};
+constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 constexpr int kBusyMilliseconds = 10000; // another server's write on the same file
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
@@ -140,9 +148,16 @@ bool CSqliteStore::Open(std::string& problem) {
     // losing power may lose the last ones.
     if (!Execute("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; "
                  "PRAGMA foreign_keys = ON;") ||
-        !Execute("BEGIN IMMEDIATE") || !Execute(kSchema)) {
-        problem = path + ": " + lastError;
+        !Execute("BEGIN IMMEDIATE") || !Migrate(problem)) {
+        problem = problem.empty() ? path + ": " + lastError : problem;
         Execute("ROLLBACK");
+        return false;
+    }
+    return Execute("COMMIT") || (problem = path + ": " + lastError, false);
+}
+
+bool CSqliteStore::Migrate(std::string& problem) {
+    if (!Execute("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)")) {
         return false;
     }
     CStatement version(db, "SELECT version FROM schema_version");
@@ -150,14 +165,15 @@ bool CSqliteStore::Open(std::string& problem) {
     if (found > kSchemaVersion) {
         problem = path + ": schema version " + std::to_string(found) +
                   " is newer than this board's (" + std::to_string(kSchemaVersion) + ")";
-        Execute("ROLLBACK");
         return false;
     }
-    if (found == 0) {
-        CStatement set(db, "INSERT INTO schema_version (version) VALUES (?)");
-        set.Bind(1, kSchemaVersion).Run();
+    for (long long next = found; next < kSchemaVersion; ++next) {
+        if (!Execute(kMigrations[next])) {
+            return false;
+        }
     }
-    return Execute("COMMIT") || (problem = path + ": " + lastError, false);
+    CStatement set(db, "INSERT INTO schema_version (version) VALUES (?)");
+    return Execute("DELETE FROM schema_version") && set.Bind(1, kSchemaVersion).Run();
 }
 
 CBoardStore::EName CSqliteStore::ClaimName(const std::string& name, const std::string& nameKey,
@@ -313,6 +329,25 @@ int CSqliteStore::CountBoard(const SWorld& world) {
     return CountBoardUnlocked(world);
 }
 
+std::optional<CBoardStore::SRankedRun> CSqliteStore::GetStanding(const SWorld& world,
+                                                                 const std::string& nameKey) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    CStatement best(db,
+                    std::string("SELECT ") + kRunColumns +
+                        ", (SELECT COUNT(*) FROM world_best o WHERE o.difficulty = b.difficulty "
+                        "AND o.nodes = b.nodes AND o.seed = b.seed AND (o.milliseconds < "
+                        "b.milliseconds OR (o.milliseconds = b.milliseconds AND "
+                        "o.submitted_at < b.submitted_at))) "
+                        "FROM world_best b JOIN runs r ON r.id = b.run_id "
+                        "JOIN players p ON p.name_key = b.name_key WHERE b.name_key = ? "
+                        "AND b.difficulty = ? AND b.nodes = ? AND b.seed = ?");
+    best.Bind(1, nameKey).Bind(2, world.difficulty).Bind(3, world.nodes).Bind(4, world.seed);
+    if (!best.Step()) {
+        return std::nullopt;
+    }
+    return SRankedRun{static_cast<int>(best.Integer(10)) + 1, best.ReadRun(0)};
+}
+
 std::vector<CBoardStore::SRankedRun> CSqliteStore::GetDayBoard(const std::string& dayKey,
                                                                int offset, int limit) {
     const std::lock_guard<std::mutex> lock(mutex);
@@ -353,6 +388,18 @@ std::vector<std::string> CSqliteStore::GetDays(int limit) {
         days.push_back(query.Text(0));
     }
     return days;
+}
+
+bool CSqliteStore::CountSubmission(const std::string& key, std::int64_t minute, int allowance) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    CStatement forget(db, "DELETE FROM rate_limits WHERE minute < ?");
+    forget.Bind(1, minute).Run();
+    CStatement count(db, "INSERT INTO rate_limits (key, minute, count) VALUES (?, ?, 1) "
+                         "ON CONFLICT (key) DO UPDATE SET count = CASE WHEN "
+                         "rate_limits.minute = excluded.minute THEN rate_limits.count + 1 "
+                         "ELSE 1 END, minute = excluded.minute RETURNING count");
+    // A database that cannot count lets the run through: the check still guards the board.
+    return !count.Bind(1, key).Bind(2, minute).Step() || count.Integer(0) <= allowance;
 }
 
 bool CSqliteStore::RemoveRun(const std::string& id) {

@@ -25,10 +25,12 @@ public:
     std::optional<SRun> FindRun(const std::string& id) override;
     std::vector<SRankedRun> GetBoard(const SWorld& world, int offset, int limit) override;
     int CountBoard(const SWorld& world) override;
+    std::optional<SRankedRun> GetStanding(const SWorld& world, const std::string& nameKey) override;
     std::vector<SRankedRun> GetDayBoard(const std::string& dayKey, int offset, int limit) override;
     int CountDayBoard(const std::string& dayKey) override;
     std::vector<SRun> GetLatest(int limit) override;
     std::vector<std::string> GetDays(int limit) override;
+    bool CountSubmission(const std::string& key, std::int64_t minute, int allowance) override;
     bool RemoveRun(const std::string& id) override;
     bool RemoveName(const std::string& nameKey) override;
 
@@ -37,6 +39,7 @@ private:
     bool Execute(const char* sql); // false, and the error kept, when it failed
     std::vector<SRankedRun> Ranked(CStatement& query, int offset);
     int CountBoardUnlocked(const SWorld& world);
+    bool Migrate(std::string& problem); // inside Open's transaction
 
     std::string path;
     sqlite3* db = nullptr;

@@ -129,7 +129,10 @@ TEST(BoardService, ARunIsCheckedRankedAndServedAndEveryRefusalSaysWhy) {
 
     const auto again = board.Submit("Ann", bytes);
     EXPECT_EQ(Status(again), 200);
-    EXPECT_EQ(json::parse(again->body)["id"], id) << "the same run back";
+    const json known = json::parse(again->body);
+    EXPECT_EQ(known["id"], id) << "the same run back";
+    EXPECT_EQ(known["rank"], 1);
+    EXPECT_EQ(known["kept"], true);
     EXPECT_EQ(Status(board.Submit("aNN", bytes, std::string(32, 'B'))), 403) << "a stolen name";
 
     CReplay forged;
@@ -145,10 +148,14 @@ TEST(BoardService, ARunIsCheckedRankedAndServedAndEveryRefusalSaysWhy) {
     EXPECT_EQ(Status(board.Submit("Bo", bytes, "short")), 401);
     EXPECT_EQ(Status(board.Submit("Bo", std::string((1 << 20) + 1, 'x'))), 413);
 
-    const auto world = board.client->Get(
-        ("/api/worlds/0-" + std::to_string(int(kept["world"]["nodes"])) + "-11").c_str());
+    const std::string worldPath =
+        "/api/worlds/0-" + std::to_string(int(kept["world"]["nodes"])) + "-11";
+    const auto world = board.client->Get((worldPath + "?player=ann").c_str());
     ASSERT_EQ(Status(world), 200);
     EXPECT_EQ(json::parse(world->body)["runs"][0]["player"], "Ann");
+    EXPECT_EQ(json::parse(world->body)["player"]["rank"], 1) << "the player's own line";
+    const auto nobody = board.client->Get((worldPath + "?player=Bo").c_str());
+    EXPECT_TRUE(json::parse(nobody->body)["player"].is_null());
     const auto replay = board.client->Get(("/api/runs/" + id + "/replay").c_str());
     ASSERT_EQ(Status(replay), 200);
     EXPECT_EQ(replay->body, bytes);

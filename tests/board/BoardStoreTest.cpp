@@ -144,6 +144,31 @@ TEST_P(BoardStore, ADaysBoardKeepsItsOwnBestsAndTheOperatorRemoves) {
     EXPECT_EQ(store->LookUpName("ann", "token of Ann"), CBoardStore::EName::Claimed);
 }
 
+TEST_P(BoardStore, AStandingIsThePlayersBestWithItsRank) {
+    store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "");
+    store->Submit(ARun("b1", "Bo", 80000, 1100), "bo", "");
+    store->Submit(ARun("c1", "Cy", 90000, 900), "cy", ""); // equal: the earlier first
+    const auto ann = store->GetStanding(kWorld, "ann");
+    ASSERT_TRUE(ann.has_value());
+    EXPECT_EQ(ann->rank, 3);
+    EXPECT_EQ(ann->run.id, ARun("a1", "", 0, 0).id);
+    EXPECT_EQ(store->GetStanding(kWorld, "bo")->rank, 1);
+    EXPECT_FALSE(store->GetStanding(SWorld{3, 512, 18}, "ann").has_value());
+}
+
+// Servers sharing a database share one allowance: two stores on it count together.
+TEST_P(BoardStore, AllowancesAreCountedInTheDatabaseAndEachMinuteAnew) {
+    std::unique_ptr<CBoardStore> other = Make();
+    std::string problem;
+    ASSERT_TRUE(other->Open(problem)) << problem;
+    EXPECT_TRUE(store->CountSubmission("player ann", 100, 3));
+    EXPECT_TRUE(other->CountSubmission("player ann", 100, 3));
+    EXPECT_TRUE(store->CountSubmission("player bo", 100, 3)) << "another key";
+    EXPECT_TRUE(other->CountSubmission("player ann", 100, 3));
+    EXPECT_FALSE(store->CountSubmission("player ann", 100, 3));
+    EXPECT_TRUE(store->CountSubmission("player ann", 101, 3)) << "a new minute";
+}
+
 TEST_P(BoardStore, AStoreOpensAgainWithWhatItHeld) {
     store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "");
     store = Make();
