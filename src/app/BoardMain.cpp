@@ -1,12 +1,12 @@
 // zelkora-board: the board service. It takes replays over HTTP, checks each with the game's own
 // rules in a child process, and ranks every world and every day (see README, "The board").
 
+#include "base/ProgramPath.h"
 #include "board/BoardOptions.h"
 #include "board/BoardService.h"
 #include "board/PlayerName.h"
 #include "board/RunChecker.h"
 
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -26,13 +26,8 @@ std::string DefaultVerifier() {
     if (access(kInstalledVerifier, X_OK) == 0) {
         return kInstalledVerifier;
     }
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
-        return "zelkora";
-    }
-    std::string path(self, static_cast<std::size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + "zelkora";
+    const std::string directory = CProgramPath::Directory();
+    return directory.empty() ? "zelkora" : directory + "/zelkora";
 }
 
 int Remove(CBoardStore& store, const std::string& kind, const std::string& what) {

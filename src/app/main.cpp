@@ -11,6 +11,7 @@
 #include "app/RenderSettings.h"
 #include "app/Screen.h"
 #include "app/Timer.h"
+#include "base/ProgramPath.h"
 #include "base/XdgDirectories.h"
 #include "game/DailyWorld.h"
 #include "game/Game.h"
@@ -31,7 +32,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
-#include <libgen.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -220,11 +220,8 @@ bool EnterDataDirectory(std::string& problem) {
     if (access(probe, R_OK) == 0) {
         return true;
     }
-    char program[4096];
-    const ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
-    if (length > 0) {
-        program[length] = '\0';
-        const std::string programDirectory = dirname(program);
+    const std::string programDirectory = CProgramPath::Directory();
+    if (!programDirectory.empty()) {
         std::vector<std::string> directories = {programDirectory};
 #ifdef ZELKORA_PROGRAM_TO_DATA // set by the builds that install
         directories.push_back(programDirectory + "/" + ZELKORA_PROGRAM_TO_DATA);
