@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
         run.splits = {run.milliseconds / 3, run.milliseconds / 2};
         run.submittedAt = 1796644800 + i;
         run.recordedAt = run.submittedAt - 120;
-        run.gameVersion = "1.2.0";
+        run.gameVersion = "1.3.0";
         run.replay = std::string(200, 'r');
         store->Submit(run, name, "");
     }

@@ -32,7 +32,7 @@ public:
         std::vector<long long> splits; // milliseconds at each joint disc
         std::int64_t submittedAt = 0;  // UTC seconds
         std::int64_t recordedAt = 0;   // UTC seconds, the recording game's word
-        std::string gameVersion;       // "1.2.0"
+        std::string gameVersion;       // "1.3.0"
         std::string replay;            // the .zrp bytes
     };
 

@@ -204,8 +204,20 @@ void CGame::RunRules() {
         CRunBook::HoldRecordedFlags(playback->GetNextFrame().commands, *input);
     }
     const std::uint8_t commands = CRunBook::ReadCommands(*input);
+    const int nodeBefore = course->GetPlayer().GetNodeIndex();
     course->Step(static_cast<float>(step), *input);
+    ChargeLongStart(nodeBefore, step);
     EndFrame(measuredStep, step, commands);
+}
+
+// A stall just before the start mark would otherwise carry the ship up to three frames' flight
+// past it before the clock starts: two frames gained on everyone flying at a steady rate.
+void CGame::ChargeLongStart(int nodeBefore, double step) {
+    const int start = course->GetTunnel().GetStartNode();
+    if (step > kSteadyStep && nodeBefore < start && course->GetPlayer().GetNodeIndex() >= start) {
+        timer->StartClock();
+        timer->RunClock(step - kSteadyStep);
+    }
 }
 
 void CGame::ApplyRecordedCommands() {

@@ -48,6 +48,10 @@ public:
     // as it does through a pause. Recordings keep the step as measured.
     static constexpr double kLongestRulesStep = 0.05;
     static double RulesStep(double measuredStep); // the step the rules take for that frame
+    // The frame the game paces itself to, seconds. The frame that sets out over the start mark
+    // is not on the course clock: a frame of this length flies past the mark free, as every run
+    // does, and what a longer one flies beyond that is charged to the clock.
+    static constexpr double kSteadyStep = 1.0 / 60.0;
 
     enum class EOutput {
         WindowAndSound, // the game as played
@@ -159,6 +163,8 @@ public:
 private:
     void BuildWorld(); // the first world: the course, with the lights and the HUD made in turn
     void FollowCourseMarks();
+    // After the rules' step: a frame longer than kSteadyStep that crossed the start mark.
+    void ChargeLongStart(int nodeBefore, double step);
     void RunRules();
     void ApplyRecordedCommands();
     void ApplyCommand(char command); // 'k' or 'p'

@@ -12,7 +12,7 @@
 
 namespace {
 
-// "1.2.0" as three numbers; false for anything else.
+// "1.3.0" as three numbers; false for anything else.
 bool ParseVersion(const std::string& text, int (&parts)[3]) {
     char rest = 0;
     return std::sscanf(text.c_str(), "%d.%d.%d%c", &parts[0], &parts[1], &parts[2], &rest) == 3 &&

@@ -18,7 +18,7 @@ class CReplayPlayback {
 public:
     // The first game version whose rules every later version up to this one shares: a replay
     // recorded by any other cannot be checked here. Moves on whenever the rules change.
-    static constexpr const char* kFirstVersionOfTheseRules = "1.2.0";
+    static constexpr const char* kFirstVersionOfTheseRules = "1.3.0";
 
     explicit CReplayPlayback(CReplay recorded);
     // The recorded run in the file; null, with why in problem, when it cannot be read, is not

@@ -68,7 +68,7 @@ TEST(CommandLine, HelpAndVersionPrintAndFinish) {
     CCommandLine line;
     const SParse version = Parse(line, {"--version", "--bogus"});
     EXPECT_EQ(version.outcome, CCommandLine::EOutcome::Finished);
-    EXPECT_EQ(version.out, "zelkora 1.2.0\n");
+    EXPECT_EQ(version.out, "zelkora 1.3.0\n");
     const SParse help = Parse(line, {"--help"});
     EXPECT_EQ(help.outcome, CCommandLine::EOutcome::Finished);
     EXPECT_EQ(help.err, "");

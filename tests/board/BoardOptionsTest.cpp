@@ -115,7 +115,7 @@ TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
         {{"--help", "--port"},
          EOutcome::Exit,
          "Usage: zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH]\n"},
-        {{"--version"}, EOutcome::Exit, "zelkora-board 1.2.0\n"},
+        {{"--version"}, EOutcome::Exit, "zelkora-board 1.3.0\n"},
     };
     const std::string cores = std::to_string(std::thread::hardware_concurrency());
     for (const SCase& test : cases) {

@@ -45,7 +45,7 @@ TEST(RunChecker, OnlyARealFinishedRunOfThisVersionAtTheGamesPaceCounts) {
              run.gameVersion = "1.1.0";
              return written(run);
          },
-         EVerdict::OtherVersion, "recorded by zelkora 1.1.0; this board checks zelkora 1.2.0"},
+         EVerdict::OtherVersion, "recorded by zelkora 1.1.0; this board checks zelkora 1.3.0"},
         {"no finish",
          [&](CReplay& run) {
              run.finished = false;

@@ -273,7 +273,7 @@ const std::vector<SPackage> kPackages = {
     {"zelkora-board",
      "replays",
      "/usr/sbin/zelkora-board",
-     "zelkora (= 1.2.0)",
+     "zelkora (= 1.3.0)",
      {"/usr/lib/systemd/system/zelkora-board.service", "/usr/share/man/man8/zelkora-board.8.gz",
       "/usr/share/doc/zelkora-board/copyright"},
      {0, 0, 0}},

@@ -25,7 +25,7 @@ int RunWithNothingStartable(CGameRun& run, const std::vector<std::string>& argum
 TEST(Options, HelpAndVersionPrintTheirTextAndStartNothing) {
     CGameRun version;
     EXPECT_EQ(RunWithNothingStartable(version, {"--version"}), 0);
-    EXPECT_EQ(version.ReadStdout(), "zelkora 1.2.0\n");
+    EXPECT_EQ(version.ReadStdout(), "zelkora 1.3.0\n");
     EXPECT_EQ(version.ReadStderr(), "");
 
     CGameRun help;

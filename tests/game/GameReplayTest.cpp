@@ -206,23 +206,34 @@ TEST_F(GameReplay, ALongFrameAnywhereOnTheCourseGainsNoTime) {
     Make(0, 300, 4);
     const int start = game->GetTunnel()->GetStartNode();
     const int finish = game->GetTunnel()->GetFinishNode();
-    // The course clock at the finish with one long frame once the ship is at that node (none
-    // for -1), and the recorded run.
-    const auto finishWithLongFrameAt = [&](int node) {
+    // The course clock at the finish with one long frame once the ship is at that node, or in
+    // that frame (none for -1), and the recorded run.
+    int crossingFrame = -1; // the steady run's frame that sets out over the start mark
+    const auto finishWithLongFrameAt = [&](int node, int frame = -1) {
         game->Restart();
         lastBefore = game->GetLastRun();
         bool stalled = false;
         for (int i = 0; i < 20000 && game->GetLastRun() == lastBefore; ++i) {
             input.KeyDown(' ', 0, 0);
             const bool stallNow =
-                !stalled && node >= 0 && game->GetPlayer()->GetNodeIndex() >= node;
+                !stalled &&
+                ((node >= 0 && game->GetPlayer()->GetNodeIndex() >= node) || i == frame);
             stalled = stalled || stallNow;
             Frame(stallNow ? 60 * kTicksPerSecond : kFixedStep);
+            if (crossingFrame < 0 && game->GetPlayer()->GetNodeIndex() >= start) {
+                crossingFrame = i;
+            }
         }
-        EXPECT_TRUE(stalled || node < 0) << node;
+        EXPECT_TRUE(stalled || (node < 0 && frame < 0)) << node << " " << frame;
         return game->GetLastRun() != lastBefore ? *game->GetLastRun() : CReplay();
     };
     const CReplay steady = finishWithLongFrameAt(-1);
+    // A long frame that crosses the start mark, wherever in it the mark falls.
+    for (int before = 0; before < 3; ++before) {
+        const CReplay stalled = finishWithLongFrameAt(-1, crossingFrame - before);
+        EXPECT_GE(stalled.finishClock + 1e-9, steady.finishClock) << "crossing, " << before;
+        EXPECT_TRUE(PlayBack(stalled)->Matches()) << before;
+    }
     ASSERT_TRUE(steady.finished);
     ASSERT_GT(steady.finishClock, 1.0);
     const int placements[] = {0, start - 1, start, (start + finish) / 2, finish - 1, finish};
