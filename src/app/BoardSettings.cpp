@@ -162,13 +162,13 @@ bool CBoardSettings::ReadLine(const std::string& line, int lineNumber, std::stri
         problem = setting + (words.size() == 1 ? " needs a value" : " takes one value");
         return false;
     }
+    if (setting == "url" ? !CheckUrl(words[1], problem)
+                         : !CPlayerName::IsValid(words[1], problem)) {
+        return false;
+    }
     int& setOn = setting == "url" ? urlLine : nameLine;
     if (setOn != 0) {
         problem = setting + " is set on line " + std::to_string(setOn) + " already";
-        return false;
-    }
-    if (setting == "url" ? !CheckUrl(words[1], problem)
-                         : !CPlayerName::IsValid(words[1], problem)) {
         return false;
     }
     setOn = lineNumber;

@@ -273,8 +273,17 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         Refuse(err, "unexpected argument '" + std::string(argv[optind]) + "'");
         return EOutcome::Refused;
     }
-    if (!replayPath.empty() + !verifyPath.empty() + !submitPath.empty() > 1) {
-        Refuse(err, "'--replay', '--verify' and '--submit' cannot go together");
+    std::string files; // each is a program run of its own: one of them at a time
+    for (const auto& [path, name] :
+         {std::pair<const std::string&, const char*>{replayPath, "--replay"},
+          {verifyPath, "--verify"},
+          {submitPath, "--submit"}}) {
+        if (!path.empty()) {
+            files += (files.empty() ? "'" : "' and '") + std::string(name);
+        }
+    }
+    if (files.find(" and ") != std::string::npos) {
+        Refuse(err, files + "' cannot go together");
         return EOutcome::Refused;
     }
     if (daily) {
