@@ -9,8 +9,9 @@
 
 // The game's side of the board (README, "The board"): sends a run, asks for a world's best runs
 // and fetches one of them, over HTTP(S) with libcurl. Every call blocks for at most the total
-// timeout, so it belongs on a thread of its own, never in a frame. One object serves one
-// thread; objects on different threads are independent, provided Initialise ran first.
+// timeout, so it belongs on a thread of its own, never in a frame. Each call makes its own
+// connection and the object holds nothing that changes, so calls from several threads do not
+// meet, provided Initialise ran first.
 // Redirects are refused (the token goes to the board named and nowhere else), answers are cut
 // off at kLargestAnswer, proxies come from the environment as libcurl reads them.
 class CBoardClient {
