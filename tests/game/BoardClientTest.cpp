@@ -21,7 +21,7 @@ const std::string kToken(43, 'T');
 const std::string kRunId(64, 'a');
 constexpr CBoardClient::STimeouts kShortTimeouts{500, 1000};
 
-// A board's answer to a run, as a route of the loopback server gives it.
+// A board's answer, as a route of the loopback server gives it.
 void Answer(httplib::Response& response, int status, const std::string& body) {
     response.status = status;
     response.set_content(body, "application/json");
@@ -30,98 +30,87 @@ void Answer(httplib::Response& response, int status, const std::string& body) {
 } // namespace
 
 // Every kind of answer a board (or something in its place) may give, and what the game makes
-// of it: counted, refused for good, or kept to send again.
+// of it: counted, refused for good, or kept to send again. The board's route /NAME/api/runs
+// gives the answer of the case named NAME.
 TEST(BoardClient, EachAnswerIsCountedRefusedOrKeptForLater) {
-    CLoopbackServer board;
-    board.server.Post("/kept/api/runs", [](const httplib::Request& request, auto& response) {
-        const bool asked = request.get_param_value("name") == "Ann" &&
-                           request.get_header_value("Authorization") == "Bearer " + kToken &&
-                           request.body == "RUN";
-        Answer(response, asked ? 201 : 400,
-               R"({"kept":true,"known":false,"rank":3,"players":41,"milliseconds":62330})");
-    });
-    board.server.Post("/slower/api/runs", [](const auto&, auto& response) {
-        Answer(response, 200,
-               R"({"kept":false,"rank":9,"players":41,"milliseconds":70000,)"
-               R"("best":{"rank":3,"milliseconds":61000}})");
-    });
-    board.server.Post("/taken/api/runs", [](const auto&, auto& response) {
-        Answer(response, 403, "{\"error\":\"the name Ann is taken\\u001b[2J\"}");
-    });
-    board.server.Post("/old/api/runs", [](const auto&, auto& response) {
-        Answer(response, 409, R"({"error":"recorded by 1.1.0"})");
-    });
-    board.server.Post("/broken/api/runs", [](const auto&, auto& response) {
-        Answer(response, 500, R"({"error":"the run could not be checked"})");
-    });
-    board.server.Post("/garbage/api/runs", [](const auto&, auto& response) {
-        Answer(response, 200, "<html>hello</html>");
-    });
-    board.server.Post("/moved/api/runs", [](const auto&, auto& response) {
-        response.set_redirect("http://127.0.0.1:1/api/runs");
-    });
-    board.server.Post("/busy/api/runs", [](const auto&, auto& response) {
-        response.set_header("Retry-After", "60");
-        Answer(response, 429, R"({"error":"too many runs in a minute"})");
-    });
-    board.server.Post("/proxy/api/runs",
-                      [](const auto&, auto& response) { Answer(response, 404, "not here"); });
-    board.server.Post("/huge/api/runs", [](const auto&, auto& response) {
-        Answer(response, 200, std::string(3u << 20, ' '));
-    });
-    board.server.Post("/endless/api/runs", [](const auto&, auto& response) {
-        // No length given: only counting what arrives can stop it.
-        response.set_chunked_content_provider("application/json", [](std::size_t, auto& sink) {
-            const std::string spaces(64 * 1024, ' ');
-            return sink.write(spaces.data(), spaces.size());
-        });
-    });
-    board.Start();
-    CSilentPort silent;
-
+    const std::string kept = R"({"kept":true,"rank":3,"players":41,"milliseconds":62330})";
     const struct {
-        std::string url;
-        EOutcome outcome;
+        std::string name; // "" for the port that never answers, "closed" for a closed one
         int status;
+        std::string body;
+        std::string header; // "Name: value" or ""
+        EOutcome outcome;
         std::string onScreen;
         std::string line;
     } cases[] = {
-        {board.Url() + "/kept", EOutcome::Counted, 201, "BOARD #3 OF 41",
+        {"kept", 201, kept, "", EOutcome::Counted, "BOARD #3 OF 41",
          "board: #3 of 41 players, 1:02.33"},
-        {board.Url() + "/slower", EOutcome::Counted, 200, "BOARD BEST #3",
+        {"slower", 200,
+         R"({"kept":false,"rank":9,"players":41,"best":{"rank":3,"milliseconds":61000}})", "",
+         EOutcome::Counted, "BOARD BEST #3",
          "board: slower than your best, which is #3 of 41 players, 1:01.00"},
-        {board.Url() + "/taken", EOutcome::Refused, 403, "BOARD: NAME TAKEN",
-         "board: refused (403): the name Ann is taken?[2J"},
-        {board.Url() + "/old", EOutcome::Refused, 409, "BOARD: OTHER VERSION",
-         "board: refused (409): recorded by 1.1.0"},
-        {board.Url() + "/broken", EOutcome::Unsent, 500, "BOARD: ERROR",
-         "board: not sent (the board's error (500): the run could not be checked)"},
-        {board.Url() + "/garbage", EOutcome::Unsent, 200, "BOARD: ERROR",
+        {"taken", 403, "{\"error\":\"the name Ann is taken\\u001b[2J\"}", "", EOutcome::Refused,
+         "BOARD: NAME TAKEN", "board: refused (403): the name Ann is taken?[2J"},
+        {"old", 409, R"({"error":"recorded by 1.1.0"})", "", EOutcome::Refused,
+         "BOARD: OTHER VERSION", "board: refused (409): recorded by 1.1.0"},
+        {"broken", 500, R"({"error":"could not check"})", "", EOutcome::Unsent, "BOARD: ERROR",
+         "board: not sent (the board's error (500): could not check)"},
+        {"garbage", 200, "<html>hello</html>", "", EOutcome::Unsent, "BOARD: ERROR",
          "board: not sent (the board's answer (200) cannot be read)"},
-        {board.Url() + "/moved", EOutcome::Unsent, 302, "BOARD: ERROR",
-         "board: not sent (redirected (302))"},
-        {board.Url() + "/busy", EOutcome::Unsent, 429, "BOARD: BUSY",
-         "board: not sent (busy (429): too many runs in a minute; again in 60 s)"},
-        {board.Url() + "/proxy", EOutcome::Unsent, 404, "BOARD: ERROR",
+        {"moved", 302, kept, "Location: http://127.0.0.1:1/api/runs", EOutcome::Unsent,
+         "BOARD: ERROR", "board: not sent (redirected (302))"},
+        {"busy", 429, R"({"error":"too many runs"})", "Retry-After: 60", EOutcome::Unsent,
+         "BOARD: BUSY", "board: not sent (busy (429): too many runs; again in 60 s)"},
+        {"proxy", 404, "not here", "", EOutcome::Unsent, "BOARD: ERROR",
          "board: not sent (the board's error (404))"},
-        {board.Url() + "/huge", EOutcome::Unsent, 200, "BOARD: ERROR",
+        {"huge", 200, std::string(3u << 20, ' '), "", EOutcome::Unsent, "BOARD: ERROR",
          "board: not sent (an answer larger than 2097152 bytes)"},
-        {board.Url() + "/endless", EOutcome::Unsent, 200, "BOARD: ERROR",
+        {"endless", 200, "", "", EOutcome::Unsent, "BOARD: ERROR",
          "board: not sent (an answer larger than 2097152 bytes)"},
-        {silent.Url(), EOutcome::Unsent, 0, "BOARD: OFFLINE", "board: not sent (offline: "},
-        {"http://127.0.0.1:1", EOutcome::Unsent, 0, "BOARD: OFFLINE", "board: not sent (offline: "},
+        {"", 0, "", "", EOutcome::Unsent, "BOARD: OFFLINE", "board: not sent (offline: "},
+        {"closed", 0, "", "", EOutcome::Unsent, "BOARD: OFFLINE", "board: not sent (offline: "},
     };
+    CLoopbackServer board;
+    board.server.Post(R"(/(\w+)/api/runs)", [&cases](const httplib::Request& request,
+                                                     httplib::Response& response) {
+        for (const auto& c : cases) {
+            if (c.name != request.matches[1]) {
+                continue;
+            }
+            const bool asked = request.get_param_value("name") == "Ann" && request.body == "RUN" &&
+                               request.get_header_value("Authorization") == "Bearer " + kToken;
+            response.status = asked ? c.status : 400;
+            if (!c.header.empty()) {
+                response.set_header(c.header.substr(0, c.header.find(':')),
+                                    c.header.substr(c.header.find(' ') + 1));
+            }
+            if (c.name != "endless") {
+                response.set_content(c.body, "application/json");
+                return;
+            }
+            // No length given: only counting what arrives can stop it.
+            response.set_chunked_content_provider("text/plain", [](std::size_t, auto& sink) {
+                const std::string spaces(64 * 1024, ' ');
+                return sink.write(spaces.data(), spaces.size());
+            });
+        }
+    });
+    board.Start();
+    CSilentPort silent;
     for (const auto& c : cases) {
+        const std::string url = c.name.empty()       ? silent.Url()
+                                : c.name == "closed" ? "http://127.0.0.1:1"
+                                                     : board.Url() + "/" + c.name;
         const Clock::time_point start = Clock::now();
         const CBoardClient::SSubmitted sent =
-            CBoardClient(c.url, "Ann", kToken, kShortTimeouts).Submit("RUN");
+            CBoardClient(url, "Ann", kToken, kShortTimeouts).Submit("RUN");
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        EXPECT_EQ(sent.outcome, c.outcome) << c.url;
-        EXPECT_EQ(sent.status, c.status) << c.url;
-        EXPECT_EQ(sent.onScreen, c.onScreen) << c.url;
-        EXPECT_EQ(sent.line.substr(0, c.line.size()), c.line) << c.url;
-        EXPECT_EQ(sent.line.find('\n'), std::string::npos) << c.url;
-        EXPECT_LT(seconds, 2.0) << c.url << ": past the total timeout";
+        EXPECT_EQ(sent.outcome, c.outcome) << url;
+        EXPECT_EQ(sent.status, c.status) << url;
+        EXPECT_EQ(sent.onScreen, c.onScreen) << url;
+        EXPECT_EQ(sent.line.substr(0, c.line.size()), c.line) << url;
+        EXPECT_EQ(sent.line.find('\n'), std::string::npos) << url;
+        EXPECT_LT(seconds, 2.0) << url << ": past the total timeout";
         EXPECT_EQ(sent.line.find(kToken), std::string::npos) << "the token is never shown";
     }
 }
