@@ -1,10 +1,10 @@
 // zelkora-board: the board service. It takes replays over HTTP, checks each with the game's own
 // rules in a child process, and ranks every world and every day (see README, "The board").
 
+#include "base/PlayerName.h"
 #include "base/ProgramPath.h"
 #include "board/BoardOptions.h"
 #include "board/BoardService.h"
-#include "board/PlayerName.h"
 #include "board/RunChecker.h"
 
 #include <csignal>

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/BoardSettings.h"
 #include "app/Config.h"
 #include "app/KeyBindings.h"
 #include "base/Version.h"
@@ -28,6 +29,10 @@ enum EOption {
     kVerify,
     kNoGhost,
     kDaily,
+    kBoard,
+    kNoBoard,
+    kSubmit,
+    kGhost,
 };
 
 // Every option once: getopt's table, the usage text and the documents' test all read it.
@@ -65,10 +70,19 @@ const SOption kOptionTable[] = {
      "the world of the day (UTC): seed YYYYMMDD, difficulty 2 on Mondays to 8\non Sundays, 1000 "
      "nodes; it wins over --seed, --difficulty and --length",
      false},
+    {"ghost", kGhost, "WHO",
+     "whose best run the ghost flies: own (the default) or board (the\nboard's best of the world)",
+     false},
+    {"board", kBoard, "URL", "send runs to this board, for this run only (over board.txt)", true},
+    {"no-board", kNoBoard, nullptr, "send no runs to a board, whatever board.txt says", false},
     {"replay", kReplay, "FILE", "play a recorded run (.zrp) in the window, then check it", true},
     {"verify", kVerify, "FILE",
      "check a recorded run without a window: exit 0 if it matches,\n1 if it diverges, 2 if the "
      "file cannot be read",
+     false},
+    {"submit", kSubmit, "FILE",
+     "send a recorded run to the board and exit: 0 if it counts, 1 if the\nboard refuses it, 2 "
+     "if it cannot be read or sent",
      false},
     {"help", 'h', nullptr, "this text", false},
     {"version", 'V', nullptr, "the version", false},
@@ -210,11 +224,21 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             break;
         case kReplay:
         case kVerify:
+        case kSubmit:
             if (optarg[0] == '\0') {
                 Refuse(err, "option '" + written + "' needs a replay file");
                 return EOutcome::Refused;
             }
-            (found == kReplay ? replayPath : verifyPath) = optarg;
+            (found == kReplay ? replayPath : found == kVerify ? verifyPath : submitPath) = optarg;
+            break;
+        case kNoBoard:
+            noBoard = true;
+            break;
+        case kBoard:
+        case kGhost:
+            if (!StoreWord(found, optarg, err)) {
+                return EOutcome::Refused;
+            }
             break;
         case kDifficulty:
         case kLength:
@@ -229,8 +253,12 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             break;
         }
         case ':':
-            if (optopt == kReplay || optopt == kVerify) {
+            if (optopt == kReplay || optopt == kVerify || optopt == kSubmit) {
                 Refuse(err, "option '" + written + "' needs a replay file");
+            } else if (optopt == kBoard) {
+                Refuse(err, "option '" + written + "' needs a board's URL");
+            } else if (optopt == kGhost) {
+                Refuse(err, "option '" + written + "' needs own or board");
             } else {
                 Refuse(err,
                        "option '" + written + "' needs a value: " + Accepted(FindOption(optopt)));
@@ -245,8 +273,17 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         Refuse(err, "unexpected argument '" + std::string(argv[optind]) + "'");
         return EOutcome::Refused;
     }
-    if (!replayPath.empty() && !verifyPath.empty()) {
-        Refuse(err, "'--replay' and '--verify' cannot go together");
+    std::string files; // each is a program run of its own: one of them at a time
+    for (const auto& [path, name] :
+         {std::pair<const std::string&, const char*>{replayPath, "--replay"},
+          {verifyPath, "--verify"},
+          {submitPath, "--submit"}}) {
+        if (!path.empty()) {
+            files += (files.empty() ? "'" : "' and '") + std::string(name);
+        }
+    }
+    if (files.find(" and ") != std::string::npos) {
+        Refuse(err, files + "' cannot go together");
         return EOutcome::Refused;
     }
     if (daily) {
@@ -271,6 +308,30 @@ void CCommandLine::SetAsideForTheDaily(std::ostream& err) {
     seed.reset();
     difficulty.reset();
     tunnelLength.reset();
+}
+
+bool CCommandLine::StoreWord(int option, const std::string& value, std::ostream& err) {
+    std::string problem;
+    if (option == kBoard && CBoardSettings::CheckUrl(value, problem)) {
+        boardUrl = value;
+        return true;
+    }
+    if (option == kGhost && (value == "own" || value == "board")) {
+        ghost = value == "own" ? EGhost::Own : EGhost::Board;
+        return true;
+    }
+    Refuse(err, "invalid value '" + value + "' for '--" + FindOption(option).name +
+                    "': " + (option == kBoard ? problem : "own or board is accepted"));
+    return false;
+}
+
+void CCommandLine::ApplyTo(CBoardSettings& board) const {
+    if (!boardUrl.empty()) {
+        board.SetUrl(boardUrl);
+    }
+    if (noBoard) {
+        board.TurnOff();
+    }
 }
 
 void CCommandLine::StoreNumber(int option, long long value) {
@@ -415,5 +476,7 @@ void CCommandLine::PrintUsage(std::ostream& out) {
            "\n"
            "Files: best times in $XDG_DATA_HOME/zelkora/records.txt, screenshots in\n"
            "$XDG_DATA_HOME/zelkora/screenshots/, replays in $XDG_DATA_HOME/zelkora/replays/\n"
-           "(last.zrp, best-D-N-S.zrp) ($XDG_DATA_HOME is ~/.local/share when unset).\n";
+           "(last.zrp, best-D-N-S.zrp) ($XDG_DATA_HOME is ~/.local/share when unset).\n"
+           "The board: board.txt (url URL, name NAME) and the secret board-token in\n"
+           "$XDG_CONFIG_HOME/zelkora; runs waiting to be sent in $XDG_DATA_HOME/zelkora/outbox/.\n";
 }

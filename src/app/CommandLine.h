@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+class CBoardSettings;
 class CConfig;
 
 // The command line, GNU style. Read before anything else happens, so that --help, --version and
@@ -29,12 +30,19 @@ public:
     bool GetDaily() const { return daily; } // --seed, --difficulty and --length then set aside
     const std::string& GetReplayPath() const { return replayPath; } // empty: none
     const std::string& GetVerifyPath() const { return verifyPath; } // empty: none
+    const std::string& GetSubmitPath() const { return submitPath; } // empty: none
+
+    // Whose ghost flies: the player's own best run of the world, or the board's best.
+    enum class EGhost { Own, Board };
+    EGhost GetGhost() const { return ghost; }
+    // --board and --no-board over board.txt, which is read first: --no-board wins.
+    void ApplyTo(CBoardSettings& board) const;
 
     // The options as the usage lists them; the README and the manual page must name each (a
     // test reads both). The usage's keys are the key bindings' table.
     struct SOptionHelp {
         std::string name;  // "--seed"
-        std::string value; // "N", "FILE", or empty: the option takes none
+        std::string value; // "N", "FILE", "URL", "WHO", or empty: the option takes none
         std::string help;  // with the number's range written in
         std::string Written() const { return value.empty() ? name : name + " " + value; }
     };
@@ -44,6 +52,8 @@ public:
 
 private:
     void StoreNumber(int option, long long value); // value already checked against its range
+    // --board's URL or --ghost's word; false after one line on err when it is no such value.
+    bool StoreWord(int option, const std::string& value, std::ostream& err);
     void SetAsideForTheDaily(std::ostream& err);
 
     std::optional<int> difficulty;
@@ -56,4 +66,8 @@ private:
     bool daily = false;
     std::string replayPath;
     std::string verifyPath;
+    std::string submitPath;
+    std::string boardUrl; // checked; empty: board.txt's
+    bool noBoard = false;
+    EGhost ghost = EGhost::Own;
 };

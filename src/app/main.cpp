@@ -1,6 +1,8 @@
 // Zelkora's entry point: the four global objects, the configuration, the window, the GLUT
 // callbacks and the one orderly way out.
 
+#include "app/BoardSettings.h"
+#include "app/BoardSubmission.h"
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/FramePacer.h"
@@ -295,6 +297,20 @@ int Verify(const std::string& name) {
     return checked->Matches() ? 0 : 1;
 }
 
+// --submit: board.txt, then --board and --no-board over it, and the run sent before anything
+// else starts. libcurl is started here, on the only thread there is.
+int SubmitRun(const CCommandLine& commandLine) {
+    CBoardClient::Initialise();
+    std::vector<std::string> problems;
+    CBoardSettings board = CBoardSettings::Load(ConfigFile("board.txt"), problems);
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "zelkora: %s\n", problem.c_str());
+    }
+    commandLine.ApplyTo(board);
+    return CBoardSubmission::Run(CallerPath(commandLine.GetSubmitPath()), board,
+                                 CXdgDirectories::ConfigDirectory(), std::cout, std::cerr);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -309,6 +325,9 @@ int main(int argc, char* argv[]) {
     }
     if (!commandLine.GetVerifyPath().empty()) {
         return Verify(commandLine.GetVerifyPath());
+    }
+    if (!commandLine.GetSubmitPath().empty()) {
+        return SubmitRun(commandLine);
     }
     if (!commandLine.GetReplayPath().empty()) {
         playbackName = commandLine.GetReplayPath();

@@ -68,8 +68,8 @@ bool CAtomicFile::Replace(const std::string& path, const std::string& bytes, std
 }
 
 CAtomicFile::EResult CAtomicFile::CreateNew(const std::string& path, const std::string& bytes,
-                                            std::string& error) {
-    const std::string temporary = WriteTemporary(path, bytes, error);
+                                            std::string& error, mode_t mode) {
+    const std::string temporary = WriteTemporary(path, bytes, error, mode);
     if (temporary.empty()) {
         return EResult::Failed;
     }
@@ -110,7 +110,7 @@ bool CAtomicFile::SetAside(const std::string& path, std::string& newPath, std::s
 }
 
 std::string CAtomicFile::WriteTemporary(const std::string& path, const std::string& bytes,
-                                        std::string& error) {
+                                        std::string& error, mode_t mode) {
     std::string temporary = path + ".tmp-XXXXXX";
     const int descriptor = mkstemp(temporary.data());
     if (descriptor < 0) {
@@ -119,7 +119,7 @@ std::string CAtomicFile::WriteTemporary(const std::string& path, const std::stri
     }
     // mkstemp makes the file private (0600); records and screenshots are ordinary files.
     const bool written =
-        fchmod(descriptor, 0644) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
+        fchmod(descriptor, mode) == 0 && WriteAll(descriptor, bytes) && fsync(descriptor) == 0;
     const int writeError = errno;
     const bool closed = close(descriptor) == 0;
     if (!written || !closed) {

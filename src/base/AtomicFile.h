@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 
 // Files the game writes for itself (records, screenshots), written so that a crash, a full disk
 // or a second game running at the same moment never leaves a half-written or lost file: the
@@ -19,8 +20,10 @@ public:
 
     // Puts bytes under path, over any file of that name. On failure the old file is untouched.
     static bool Replace(const std::string& path, const std::string& bytes, std::string& error);
-    // The same, but never over an existing file: Exists when the name is taken.
-    static EResult CreateNew(const std::string& path, const std::string& bytes, std::string& error);
+    // The same, but never over an existing file: Exists when the name is taken. mode: 0600 for
+    // a secret, which is then never readable by others, not even for a moment.
+    static EResult CreateNew(const std::string& path, const std::string& bytes, std::string& error,
+                             mode_t mode = 0644);
 
     // Renames a damaged file to path.bad, or path.bad.1, path.bad.2, ... (the first free name;
     // no file is ever overwritten) and gives the new name in newPath.
@@ -31,7 +34,7 @@ public:
 private:
     // A temporary file beside path holding all bytes, synced; "" (and error) on failure.
     static std::string WriteTemporary(const std::string& path, const std::string& bytes,
-                                      std::string& error);
+                                      std::string& error, mode_t mode = 0644);
     static bool WriteAll(int descriptor, const std::string& bytes); // errno set on failure
     // Gives the existing file path a second name; false with errno (EEXIST when taken).
     static bool LinkNew(const std::string& path, const std::string& newName);

@@ -1,6 +1,7 @@
 #include "board/BoardRequest.h"
 
-#include "board/PlayerName.h"
+#include "base/PlayerName.h"
+#include "board/Sha256.h"
 #include "world/Tunnel.h"
 
 #include <cerrno>
@@ -40,7 +41,7 @@ bool CBoardRequest::ReadSubmission(const std::string& name, const std::string& a
     }
     submission.name = name;
     submission.nameKey = CPlayerName::Key(name);
-    submission.tokenHash = CPlayerName::HashToken(token);
+    submission.tokenHash = CSha256::Hex(token);
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "board/BoardService.h"
 
+#include "base/PlayerName.h"
 #include "board/BoardPages.h"
 #include "board/BoardRequest.h"
-#include "board/PlayerName.h"
 #include "board/Sha256.h"
 #include "game/DailyWorld.h"
 #include "game/Records.h"

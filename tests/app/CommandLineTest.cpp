@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/BoardSettings.h"
 #include "app/Config.h"
 
 #include <gtest/gtest.h>
@@ -116,13 +117,28 @@ TEST(CommandLine, EachBadOptionIsRefusedWithOneLineNamingIt) {
         {{"--version=1"}, "zelkora: option '--version' takes no value"},
         {{"--vers=1"}, "zelkora: option '--vers' takes no value"},
         {{"--full"}, "zelkora: option '--full' is ambiguous: --fullscreen or --full-resolution"},
-        {{"--no"}, "zelkora: option '--no' is ambiguous: --no-records or --no-ghost"},
+        {{"--no"}, "zelkora: option '--no' is ambiguous: --no-records, --no-ghost or --no-board"},
         {{"--ver", "x.zrp"}, "zelkora: option '--ver' is ambiguous: --verify or --version"},
         {{"--replay"}, "zelkora: option '--replay' needs a replay file"},
         {{"--verify="}, "zelkora: option '--verify' needs a replay file"},
         {{"--replay", "a.zrp", "--verify", "b.zrp"},
          "zelkora: '--replay' and '--verify' cannot go together"},
         {{"--window", "extra"}, "zelkora: unexpected argument 'extra'"},
+        {{"--submit", "a.zrp", "--verify", "b.zrp"},
+         "zelkora: '--verify' and '--submit' cannot go together"},
+        {{"--submit="}, "zelkora: option '--submit' needs a replay file"},
+        {{"--board"}, "zelkora: option '--board' needs a board's URL"},
+        {{"--board", "http://board.example.org"},
+         "zelkora: invalid value 'http://board.example.org' for '--board': http:// is for a "
+         "board on this machine only (the token would cross the network in clear); use "
+         "https://"},
+        {{"--board=board.example.org"},
+         "zelkora: invalid value 'board.example.org' for '--board': a board's URL starts with "
+         "https:// (or http:// for one on this machine)"},
+        {{"--ghost"}, "zelkora: option '--ghost' needs own or board"},
+        {{"--ghost", "Board"},
+         "zelkora: invalid value 'Board' for '--ghost': own or board is accepted"},
+        {{"--no-board=1"}, "zelkora: option '--no-board' takes no value"},
     };
     for (const auto& c : cases) {
         CCommandLine line;
@@ -134,6 +150,39 @@ TEST(CommandLine, EachBadOptionIsRefusedWithOneLineNamingIt) {
 }
 
 } // namespace
+
+// --board names a board for this run, --no-board turns off whichever board.txt or --board
+// named; --ghost picks whose run the ghost flies.
+TEST(CommandLine, BoardOptionsOverBoardTxtAndTheGhostsOwner) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string url;
+        CCommandLine::EGhost ghost;
+    } cases[] = {
+        {{}, "https://file.example.org", CCommandLine::EGhost::Own},
+        {{"--board", "https://b.example.org/", "--ghost=board"},
+         "https://b.example.org",
+         CCommandLine::EGhost::Board},
+        {{"--no-board", "--board=http://127.0.0.1:8717", "--ghost", "own"},
+         "",
+         CCommandLine::EGhost::Own},
+    };
+    for (const auto& c : cases) {
+        CCommandLine line;
+        const SParse parse = Parse(line, c.arguments);
+        ASSERT_EQ(parse.outcome, CCommandLine::EOutcome::Run) << parse.err;
+        std::vector<std::string> problems;
+        CBoardSettings board =
+            CBoardSettings::Parse("url https://file.example.org\nname Ann", "b.txt", problems);
+        line.ApplyTo(board);
+        EXPECT_EQ(board.GetUrl(), c.url);
+        EXPECT_EQ(board.GetName(), "Ann");
+        EXPECT_EQ(line.GetGhost(), c.ghost);
+    }
+    CCommandLine submit;
+    ASSERT_EQ(Parse(submit, {"--submit", "run.zrp"}).outcome, CCommandLine::EOutcome::Run);
+    EXPECT_EQ(submit.GetSubmitPath(), "run.zrp");
+}
 
 TEST(CommandLine, DailySetsAsideTheOptionsThatNameAWorldWithOneLine) {
     CCommandLine line;

@@ -5,8 +5,8 @@
 // to 16 letters, digits, - or _, its key is that name in lower case and its token's hash is 64
 // hex digits; a refusal is 400 or 401 with a reason of printable text; a page is 0 or 1 to the
 // last; a world taken has a seed the game can make.
+#include "base/PlayerName.h"
 #include "board/BoardRequest.h"
-#include "board/PlayerName.h"
 #include "world/Tunnel.h"
 
 #include <string>

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // A player on the board: a name of 1 to 16 letters, digits, '-' or '_', the same name whatever
-// its case, and a secret token the client made, of which the board keeps only a hash.
+// its case, and a secret token the client made, of which the board keeps only a hash. The game
+// and the board read these rules from here, so a name the game sends is one the board takes.
 class CPlayerName {
 public:
     static constexpr std::size_t kLongestName = 16;
@@ -15,5 +17,4 @@ public:
     static std::string Key(const std::string& name); // folded to lower case
     // A token of kShortestToken to kLongestToken letters, digits, '-', '_', '+', '/' or '='.
     static bool IsValidToken(const std::string& token);
-    static std::string HashToken(const std::string& token); // hex SHA-256
 };

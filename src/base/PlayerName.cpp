@@ -1,6 +1,4 @@
-#include "board/PlayerName.h"
-
-#include "board/Sha256.h"
+#include "base/PlayerName.h"
 
 #include <cctype>
 
@@ -15,7 +13,7 @@ bool IsNameCharacter(char c) {
 
 bool CPlayerName::IsValid(const std::string& name, std::string& problem) {
     if (name.empty() || name.size() > kLongestName) {
-        problem = "a name is 1 to 16 characters";
+        problem = "a name is 1 to " + std::to_string(kLongestName) + " characters";
         return false;
     }
     for (const char c : name) {
@@ -45,8 +43,4 @@ bool CPlayerName::IsValidToken(const std::string& token) {
         }
     }
     return true;
-}
-
-std::string CPlayerName::HashToken(const std::string& token) {
-    return CSha256::Hex(token);
 }
