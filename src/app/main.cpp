@@ -3,6 +3,7 @@
 
 #include "app/BoardSettings.h"
 #include "app/BoardSubmission.h"
+#include "app/BoardToken.h"
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/FramePacer.h"
@@ -15,6 +16,7 @@
 #include "app/Timer.h"
 #include "base/ProgramPath.h"
 #include "base/XdgDirectories.h"
+#include "game/BoardLink.h"
 #include "game/DailyWorld.h"
 #include "game/Game.h"
 #include "game/Records.h"
@@ -35,6 +37,7 @@
 #include <ctime>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -58,6 +61,7 @@ CResolutionScaler resolutionScaler;
 std::unique_ptr<CRecords> records;         // none with --no-records
 std::unique_ptr<CReplayFiles> replayFiles; // none with --no-records or --replay
 std::unique_ptr<CReplayPlayback> playback; // --replay only
+std::unique_ptr<CBoardLink> boardLink;     // with a board set, unless a replay is played
 std::string playbackName;                  // the file as the player named it
 bool playbackReported = false;
 int exitCode = 0; // a replay that diverged ends with 1
@@ -84,6 +88,7 @@ void ExitGame() {
     delete settings;
     delete game;
     game = nullptr;
+    boardLink.reset(); // a run still on its way is in the outbox for the next start
     gamepads.Stop();
     StopSoundSystem(); // after the game has closed its streams; harmless if never started
     screen.Close();
@@ -191,6 +196,43 @@ void PrepareFiles(const CCommandLine& commandLine) {
     const std::string screenshotDirectory =
         dataDirectory.empty() ? "" : dataDirectory + "/screenshots";
     game->SetScreenshotWriter(std::make_unique<CScreenshotWriter>(screenshotDirectory));
+}
+
+// The board of board.txt, or of --board: each finished run is sent, and the Tab table and the
+// ghost may come from it. Every problem is one line, and the game plays on without what it
+// lacks. Read before anything starts a thread, so that libcurl starts on the only one there is.
+std::optional<CBoardLink::SSettings> ReadBoardSettings(const CCommandLine& commandLine) {
+    std::vector<std::string> problems;
+    CBoardSettings board = CBoardSettings::Load(ConfigFile("board.txt"), problems);
+    const bool setByTheFile = board.IsSet();
+    commandLine.ApplyTo(board);
+    std::string problem;
+    if (!setByTheFile && board.IsSet() && !board.CanSend(problem)) {
+        problems.push_back(problem);
+    }
+    const bool ghostFromBoard = commandLine.GetGhost() == CCommandLine::EGhost::Board;
+    if (ghostFromBoard && !board.IsSet()) {
+        problems.push_back("--ghost board: no board is set (board.txt or --board); your own "
+                           "best flies");
+    }
+    CBoardLink::SSettings settings;
+    if (board.IsSet() && board.CanSend(problem)) {
+        settings.name = board.GetName();
+        if (!CBoardToken::Obtain(CXdgDirectories::ConfigDirectory(), settings.token, problem)) {
+            problems.push_back(problem);
+        }
+    }
+    for (const std::string& line : problems) {
+        std::fprintf(stderr, "zelkora: %s\n", line.c_str());
+    }
+    if (!board.IsSet() || playback) {
+        return std::nullopt;
+    }
+    CBoardClient::Initialise();
+    settings.url = board.GetUrl();
+    settings.dataDirectory = CXdgDirectories::DataDirectory();
+    settings.ghostFromBoard = ghostFromBoard;
+    return settings;
 }
 
 // A file named on the command line: relative to the directory the player started from, which
@@ -345,6 +387,7 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+    const std::optional<CBoardLink::SSettings> boardSettings = ReadBoardSettings(commandLine);
     CreateGlobalObjects();
     StartGamepads();
     LoadKeyBindings();
@@ -361,6 +404,10 @@ int main(int argc, char* argv[]) {
     }
     game->SetGhostShown(!commandLine.GetNoGhost());
     PrepareFiles(commandLine);
+    if (boardSettings) {
+        boardLink = std::make_unique<CBoardLink>(*boardSettings);
+        game->SetBoard(boardLink.get());
+    }
     resolutionScaler.SetAutomatic(!commandLine.GetFullResolution());
     game->SetResolutionScaler(&resolutionScaler);
 

@@ -30,7 +30,8 @@ constexpr int kFirstDigit = 26;
 constexpr int kColon = 36;
 constexpr int kFullStop = 37;
 constexpr int kBlank = 38;
-constexpr int kGlyphCount = 39;
+constexpr int kNumberSign = 39; // the board's ranks: "BOARD #3 OF 41"
+constexpr int kGlyphCount = 40;
 
 // Which character codes have a glyph, and where: the font's lists and the width of a run of
 // text both follow this.
@@ -39,11 +40,9 @@ struct SGlyphRun {
     int firstGlyph;
     int count;
 };
-constexpr SGlyphRun kGlyphRuns[] = {{'A', kFirstLetter, 26},
-                                    {' ', kBlank, 1},
-                                    {'0', kFirstDigit, 10},
-                                    {':', kColon, 1},
-                                    {'.', kFullStop, 1}};
+constexpr SGlyphRun kGlyphRuns[] = {{'A', kFirstLetter, 26}, {' ', kBlank, 1},
+                                    {'0', kFirstDigit, 10},  {':', kColon, 1},
+                                    {'.', kFullStop, 1},     {'#', kNumberSign, 1}};
 
 bool HasGlyph(char c) {
     const auto code = static_cast<unsigned char>(c);
@@ -55,8 +54,8 @@ bool HasGlyph(char c) {
     return false;
 }
 
-// The glyphs as drawn, top row first: A to Z, 0 to 9, colon, full stop, blank. Block shapes,
-// strokes two pixels thick; '#' is a lit pixel.
+// The glyphs as drawn, top row first: A to Z, 0 to 9, colon, full stop, blank, number sign. Block
+// shapes, strokes two pixels thick; '#' is a lit pixel.
 constexpr const char* kGlyphArt[kGlyphCount][kArtRows] = {
     {"########", "########", "##....##", "##....##", "##....##", "########", "########", "##....##",
      "##....##", "##....##", "##....##"}, // A
@@ -136,6 +135,8 @@ constexpr const char* kGlyphArt[kGlyphCount][kArtRows] = {
      "........", "...##...", "...##..."}, // full stop
     {"........", "........", "........", "........", "........", "........", "........", "........",
      "........", "........", "........"}, // blank
+    {"........", ".##..##.", ".##..##.", "########", "########", ".##..##.", ".##..##.", "########",
+     "########", ".##..##.", ".##..##."}, // number sign
 };
 
 using SGlyphBitmap = std::array<GLubyte, kGlyphHeight>;

@@ -4,6 +4,7 @@
 #include "app/Timer.h"
 #include "entities/Player.h"
 #include "fx/Hud.h"
+#include "game/BoardLink.h"
 #include "game/Course.h"
 #include "game/GameSounds.h"
 #include "game/GameView.h"
@@ -27,6 +28,7 @@ constexpr int kSplitSeconds = 2;
 constexpr int kFinishMessageSeconds = 5; // shown again every frame from the finish on
 constexpr int kWorldMessageSeconds = 2;
 constexpr int kDailyMessageSeconds = 3;
+constexpr int kBoardMessageSeconds = 4;
 } // namespace
 
 static_assert(CGame::kShotSlots == CCourse::kShotSlots);
@@ -88,6 +90,7 @@ void CGame::Setup() {
     sounds->PlayStart();
     book->CheckRecordable(GetWorld());
     book->LoadGhost(GetWorld());
+    AskBoard();
     book->Begin(GetWorld());
     if (!dailyDate.empty()) {
         ShowMessage(("DAILY " + dailyDate).c_str(), 1, kDailyMessageSeconds);
@@ -131,6 +134,7 @@ void CGame::NewWorld() {
     std::fflush(stdout);
     ShowMessage(("WORLD " + std::to_string(seed)).c_str(), 0, kWorldMessageSeconds);
     book->LoadGhost(GetWorld());
+    AskBoard();
     book->Begin(GetWorld());
     ++recordsTableVersion;
 }
@@ -156,11 +160,13 @@ void CGame::Rebuild() {
     std::fflush(stdout);
     ShowMessage("", 0, 0);
     book->ClearFinishText();
+    boardAnswerUntil = 0.0;
     timer->Resume(); // the rebuild is no step of the new run
     sounds->PlayStart();
 }
 
 void CGame::Frame() {
+    TakeBoardNews();
     const CReplayPlayback* playback = book->GetPlayback();
     if (!paused && !(playback != nullptr && playback->HasEnded())) {
         RunRules();
@@ -249,6 +255,9 @@ void CGame::EndFrame(double measuredStep, double step, std::uint8_t commands) {
     if (book->EndFrame(frame, clock, state, GetWorld(), course->WasPModeUsed())) {
         ++recordsTableVersion;
         ShowMessage(book->GetFinishText().c_str(), 1, kFinishMessageSeconds);
+        if (board != nullptr && !IsReplaying() && !course->WasPModeUsed()) {
+            board->SendRun(book->GetLastRunShared());
+        }
     }
 }
 
@@ -267,7 +276,7 @@ void CGame::FollowCourseMarks() {
     if (node >= tunnel.GetFinishNode()) {
         timer->StopClock();
         if (!book->ReachFinish()) {
-            ShowMessage(book->GetFinishText().c_str(), 1, kFinishMessageSeconds);
+            ShowMessage(FinishMessage().c_str(), 1, kFinishMessageSeconds);
         }
     }
     if (node > tunnel.GetFinishNode()) {
@@ -289,9 +298,12 @@ void CGame::Draw() {
 void CGame::UpdateRecordsPanel() {
     const CRecords* records = book->GetRecords();
     const int changes = records != nullptr ? records->GetChangeCount() : 0;
-    if (drawnRecordsTableVersion != recordsTableVersion || drawnRecordsChanges != changes) {
+    const int boardChanges = board != nullptr ? board->GetChangeCount() : 0;
+    if (drawnRecordsTableVersion != recordsTableVersion || drawnRecordsChanges != changes ||
+        drawnBoardChanges != boardChanges) {
         drawnRecordsTableVersion = recordsTableVersion;
         drawnRecordsChanges = changes;
+        drawnBoardChanges = boardChanges;
         view->SetPanel(recordsTableShown ? GetRecordsTableLines() : std::vector<std::string>());
     }
 }
@@ -315,11 +327,58 @@ std::vector<std::string> CGame::GetRecordsTableLines() const {
     const long long ghostTime = ghost != nullptr ? CRecords::ToMilliseconds(ghost->GetFinishClock())
                                                  : CRecordsTable::kNoGhost;
     const CRecords* records = book->GetRecords();
+    std::vector<std::string> lines;
     if (records == nullptr) {
-        return CRecordsTable::GetLines(nullptr, {}, ghostTime);
+        lines = CRecordsTable::GetLines(nullptr, {}, ghostTime);
+    } else {
+        const CRecords::Table table = records->GetTable(); // a copy: a save may change it
+        lines = CRecordsTable::GetLines(&table, CRecords::SWorld::Of(GetWorld()), ghostTime);
     }
-    const CRecords::Table table = records->GetTable(); // a copy: a save may change it meanwhile
-    return CRecordsTable::GetLines(&table, CRecords::SWorld::Of(GetWorld()), ghostTime);
+    if (board != nullptr) {
+        const std::vector<std::string> boardLines =
+            CRecordsTable::GetBoardLines(board->GetStanding(), board->CanSend());
+        lines.push_back("");
+        lines.insert(lines.end(), boardLines.begin(), boardLines.end());
+    }
+    return lines;
+}
+
+// After the finish the course clock stands, so the board's answer is timed by the frames that
+// go on, and then the finish's message is back.
+std::string CGame::FinishMessage() const {
+    return book->GetRunTime() < boardAnswerUntil ? boardAnswer : book->GetFinishText();
+}
+
+void CGame::AskBoard() {
+    if (board != nullptr && !IsReplaying()) {
+        board->AskWorld(GetWorld());
+    }
+}
+
+void CGame::TakeBoardNews() {
+    if (board == nullptr) {
+        return;
+    }
+    std::string answer;
+    if (board->TakeMessage(answer)) {
+        boardAnswer = answer;
+        boardAnswerUntil = book->GetRunTime() + kBoardMessageSeconds;
+        ShowMessage(answer.c_str(), 1, kBoardMessageSeconds);
+    }
+    CBoardLink::SGhostRun best;
+    if (board->TakeGhost(best) && best.world.IsSameWorld(GetWorld())) {
+        const CGhost* own = book->GetGhost();
+        // The board's best is the world's: only the player's own faster run stays.
+        if (own == nullptr || best.run->finishClock < own->GetFinishClock()) {
+            const std::string time =
+                CRecords::FormatTime(CRecords::ToMilliseconds(best.run->finishClock));
+            book->UseGhost(std::make_unique<CGhost>(*best.run));
+            ShowMessage(("GHOST " + CRecordsTable::BoardName(best.player) + " " + time).c_str(), 0,
+                        kMessageSeconds);
+            std::printf("board: the ghost flies %s's run, %s\n", best.player.c_str(), time.c_str());
+            std::fflush(stdout);
+        }
+    }
 }
 
 void CGame::ToggleGhost() {

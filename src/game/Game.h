@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+class CBoardLink;
 class CCamera;
 class CEnemy;
 class CGhost;
@@ -94,6 +95,10 @@ public:
     // fire, k, p and r are ignored; nothing is recorded. Once every frame is played the game
     // stands still.
     void SetPlayback(CReplayPlayback* recorded); // before Setup
+    // The board, kept by the caller; none without one set. Each world built asks for its
+    // standing (and its best run, for the ghost), each finished run of the player is sent, and
+    // the answers show as they arrive.
+    void SetBoard(CBoardLink* link) { board = link; } // before Setup
     bool IsReplaying() const { return book->GetPlayback() != nullptr; }
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
@@ -172,6 +177,9 @@ private:
     void ShowSplit(double split);
     void Rebuild(); // the world in play made afresh from its seed, as a restart does
     void UpdateRecordsPanel();
+    void AskBoard();                   // the world is built
+    void TakeBoardNews();              // what the board answered since the last frame
+    std::string FinishMessage() const; // shown every frame from the finish on
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
 
     CInput* input;
@@ -192,4 +200,8 @@ private:
     int recordsTableVersion = 0; // moves on whenever what the table shows may have changed
     int drawnRecordsTableVersion = -1;
     int drawnRecordsChanges = -1; // the records' own count: a save may merge another game's
+    CBoardLink* board = nullptr;
+    int drawnBoardChanges = -1;
+    std::string boardAnswer;       // to the run sent last
+    double boardAnswerUntil = 0.0; // run time, seconds: shown over the finish's until then
 };

@@ -3,6 +3,7 @@
 #include "game/DailyWorld.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <utility>
 
@@ -56,6 +57,42 @@ std::vector<std::string> CRecordsTable::GetLines(const CRecords::Table* records,
     for (std::size_t i = 0; i < others.size() && i < kOtherWorlds; ++i) {
         lines.push_back(Padded(WorldName(others[i].first), 32) +
                         CRecords::FormatTime(others[i].second.milliseconds));
+    }
+    return lines;
+}
+
+std::string CRecordsTable::BoardName(const std::string& player) {
+    std::string name;
+    for (const char c : player) {
+        const bool letterOrDigit = std::isalnum(static_cast<unsigned char>(c)) != 0;
+        name +=
+            letterOrDigit ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : ' ';
+    }
+    return name;
+}
+
+std::vector<std::string> CRecordsTable::GetBoardLines(const CBoardLink::SStanding& standing,
+                                                      bool canSend) {
+    using EState = CBoardLink::SStanding::EState;
+    if (standing.state == EState::Loading) {
+        return {"BOARD ..."};
+    }
+    if (standing.state == EState::Offline) {
+        return {"BOARD OFFLINE"};
+    }
+    const CBoardClient::SWorldBoard& board = standing.board;
+    std::vector<std::string> lines = {"BOARD  " + std::to_string(board.players) +
+                                      (board.players == 1 ? " PLAYER" : " PLAYERS")};
+    for (const CBoardClient::SRankedRun& run : board.top) {
+        lines.push_back(Padded(Padded(std::to_string(run.rank), 4) + BoardName(run.player), 32) +
+                        CRecords::FormatTime(run.milliseconds));
+    }
+    if (!canSend) {
+        lines.push_back("NO NAME OR TOKEN: YOUR RUNS ARE NOT SENT");
+    } else if (board.ownRank > 0) {
+        lines.push_back("YOU  #" + std::to_string(board.ownRank));
+    } else {
+        lines.push_back("YOU  NOT ON THE BOARD");
     }
     return lines;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "game/BoardLink.h"
 #include "game/Records.h"
 
 #include <cstddef>
@@ -22,4 +23,12 @@ public:
     // "D 3  N 512  SEED 17", or "D 2  N 1004  DAILY 2026.12.07" for the world of a day (the
     // font has no hyphen).
     static std::string WorldName(const CRecords::SWorld& world);
+
+    // The board's lines below the records: its top runs of the world flown and the player's
+    // own rank; "BOARD ..." while they load, "BOARD OFFLINE" when they cannot. canSend: the
+    // player has a name and a token.
+    static std::vector<std::string> GetBoardLines(const CBoardLink::SStanding& standing,
+                                                  bool canSend);
+    // A player's name as the HUD's font writes it: upper case, '-' and '_' as blanks.
+    static std::string BoardName(const std::string& player);
 };

@@ -45,9 +45,18 @@ void CRunBook::ForgetGhosts() {
 }
 
 void CRunBook::PromoteNextGhost() {
-    if (nextGhost) {
+    // A new best beats the world's best replay; a board's best run may still be faster.
+    if (nextGhost && (!ghost || nextGhost->GetFinishClock() < ghost->GetFinishClock())) {
         ghost = std::move(nextGhost);
     }
+    nextGhost.reset();
+}
+
+void CRunBook::UseGhost(std::unique_ptr<CGhost> best) {
+    if (drawsGhosts) {
+        best->LoadMesh();
+    }
+    ghost = std::move(best);
 }
 
 void CRunBook::Begin(const CWorldIdentity& world) {

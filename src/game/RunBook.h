@@ -42,7 +42,8 @@ public:
     void CheckRecordable(const CWorldIdentity& world);
     void LoadGhost(const CWorldIdentity& world); // the world's best run, when there is one
     void ForgetGhosts();                         // another world is built
-    void PromoteNextGhost();                     // a restart: a new best flies from now on
+    void PromoteNextGhost(); // a restart: a new best flies from now on, unless the ghost is faster
+    void UseGhost(std::unique_ptr<CGhost> best); // a run of this world from elsewhere, at once
 
     void Begin(const CWorldIdentity& world); // a run sets out: recorded unless played back
     // The run flown so far ends here: saved as the last run. clock: the course clock.
@@ -78,6 +79,7 @@ public:
     bool WaitForSaves(std::chrono::milliseconds limit);
 
     const CReplay* GetLastRun() const { return lastRun.get(); }
+    const std::shared_ptr<const CReplay>& GetLastRunShared() const { return lastRun; }
     const CGhost* GetGhost() const { return ghost.get(); }
     const CGhost* GetShownGhost() const { return ghostShown ? ghost.get() : nullptr; }
     void SetGhostShown(bool shown) { ghostShown = shown; }

@@ -2,11 +2,11 @@
 #include "board/Sha256.h"
 
 #include "BoardRun.h"
+#include "BoardServer.h"
 #include "PostgresServer.h"
 #include "Process.h"
 #include "ReplayBytes.h"
 
-#include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -16,7 +16,6 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -50,36 +49,16 @@ int Status(const httplib::Result& result) {
     return result ? result->status : -1;
 }
 
-// A port nothing listens on now.
-int FreePort() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t size = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    close(probe);
-    return ntohs(address.sin_port);
-}
-
 // A real zelkora-board on loopback checking with the real game; killed when it goes.
 struct SBoard {
     SBoard(const std::string& database, const std::filesystem::path& scratch)
-        : port(FreePort()), client("127.0.0.1", port) {
-        const std::string log = (scratch / ("board-" + std::to_string(port))).string();
-        process.Start({ZELKORA_BOARD_BINARY, "--listen", "127.0.0.1:" + std::to_string(port),
-                       "--database", database, "--verifier", ZELKORA_GAME_BINARY},
-                      scratch.string(), log, log, {{"TMPDIR", scratch.string()}});
+        : port(CBoardServer::FreePort()),
+          server(database, scratch.string(), (scratch / ("board-" + std::to_string(port))).string(),
+                 port),
+          process(server.process), client("127.0.0.1", port) {
         client.set_read_timeout(60, 0);
     }
-    bool Ready() {
-        for (int tick = 0; tick < 300 && process.IsRunning(); ++tick) {
-            if (Status(client.Get("/healthz")) == 200) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return false;
-    }
+    bool Ready() { return server.Ready(); }
     httplib::Result Submit(const std::string& name, const std::string& bytes) {
         httplib::Client submitter("127.0.0.1", port); // one request at a time each
         submitter.set_read_timeout(60, 0);
@@ -99,8 +78,9 @@ struct SBoard {
     }
 
     int port;
+    CBoardServer server;
+    CChildProcess& process;
     httplib::Client client;
-    CChildProcess process;
 };
 
 // The boards' logs and their checks' files, gone with the test.

@@ -1,6 +1,7 @@
 #include "game/BoardClient.h"
 
 #include "../board/BoardRun.h"
+#include "BoardServer.h"
 #include "FileBytes.h"
 #include "LoopbackServer.h"
 #include "Process.h"
@@ -155,48 +156,17 @@ TEST(BoardClient, FetchesTheBestFiveOfAWorldAndThePlayersRank) {
     EXPECT_FALSE(client.FetchReplay("../../etc/passwd").fetched) << "no run id";
 }
 
-namespace {
-
-// The port of a real board started on loopback: the first free one the kernel gives.
-int FreePort() {
-    const int probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    bind(probe, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
-    close(probe);
-    return ntohs(address.sin_port);
-}
-
-} // namespace
-
 // The real board, checking with the real game: a new run counts, the same run again is known,
 // and another token under the same name is refused.
 TEST(BoardClient, ARealBoardCountsARunKnowsItAgainAndKeepsTheNameToItsToken) {
     const std::filesystem::path scratch =
         std::filesystem::temp_directory_path() / ("board-client-" + std::to_string(getpid()));
     std::filesystem::create_directories(scratch);
-    const int port = FreePort();
     const std::string log = (scratch / "board.log").string();
-    CChildProcess process;
-    ASSERT_TRUE(
-        process.Start({ZELKORA_BOARD_BINARY, "--listen", "127.0.0.1:" + std::to_string(port),
-                       "--database", "sqlite:" + (scratch / "board.sqlite3").string(), "--verifier",
-                       ZELKORA_GAME_BINARY, "--workers", "1"},
-                      scratch.string(), log, log, {{"TMPDIR", scratch.string()}}));
-    const std::string url = "http://127.0.0.1:" + std::to_string(port);
-    httplib::Client probe("127.0.0.1", port);
-    bool ready = false;
-    for (int tick = 0; tick < 100 && !ready && process.IsRunning(); ++tick) {
-        const auto health = probe.Get("/healthz");
-        ready = health && health->status == 200;
-        if (!ready) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-    }
-    ASSERT_TRUE(ready) << ReadFileBytes(log);
+    CBoardServer board("sqlite:" + (scratch / "board.sqlite3").string(), scratch.string(), log, 0,
+                       {"--workers", "1"});
+    ASSERT_TRUE(board.Ready()) << ReadFileBytes(log);
+    const std::string url = board.Url();
 
     const CReplay flown = FlyTheCourse(0, 120, 11);
     const std::string bytes = EncodedBytes(flown);
@@ -222,8 +192,7 @@ TEST(BoardClient, ARealBoardCountsARunKnowsItAgainAndKeepsTheNameToItsToken) {
     ASSERT_TRUE(replay.fetched) << replay.problem;
     EXPECT_EQ(replay.bytes, bytes);
 
-    kill(process.GetPid(), SIGTERM);
-    process.WaitForExit(10);
+    board.Stop();
     std::error_code ignored;
     std::filesystem::remove_all(scratch, ignored);
 }

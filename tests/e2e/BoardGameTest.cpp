@@ -1,0 +1,150 @@
+// The real game with a board on loopback: a finished course is sent and ranked; with the board
+// down the run waits in the outbox and the next start sends it; a board that never answers,
+// or answers badly, leaves the game playing and quitting as ever.
+
+#include "BoardServer.h"
+#include "FileBytes.h"
+#include "GameRun.h"
+#include "LoopbackServer.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kStartTimeout = 30.0;
+constexpr double kFlightTimeout = 60.0;
+constexpr double kExitTimeout = 60.0;
+
+// The short straight course without enemies: the finish at node 30.
+const std::vector<std::string> kShortCourse = {"--length", "7", "--difficulty", "0", "--seed", "4"};
+
+std::size_t CountFiles(const std::string& directory) {
+    std::error_code missing;
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(directory, missing)) {
+        count += entry.path().extension() == ".zrp" ? 1 : 0;
+    }
+    return count;
+}
+
+class BoardGame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasDisplay()) {
+            GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+        }
+        ASSERT_TRUE(home.LinkGameData());
+    }
+
+    // A game started with the player's files of `home`, flying the short course to its finish
+    // and on until `until` is printed, or for "" until a run waits in the outbox.
+    void Fly(CGameRun& game, const std::vector<std::string>& options, const std::string& until) {
+        ASSERT_TRUE(game.LinkGameData());
+        game.SetEnvironment("XDG_DATA_HOME", home.GetDirectory() + "/data");
+        game.SetEnvironment("XDG_CONFIG_HOME", home.GetDirectory() + "/config");
+        std::vector<std::string> arguments = kShortCourse;
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        std::string said;
+        ASSERT_TRUE(game.StartPlaying(arguments, kStartTimeout, said)) << said;
+        ASSERT_TRUE(game.KeyDown("space"));
+        bool printed = false;
+        if (until.empty()) {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (!(printed = CountFiles(Outbox()) > 0) &&
+                   std::chrono::steady_clock::now() < end) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        } else {
+            printed = game.WaitForOutput(until, kFlightTimeout);
+        }
+        game.KeyUp("space");
+        ASSERT_TRUE(printed) << game.ReadStdout() << game.ReadStderr();
+    }
+
+    void Quit(CGameRun& game) {
+        ASSERT_TRUE(game.PressKey("q"));
+        EXPECT_EQ(game.WaitForExit(kExitTimeout), 0) << game.ReadStderr();
+    }
+
+    std::string Outbox() const { return home.GetDirectory() + "/data/zelkora/outbox"; }
+
+    CGameRun home; // holds the player's data and config directories
+};
+
+} // namespace
+
+TEST_F(BoardGame, ARunGoesToTheBoardOrWaitsInTheOutboxUntilTheNextStart) {
+    const std::string database = "sqlite:" + home.GetDirectory() + "/board.sqlite3";
+    const std::string log = home.GetDirectory() + "/board.log";
+    auto board = std::make_unique<CBoardServer>(database, home.GetDirectory(), log);
+    ASSERT_TRUE(board->Ready()) << ReadFileBytes(log);
+    const int port = board->port;
+    home.WriteFile("config/zelkora/board.txt", "url " + board->Url() + "\nname Ann\n");
+
+    CGameRun first;
+    Fly(first, {}, "board: #1 of 1 players, ");
+    Quit(first);
+    EXPECT_EQ(CountFiles(Outbox()), 0u) << "answered: out of the outbox";
+
+    board->Stop();
+    CGameRun offline;
+    Fly(offline, {}, "; it waits in the outbox\n");
+    Quit(offline);
+    EXPECT_EQ(CountFiles(Outbox()), 1u);
+
+    board = std::make_unique<CBoardServer>(database, home.GetDirectory(), log, port);
+    ASSERT_TRUE(board->Ready()) << ReadFileBytes(log);
+    CGameRun next;
+    std::string said;
+    next.SetEnvironment("XDG_DATA_HOME", home.GetDirectory() + "/data");
+    next.SetEnvironment("XDG_CONFIG_HOME", home.GetDirectory() + "/config");
+    ASSERT_TRUE(next.LinkGameData());
+    ASSERT_TRUE(next.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+    EXPECT_TRUE(next.WaitForOutput("board: ", kFlightTimeout)) << next.ReadStdout();
+    const std::string sent = next.ReadStdout();
+    EXPECT_TRUE(sent.find("board: #1 of 1 players") != std::string::npos ||
+                sent.find("board: slower than your best, which is #1 of 1 players") !=
+                    std::string::npos)
+        << sent;
+    Quit(next);
+    EXPECT_EQ(CountFiles(Outbox()), 0u) << "sent at the start";
+}
+
+// Each bad board: the game flies on, says what became of the run, quits at once, and keeps the
+// run for later.
+TEST_F(BoardGame, ABoardThatNeverAnswersOrAnswersBadlyCostsTheGameNothing) {
+    CSilentPort silent;
+    CLoopbackServer failing;
+    failing.server.Post("/api/runs", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 500;
+        response.set_content("<html>oops</html>", "text/html");
+    });
+    failing.server.Get(".*", [](const httplib::Request&, httplib::Response& response) {
+        response.set_redirect("http://127.0.0.1:1/elsewhere");
+    });
+    failing.Start();
+    home.WriteFile("config/zelkora/board.txt", "name Ann\n");
+    const struct {
+        std::string url;
+        std::string says; // once the run is at the finish
+    } boards[] = {
+        {silent.Url(), ""}, // no answer ever: the run in the outbox is enough
+        {failing.Url(), "board: not sent (the board's error (500)); it waits in the outbox"},
+    };
+    for (const auto& board : boards) {
+        fs::remove_all(Outbox());
+        CGameRun game;
+        Fly(game, {"--board", board.url}, board.says);
+        const auto quit = std::chrono::steady_clock::now();
+        Quit(game);
+        EXPECT_LT(std::chrono::steady_clock::now() - quit, std::chrono::seconds(8)) << board.url;
+        EXPECT_EQ(CountFiles(Outbox()), 1u) << board.url;
+    }
+}
