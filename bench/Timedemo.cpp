@@ -15,13 +15,16 @@
 // Usage: zelkora_timedemo [--difficulty D] [--length L] [--frames N] [--seed S] [--no-culling]
 //                         [--full-resolution] [--whole-sprites] [--bare-frames M]
 //                         [--times FILE] [--record FILE | --replay FILE] [--data DIR]
+//                         [--board URL]
 // --times writes each frame's milliseconds and the scale it was drawn at (percent), a line each.
 // --data DIR keeps replays in DIR/replays as the game does in its data directory, and flies the
 // world's best run there as a ghost (to see what it costs). --record FILE keeps the scripted run as
 // a replay (the game's own recorder); --replay FILE times a recorded run's frames instead of the
 // scripted player (its world, steps and commands), then prints the replay's line ("... matches" or
 // "... diverged at frame N") and exits 1 if it diverged. Run it from the game's data directory
-// (scripts/timedemo.sh does), with an X display.
+// (scripts/timedemo.sh does), with an X display. --board URL flies with that board as a player
+// would (the world's standing asked at the start, the run sent at the finish, its outbox in
+// --data DIR or a scratch directory), to show that a slow or silent board costs no frame time.
 
 #include "ScriptedPlayer.h"
 #include "app/Input.h"
@@ -31,6 +34,7 @@
 #include "app/Timer.h"
 #include "entities/Enemy.h"
 #include "entities/Player.h"
+#include "game/BoardLink.h"
 #include "game/Game.h"
 #include "game/Ghost.h"
 #include "game/Replay.h"
@@ -47,6 +51,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -71,6 +76,7 @@ struct SOptions {
     std::string recordPath;
     std::string replayPath;
     std::string dataPath;
+    std::string boardUrl;
 };
 
 unsigned worldSeed = 7;
@@ -112,6 +118,8 @@ bool ParseOptions(int argc, char** argv, SOptions& options) {
             options.replayPath = argv[++i];
         } else if (name == "--data" && hasValue) {
             options.dataPath = argv[++i];
+        } else if (name == "--board" && hasValue) {
+            options.boardUrl = argv[++i];
         } else {
             std::fprintf(stderr, "timedemo: unknown or incomplete option %s\n", name.c_str());
             return false;
@@ -145,6 +153,12 @@ double Percentile(std::vector<double> sorted, double p) {
 }
 
 void OnDisplay() {}
+
+// A directory of this run's own under the system's temporary one, for a board's outbox.
+std::string ScratchDirectory() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelkora-timedemo-XXXXXX");
+    return mkdtemp(pattern.data()) != nullptr ? pattern : "";
+}
 
 // The recorded run, or one line and null.
 std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& path) {
@@ -212,6 +226,17 @@ int main(int argc, char** argv) {
     if (!options.dataPath.empty()) {
         replayFiles = std::make_unique<CReplayFiles>(options.dataPath);
         game->SetReplayFiles(replayFiles.get());
+    }
+    std::unique_ptr<CBoardLink> board;
+    if (!options.boardUrl.empty()) {
+        CBoardClient::Initialise();
+        CBoardLink::SSettings player;
+        player.url = options.boardUrl;
+        player.name = "timedemo";
+        player.token = std::string(43, 'T');
+        player.dataDirectory = options.dataPath.empty() ? ScratchDirectory() : options.dataPath;
+        board = std::make_unique<CBoardLink>(player);
+        game->SetBoard(board.get());
     }
     game->Setup();
     if (game->GetGhost() != nullptr) {
@@ -297,6 +322,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     game.reset();
+    board.reset(); // a request still under way is left to end with the process
     StopSoundSystem();
     screen.Close();
     return exitCode;
