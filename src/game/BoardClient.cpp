@@ -173,12 +173,12 @@ CBoardClient::SSubmitted CBoardClient::Submit(const std::string& replayBytes) co
     curl_free(escaped);
     const SAnswer answer = Request(path, &replayBytes, kLargestAnswer);
     if (answer.answered && (answer.status == 200 || answer.status == 201)) {
-        return Counted(answer.status, answer.body);
+        return ReadCounted(answer.status, answer.body);
     }
     return NotCounted(answer);
 }
 
-CBoardClient::SSubmitted CBoardClient::Counted(int status, const std::string& body) {
+CBoardClient::SSubmitted CBoardClient::ReadCounted(int status, const std::string& body) {
     SSubmitted result;
     result.status = status;
     try {
@@ -275,8 +275,13 @@ CBoardClient::SWorldBoard CBoardClient::FetchWorld(const CWorldIdentity& world,
                                         : Printable(answer.error);
         return board;
     }
+    return ReadWorld(answer.body);
+}
+
+CBoardClient::SWorldBoard CBoardClient::ReadWorld(const std::string& body) {
+    SWorldBoard board;
     try {
-        const json page = json::parse(answer.body);
+        const json page = json::parse(body);
         board.players = IntegerIn(page, "players");
         for (const json& run : page.at("runs")) {
             if (board.top.size() == kTopShown) {

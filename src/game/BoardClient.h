@@ -73,6 +73,11 @@ public:
     SWorldBoard FetchWorld(const CWorldIdentity& world, const std::string& player) const;
     SFetchedReplay FetchReplay(const std::string& runId) const; // runId: 64 hex digits
 
+    // What the board's bytes say, whatever they are: a run's answer of 200 or 201, and a
+    // world's page. Anything unreadable is an unsent run or a board not fetched, never a throw.
+    static SSubmitted ReadCounted(int status, const std::string& body);
+    static SWorldBoard ReadWorld(const std::string& body);
+
 private:
     struct SAnswer {
         bool answered = false; // false: error says why (curl's words, "redirected", ...)
@@ -84,7 +89,6 @@ private:
     };
     SAnswer Request(const std::string& path, const std::string* postedBytes,
                     std::size_t largest) const;
-    static SSubmitted Counted(int status, const std::string& body);
     static SSubmitted NotCounted(const SAnswer& answer);
 
     std::string url;

@@ -1,3 +1,5 @@
+#include "../fuzz/BoardAnswerCheck.h"
+#include "../fuzz/BoardSettingsCheck.h"
 #include "../fuzz/KeysCheck.h"
 #include "../fuzz/MeshRadiusCheck.h"
 #include "../fuzz/ReplayCheck.h"
@@ -117,6 +119,19 @@ TEST(FuzzInputs, KeysInputsGiveSoundBindingsAndProblems) {
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
         EXPECT_TRUE(KeysParseIsSound(ReadFileBytes(input))) << input;
+    }
+}
+
+TEST(FuzzInputs, BoardAnswersAndBoardTxtAreReadSoundly) {
+    for (const char* target : {"board_answer", "board_settings"}) {
+        const std::vector<fs::path> inputs = InputsFor(target);
+        ASSERT_FALSE(inputs.empty()) << target;
+        for (const fs::path& input : inputs) {
+            const std::string bytes = ReadFileBytes(input);
+            EXPECT_TRUE(std::string(target) == "board_answer" ? BoardAnswerIsReadSoundly(bytes)
+                                                              : BoardSettingsParseIsSound(bytes))
+                << input;
+        }
     }
 }
 
