@@ -1,36 +1,13 @@
 #include "app/BoardSettings.h"
 
 #include "base/PlayerName.h"
-#include "base/SmallFile.h"
+#include "base/SettingsFile.h"
 
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
 constexpr std::size_t kLongestLine = 1000; // longer is no line of board.txt
-constexpr int kProblemsShown = 20;         // the rest are counted in one more line
-
-// Printable ASCII and tabs only: quoting anything else back would send control bytes to the
-// terminal.
-bool IsText(const std::string& line) {
-    for (const char c : line) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 || byte > 0x7e) && c != '\t') {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    for (std::string word; in >> word;) {
-        words.push_back(word);
-    }
-    return words;
-}
 
 bool StartsWith(const std::string& text, const std::string& start) {
     return text.compare(0, start.size(), start) == 0;
@@ -86,23 +63,10 @@ bool IsThisMachine(const std::string& host) {
 } // namespace
 
 CBoardSettings CBoardSettings::Load(const std::string& path, std::vector<std::string>& problems) {
-    if (path.empty()) {
-        return CBoardSettings();
-    }
     std::string text;
-    std::string error;
-    switch (CSmallFile::Read(path, kLargestFile, text, error)) {
-    case CSmallFile::ERead::Missing:
+    if (!CSettingsFile::Read(path, kLargestFile, "no board.txt", "no runs are sent", text,
+                             problems)) {
         return CBoardSettings();
-    case CSmallFile::ERead::TooLarge:
-        problems.push_back(path + ": larger than " + std::to_string(kLargestFile / 1024) +
-                           " KiB, so no board.txt; no runs are sent");
-        return CBoardSettings();
-    case CSmallFile::ERead::Failed:
-        problems.push_back(path + ": cant read it (" + error + "); no runs are sent");
-        return CBoardSettings();
-    case CSmallFile::ERead::Read:
-        break;
     }
     return Parse(text, path, problems);
 }
@@ -110,29 +74,10 @@ CBoardSettings CBoardSettings::Load(const std::string& path, std::vector<std::st
 CBoardSettings CBoardSettings::Parse(const std::string& text, const std::string& path,
                                      std::vector<std::string>& problems) {
     CBoardSettings settings;
-    int lineNumber = 0;
-    int bad = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        ++lineNumber;
-        std::string problem;
-        if (end - start > kLongestLine) {
-            problem = "longer than " + std::to_string(kLongestLine) + " characters";
-        }
-        if ((!problem.empty() ||
-             !settings.ReadLine(text.substr(start, end - start), lineNumber, problem)) &&
-            ++bad <= kProblemsShown) {
-            problems.push_back(path + ":" + std::to_string(lineNumber) + ": " + problem +
-                               "; the line is ignored");
-        }
-        start = end + 1;
-    }
-    if (bad > kProblemsShown) {
-        problems.push_back(path + ": " + std::to_string(bad - kProblemsShown) + " more bad lines");
-    }
+    const auto readLine = [&settings](int number, const std::string& line, std::string& problem) {
+        return settings.ReadLine(line, number, problem);
+    };
+    CSettingsFile::ReadLines(text, path, kLongestLine, readLine, problems);
     std::string missing;
     if (settings.IsSet() && !settings.CanSend(missing)) {
         problems.push_back(path + ": " + missing);
@@ -145,11 +90,11 @@ bool CBoardSettings::ReadLine(const std::string& line, int lineNumber, std::stri
     if (!content.empty() && content.back() == '\r') {
         content.pop_back(); // a file from Windows
     }
-    if (!IsText(content)) {
+    if (!CSettingsFile::IsText(content)) {
         problem = "not text: a character that is neither printable ASCII nor a tab";
         return false;
     }
-    const std::vector<std::string> words = Words(content);
+    const std::vector<std::string> words = CSettingsFile::Words(content);
     if (words.empty()) {
         return true; // blank, or a comment
     }
@@ -186,7 +131,7 @@ bool CBoardSettings::CheckUrl(const std::string& url, std::string& problem) {
         problem = "a board's URL starts with https:// (or http:// for one on this machine)";
         return false;
     }
-    if (!IsText(url) || url.find_first_of(" \t@?#") != std::string::npos) {
+    if (!CSettingsFile::IsText(url) || url.find_first_of(" \t@?#") != std::string::npos) {
         problem = "a board's URL holds no blanks, user, query or fragment";
         return false;
     }

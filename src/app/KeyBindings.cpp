@@ -1,11 +1,10 @@
 #include "app/KeyBindings.h"
 
-#include "base/SmallFile.h"
+#include "base/SettingsFile.h"
 
 #include <GL/glut.h>
 #include <cassert>
 #include <cctype>
-#include <sstream>
 #include <strings.h>
 
 namespace {
@@ -32,53 +31,6 @@ const SNamedKey kNamedKeys[] = {
 bool SameWord(const std::string& word, const char* name) {
     return strcasecmp(word.c_str(), name) == 0;
 }
-
-// Printable ASCII, tabs and a carriage return at the end (a file from Windows) only: anything
-// else is no key file, and quoting it back would send control bytes to the terminal.
-bool IsText(const std::string& line) {
-    for (const char c : line) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 || byte > 0x7e) && c != '\t') {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::vector<std::string> words;
-    std::istringstream in(line);
-    std::string word;
-    while (in >> word) {
-        words.push_back(word);
-    }
-    return words;
-}
-
-// The problems of one file, each with its line, the first kProblemsShown of them in full.
-class CProblemList {
-public:
-    CProblemList(const std::string& path, std::vector<std::string>& lines)
-        : path(path), lines(lines) {}
-
-    void Add(int line, const std::string& problem) {
-        if (++count <= CKeyBindings::kProblemsShown) {
-            lines.push_back(path + ":" + std::to_string(line) + ": " + problem +
-                            "; the line is ignored");
-        }
-    }
-    void Finish() {
-        if (count > CKeyBindings::kProblemsShown) {
-            lines.push_back(path + ": " + std::to_string(count - CKeyBindings::kProblemsShown) +
-                            " more bad lines");
-        }
-    }
-
-private:
-    const std::string& path;
-    std::vector<std::string>& lines;
-    int count = 0;
-};
 
 } // namespace
 
@@ -137,7 +89,7 @@ bool CKeyBindings::Quits(int code) {
 
 CKeyBindings::CKeyBindings() {
     for (const SCommandRow& row : CommandTable()) {
-        for (const std::string& name : Words(row.defaultKeys)) {
+        for (const std::string& name : CSettingsFile::Words(row.defaultKeys)) {
             SKey key{};
             std::string problem;
             const bool known = ReadKey(name, key, problem);
@@ -154,51 +106,28 @@ const CKeyBindings& CKeyBindings::Defaults() {
 }
 
 CKeyBindings CKeyBindings::Load(const std::string& path, std::vector<std::string>& problems) {
-    if (path.empty()) {
-        return Defaults();
-    }
     std::string text;
-    std::string error;
-    switch (CSmallFile::Read(path, kLargestFile, text, error)) {
-    case CSmallFile::ERead::Missing:
+    if (!CSettingsFile::Read(path, kLargestFile, "no key file", "the default keys apply", text,
+                             problems)) {
         return Defaults();
-    case CSmallFile::ERead::TooLarge:
-        problems.push_back(path + ": larger than " + std::to_string(kLargestFile / 1024) +
-                           " KiB, so no key file; the default keys apply");
-        return Defaults();
-    case CSmallFile::ERead::Failed:
-        problems.push_back(path + ": cant read it (" + error + "); the default keys apply");
-        return Defaults();
-    case CSmallFile::ERead::Read:
-        break;
     }
     return Parse(text, path, problems);
 }
 
 CKeyBindings CKeyBindings::Parse(const std::string& text, const std::string& path,
                                  std::vector<std::string>& problems) {
-    CProblemList report(path, problems);
     std::vector<SBinding> bindings;
-    int lineNumber = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
+    const auto readLine = [&bindings](int number, const std::string& line, std::string& problem) {
+        SBinding binding{ECommand::None, {}, number};
+        if (!ReadLine(line, binding, problem) || Conflicts(binding, bindings, problem)) {
+            return false;
         }
-        ++lineNumber;
-        SBinding binding{ECommand::None, {}, lineNumber};
-        std::string problem;
-        if (end - start > kLongestLine) {
-            report.Add(lineNumber, "longer than " + std::to_string(kLongestLine) + " characters");
-        } else if (!ReadLine(text.substr(start, end - start), binding, problem) ||
-                   Conflicts(binding, bindings, problem)) {
-            report.Add(lineNumber, problem);
-        } else if (binding.command != ECommand::None) {
+        if (binding.command != ECommand::None) {
             bindings.push_back(binding);
         }
-        start = end + 1;
-    }
-    report.Finish();
+        return true;
+    };
+    CSettingsFile::ReadLines(text, path, kLongestLine, readLine, problems);
 
     // A command the file names keeps none of its default keys; a key the file gives to a
     // command is taken from whichever command had it.
@@ -225,11 +154,11 @@ bool CKeyBindings::ReadLine(const std::string& line, SBinding& binding, std::str
     if (!content.empty() && content.back() == '\r') {
         content.pop_back();
     }
-    if (!IsText(content)) {
+    if (!CSettingsFile::IsText(content)) {
         problem = "not text: a character that is neither printable ASCII nor a tab";
         return false;
     }
-    const std::vector<std::string> words = Words(content);
+    const std::vector<std::string> words = CSettingsFile::Words(content);
     if (words.empty()) {
         return true; // blank, or a comment
     }

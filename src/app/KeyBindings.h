@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/SettingsFile.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -60,7 +62,7 @@ public:
     // A file larger than this is no key file: it is not read.
     static constexpr long kLargestFile = 64 * 1024;
     // After this many problems the rest are counted in one more line.
-    static constexpr int kProblemsShown = 20;
+    static constexpr int kProblemsShown = CSettingsFile::kProblemsShown;
 
     CKeyBindings(); // the default keys
 
