@@ -32,3 +32,31 @@ TEST(RecordsTable, TheFlownWorldThenTheOthersNewestFirstAndUndatedLast) {
     EXPECT_EQ(CRecordsTable::GetLines(&justFlown, {3, 500, 17}, CRecordsTable::kNoGhost), flownOnly)
         << "no blank line without other worlds";
 }
+
+// The board's part of the table in each state it can be in; names as the HUD's font writes them.
+TEST(RecordsTable, TheBoardLoadingOfflineOrRankedWithThePlayersOwnLine) {
+    using EState = CBoardLink::SStanding::EState;
+    CBoardLink::SStanding fetched{EState::Fetched, {}, {}};
+    fetched.board.fetched = true;
+    fetched.board.players = 41;
+    fetched.board.top = {{1, "ann_b", 61000, ""}, {2, "Bo-9", 62500, ""}};
+    fetched.board.ownRank = 7;
+    CBoardLink::SStanding empty{EState::Fetched, {}, {}};
+    const struct {
+        CBoardLink::SStanding standing;
+        bool canSend;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{EState::Loading, {}, {}}, true, {"BOARD ..."}},
+        {{EState::Offline, {}, {}}, true, {"BOARD OFFLINE"}},
+        {fetched,
+         true,
+         {"BOARD  41 PLAYERS", "1   ANN B                       1:01.00",
+          "2   BO 9                        1:02.50", "YOU  #7"}},
+        {empty, true, {"BOARD  0 PLAYERS", "YOU  NOT ON THE BOARD"}},
+        {empty, false, {"BOARD  0 PLAYERS", "NO NAME OR TOKEN: YOUR RUNS ARE NOT SENT"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CRecordsTable::GetBoardLines(c.standing, c.canSend), c.lines);
+    }
+}
