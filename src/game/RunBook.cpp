@@ -40,14 +40,17 @@ void CRunBook::LoadGhost(const CWorldIdentity& world) {
 }
 
 void CRunBook::ForgetGhosts() {
+    ghostFromElsewhere = false;
     ghost.reset();
     nextGhost.reset();
 }
 
 void CRunBook::PromoteNextGhost() {
-    // A new best beats the world's best replay; a board's best run may still be faster.
-    if (nextGhost && (!ghost || nextGhost->GetFinishClock() < ghost->GetFinishClock())) {
+    // A new best beats the world's best replay; a run from elsewhere may still be faster.
+    if (nextGhost &&
+        (!ghostFromElsewhere || nextGhost->GetFinishClock() < ghost->GetFinishClock())) {
         ghost = std::move(nextGhost);
+        ghostFromElsewhere = false;
     }
     nextGhost.reset();
 }
@@ -57,6 +60,7 @@ void CRunBook::UseGhost(std::unique_ptr<CGhost> best) {
         best->LoadMesh();
     }
     ghost = std::move(best);
+    ghostFromElsewhere = true;
 }
 
 void CRunBook::Begin(const CWorldIdentity& world) {

@@ -110,6 +110,7 @@ private:
     std::string finishText; // decided once at the finish, then shown every frame
     std::unique_ptr<CGhost> ghost;
     std::unique_ptr<CGhost> nextGhost;
+    bool ghostFromElsewhere = false; // UseGhost's: a new best replaces it only when faster
     bool ghostShown = true;
     CSaveQueue saves; // last: its thread ends first, with every save done
 };
