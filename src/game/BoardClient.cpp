@@ -78,6 +78,16 @@ int IntegerIn(const json& object, const char* key) {
     return value.get<int>();
 }
 
+// A time as the board gives it: whole milliseconds, never negative. A number of another kind
+// would not convert safely (a huge float to an integer is undefined).
+long long MillisecondsIn(const json& object, const char* key) {
+    const json& value = object.at(key);
+    if (!value.is_number_integer() || value.get<long long>() < 0) {
+        throw json::type_error::create(302, std::string(key) + " is no time", &value);
+    }
+    return value.get<long long>();
+}
+
 bool IsRunId(const std::string& id) {
     return id.size() == 64 && id.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
@@ -189,7 +199,7 @@ CBoardClient::SSubmitted CBoardClient::ReadCounted(int status, const std::string
             const int rank = IntegerIn(answer, "rank");
             result.onScreen = "BOARD #" + std::to_string(rank) + " OF " + std::to_string(players);
             result.line = "board: #" + std::to_string(rank) + ofPlayers +
-                          CRecords::FormatTime(answer.at("milliseconds").get<long long>());
+                          CRecords::FormatTime(MillisecondsIn(answer, "milliseconds"));
         } else {
             // The run stands behind the player's own best: the best's rank is what they have.
             const json& best = answer.at("best");
@@ -197,8 +207,7 @@ CBoardClient::SSubmitted CBoardClient::ReadCounted(int status, const std::string
                 best.contains("rank") ? IntegerIn(best, "rank") : IntegerIn(answer, "rank");
             result.onScreen = "BOARD BEST #" + std::to_string(rank);
             result.line = "board: slower than your best, which is #" + std::to_string(rank) +
-                          ofPlayers +
-                          CRecords::FormatTime(best.at("milliseconds").get<long long>());
+                          ofPlayers + CRecords::FormatTime(MillisecondsIn(best, "milliseconds"));
         }
     } catch (const json::exception&) {
         // Counted or not, the board will know the run again: sending it later costs nothing.
@@ -290,7 +299,7 @@ CBoardClient::SWorldBoard CBoardClient::ReadWorld(const std::string& body) {
             SRankedRun ranked;
             ranked.rank = IntegerIn(run, "rank");
             ranked.player = Printable(run.at("player").get<std::string>());
-            ranked.milliseconds = run.at("milliseconds").get<std::int64_t>();
+            ranked.milliseconds = MillisecondsIn(run, "milliseconds");
             ranked.runId = run.at("id").get<std::string>();
             if (!IsRunId(ranked.runId)) {
                 throw json::other_error::create(501, "a run id is no 64 hex digits", &run);
