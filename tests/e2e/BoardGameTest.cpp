@@ -22,9 +22,6 @@ constexpr double kStartTimeout = 30.0;
 constexpr double kFlightTimeout = 60.0;
 constexpr double kExitTimeout = 60.0;
 
-// The short straight course without enemies: the finish at node 30.
-const std::vector<std::string> kShortCourse = {"--length", "7", "--difficulty", "0", "--seed", "4"};
-
 std::size_t CountFiles(const std::string& directory) {
     std::error_code missing;
     std::size_t count = 0;
@@ -46,10 +43,8 @@ protected:
     // A game started with the player's files of `home`, flying the short course to its finish
     // and on until `until` is printed, or for "" until a run waits in the outbox.
     void Fly(CGameRun& game, const std::vector<std::string>& options, const std::string& until) {
-        ASSERT_TRUE(game.LinkGameData());
-        game.SetEnvironment("XDG_DATA_HOME", home.GetDirectory() + "/data");
-        game.SetEnvironment("XDG_CONFIG_HOME", home.GetDirectory() + "/config");
-        std::vector<std::string> arguments = kShortCourse;
+        ASSERT_TRUE(ShareHome(game));
+        std::vector<std::string> arguments = CGameRun::kShortCourse;
         arguments.insert(arguments.end(), options.begin(), options.end());
         std::string said;
         ASSERT_TRUE(game.StartPlaying(arguments, kStartTimeout, said)) << said;
@@ -66,6 +61,12 @@ protected:
         }
         game.KeyUp("space");
         ASSERT_TRUE(printed) << game.ReadStdout() << game.ReadStderr();
+    }
+
+    bool ShareHome(CGameRun& game) const {
+        game.SetEnvironment("XDG_DATA_HOME", home.GetDirectory() + "/data");
+        game.SetEnvironment("XDG_CONFIG_HOME", home.GetDirectory() + "/config");
+        return game.LinkGameData();
     }
 
     void Quit(CGameRun& game) {
@@ -103,10 +104,8 @@ TEST_F(BoardGame, ARunGoesToTheBoardOrWaitsInTheOutboxUntilTheNextStart) {
     ASSERT_TRUE(board->Ready()) << ReadFileBytes(log);
     CGameRun next;
     std::string said;
-    next.SetEnvironment("XDG_DATA_HOME", home.GetDirectory() + "/data");
-    next.SetEnvironment("XDG_CONFIG_HOME", home.GetDirectory() + "/config");
-    ASSERT_TRUE(next.LinkGameData());
-    ASSERT_TRUE(next.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+    ASSERT_TRUE(ShareHome(next));
+    ASSERT_TRUE(next.StartPlaying(CGameRun::kShortCourse, kStartTimeout, said)) << said;
     EXPECT_TRUE(next.WaitForOutput("board: ", kFlightTimeout)) << next.ReadStdout();
     const std::string sent = next.ReadStdout();
     EXPECT_TRUE(sent.find("board: #1 of 1 players") != std::string::npos ||

@@ -43,9 +43,6 @@ template <typename Check> bool WaitUntil(Check check, double seconds) {
     return check();
 }
 
-// The short straight course without enemies: 120 rings, the finish at node 30.
-const std::vector<std::string> kShortCourse = {"--length", "7", "--difficulty", "0", "--seed", "4"};
-
 class Play : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -129,7 +126,7 @@ TEST_F(Play, TheFinishKeepsTheBestTimeAndRFliesTheSameWorldAgain) {
     // An older game's file, without dates: kept, and written in today's form with the record.
     run.WriteFile("data/zelkora/records.txt", "zelkora records 1\n5 500 2 10.000\n");
     const std::string otherWorld = "5 500 2 10.000 -\n";
-    Start(kShortCourse);
+    Start(CGameRun::kShortCourse);
     const std::string startOutput = run.ReadStdout();
     const std::regex worldLine("^zelkora records 2\n(.*\n)*0 120 4 \\d+\\.\\d{3} "
                                "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\n");
@@ -181,7 +178,7 @@ TEST_F(Play, ADamagedRecordsFileIsSetAsideAndAnUnwritableDirectoryStopsNothing) 
     blocked.WriteFile("plain", "");
     blocked.SetEnvironment("XDG_DATA_HOME", blocked.GetDirectory() + "/plain");
     std::string said;
-    ASSERT_TRUE(blocked.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+    ASSERT_TRUE(blocked.StartPlaying(CGameRun::kShortCourse, kStartTimeout, said)) << said;
     ASSERT_TRUE(blocked.KeyDown("space"));
     EXPECT_TRUE(blocked.WaitForOutput("records: cant save", kFlightTimeout))
         << blocked.ReadStdout();

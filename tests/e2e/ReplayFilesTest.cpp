@@ -25,9 +25,6 @@ constexpr double kStartTimeout = 30.0;
 constexpr double kExitTimeout = 60.0;
 constexpr double kFlightTimeout = 60.0;
 
-// The short straight course without enemies: 120 rings, the finish at node 30.
-const std::vector<std::string> kShortCourse = {"--length", "7", "--difficulty", "0", "--seed", "4"};
-
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream bytes;
@@ -74,7 +71,7 @@ protected:
     // Flies the short course to its finish and quits: the run is in last.zrp.
     void FlyTheShortCourse() {
         std::string said;
-        ASSERT_TRUE(run.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+        ASSERT_TRUE(run.StartPlaying(CGameRun::kShortCourse, kStartTimeout, said)) << said;
         ASSERT_TRUE(run.KeyDown("space"));
         const bool saved =
             WaitForFile(run.GetDataDirectory() + "/replays/last.zrp", kFlightTimeout);
@@ -122,7 +119,7 @@ TEST_F(ReplayFiles, AFinishedRunIsCheckedWithoutADisplayAndPlayedInTheWindowToOn
 TEST_F(ReplayFiles, AStallBeforeTheStartGainsNoTime) {
     const auto courseMilliseconds = [](CGameRun& game, double stallSeconds) -> long long {
         std::string said;
-        EXPECT_TRUE(game.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+        EXPECT_TRUE(game.StartPlaying(CGameRun::kShortCourse, kStartTimeout, said)) << said;
         EXPECT_TRUE(game.KeyDown("space"));
         if (stallSeconds > 0.0) {
             kill(game.GetPid(), SIGSTOP);
@@ -239,7 +236,7 @@ TEST_F(ReplayFiles, ABadBestReplayGivesOneLineAndTheGamePlaysOnWithoutAGhost) {
                                      : "replays: " + path + ": not a replay file; moved it to " +
                                            path + ".bad, playing without a ghost\n";
         std::string said;
-        ASSERT_TRUE(game.StartPlaying(kShortCourse, kStartTimeout, said)) << said;
+        ASSERT_TRUE(game.StartPlaying(CGameRun::kShortCourse, kStartTimeout, said)) << said;
         EXPECT_NE(said.find(line), std::string::npos) << said;
         EXPECT_EQ(fs::exists(path + ".bad"), !fifo);
         EXPECT_TRUE(game.IsRunning());

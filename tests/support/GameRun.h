@@ -11,6 +11,10 @@
 // and a game still running when the run is destroyed is killed.
 class CGameRun {
 public:
+    // The short straight course without enemies: 120 rings, the finish at node 30.
+    static inline const std::vector<std::string> kShortCourse = {
+        "--length", "7", "--difficulty", "0", "--seed", "4"};
+
     struct SGeometry {
         int x = 0;
         int y = 0;
