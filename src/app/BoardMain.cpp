@@ -79,13 +79,26 @@ int main(int argc, char** argv) {
     const std::string verifier =
         options.GetVerifier().empty() ? DefaultVerifier() : options.GetVerifier();
     const CRunChecker checker(verifier, scratch, CRunChecker::SLimits{});
+    std::string secret;
+    if (!CBoardDays::LoadSecret(options.GetDaySecret(), secret, problem)) {
+        std::fprintf(stderr, "zelkora-board: %s\n", problem.c_str());
+        rmdir(scratch.c_str());
+        return 2;
+    }
+    const CBoardDays days(secret);
+    // Runs kept before the board told flights apart stay their owners'.
+    if (const int fingerprinted = CBoardService::FingerprintOldRuns(*store)) {
+        std::fprintf(stderr, "zelkora-board: %d runs kept before were given their flights\n",
+                     fingerprinted);
+    }
     CBoardService::SSettings settings;
     settings.workers = options.GetWorkers();
     settings.queue = static_cast<std::size_t>(options.GetQueue());
+    settings.trustedProxies = options.GetTrustedProxies();
     std::signal(SIGPIPE, SIG_IGN);
     const sigset_t ending = EndingSignals();
     pthread_sigmask(SIG_BLOCK, &ending, nullptr); // every thread made from here on too
-    CBoardService service(*store, checker, settings);
+    CBoardService service(*store, checker, days, settings);
     if (!service.Bind(options.GetHost(), options.GetPort(), problem)) {
         std::fprintf(stderr, "zelkora-board: %s\n", problem.c_str());
         rmdir(scratch.c_str());

@@ -1,6 +1,7 @@
 #include "base/PlayerName.h"
 
 #include <cctype>
+#include <set>
 
 namespace {
 
@@ -37,10 +38,17 @@ bool CPlayerName::IsValidToken(const std::string& token) {
     if (token.size() < kShortestToken || token.size() > kLongestToken) {
         return false;
     }
+    bool hexOnly = true;
+    std::set<char> distinct;
     for (const char c : token) {
         if (!IsNameCharacter(c) && c != '+' && c != '/' && c != '=') {
             return false;
         }
+        hexOnly = hexOnly && std::isxdigit(static_cast<unsigned char>(c)) != 0;
+        distinct.insert(c);
     }
-    return true;
+    // Hex digits carry 4 bits each, the rest 6: a hex token needs more of them. A token of a
+    // few letters repeated is no secret, however long.
+    const std::size_t bitsEach = hexOnly ? 4 : 6;
+    return token.size() * bitsEach >= kTokenBits && distinct.size() >= kFewestDistinct;
 }

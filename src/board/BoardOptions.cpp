@@ -2,6 +2,7 @@
 
 #include "base/Version.h"
 
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <getopt.h>
 #include <ostream>
@@ -29,6 +30,12 @@ bool ReadNumber(const char* text, int low, int high, int& value) {
     return true;
 }
 
+// An IPv4 or IPv6 address as the connection's peer is written: no name, no port.
+bool IsAddress(const char* text) {
+    unsigned char parsed[sizeof(in6_addr)];
+    return inet_pton(AF_INET, text, parsed) == 1 || inet_pton(AF_INET6, text, parsed) == 1;
+}
+
 } // namespace
 
 std::string CBoardOptions::DefaultDatabase() {
@@ -39,7 +46,8 @@ std::string CBoardOptions::DefaultDatabase() {
 
 void CBoardOptions::PrintUsage(std::ostream& out) {
     out << "Usage: zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH]\n"
-           "                     [--workers N] [--queue N]\n"
+           "                     [--workers N] [--queue N] [--day-secret FILE]\n"
+           "                     [--trusted-proxy ADDRESS]...\n"
            "       zelkora-board [--database URL] remove run ID | remove name NAME\n"
            "The Zelkora board: takes replays, checks each with the game's own rules, ranks\n"
            "every world and every day.\n"
@@ -51,6 +59,11 @@ void CBoardOptions::PrintUsage(std::ostream& out) {
            "                         else the one built beside this program)\n"
            "  --workers N            runs checked at once, 1 to 256 (default: the cores)\n"
            "  --queue N              runs that may wait for a check, 0 to 100000 (default 64)\n"
+           "  --day-secret FILE      the secret that makes each day's world, made when missing\n"
+           "                         (default: day-secret in $STATE_DIRECTORY, else here);\n"
+           "                         boards sharing a database share it\n"
+           "  --trusted-proxy ADDRESS  a proxy whose X-Forwarded-For names the player's\n"
+           "                         address (repeatable); from others the connection's counts\n"
            "  --help                 this text\n"
            "  --version              the version\n"
            "\n"
@@ -81,6 +94,8 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
         {"verifier", required_argument, nullptr, 'v'},
         {"workers", required_argument, nullptr, 'w'},
         {"queue", required_argument, nullptr, 'q'},
+        {"day-secret", required_argument, nullptr, 's'},
+        {"trusted-proxy", required_argument, nullptr, 't'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -108,6 +123,16 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
             break;
         case 'v':
             verifier = optarg;
+            break;
+        case 's':
+            daySecret = optarg;
+            break;
+        case 't':
+            if (!IsAddress(optarg)) {
+                Refuse(err, "invalid address '" + std::string(optarg) + "' for '--trusted-proxy'");
+                return EOutcome::Refused;
+            }
+            trustedProxies.push_back(optarg);
             break;
         case 'w':
         case 'q':

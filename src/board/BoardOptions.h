@@ -1,11 +1,14 @@
 #pragma once
 
+#include "board/BoardDays.h"
+
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 // The board's command line:
 //   zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH] [--workers N]
-//                 [--queue N]
+//                 [--queue N] [--day-secret FILE] [--trusted-proxy ADDRESS]...
 //   zelkora-board [--database URL] remove run ID | remove name NAME
 // with --help and --version. A bad option is one line and exit code 2, as the game's are.
 class CBoardOptions {
@@ -20,6 +23,8 @@ public:
     const std::string& GetVerifier() const { return verifier; } // empty: the default
     int GetWorkers() const { return workers; }
     int GetQueue() const { return queue; }
+    const std::string& GetDaySecret() const { return daySecret; }
+    const std::vector<std::string>& GetTrustedProxies() const { return trustedProxies; }
     const std::string& GetRemoveKind() const { return removeKind; } // "run" or "name"
     const std::string& GetRemoveWhat() const { return removeWhat; }
 
@@ -36,6 +41,8 @@ private:
     std::string verifier;
     int workers = 0; // the number of cores
     int queue = 64;
+    std::string daySecret = CBoardDays::DefaultSecretPath();
+    std::vector<std::string> trustedProxies;
     std::string removeKind;
     std::string removeWhat;
 };

@@ -4,6 +4,8 @@
 #include "board/Sha256.h"
 #include "world/Tunnel.h"
 
+#include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
 
@@ -21,7 +23,43 @@ bool ReadWhole(const std::string& text, std::size_t digits, long long& value) {
     return errno == 0;
 }
 
+bool IsTrusted(const std::string& address, const std::vector<std::string>& trustedProxies) {
+    return std::find(trustedProxies.begin(), trustedProxies.end(), address) != trustedProxies.end();
+}
+
+// An IPv4 or IPv6 address as text, nothing else (no port, no name).
+bool IsAddress(const std::string& text) {
+    unsigned char parsed[sizeof(in6_addr)];
+    return inet_pton(AF_INET, text.c_str(), parsed) == 1 ||
+           inet_pton(AF_INET6, text.c_str(), parsed) == 1;
+}
+
+std::string Trimmed(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    return first == std::string::npos
+               ? ""
+               : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 } // namespace
+
+std::string CBoardRequest::ClientAddress(const std::string& socketAddress,
+                                         const std::string& forwardedFor,
+                                         const std::vector<std::string>& trustedProxies) {
+    std::string address = socketAddress;
+    std::size_t end = forwardedFor.size();
+    while (IsTrusted(address, trustedProxies) && end != std::string::npos && end > 0) {
+        const std::size_t comma = forwardedFor.rfind(',', end - 1);
+        const std::size_t start = comma == std::string::npos ? 0 : comma + 1;
+        const std::string hop = Trimmed(forwardedFor.substr(start, end - start));
+        if (!IsAddress(hop)) {
+            break; // not what a proxy writes: the last proxy's word stands
+        }
+        address = hop;
+        end = comma;
+    }
+    return address;
+}
 
 bool CBoardRequest::ReadSubmission(const std::string& name, const std::string& authorization,
                                    SSubmission& submission, int& status, std::string& problem) {

@@ -3,6 +3,7 @@
 #include "board/BoardStore.h"
 
 #include <string>
+#include <vector>
 
 // What a request to the board says, read without trusting a byte of it: the player and token
 // of a submission, a page number, a world in a path.
@@ -22,6 +23,12 @@ public:
                                SSubmission& submission, int& status, std::string& problem);
     // The page asked for: 1 when none is; 0 for anything but a number from 1 to kLastPage.
     static int ReadPage(bool given, const std::string& text);
+    // The player's address: the connection's, unless it comes from a trusted proxy; then the
+    // last address in X-Forwarded-For that no trusted proxy added (each proxy appends the
+    // address it saw, so what a client wrote itself stays to the left of it).
+    static std::string ClientAddress(const std::string& socketAddress,
+                                     const std::string& forwardedFor,
+                                     const std::vector<std::string>& trustedProxies);
     // Whole numbers as the path gives them; false for a seed outside the game's or a number
     // that does not fit.
     static bool ReadWorld(const std::string& difficulty, const std::string& nodes,

@@ -3,10 +3,10 @@
 #include "base/PlayerName.h"
 #include "board/BoardPages.h"
 #include "board/BoardRequest.h"
+#include "board/Flight.h"
 #include "board/Sha256.h"
 #include "game/DailyWorld.h"
 #include "game/Records.h"
-#include "world/Tunnel.h"
 
 #include <chrono>
 #include <cstdio>
@@ -26,7 +26,7 @@ constexpr int kPageSize = 20;
 constexpr int kHomeLatest = 20;
 constexpr int kHomeDays = 14;
 constexpr int kRetryAfterSeconds = 5;
-constexpr std::int64_t kDayGraceSeconds = 3600; // runs submitted this long after a day count
+constexpr std::chrono::seconds kDecodingWait{5}; // for room to read a run in
 
 thread_local std::chrono::steady_clock::time_point requestStart;
 
@@ -89,45 +89,38 @@ std::string ErrorJson(const std::string& reason) {
 
 } // namespace
 
-CBoardService::CBoardService(CBoardStore& store, const CRunChecker& checker, SSettings settings,
-                             Clock clock)
-    : store(store), checker(checker), settings(settings), clock(std::move(clock)),
+CBoardService::CBoardService(CBoardStore& store, const CRunChecker& checker, const CBoardDays& days,
+                             SSettings settings, Clock clock)
+    : store(store), checker(checker), days(days), settings(settings),
+      decoding(settings.decodingBytes), clock(std::move(clock)),
       server(std::make_unique<httplib::Server>()), checks(settings.workers, settings.queue) {
     Route();
+}
+
+int CBoardService::FingerprintOldRuns(CBoardStore& store) {
+    constexpr int kBatch = 100;
+    int read = 0;
+    for (std::vector<CBoardStore::SRun> runs;
+         !(runs = store.GetRunsWithoutFlight(kBatch)).empty();) {
+        for (const CBoardStore::SRun& run : runs) {
+            CReplay replay;
+            std::string problem;
+            // A kept run was read and flown when it came; one whose bytes no longer read gets
+            // a mark that no flight can have.
+            const std::string flight = CReplay::Decode(run.replay, replay, problem)
+                                           ? CFlight::Fingerprint(run.world, replay)
+                                           : "unread " + run.id;
+            store.RecordFlight(run.id, flight);
+            ++read;
+        }
+    }
+    return read;
 }
 
 CBoardService::~CBoardService() = default;
 
 std::int64_t CBoardService::Now() {
     return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-CBoardStore::SWorld CBoardService::DailyWorld(const std::string& date) {
-    std::tm day{};
-    if (date.size() != 10 || strptime(date.c_str(), "%Y-%m-%d", &day) == nullptr) {
-        return SWorld{};
-    }
-    day.tm_hour = 12;
-    CDailyWorld daily;
-    std::string problem;
-    if (!CDailyWorld::ForTime(timegm(&day), daily, problem) || daily.GetDate() != date) {
-        return SWorld{};
-    }
-    return SWorld{daily.GetDifficulty(),
-                  CTunnel::CountRings(daily.GetDifficulty(), CDailyWorld::kLength, daily.GetSeed()),
-                  daily.GetSeed()};
-}
-
-std::string CBoardService::DayOf(const SWorld& world, std::int64_t submittedAt) {
-    for (const std::int64_t at : {submittedAt, submittedAt - kDayGraceSeconds}) {
-        CDailyWorld daily;
-        std::string problem;
-        if (CDailyWorld::ForTime(static_cast<std::time_t>(at), daily, problem) &&
-            DailyWorld(daily.GetDate()) == world) {
-            return daily.GetDate();
-        }
-    }
-    return "";
 }
 
 bool CBoardService::Bind(const std::string& host, int wanted, std::string& problem) {
@@ -195,12 +188,14 @@ void CBoardService::Route() {
         response.set_content(answer.body, answer.contentType.c_str());
     };
 
-    server->Post("/api/runs",
-                 [this, reply](const httplib::Request& request, httplib::Response& response) {
-                     reply(response, Submit(request.get_param_value("name"),
-                                            request.get_header_value("Authorization"),
-                                            request.remote_addr, request.body));
-                 });
+    server->Post("/api/runs", [this, reply](const httplib::Request& request,
+                                            httplib::Response& response) {
+        const std::string address = CBoardRequest::ClientAddress(
+            request.remote_addr, request.get_header_value("X-Forwarded-For"),
+            settings.trustedProxies);
+        reply(response, Submit(request.get_param_value("name"),
+                               request.get_header_value("Authorization"), address, request.body));
+    });
     server->Get(R"(/api/runs/([0-9a-f]{64}))",
                 [this, reply](const httplib::Request& request, httplib::Response& response) {
                     const auto run = store.FindRun(request.matches[1]);
@@ -240,22 +235,12 @@ void CBoardService::Route() {
                     }
                     reply(response, SAnswer{200, board.dump() + "\n"});
                 });
-    server->Get(R"(/api/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const httplib::Request& request,
-                                                                  httplib::Response& response) {
-        const std::string date = request.matches[1];
-        const SWorld daily = DailyWorld(date);
-        const int page = PageOf(request);
-        if (daily.nodes == 0 || page == 0) {
-            reply(response, SAnswer{400, ErrorJson("no such day or page")});
-            return;
-        }
-        json board = BoardJson(store.GetDayBoard(date, (page - 1) * kPageSize, kPageSize), page,
-                               store.CountDayBoard(date));
-        board["date"] = date;
-        board["world"] = {
-            {"difficulty", daily.difficulty}, {"nodes", daily.nodes}, {"seed", daily.seed}};
-        reply(response, SAnswer{200, board.dump() + "\n"});
-    });
+    server->Get(R"(/api/days/(\d{4}-\d{2}-\d{2}|today))",
+                [this, reply](const httplib::Request& request, httplib::Response& response) {
+                    const std::string asked = request.matches[1];
+                    reply(response, Day(asked == "today" ? CBoardDays::DateAt(clock()) : asked,
+                                        PageOf(request)));
+                });
     server->Get("/healthz", [reply](const httplib::Request&, httplib::Response& response) {
         reply(response, SAnswer{200, "ok\n", "text/plain"});
     });
@@ -265,12 +250,10 @@ void CBoardService::Route() {
 
     // The web pages.
     server->Get("/", [this, reply](const httplib::Request&, httplib::Response& response) {
-        CDailyWorld today;
-        std::string problem;
         CBoardPages::SDay day;
-        if (CDailyWorld::ForTime(static_cast<std::time_t>(clock()), today, problem)) {
-            day.date = today.GetDate();
-            day.world = DailyWorld(day.date);
+        day.date = CBoardDays::DateAt(clock());
+        if (!day.date.empty()) {
+            day.world = days.WorldOf(day.date);
             day.top = store.GetDayBoard(day.date, 0, kPageSize);
         }
         reply(response, SAnswer{200,
@@ -298,9 +281,10 @@ void CBoardService::Route() {
                                                               httplib::Response& response) {
         CBoardPages::SDay day;
         day.date = request.matches[1];
-        day.world = DailyWorld(day.date);
+        day.world = days.WorldOf(day.date);
         const int page = PageOf(request);
-        if (day.world.nodes == 0 || page == 0) {
+        // A day to come has no world yet: nobody may fly it before its day.
+        if (day.world.nodes == 0 || page == 0 || !CBoardDays::IsAnnounced(day.date, clock())) {
             reply(response,
                   SAnswer{404, CBoardPages::NotFound("No such day."), "text/html; charset=utf-8"});
             return;
@@ -313,6 +297,73 @@ void CBoardService::Route() {
     });
 }
 
+CBoardService::SAnswer CBoardService::Day(const std::string& date, int page) {
+    const SWorld world = days.WorldOf(date);
+    if (world.nodes == 0 || page == 0) {
+        return SAnswer{400, ErrorJson("no such day or page")};
+    }
+    if (!CBoardDays::IsAnnounced(date, clock())) {
+        return SAnswer{404, ErrorJson("the world of " + date + " is announced on its day")};
+    }
+    json board = BoardJson(store.GetDayBoard(date, (page - 1) * kPageSize, kPageSize), page,
+                           store.CountDayBoard(date));
+    board["date"] = date;
+    board["world"] = {{"difficulty", world.difficulty},
+                      {"length", CDailyWorld::kLength},
+                      {"nodes", world.nodes},
+                      {"seed", world.seed}};
+    return SAnswer{200, board.dump() + "\n"};
+}
+
+CBoardService::SAnswer CBoardService::TooMany(const std::string& reason,
+                                              const std::string& retryAfter) {
+    SAnswer answer = Refuse(429, reason, "rate_limited");
+    answer.retryAfter = retryAfter;
+    return answer;
+}
+
+std::optional<CBoardService::SAnswer> CBoardService::Admit(const CBoardRequest::SSubmission& player,
+                                                           const std::string& address) {
+    const std::int64_t now = clock();
+    const std::int64_t minute = now / 60;
+    if (!store.CountSubmission("address " + address, minute, settings.perMinute * 3)) {
+        return TooMany("too many runs from one address in a minute", "60");
+    }
+    // Only the name's owner spends its allowance: a stranger's tries cannot lock it.
+    const CBoardStore::EName owner = store.LookUpName(player.nameKey, player.tokenHash);
+    if (owner == CBoardStore::EName::Taken) {
+        return Refuse(403, "the name " + player.name + " is taken", "name_taken");
+    }
+    // A free name is claimed by its first submission, so that each new name is counted once
+    // against the address however its runs fare.
+    if (owner == CBoardStore::EName::Claimed) {
+        if (!store.CountSubmission("names " + address, now / 3600 * 60, settings.namesPerHour)) {
+            return TooMany("too many new names from one address in an hour", "3600");
+        }
+        if (store.ClaimName(player.name, player.nameKey, player.tokenHash) ==
+            CBoardStore::EName::Taken) {
+            return Refuse(403, "the name " + player.name + " is taken", "name_taken");
+        }
+    }
+    if (!store.CountSubmission("player " + player.nameKey, minute, settings.perMinute)) {
+        return TooMany("too many runs in a minute", "60");
+    }
+    return std::nullopt;
+}
+
+std::shared_ptr<CRunChecker::SResult> CBoardService::Read(const std::string& bytes) {
+    const CMemoryBudget::CShare share =
+        decoding.Take(CReplay::GetDecodingBytes(bytes), kDecodingWait);
+    if (!share) {
+        return nullptr;
+    }
+    auto checked = std::make_shared<CRunChecker::SResult>(checker.Read(bytes));
+    // Only the header is needed from here on; the frames go back to the budget.
+    checked->replay.frames = {};
+    checked->replay.commands = {};
+    return checked;
+}
+
 CBoardService::SAnswer CBoardService::Submit(const std::string& name,
                                              const std::string& authorization,
                                              const std::string& address, const std::string& bytes) {
@@ -322,24 +373,28 @@ CBoardService::SAnswer CBoardService::Submit(const std::string& name,
     if (!CBoardRequest::ReadSubmission(name, authorization, player, status, problem)) {
         return Refuse(status, problem, status == 401 ? "no_token" : "bad_name");
     }
-    const std::string& nameKey = player.nameKey;
-    if (!WithinAllowance(nameKey, address)) {
-        SAnswer answer = Refuse(429, "too many runs in a minute", "rate_limited");
-        answer.retryAfter = "60";
-        return answer;
-    }
-    const std::string& tokenHash = player.tokenHash;
-    if (store.LookUpName(nameKey, tokenHash) == CBoardStore::EName::Taken) {
-        return Refuse(403, "the name " + name + " is taken", "name_taken");
-    }
-    // The same bytes again: the same run back, checked once.
-    if (const auto known = store.FindRun(CSha256::Hex(bytes))) {
-        return Again(*known);
+    if (const std::optional<SAnswer> refused = Admit(player, address)) {
+        return *refused;
     }
     // What needs no flight is judged here; only a run worth flying waits for a worker.
-    auto checked = std::make_shared<CRunChecker::SResult>(checker.Read(bytes));
+    if (CReplay::GetDecodingBytes(bytes) > decoding.GetSize()) {
+        return Refuse(413, "the run unpacks to more than this board reads", "too_large");
+    }
+    const std::shared_ptr<CRunChecker::SResult> checked = Read(bytes);
+    if (!checked) {
+        SAnswer busy =
+            Refuse(503, "the board is reading too many runs; try again soon", "reading_full");
+        busy.retryAfter = std::to_string(kRetryAfterSeconds);
+        return busy;
+    }
     if (checked->verdict != CRunChecker::EVerdict::Counts) {
         return Answer(*checked, player, bytes);
+    }
+    // A flight the board holds already is never flown again: its owner's standing, or refused.
+    const CReplay& replay = checked->replay;
+    const SWorld built{replay.world.difficulty, replay.world.nodes, replay.world.seed};
+    if (const auto known = store.FindFlight(CFlight::Fingerprint(built, replay))) {
+        return Again(*known, player, built);
     }
     auto answer = std::make_shared<std::optional<SAnswer>>();
     std::promise<void> done;
@@ -367,22 +422,20 @@ CBoardService::SAnswer CBoardService::Submit(const std::string& name,
     return **answer;
 }
 
-bool CBoardService::WithinAllowance(const std::string& nameKey, const std::string& address) {
-    const std::int64_t minute = clock() / 60;
-    return store.CountSubmission("player " + nameKey, minute, settings.perMinute) &&
-           store.CountSubmission("address " + address, minute, settings.perMinute * 3);
-}
-
-CBoardService::SAnswer CBoardService::Again(const CBoardStore::SRun& known) {
-    json answer = RunJson(known);
-    answer["known"] = true;
-    const std::string nameKey = CPlayerName::Key(known.player);
-    const auto standing = store.GetStanding(known.world, nameKey);
-    answer["kept"] = standing && standing->run.id == known.id;
-    answer["players"] = store.CountBoard(known.world);
-    if (standing) {
+CBoardService::SAnswer CBoardService::Again(const CBoardStore::SFlight& known,
+                                            const CBoardRequest::SSubmission& player,
+                                            const SWorld& world) {
+    if (known.nameKey != player.nameKey) {
+        return Refuse(409, "this run is " + known.name + "'s", "not_theirs");
+    }
+    json answer = {{"known", true}, {"kept", false}, {"players", store.CountBoard(world)}};
+    if (const auto run = store.FindRun(known.runId)) {
+        answer.update(RunJson(*run));
+    }
+    if (const auto standing = store.GetStanding(world, player.nameKey)) {
+        answer["kept"] = standing->run.id == known.runId;
         answer["rank"] = standing->rank;
-        if (standing->run.id != known.id) { // kept for a day's board only
+        if (standing->run.id != known.runId) { // replaced by a faster one, or a day's best
             answer["best"] = RankedJson(*standing);
         }
     }
@@ -422,8 +475,12 @@ CBoardService::SAnswer CBoardService::Answer(const CRunChecker::SResult& checked
     run.recordedAt = replay.recordedAt;
     run.gameVersion = replay.gameVersion;
     run.replay = bytes;
+    run.flight = CFlight::Fingerprint(run.world, replay);
     const CBoardStore::SSubmitted kept =
-        store.Submit(run, nameKey, DayOf(run.world, run.submittedAt));
+        store.Submit(run, nameKey, days.DayOf(run.world, run.submittedAt));
+    if (!kept.flightOwner.empty()) { // sent by its owner at the same moment
+        return Refuse(409, "this run is " + kept.flightOwner + "'s", "not_theirs");
+    }
     {
         const std::lock_guard<std::mutex> lock(countsMutex);
         ++accepted;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "board/BoardDays.h"
 #include "board/BoardRequest.h"
 #include "board/BoardStore.h"
 #include "board/CheckQueue.h"
+#include "board/MemoryBudget.h"
 #include "board/RunChecker.h"
 
 #include <atomic>
@@ -11,8 +13,10 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace httplib {
 class Server;
@@ -27,13 +31,24 @@ public:
     struct SSettings {
         int workers = 2;        // checks at once
         std::size_t queue = 64; // checks waiting
-        int perMinute = 10;     // submissions of one player, and of one address, a minute
+        int perMinute = 10;     // submissions of one player a minute; three times it an address
+        int namesPerHour = 5;   // new names one address may claim in an hour
         std::size_t largestBody = 1 << 20;
         int readTimeoutSeconds = 5; // a client that stops sending is dropped
+        // Replays read at once take their decoded size from this: a flood of files that unpack
+        // large waits or is refused rather than growing the board.
+        std::size_t decodingBytes = 96u << 20;
+        // Proxies whose X-Forwarded-For names the player's address; from any other address the
+        // connection's own address counts.
+        std::vector<std::string> trustedProxies;
     };
 
-    CBoardService(CBoardStore& store, const CRunChecker& checker, SSettings settings,
-                  Clock clock = &CBoardService::Now);
+    CBoardService(CBoardStore& store, const CRunChecker& checker, const CBoardDays& days,
+                  SSettings settings, Clock clock = &CBoardService::Now);
+
+    // Gives each run kept before flights were recorded its flight, the oldest first, so that
+    // what counted before stays its owner's. Returns how many runs it read.
+    static int FingerprintOldRuns(CBoardStore& store);
     ~CBoardService();
     CBoardService(const CBoardService&) = delete;
     CBoardService& operator=(const CBoardService&) = delete;
@@ -45,10 +60,6 @@ public:
     void Stop();
 
     static std::int64_t Now();
-    // The day whose board a run of that world, submitted at that time, counts for: "2026-12-08"
-    // when it is that date's world and submitted on it or within the hour after; else empty.
-    static std::string DayOf(const CBoardStore::SWorld& world, std::int64_t submittedAt);
-    static CBoardStore::SWorld DailyWorld(const std::string& date); // nodes 0 for a bad date
 
 private:
     struct SAnswer {
@@ -63,21 +74,31 @@ private:
     void Route();
     SAnswer Submit(const std::string& name, const std::string& authorization,
                    const std::string& address, const std::string& bytes);
-    // A run submitted before: its standing as it is now.
-    SAnswer Again(const CBoardStore::SRun& known);
+    // Whether the player may send now: the name's owner (or a free name) within its allowances.
+    // Empty when so; else the refusal.
+    std::optional<SAnswer> Admit(const CBoardRequest::SSubmission& player,
+                                 const std::string& address);
+    // The run read within the decoding budget, its frames dropped once judged; null when the
+    // budget had no room for it in time.
+    std::shared_ptr<CRunChecker::SResult> Read(const std::string& bytes);
+    // A flight kept before: the player's own gets its standing as it is now; another's is
+    // refused.
+    SAnswer Again(const CBoardStore::SFlight& known, const CBoardRequest::SSubmission& player,
+                  const CBoardStore::SWorld& world);
     // The checked run's answer: refused, or kept (its name claimed) and ranked.
     SAnswer Answer(const CRunChecker::SResult& checked, const CBoardRequest::SSubmission& player,
                    const std::string& bytes);
-    // One more submission of the player and of the address this minute; false when either has
-    // spent its allowance.
-    bool WithinAllowance(const std::string& nameKey, const std::string& address);
     SAnswer Refuse(int status, const std::string& reason, const std::string& counted);
+    SAnswer TooMany(const std::string& reason, const std::string& retryAfter);
+    SAnswer Day(const std::string& date, int page); // a day's board as JSON
     std::string Metrics() const;
     void Count(const std::string& reason);
 
     CBoardStore& store;
     const CRunChecker& checker;
+    const CBoardDays& days;
     SSettings settings;
+    CMemoryBudget decoding;
     Clock clock;
     std::unique_ptr<httplib::Server> server;
     CCheckQueue checks;

@@ -34,10 +34,18 @@ public:
         std::int64_t recordedAt = 0;   // UTC seconds, the recording game's word
         std::string gameVersion;       // "1.3.0"
         std::string replay;            // the .zrp bytes
+        std::string flight;            // 64 hex digits: what it flew (CFlight), not its bytes
+    };
+
+    // A flight the board has kept: it belongs to the first name that sent it, for good.
+    struct SFlight {
+        std::string nameKey;
+        std::string name;
+        std::string runId; // the run that brought it; it may since have been replaced
     };
 
     struct SRankedRun {
-        int rank = 0; // 1 for the fastest; equal times share the earlier submission's order
+        int rank = 0; // 1 for the fastest; equal times share a rank
         SRun run;     // without its replay bytes
     };
 
@@ -48,11 +56,12 @@ public:
     };
 
     struct SSubmitted {
-        bool kept = false;  // the player's best of that world now
-        bool known = false; // this very run was kept before
-        int rank = 0;       // its rank, or the rank it would have had
-        int players = 0;    // how many players the world's board holds now
-        SRun best;          // the player's best of the world after the submission
+        bool kept = false;       // the player's best of that world now
+        bool known = false;      // this very run was kept before
+        int rank = 0;            // its rank, or the rank it would have had
+        int players = 0;         // how many players the world's board holds now
+        SRun best;               // the player's best of the world after the submission
+        std::string flightOwner; // the name whose flight this is, when another's: nothing kept
     };
 
     // Splits as the stores keep them: "83412,90111" (milliseconds); a damaged text gives none.
@@ -96,9 +105,17 @@ public:
     // Keeps the run when it is the player's first of its world or beats their best there (the
     // slower then goes), and when it was submitted within a day's window, as the player's best
     // of that day too. dayKey: "2026-12-08" when the run counts for that day's board, else empty.
+    // The run's flight becomes the player's unless another name has it: then nothing is kept
+    // and flightOwner names that player.
     virtual SSubmitted Submit(const SRun& run, const std::string& nameKey,
                               const std::string& dayKey) = 0;
     virtual std::optional<SRun> FindRun(const std::string& id) = 0; // with its replay bytes
+    virtual std::optional<SFlight> FindFlight(const std::string& flight) = 0;
+    // Runs kept before flights were recorded, oldest first, with their replay bytes; each is
+    // given its flight by RecordFlight (or a mark of its own when its bytes do not read).
+    virtual std::vector<SRun> GetRunsWithoutFlight(int limit) = 0;
+    // The flight of a run kept before, its owner's; nothing when the flight has an owner.
+    virtual void RecordFlight(const std::string& runId, const std::string& flight) = 0;
 
     virtual std::vector<SRankedRun> GetBoard(const SWorld& world, int offset, int limit) = 0;
     virtual int CountBoard(const SWorld& world) = 0;
@@ -113,7 +130,8 @@ public:
 
     // Counts one submission under key ("player ann", "address 10.0.0.7") in that minute (UTC
     // seconds / 60); false when the minute's allowance is spent. The count lives in the
-    // database, so servers sharing one share the allowance; minutes gone by are forgotten.
+    // database, so servers sharing one share the allowance; counts older than an hour are
+    // forgotten, so that a key may count by the hour too (minute: the hour's first minute).
     virtual bool CountSubmission(const std::string& key, std::int64_t minute, int allowance) = 0;
 
     // The operator's: false when there was nothing of that id or name.

@@ -64,6 +64,17 @@ CREATE INDEX day_best_run ON day_best (run_id);
 CREATE TABLE rate_limits (key TEXT PRIMARY KEY, minute BIGINT NOT NULL, count INTEGER NOT NULL);
 CREATE INDEX rate_limits_minute ON rate_limits (minute);
 )sql",
+    // 3: what each run flew, and every flight ever kept with the name that owns it.
+    R"sql(
+ALTER TABLE runs ADD COLUMN flight TEXT;
+CREATE INDEX runs_without_flight ON runs (submitted_at, id) WHERE flight IS NULL;
+CREATE TABLE flights (
+    flight TEXT PRIMARY KEY,
+    name_key TEXT NOT NULL,
+    name TEXT NOT NULL,
+    run_id TEXT NOT NULL,
+    first_at BIGINT NOT NULL);
+)sql",
 };
 constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 
@@ -77,6 +88,8 @@ constexpr int kAttempts = 3; // of a transaction the database rolled back or who
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
+// A listing's rank, before its page is cut: equal times share one.
+const char* const kRank = "RANK() OVER (ORDER BY b.milliseconds)";
 
 // libpq's messages end with a line break of their own.
 std::string Why(const std::exception& error) {
@@ -107,10 +120,11 @@ SRun ReadRun(const pqxx::row& row) {
     return run;
 }
 
-std::vector<CBoardStore::SRankedRun> Ranked(const pqxx::result& rows, int offset) {
+// The rows of a listing whose column 10 is the rank.
+std::vector<CBoardStore::SRankedRun> Ranked(const pqxx::result& rows) {
     std::vector<CBoardStore::SRankedRun> ranked;
     for (const pqxx::row& row : rows) {
-        ranked.push_back({offset + static_cast<int>(ranked.size()) + 1, ReadRun(row)});
+        ranked.push_back({row[10].as<int>(), ReadRun(row)});
     }
     return ranked;
 }
@@ -130,17 +144,36 @@ CBoardStore::EName Owner(pqxx::work& transaction, const std::string& nameKey,
                                                       : CBoardStore::EName::Taken;
 }
 
-// False when the run is there already: the same bytes, submitted before or at this moment.
-bool InsertRun(pqxx::work& transaction, const SRun& run, const std::string& nameKey) {
-    return transaction
-               .exec_params("INSERT INTO runs (id, name_key, difficulty, nodes, seed, "
+// The flight made the player's. False when it was someone's already: the owner's name is then
+// in owner, empty when it is this player's own flight again. A concurrent submission of the same
+// flight waits on its key and then finds it taken.
+bool ClaimFlight(pqxx::work& transaction, const SRun& run, const std::string& nameKey,
+                 std::string& owner) {
+    if (transaction
+            .exec_params("INSERT INTO flights (flight, name_key, name, run_id, first_at) "
+                         "SELECT $1, name_key, name, $2, $3 FROM players WHERE name_key = $4 "
+                         "ON CONFLICT (flight) DO NOTHING",
+                         run.flight, run.id, run.submittedAt, nameKey)
+            .affected_rows() == 1) {
+        return true;
+    }
+    const pqxx::row found = transaction.exec_params1(
+        "SELECT name_key, name FROM flights WHERE flight = $1", run.flight);
+    if (found[0].as<std::string>() != nameKey) {
+        owner = found[1].as<std::string>();
+    }
+    return false;
+}
+
+void InsertRun(pqxx::work& transaction, const SRun& run, const std::string& nameKey) {
+    transaction.exec_params("INSERT INTO runs (id, name_key, difficulty, nodes, seed, "
                             "milliseconds, splits, submitted_at, recorded_at, game_version, "
-                            "replay) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, $11) "
-                            "ON CONFLICT (id) DO NOTHING",
+                            "replay, flight) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, $10, "
+                            "$11, $12) ON CONFLICT (id) DO NOTHING",
                             run.id, nameKey, run.world.difficulty, run.world.nodes, Seed(run.world),
                             run.milliseconds, CBoardStore::JoinSplits(run.splits), run.submittedAt,
-                            run.recordedAt, run.gameVersion, pqxx::binarystring(run.replay))
-               .affected_rows() == 1;
+                            run.recordedAt, run.gameVersion, pqxx::binarystring(run.replay),
+                            run.flight);
 }
 
 // The faster wins, in one statement: a concurrent submission of the same player waits on the
@@ -201,14 +234,13 @@ void ReadStanding(pqxx::work& transaction, const SRun& run, const std::string& n
         result.best = ReadRun(best[0]);
     }
     result.kept = result.best.id == run.id;
-    const long long submitted = result.kept ? result.best.submittedAt : run.submittedAt;
+    // Equal times share a rank.
     result.rank = 1 + transaction
                           .exec_params1("SELECT COUNT(*) FROM world_best WHERE difficulty = $1 "
                                         "AND nodes = $2 AND seed = $3 AND name_key <> $4 AND "
-                                        "(milliseconds < $5 OR (milliseconds = $5 AND "
-                                        "submitted_at < $6))",
+                                        "milliseconds < $5",
                                         run.world.difficulty, run.world.nodes, Seed(run.world),
-                                        nameKey, run.milliseconds, submitted)[0]
+                                        nameKey, run.milliseconds)[0]
                           .as<int>();
     result.players = CountPlayers(transaction, run.world);
 }
@@ -294,8 +326,12 @@ CBoardStore::SSubmitted CPostgresStore::Submit(const SRun& run, const std::strin
                                                const std::string& dayKey) {
     return Transact(SSubmitted{}, [&](pqxx::work& transaction) {
         SSubmitted result;
-        result.known = !InsertRun(transaction, run, nameKey);
+        result.known = !ClaimFlight(transaction, run, nameKey, result.flightOwner);
+        if (!result.flightOwner.empty()) {
+            return result;
+        }
         if (!result.known) {
+            InsertRun(transaction, run, nameKey);
             KeepIfFaster(transaction, run, nameKey, dayKey);
             DropUnreferencedRuns(transaction, nameKey, run.world);
         }
@@ -320,18 +356,57 @@ std::optional<CBoardStore::SRun> CPostgresStore::FindRun(const std::string& id) 
     });
 }
 
+std::optional<CBoardStore::SFlight> CPostgresStore::FindFlight(const std::string& flight) {
+    using SFound = std::optional<SFlight>;
+    return Transact(SFound{}, [&](pqxx::work& transaction) -> SFound {
+        const pqxx::result found = transaction.exec_params(
+            "SELECT name_key, name, run_id FROM flights WHERE flight = $1", flight);
+        if (found.empty()) {
+            return std::nullopt;
+        }
+        return SFlight{found[0][0].as<std::string>(), found[0][1].as<std::string>(),
+                       found[0][2].as<std::string>()};
+    });
+}
+
+std::vector<CBoardStore::SRun> CPostgresStore::GetRunsWithoutFlight(int limit) {
+    return Transact(std::vector<SRun>{}, [&](pqxx::work& transaction) {
+        std::vector<SRun> runs;
+        for (const pqxx::row& row : transaction.exec_params(
+                 std::string("SELECT ") + kRunColumns +
+                     ", r.replay FROM runs r JOIN players p ON p.name_key = r.name_key "
+                     "WHERE r.flight IS NULL ORDER BY r.submitted_at, r.id LIMIT $1",
+                 limit)) {
+            runs.push_back(ReadRun(row));
+            runs.back().replay = pqxx::binarystring(row[10]).str();
+        }
+        return runs;
+    });
+}
+
+void CPostgresStore::RecordFlight(const std::string& runId, const std::string& flight) {
+    Transact(true, [&](pqxx::work& transaction) {
+        transaction.exec_params("INSERT INTO flights (flight, name_key, name, run_id, first_at) "
+                                "SELECT $1, r.name_key, p.name, r.id, r.submitted_at FROM runs r "
+                                "JOIN players p ON p.name_key = r.name_key WHERE r.id = $2 "
+                                "ON CONFLICT (flight) DO NOTHING",
+                                flight, runId);
+        transaction.exec_params("UPDATE runs SET flight = $1 WHERE id = $2", flight, runId);
+        return true;
+    });
+}
+
 std::vector<CBoardStore::SRankedRun> CPostgresStore::GetBoard(const SWorld& world, int offset,
                                                               int limit) {
     return Transact(std::vector<SRankedRun>{}, [&](pqxx::work& transaction) {
         return Ranked(
-            transaction.exec_params(std::string("SELECT ") + kRunColumns +
+            transaction.exec_params(std::string("SELECT ") + kRunColumns + ", " + kRank +
                                         " FROM world_best b JOIN runs r ON r.id = b.run_id "
                                         "JOIN players p ON p.name_key = b.name_key "
                                         "WHERE b.difficulty = $1 AND b.nodes = $2 AND b.seed = $3 "
                                         "ORDER BY b.milliseconds, b.submitted_at, b.name_key "
                                         "LIMIT $4 OFFSET $5",
-                                    world.difficulty, world.nodes, Seed(world), limit, offset),
-            offset);
+                                    world.difficulty, world.nodes, Seed(world), limit, offset));
     });
 }
 
@@ -346,8 +421,7 @@ std::optional<CBoardStore::SRankedRun> CPostgresStore::GetStanding(const SWorld&
         const pqxx::result best = transaction.exec_params(
             std::string("SELECT ") + kRunColumns +
                 ", (SELECT COUNT(*) FROM world_best o WHERE o.difficulty = b.difficulty "
-                "AND o.nodes = b.nodes AND o.seed = b.seed AND (o.milliseconds < b.milliseconds "
-                "OR (o.milliseconds = b.milliseconds AND o.submitted_at < b.submitted_at))) "
+                "AND o.nodes = b.nodes AND o.seed = b.seed AND o.milliseconds < b.milliseconds) "
                 "FROM world_best b JOIN runs r ON r.id = b.run_id "
                 "JOIN players p ON p.name_key = b.name_key WHERE b.name_key = $1 "
                 "AND b.difficulty = $2 AND b.nodes = $3 AND b.seed = $4",
@@ -363,13 +437,12 @@ std::vector<CBoardStore::SRankedRun> CPostgresStore::GetDayBoard(const std::stri
                                                                  int offset, int limit) {
     return Transact(std::vector<SRankedRun>{}, [&](pqxx::work& transaction) {
         return Ranked(transaction.exec_params(
-                          std::string("SELECT ") + kRunColumns +
-                              " FROM day_best b JOIN runs r ON r.id = b.run_id "
-                              "JOIN players p ON p.name_key = b.name_key WHERE b.day = $1 "
-                              "ORDER BY b.milliseconds, b.submitted_at, b.name_key "
-                              "LIMIT $2 OFFSET $3",
-                          dayKey, limit, offset),
-                      offset);
+            std::string("SELECT ") + kRunColumns + ", " + kRank +
+                " FROM day_best b JOIN runs r ON r.id = b.run_id "
+                "JOIN players p ON p.name_key = b.name_key WHERE b.day = $1 "
+                "ORDER BY b.milliseconds, b.submitted_at, b.name_key "
+                "LIMIT $2 OFFSET $3",
+            dayKey, limit, offset));
     });
 }
 
@@ -408,7 +481,7 @@ std::vector<std::string> CPostgresStore::GetDays(int limit) {
 bool CPostgresStore::CountSubmission(const std::string& key, std::int64_t minute, int allowance) {
     // A database that cannot count lets the run through: the check still guards the board.
     return Transact(true, [&](pqxx::work& transaction) {
-        transaction.exec_params("DELETE FROM rate_limits WHERE minute < $1", minute);
+        transaction.exec_params("DELETE FROM rate_limits WHERE minute < $1", minute - 60);
         return transaction
                    .exec_params1("INSERT INTO rate_limits (key, minute, count) VALUES ($1, $2, 1) "
                                  "ON CONFLICT (key) DO UPDATE SET count = CASE WHEN "

@@ -2,8 +2,11 @@
 
 #include "base/AtomicFile.h"
 #include "base/Version.h"
+#include "game/Game.h"
 #include "game/Records.h"
+#include "world/Tunnel.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -65,11 +68,16 @@ CRunChecker::CRunChecker(std::string verifier, std::string scratch, SLimits limi
 
 std::size_t CRunChecker::FindFastFrames(const CReplay& replay, double& seconds) {
     const auto& frames = replay.frames;
+    // A step counts as the flight uses it: one long frame covers no more than one frame's
+    // flight, so it cannot hide many frames flown too fast around it.
+    const auto flown = [&frames](std::size_t i) {
+        return std::min(frames[i].step, CGame::kLongestRulesStep);
+    };
     double window = 0.0;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        window += frames[i].step;
+        window += flown(i);
         if (i >= static_cast<std::size_t>(kPacingFrames)) {
-            window -= frames[i - kPacingFrames].step;
+            window -= flown(i - kPacingFrames);
         }
         if (i + 1 >= static_cast<std::size_t>(kPacingFrames) && window < kShortestPacingSeconds) {
             seconds = window;
@@ -111,6 +119,16 @@ CRunChecker::SResult CRunChecker::Read(const std::string& bytes) const {
         result.reason = "the run used P mode";
         return result;
     }
+    // The world is the one its difficulty, length and seed build, whatever the header says.
+    const int built =
+        CTunnel::CountRings(replay.world.difficulty, replay.world.length, replay.world.seed);
+    if (replay.world.nodes != 0 && replay.world.nodes != built) {
+        result.reason = "the header says " + std::to_string(replay.world.nodes) +
+                        " path nodes; its difficulty, length and seed build " +
+                        std::to_string(built);
+        return result;
+    }
+    result.replay.world.nodes = built;
     double seconds = 0.0;
     if (const std::size_t first = FindFastFrames(replay, seconds)) {
         char text[160];

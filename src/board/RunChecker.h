@@ -29,7 +29,8 @@ public:
     struct SResult {
         EVerdict verdict = EVerdict::CouldNotCheck;
         std::string reason; // one line, for the player
-        CReplay replay;     // read from the bytes; its header proven when it counts
+        CReplay replay;     // read from the bytes; its header proven when it counts, its
+                            // node count the world's as built
     };
 
     // verifier: the game binary. scratch: where each check gets a directory of its own.
@@ -46,7 +47,8 @@ public:
     static constexpr int kPacingFrames = 60;
     static constexpr double kShortestPacingSeconds = 0.98;
     // The first frame (1-based) of kPacingFrames in a row flown in less than
-    // kShortestPacingSeconds, with their seconds; 0 when there is none.
+    // kShortestPacingSeconds, with their seconds; 0 when there is none. Each step counts as the
+    // rules bound it (CGame::kLongestRulesStep).
     static std::size_t FindFastFrames(const CReplay& replay, double& seconds);
 
 private:

@@ -56,12 +56,25 @@ CREATE INDEX IF NOT EXISTS day_best_run ON day_best (run_id);
 CREATE TABLE rate_limits (key TEXT PRIMARY KEY, minute INTEGER NOT NULL, count INTEGER NOT NULL);
 CREATE INDEX rate_limits_minute ON rate_limits (minute);
 )sql",
+    // 3: what each run flew, and every flight ever kept with the name that owns it.
+    R"sql(
+ALTER TABLE runs ADD COLUMN flight TEXT;
+CREATE INDEX runs_without_flight ON runs (submitted_at, id) WHERE flight IS NULL;
+CREATE TABLE flights (
+    flight TEXT PRIMARY KEY,
+    name_key TEXT NOT NULL,
+    name TEXT NOT NULL,
+    run_id TEXT NOT NULL,
+    first_at INTEGER NOT NULL);
+)sql",
 };
 constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 constexpr int kBusyMilliseconds = 10000; // another server's write on the same file
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
+// A listing's rank, before its page is cut: equal times share one.
+const char* const kRank = "RANK() OVER (ORDER BY b.milliseconds)";
 
 } // namespace
 
@@ -208,16 +221,27 @@ CBoardStore::SSubmitted CSqliteStore::Submit(const SRun& run, const std::string&
     if (!Execute("BEGIN IMMEDIATE")) {
         return result;
     }
-    CStatement known(db, "SELECT 1 FROM runs WHERE id = ?");
-    result.known = known.Bind(1, run.id).Step();
+    CStatement owner(db, "SELECT name_key, name FROM flights WHERE flight = ?");
+    if (owner.Bind(1, run.flight).Step()) {
+        if (owner.Text(0) != nameKey) {
+            result.flightOwner = owner.Text(1);
+            Execute("COMMIT");
+            return result;
+        }
+        result.known = true;
+    }
     if (!result.known) {
+        CStatement flight(db, "INSERT INTO flights (flight, name_key, name, run_id, first_at) "
+                              "SELECT ?, name_key, name, ?, ? FROM players WHERE name_key = ?");
+        flight.Bind(1, run.flight).Bind(2, run.id).Bind(3, run.submittedAt).Bind(4, nameKey).Run();
         CStatement insert(db, "INSERT INTO runs (id, name_key, difficulty, nodes, seed, "
                               "milliseconds, splits, submitted_at, recorded_at, game_version, "
-                              "replay) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+                              "replay, flight) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                              "ON CONFLICT (id) DO NOTHING");
         insert.Bind(1, run.id).Bind(2, nameKey).Bind(3, run.world.difficulty);
         insert.Bind(4, run.world.nodes).Bind(5, run.world.seed).Bind(6, run.milliseconds);
         insert.Bind(7, JoinSplits(run.splits)).Bind(8, run.submittedAt).Bind(9, run.recordedAt);
-        insert.Bind(10, run.gameVersion).BindBlob(11, run.replay).Run();
+        insert.Bind(10, run.gameVersion).BindBlob(11, run.replay).Bind(12, run.flight).Run();
         // The bests this run may replace: their runs go below if nothing refers to them.
         std::vector<std::string> candidates = {run.id};
         CStatement oldWorld(db, "SELECT run_id FROM world_best WHERE name_key = ? AND "
@@ -268,14 +292,12 @@ CBoardStore::SSubmitted CSqliteStore::Submit(const SRun& run, const std::string&
         result.best = best.ReadRun(0);
     }
     result.kept = result.best.id == run.id;
-    // The rank among the other players' bests, as it is or would be.
+    // The rank among the other players' bests, as it is or would be: equal times share it.
     CStatement rank(db, "SELECT COUNT(*) FROM world_best WHERE difficulty = ? AND nodes = ? "
-                        "AND seed = ? AND name_key <> ? AND (milliseconds < ? OR "
-                        "(milliseconds = ? AND submitted_at < ?))");
+                        "AND seed = ? AND name_key <> ? AND milliseconds < ?");
     rank.Bind(1, run.world.difficulty).Bind(2, run.world.nodes).Bind(3, run.world.seed);
-    rank.Bind(4, nameKey).Bind(5, run.milliseconds).Bind(6, run.milliseconds);
-    const long long submitted = result.kept ? result.best.submittedAt : run.submittedAt;
-    result.rank = rank.Bind(7, submitted).Step() ? static_cast<int>(rank.Integer(0)) + 1 : 0;
+    rank.Bind(4, nameKey).Bind(5, run.milliseconds);
+    result.rank = rank.Step() ? static_cast<int>(rank.Integer(0)) + 1 : 0;
     Execute("COMMIT");
     result.players = CountBoardUnlocked(run.world);
     return result;
@@ -294,11 +316,49 @@ std::optional<CBoardStore::SRun> CSqliteStore::FindRun(const std::string& id) {
     return run;
 }
 
-std::vector<CBoardStore::SRankedRun> CSqliteStore::Ranked(CStatement& query, int offset) {
+std::optional<CBoardStore::SFlight> CSqliteStore::FindFlight(const std::string& flight) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    CStatement find(db, "SELECT name_key, name, run_id FROM flights WHERE flight = ?");
+    if (!find.Bind(1, flight).Step()) {
+        return std::nullopt;
+    }
+    return SFlight{find.Text(0), find.Text(1), find.Text(2)};
+}
+
+std::vector<CBoardStore::SRun> CSqliteStore::GetRunsWithoutFlight(int limit) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    CStatement query(db, std::string("SELECT ") + kRunColumns +
+                             ", r.replay FROM runs r JOIN players p ON p.name_key = r.name_key "
+                             "WHERE r.flight IS NULL ORDER BY r.submitted_at, r.id LIMIT ?");
+    query.Bind(1, limit);
+    std::vector<SRun> runs;
+    while (query.Step()) {
+        runs.push_back(query.ReadRun(0));
+        runs.back().replay = query.Text(10);
+    }
+    return runs;
+}
+
+void CSqliteStore::RecordFlight(const std::string& runId, const std::string& flight) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!Execute("BEGIN IMMEDIATE")) {
+        return;
+    }
+    CStatement owner(db, "INSERT INTO flights (flight, name_key, name, run_id, first_at) "
+                         "SELECT ?, r.name_key, p.name, r.id, r.submitted_at FROM runs r JOIN "
+                         "players p ON p.name_key = r.name_key WHERE r.id = ? "
+                         "ON CONFLICT (flight) DO NOTHING");
+    owner.Bind(1, flight).Bind(2, runId).Run();
+    CStatement mark(db, "UPDATE runs SET flight = ? WHERE id = ?");
+    mark.Bind(1, flight).Bind(2, runId).Run();
+    Execute("COMMIT");
+}
+
+// The rows of a listing whose column 10 is the rank.
+std::vector<CBoardStore::SRankedRun> CSqliteStore::Ranked(CStatement& query) {
     std::vector<SRankedRun> ranked;
     while (query.Step()) {
-        ranked.push_back(
-            SRankedRun{offset + static_cast<int>(ranked.size()) + 1, query.ReadRun(0)});
+        ranked.push_back(SRankedRun{static_cast<int>(query.Integer(10)), query.ReadRun(0)});
     }
     return ranked;
 }
@@ -306,7 +366,7 @@ std::vector<CBoardStore::SRankedRun> CSqliteStore::Ranked(CStatement& query, int
 std::vector<CBoardStore::SRankedRun> CSqliteStore::GetBoard(const SWorld& world, int offset,
                                                             int limit) {
     const std::lock_guard<std::mutex> lock(mutex);
-    CStatement query(db, std::string("SELECT ") + kRunColumns +
+    CStatement query(db, std::string("SELECT ") + kRunColumns + ", " + kRank +
                              " FROM world_best b JOIN runs r ON r.id = b.run_id "
                              "JOIN players p ON p.name_key = b.name_key "
                              "WHERE b.difficulty = ? AND b.nodes = ? AND b.seed = ? "
@@ -314,7 +374,7 @@ std::vector<CBoardStore::SRankedRun> CSqliteStore::GetBoard(const SWorld& world,
                              "LIMIT ? OFFSET ?");
     query.Bind(1, world.difficulty).Bind(2, world.nodes).Bind(3, world.seed);
     query.Bind(4, limit).Bind(5, offset);
-    return Ranked(query, offset);
+    return Ranked(query);
 }
 
 int CSqliteStore::CountBoardUnlocked(const SWorld& world) {
@@ -335,9 +395,8 @@ std::optional<CBoardStore::SRankedRun> CSqliteStore::GetStanding(const SWorld& w
     CStatement best(db,
                     std::string("SELECT ") + kRunColumns +
                         ", (SELECT COUNT(*) FROM world_best o WHERE o.difficulty = b.difficulty "
-                        "AND o.nodes = b.nodes AND o.seed = b.seed AND (o.milliseconds < "
-                        "b.milliseconds OR (o.milliseconds = b.milliseconds AND "
-                        "o.submitted_at < b.submitted_at))) "
+                        "AND o.nodes = b.nodes AND o.seed = b.seed AND o.milliseconds < "
+                        "b.milliseconds) "
                         "FROM world_best b JOIN runs r ON r.id = b.run_id "
                         "JOIN players p ON p.name_key = b.name_key WHERE b.name_key = ? "
                         "AND b.difficulty = ? AND b.nodes = ? AND b.seed = ?");
@@ -351,13 +410,13 @@ std::optional<CBoardStore::SRankedRun> CSqliteStore::GetStanding(const SWorld& w
 std::vector<CBoardStore::SRankedRun> CSqliteStore::GetDayBoard(const std::string& dayKey,
                                                                int offset, int limit) {
     const std::lock_guard<std::mutex> lock(mutex);
-    CStatement query(db, std::string("SELECT ") + kRunColumns +
+    CStatement query(db, std::string("SELECT ") + kRunColumns + ", " + kRank +
                              " FROM day_best b JOIN runs r ON r.id = b.run_id "
                              "JOIN players p ON p.name_key = b.name_key WHERE b.day = ? "
                              "ORDER BY b.milliseconds, b.submitted_at, b.name_key "
                              "LIMIT ? OFFSET ?");
     query.Bind(1, dayKey).Bind(2, limit).Bind(3, offset);
-    return Ranked(query, offset);
+    return Ranked(query);
 }
 
 int CSqliteStore::CountDayBoard(const std::string& dayKey) {
@@ -393,7 +452,7 @@ std::vector<std::string> CSqliteStore::GetDays(int limit) {
 bool CSqliteStore::CountSubmission(const std::string& key, std::int64_t minute, int allowance) {
     const std::lock_guard<std::mutex> lock(mutex);
     CStatement forget(db, "DELETE FROM rate_limits WHERE minute < ?");
-    forget.Bind(1, minute).Run();
+    forget.Bind(1, minute - 60).Run();
     CStatement count(db, "INSERT INTO rate_limits (key, minute, count) VALUES (?, ?, 1) "
                          "ON CONFLICT (key) DO UPDATE SET count = CASE WHEN "
                          "rate_limits.minute = excluded.minute THEN rate_limits.count + 1 "

@@ -23,6 +23,9 @@ public:
     SSubmitted Submit(const SRun& run, const std::string& nameKey,
                       const std::string& dayKey) override;
     std::optional<SRun> FindRun(const std::string& id) override;
+    std::optional<SFlight> FindFlight(const std::string& flight) override;
+    std::vector<SRun> GetRunsWithoutFlight(int limit) override;
+    void RecordFlight(const std::string& runId, const std::string& flight) override;
     std::vector<SRankedRun> GetBoard(const SWorld& world, int offset, int limit) override;
     int CountBoard(const SWorld& world) override;
     std::optional<SRankedRun> GetStanding(const SWorld& world, const std::string& nameKey) override;
@@ -37,7 +40,7 @@ public:
 private:
     class CStatement;
     bool Execute(const char* sql); // false, and the error kept, when it failed
-    std::vector<SRankedRun> Ranked(CStatement& query, int offset);
+    std::vector<SRankedRun> Ranked(CStatement& query);
     int CountBoardUnlocked(const SWorld& world);
     bool Migrate(std::string& problem); // inside Open's transaction
 

@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +28,14 @@ constexpr double kNanosecondsPerSecond = 1e9;
 // the least: its first byte, six one-byte varints and the check.
 constexpr std::size_t kMaximumFrameBytes = 1 + 8 + 6 * 10 + 1;
 constexpr std::size_t kMinimumFrameBytes = 1 + 6 + 1;
+// What packed frames can honestly unpack to: a flight's frames pack about three to one, a
+// long wait at the start far better, while zlib can pack zeros a thousand to one. A file that
+// claims more is refused before anything is made for it.
+constexpr std::size_t kMostUnpackedPerPackedByte = 64;
+constexpr std::size_t kUnpackedAllowance = 64 * 1024;
+// Where the header keeps the counts that size what Decode makes.
+constexpr std::size_t kFrameCountAt = 48;
+constexpr std::size_t kPayloadSizeAt = 84;
 constexpr std::int64_t kPoseLimit = std::int64_t{1} << 40; // far past any tunnel
 constexpr std::int64_t kMaximumNode = CTunnel::kMaximumRingCount;
 
@@ -418,6 +427,10 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
         problem = "split count " + std::to_string(splitCount) + Range(0, kMaximumSplits);
     } else if (payloadSize > frameCount * kMaximumFrameBytes + commandCount * 11 + splitCount * 8) {
         problem = "payload of " + std::to_string(payloadSize) + " bytes is too large";
+    } else if (payloadSize >
+               (summed - kHeaderBytes) * kMostUnpackedPerPackedByte + kUnpackedAllowance) {
+        problem = "payload of " + std::to_string(payloadSize) + " bytes from " +
+                  std::to_string(summed - kHeaderBytes) + " packed is more than frames pack to";
     } else if (payloadSize < frameCount * kMinimumFrameBytes + commandCount * 2 + splitCount * 8) {
         // Refused before anything is made for the frames it claims.
         problem = "payload of " + std::to_string(payloadSize) + " bytes is too small for " +
@@ -447,6 +460,22 @@ bool CReplay::Decode(const std::string& bytes, CReplay& replay, std::string& pro
         return false;
     }
     return true;
+}
+
+std::size_t CReplay::GetDecodingBytes(const std::string& bytes) {
+    if (bytes.size() < kHeaderBytes + kChecksumBytes) {
+        return 0;
+    }
+    CReader counts(bytes, kFrameCountAt);
+    const std::uint64_t frameCount = std::min<std::uint64_t>(counts.Unsigned(4), kMaximumFrames);
+    const std::uint64_t commandCount =
+        std::min<std::uint64_t>(counts.Unsigned(4), kMaximumCommands);
+    const std::uint64_t payloadSize = CReader(bytes, kPayloadSizeAt).Unsigned(4);
+    const std::uint64_t packedSize = bytes.size() - kHeaderBytes - kChecksumBytes;
+    const std::uint64_t unpacked = std::min<std::uint64_t>(
+        payloadSize, packedSize * kMostUnpackedPerPackedByte + kUnpackedAllowance);
+    return static_cast<std::size_t>(unpacked + frameCount * sizeof(SFrame) +
+                                    commandCount * sizeof(SCommand));
 }
 
 bool CReplay::DecodePayload(const std::string& payload, std::string& problem) {

@@ -87,6 +87,9 @@ public:
     // The file's bytes to a replay: false with what is wrong in `problem` (one short phrase,
     // such as "checksum does not match") and the replay then empty.
     static bool Decode(const std::string& bytes, CReplay& replay, std::string& problem);
+    // The most Decode makes in memory for these bytes, read from their header alone: what a
+    // server takes from its budget before it decodes a stranger's file.
+    static std::size_t GetDecodingBytes(const std::string& bytes);
 
     static std::string FormatHash(std::uint64_t hash); // 16 lower-case hex digits
 

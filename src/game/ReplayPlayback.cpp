@@ -3,6 +3,7 @@
 #include "base/SmallFile.h"
 #include "base/Version.h"
 #include "game/Records.h"
+#include "world/Tunnel.h"
 
 #include <cerrno>
 #include <cmath>
@@ -123,6 +124,13 @@ void CReplayPlayback::CheckEnd(std::uint64_t stateHash) {
 }
 
 std::string CReplayPlayback::FindFalseClaim() const {
+    // The header's node count names the world the run is ranked in: it must be the one built.
+    const CWorldIdentity& world = replay.world;
+    const int built = CTunnel::CountRings(world.difficulty, world.length, world.seed);
+    if (world.nodes != 0 && world.nodes != built) {
+        return "the header says the world has " + std::to_string(world.nodes) +
+               " path nodes; its difficulty, length and seed build " + std::to_string(built);
+    }
     const std::string finish = FindFalseFinishClaim();
     if (!finish.empty()) {
         return finish;

@@ -33,17 +33,20 @@ std::string PageInChromium(const std::string& url, const std::string& profile) {
     return page;
 }
 
+const std::string kSecret(64, '5');
+
 CBoardStore::SRun DailyRun(const std::string& id, const std::string& player, long long ms) {
     CBoardStore::SRun run;
     run.id = std::string(63, '0') + id;
     run.player = player;
-    run.world = CBoardService::DailyWorld("2026-12-07");
+    run.world = CBoardDays(kSecret).WorldOf("2026-12-07");
     run.milliseconds = ms;
     run.splits = {ms / 2};
     run.submittedAt = kMonday - 600;
     run.recordedAt = kMonday - 700;
     run.gameVersion = "1.2.0";
     run.replay = "ZRP " + id;
+    run.flight = "flight " + id;
     return run;
 }
 
@@ -65,7 +68,8 @@ TEST(BoardPageBrowser, TheHomePageShowsTodaysRanksNamesTimesAndLinksThatWork) {
     store.Submit(DailyRun("1", "Ann", 83412), "ann", "2026-12-07");
     store.Submit(DailyRun("2", markup, 61005), "<i>eve</i>", "2026-12-07");
     const CRunChecker checker("/nonexistent", directory.string(), CRunChecker::SLimits{});
-    CBoardService service(store, checker, CBoardService::SSettings{}, [] { return kMonday; });
+    const CBoardDays days(kSecret);
+    CBoardService service(store, checker, days, CBoardService::SSettings{}, [] { return kMonday; });
     ASSERT_TRUE(service.Bind("127.0.0.1", 0, problem)) << problem;
     std::thread serving([&service] { service.Serve(); });
     const std::string base = "http://127.0.0.1:" + std::to_string(service.GetPort());

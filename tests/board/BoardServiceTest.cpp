@@ -1,11 +1,13 @@
 #include "board/BoardService.h"
 #include "board/BoardPages.h"
 #include "board/SqliteStore.h"
+#include "world/Tunnel.h"
 
 #include "BoardRun.h"
 #include "ReplayBytes.h"
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <memory>
 #include <netinet/in.h>
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -25,7 +28,9 @@ using nlohmann::json;
 
 // Monday 7 December 2026, 12:00 UTC.
 constexpr std::int64_t kMonday = 1796644800;
-const std::string kToken = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA";
+const std::string kToken = "Zk3v9QpL2mXw8RtY4uHb7NcE1sDf6GaJ0oKi5lVnTr";
+const std::string kOtherToken = "Qw8Er5Ty2Ui9Op3As6Df1Gh4Jk7Lz0Xc";
+const std::string kSecret(64, 'd');
 
 // A board on loopback with a scratch SQLite file, checking with the real game.
 class Board {
@@ -36,11 +41,13 @@ public:
                     ("board-service-" + std::to_string(getpid()))),
           store((std::filesystem::create_directories(directory), directory / "board.sqlite3")
                     .string()),
-          checker(std::move(verifier), directory.string(), CRunChecker::SLimits{}) {
+          checker(std::move(verifier), directory.string(), CRunChecker::SLimits{}), days(kSecret) {
         std::string problem;
         EXPECT_TRUE(store.Open(problem)) << problem;
         settings.perMinute = settings.perMinute == 10 ? 100 : settings.perMinute;
-        service = std::make_unique<CBoardService>(store, checker, settings, [] { return kMonday; });
+        settings.namesPerHour = settings.namesPerHour == 5 ? 100 : settings.namesPerHour;
+        service = std::make_unique<CBoardService>(store, checker, days, settings,
+                                                  [this] { return now.load(); });
         EXPECT_TRUE(service->Bind("127.0.0.1", 0, problem)) << problem;
         serving = std::thread([this] { service->Serve(); });
         client = std::make_unique<httplib::Client>("127.0.0.1", service->GetPort());
@@ -53,11 +60,14 @@ public:
     }
 
     httplib::Result Submit(const std::string& name, const std::string& bytes,
-                           const std::string& token = kToken) {
+                           const std::string& token = kToken, const std::string& from = "") {
         // A client of its own: one client sends one request at a time.
         httplib::Client submitter("127.0.0.1", service->GetPort());
         submitter.set_read_timeout(120, 0);
-        const httplib::Headers headers = {{"Authorization", "Bearer " + token}};
+        httplib::Headers headers = {{"Authorization", "Bearer " + token}};
+        if (!from.empty()) {
+            headers.emplace("X-Forwarded-For", from);
+        }
         return submitter.Post(("/api/runs?name=" + name).c_str(), headers, bytes,
                               "application/octet-stream");
     }
@@ -65,6 +75,8 @@ public:
     std::filesystem::path directory;
     CSqliteStore store;
     CRunChecker checker;
+    CBoardDays days;
+    std::atomic<std::int64_t> now{kMonday};
     std::unique_ptr<CBoardService> service;
     std::thread serving;
     std::unique_ptr<httplib::Client> client;
@@ -114,6 +126,48 @@ int Status(const httplib::Result& result) {
     return result ? result->status : -1;
 }
 
+std::string Reason(const httplib::Result& result) {
+    return result && json::accept(result->body) ? json::parse(result->body).value("error", "") : "";
+}
+
+// Bytes changed by hand, with their length field and checksum made right again.
+std::string Resealed(std::string bytes) {
+    bytes.resize(bytes.size() - 4);
+    PutLittleEndian(bytes, 8, static_cast<std::uint32_t>(bytes.size() + 4));
+    const std::uint32_t sum = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    bytes += std::string(4, '\0');
+    PutLittleEndian(bytes, bytes.size() - 4, sum);
+    return bytes;
+}
+
+// The same frames packed again, at another zlib level: other bytes, the same run.
+std::string Repacked(const std::string& bytes) {
+    std::string payload(1 << 20, '\0');
+    uLongf size = payload.size();
+    uncompress(reinterpret_cast<Bytef*>(&payload[0]), &size,
+               reinterpret_cast<const Bytef*>(bytes.data() + 88), bytes.size() - 92);
+    std::string packed(compressBound(size), '\0');
+    uLongf packedSize = packed.size();
+    compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
+              reinterpret_cast<const Bytef*>(payload.data()), size, 1);
+    return Resealed(bytes.substr(0, 88) + packed.substr(0, packedSize) + "0000");
+}
+
+CReplay Decoded(const std::string& bytes) {
+    CReplay replay;
+    std::string problem;
+    EXPECT_TRUE(CReplay::Decode(bytes, replay, problem)) << problem;
+    return replay;
+}
+
+// The run with its header changed by edit, written as the game would write it.
+template <typename Edit> std::string Edited(const std::string& bytes, Edit edit) {
+    CReplay replay = Decoded(bytes);
+    edit(replay);
+    return CUncheckedReplayWriter::Encode(replay);
+}
+
 } // namespace
 
 TEST(BoardService, ARunIsCheckedRankedAndServedAndEveryRefusalSaysWhy) {
@@ -133,7 +187,7 @@ TEST(BoardService, ARunIsCheckedRankedAndServedAndEveryRefusalSaysWhy) {
     EXPECT_EQ(known["id"], id) << "the same run back";
     EXPECT_EQ(known["rank"], 1);
     EXPECT_EQ(known["kept"], true);
-    EXPECT_EQ(Status(board.Submit("aNN", bytes, std::string(32, 'B'))), 403) << "a stolen name";
+    EXPECT_EQ(Status(board.Submit("aNN", bytes, kOtherToken)), 403) << "a stolen name";
 
     CReplay forged;
     std::string problem;
@@ -199,24 +253,6 @@ TEST(BoardService, AFullQueueAsksToRetryAndAPlayerHasAMinutesAllowance) {
     std::filesystem::remove(slow);
 }
 
-// The world of a day and what counts for its board, by hand: Monday 7 December 2026 is
-// difficulty 2, seed 20261207.
-TEST(BoardService, ADaysBoardTakesItsWorldsRunsOfThatDayAndTheHourAfter) {
-    const CBoardStore::SWorld monday = CBoardService::DailyWorld("2026-12-07");
-    EXPECT_EQ(monday.difficulty, 2);
-    EXPECT_EQ(monday.seed, 20261207u);
-    EXPECT_EQ(monday.nodes, CTunnel::CountRings(2, 1000, 20261207));
-    EXPECT_EQ(CBoardService::DailyWorld("2026-13-07").nodes, 0);
-    const std::int64_t endOfMonday = 1796688000; // 2026-12-08 00:00 UTC
-    EXPECT_EQ(CBoardService::DayOf(monday, kMonday), "2026-12-07");
-    EXPECT_EQ(CBoardService::DayOf(monday, endOfMonday + 3599), "2026-12-07");
-    EXPECT_EQ(CBoardService::DayOf(monday, endOfMonday + 3600), "");
-    EXPECT_EQ(CBoardService::DayOf(monday, endOfMonday - 86400 - 1), "") << "Sunday";
-    CBoardStore::SWorld other = monday;
-    other.seed += 1;
-    EXPECT_EQ(CBoardService::DayOf(other, kMonday), "");
-}
-
 TEST(BoardPages, EveryNameAndValueIsEscaped) {
     EXPECT_EQ(CBoardPages::Escape("<b onclick='x'>\"&\x01"),
               "&lt;b onclick=&#39;x&#39;&gt;&quot;&amp;&#xfffd;");
@@ -271,4 +307,103 @@ TEST(BoardService, HostileRequestsAreRefusedAndTheBoardGoesOn) {
     EXPECT_GE(read(slow, answer, sizeof answer), 0) << "closed or answered, not left hanging";
     close(slow);
     EXPECT_EQ(Status(board.client->Get("/healthz")), 200);
+}
+
+// Ann's runs as an attacker would take them: whatever is changed that the flight does not show,
+// the board knows the flight and whose it is, also after a faster run of hers replaced it, and
+// also for runs kept before it told flights apart. A header's world is the one built.
+TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
+    Board board;
+    const std::string slower = EncodedBytes(FlyTheCourse(0, 120, 11, -1, 300));
+    const std::string bytes = ARealRun();
+    ASSERT_EQ(Status(board.Submit("Ann", slower)), 201);
+    ASSERT_EQ(Status(board.Submit("Ann", bytes)), 201) << "the slower run goes";
+    const int nodes = Decoded(bytes).world.nodes;
+    int sameWorld = 100; // a length short of 120 that stops at the same node
+    while (sameWorld < 120 && CTunnel::CountRings(0, sameWorld, 11) != nodes) {
+        ++sameWorld;
+    }
+    ASSERT_LT(sameWorld, 120);
+    std::string padded = bytes;
+    padded[40] = 'x'; // after the version text's end
+    struct SAttack {
+        const char* what;
+        std::string bytes;
+        int status;
+        std::string reason;
+    };
+    const std::string notHers = "this run is Ann's";
+    const SAttack attacks[] = {
+        {"her replaced run, unchanged", slower, 409, notHers},
+        {"her run, unchanged", bytes, 409, notHers},
+        {"another recorded date", Edited(bytes, [](CReplay& r) { r.recordedAt += 86400; }), 409,
+         notHers},
+        {"a byte after the version text", Resealed(padded), 409, notHers},
+        {"the frames packed again", Repacked(bytes), 409, notHers},
+        {"another length that builds the world",
+         Edited(bytes, [sameWorld](CReplay& r) { r.world.length = sameWorld; }), 409, notHers},
+        {"filed under another world", Edited(bytes, [](CReplay& r) { r.world.nodes = 500; }), 422,
+         "the header says 500 path nodes; its difficulty, length and seed build " +
+             std::to_string(nodes)},
+    };
+    int row = 0;
+    for (const SAttack& attack : attacks) {
+        const auto answer =
+            board.Submit("Bo", attack.bytes, kOtherToken, "198.51.100." + std::to_string(++row));
+        EXPECT_EQ(Status(answer), attack.status) << attack.what;
+        EXPECT_EQ(Reason(answer), attack.reason) << attack.what;
+    }
+    const auto own = board.Submit("Ann", Repacked(bytes));
+    ASSERT_EQ(Status(own), 200) << "her own flight, packed otherwise";
+    EXPECT_EQ(json::parse(own->body)["kept"], true);
+    EXPECT_EQ(json::parse(own->body)["rank"], 1);
+    EXPECT_EQ(board.store.CountBoard({0, nodes, 11}), 1) << "nothing of Bo's";
+
+    // A board that kept Ann's run before it told flights apart learns the flight at its start.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((board.directory / "board.sqlite3").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DELETE FROM flights; UPDATE runs SET flight = NULL", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_EQ(CBoardService::FingerprintOldRuns(board.store), 1);
+    EXPECT_EQ(Reason(board.Submit("Bo", Repacked(bytes), kOtherToken, "198.51.100.99")), notHers);
+}
+
+// Behind a trusted proxy each player's address counts; a stranger's tries with a wrong token
+// spend nothing of the name's; new names from one address are few an hour. A day's world is
+// the board's and not known before its day.
+TEST(BoardService, AllowancesAreEachPlayersOwnAndTheDayIsAnnouncedOnItsDay) {
+    CBoardService::SSettings settings;
+    settings.perMinute = 2;
+    settings.namesPerHour = 2;
+    settings.trustedProxies = {"127.0.0.1"};
+    Board board(settings);
+    const std::string ann = "192.0.2.1";
+    EXPECT_EQ(Status(board.Submit("Ann", "x", kToken, ann)), 400) << "the name is hers now";
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        EXPECT_EQ(Status(board.Submit("Ann", "x", kOtherToken, "203.0.113.9")), 403);
+    }
+    EXPECT_EQ(Status(board.Submit("Ann", "x", kToken, ann)), 400) << "nothing spent by others";
+    const auto spent = board.Submit("Ann", "x", kToken, ann);
+    EXPECT_EQ(Status(spent), 429);
+    EXPECT_EQ(Reason(spent), "too many runs in a minute");
+    const std::string squatter = "203.0.113.50";
+    EXPECT_EQ(Status(board.Submit("Cy", "x", kOtherToken, squatter)), 400);
+    EXPECT_EQ(Status(board.Submit("Dee", "x", kOtherToken, squatter)), 400);
+    EXPECT_EQ(Reason(board.Submit("Eve", "x", kOtherToken, squatter)),
+              "too many new names from one address in an hour");
+    board.now += 60;
+    EXPECT_EQ(Status(board.Submit("Ann", "x", kToken, ann)), 400) << "a new minute";
+
+    const auto today = board.client->Get("/api/days/today");
+    ASSERT_EQ(Status(today), 200);
+    const CBoardStore::SWorld monday = board.days.WorldOf("2026-12-07");
+    EXPECT_EQ(json::parse(today->body)["date"], "2026-12-07");
+    EXPECT_EQ(json::parse(today->body)["world"]["seed"], monday.seed);
+    EXPECT_EQ(json::parse(today->body)["world"]["nodes"], monday.nodes);
+    EXPECT_EQ(json::parse(today->body)["world"]["length"], 1000);
+    EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-07")), 200);
+    EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-08")), 404) << "tomorrow";
+    EXPECT_EQ(Status(board.client->Get("/days/2026-12-08")), 404);
 }

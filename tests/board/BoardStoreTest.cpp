@@ -29,6 +29,7 @@ SRun ARun(const std::string& id, const std::string& player, long long millisecon
     run.recordedAt = submittedAt - 60;
     run.gameVersion = "1.2.0";
     run.replay = "ZRP bytes of " + id;
+    run.flight = "flight of " + id;
     return run;
 }
 
@@ -104,12 +105,13 @@ TEST_P(BoardStore, EachPlayersBestCountsAndASlowerRunIsAnsweredButNotKept) {
     EXPECT_TRUE(again.kept);
     EXPECT_EQ(store->Submit(ARun("a3", "Ann", 70000, 1300), "ann", "").rank, 1);
     EXPECT_FALSE(store->FindRun(ARun("a1", "", 0, 0).id).has_value()) << "the slower best goes";
-    store->Submit(ARun("c1", "Cy", 70000, 1250), "cy", ""); // equal: the earlier submission first
+    // Equal times share a rank; the earlier submission is listed first.
+    EXPECT_EQ(store->Submit(ARun("c1", "Cy", 70000, 1250), "cy", "").rank, 1);
     store->Submit(ARun("c2", "Cy", 1000, 1400, SWorld{3, 512, 18}), "cy", "");
 
     EXPECT_EQ(Players(store->GetBoard(kWorld, 0, 10)),
-              (std::vector<std::string>{"1 Cy", "2 Ann", "3 Bo"}));
-    EXPECT_EQ(Players(store->GetBoard(kWorld, 1, 1)), (std::vector<std::string>{"2 Ann"}));
+              (std::vector<std::string>{"1 Cy", "1 Ann", "3 Bo"}));
+    EXPECT_EQ(Players(store->GetBoard(kWorld, 1, 2)), (std::vector<std::string>{"1 Ann", "3 Bo"}));
     EXPECT_EQ(store->CountBoard(kWorld), 3);
     const std::optional<SRun> kept = store->FindRun(ARun("a3", "", 0, 0).id);
     ASSERT_TRUE(kept.has_value());
@@ -147,13 +149,35 @@ TEST_P(BoardStore, ADaysBoardKeepsItsOwnBestsAndTheOperatorRemoves) {
 TEST_P(BoardStore, AStandingIsThePlayersBestWithItsRank) {
     store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "");
     store->Submit(ARun("b1", "Bo", 80000, 1100), "bo", "");
-    store->Submit(ARun("c1", "Cy", 90000, 900), "cy", ""); // equal: the earlier first
+    store->Submit(ARun("c1", "Cy", 90000, 900), "cy", ""); // equal: one rank for both
     const auto ann = store->GetStanding(kWorld, "ann");
     ASSERT_TRUE(ann.has_value());
-    EXPECT_EQ(ann->rank, 3);
+    EXPECT_EQ(ann->rank, 2);
+    EXPECT_EQ(store->GetStanding(kWorld, "cy")->rank, 2);
     EXPECT_EQ(ann->run.id, ARun("a1", "", 0, 0).id);
     EXPECT_EQ(store->GetStanding(kWorld, "bo")->rank, 1);
     EXPECT_FALSE(store->GetStanding(SWorld{3, 512, 18}, "ann").has_value());
+}
+
+// A flight belongs to the first name that sent it, also once a faster run replaced it.
+TEST_P(BoardStore, AFlightIsItsFirstPlayersForGood) {
+    SRun copy = ARun("b1", "Bo", 90000, 1100);
+    copy.flight = ARun("a1", "", 0, 0).flight;
+    store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "");
+    EXPECT_EQ(store->Submit(copy, "bo", "").flightOwner, "Ann");
+    store->Submit(ARun("a2", "Ann", 80000, 1200), "ann", "");
+    ASSERT_FALSE(store->FindRun(ARun("a1", "", 0, 0).id).has_value()) << "replaced";
+    const auto taken = store->Submit(copy, "bo", "2026-12-08");
+    EXPECT_EQ(taken.flightOwner, "Ann");
+    EXPECT_FALSE(taken.kept);
+    EXPECT_EQ(store->CountBoard(kWorld), 1);
+    EXPECT_EQ(store->CountDayBoard("2026-12-08"), 0);
+    const auto owner = store->FindFlight(copy.flight);
+    ASSERT_TRUE(owner.has_value());
+    EXPECT_EQ(owner->nameKey, "ann");
+    EXPECT_EQ(owner->runId, ARun("a1", "", 0, 0).id);
+    EXPECT_TRUE(store->Submit(ARun("a1", "Ann", 90000, 1000), "ann", "").known) << "her own";
+    EXPECT_FALSE(store->FindFlight("flight of nothing").has_value());
 }
 
 // Servers sharing a database share one allowance: two stores on it count together.

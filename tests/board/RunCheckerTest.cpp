@@ -72,8 +72,17 @@ TEST(RunChecker, OnlyARealFinishedRunOfThisVersionAtTheGamesPaceCounts) {
              return written(run);
          },
          EVerdict::NotEligible,
-         // The game's first step is half a second: halved, 0.25 s, then 59 of 1/120 s.
-         "frames 1 to 60 were flown in 0.742 s: faster than the game's 60 a second"},
+         // The game's first step is half a second, which the rules fly as 0.05 s; then 59 of
+         // 1/120 s.
+         "frames 1 to 60 were flown in 0.542 s: faster than the game's 60 a second"},
+        {"long frames hiding frames flown too fast",
+         [&](CReplay& run) {
+             for (std::size_t i = 1; i < run.frames.size(); ++i) {
+                 run.frames[i].step = i % 40 == 0 ? 1.0 : 1.0 / 120;
+             }
+             return written(run);
+         },
+         EVerdict::NotEligible, "frames 1 to 60 were flown in 0.583 s"},
         {"a faster finish claimed",
          [&](CReplay& run) {
              run.finishClock -= 1.0;
