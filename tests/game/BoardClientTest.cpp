@@ -18,7 +18,7 @@ namespace {
 using EOutcome = CBoardClient::EOutcome;
 using Clock = std::chrono::steady_clock;
 
-const std::string kToken(43, 'T');
+const std::string kToken = "Zk3v9QpL2mXw8RtY4uHb7NcE1sDf6GaJ0oKi5lVnTr";
 const std::string kRunId(64, 'a');
 constexpr CBoardClient::STimeouts kShortTimeouts{500, 1000};
 
@@ -179,7 +179,7 @@ TEST(BoardClient, ARealBoardCountsARunKnowsItAgainAndKeepsTheNameToItsToken) {
     EXPECT_EQ(again.outcome, EOutcome::Counted) << again.line;
     EXPECT_EQ(again.status, 200);
     const CBoardClient::SSubmitted stolen =
-        CBoardClient(url, "aNN", std::string(43, 'B')).Submit(bytes);
+        CBoardClient(url, "aNN", "Qw8Er5Ty2Ui9Op3As6Df1Gh4Jk7Lz0XcVbNm").Submit(bytes);
     EXPECT_EQ(stolen.outcome, EOutcome::Refused);
     EXPECT_EQ(stolen.onScreen, "BOARD: NAME TAKEN");
     EXPECT_EQ(stolen.line, "board: refused (403): the name aNN is taken");
