@@ -187,6 +187,7 @@ TEST_F(GameReplay, EveryFalseClaimOfTheHeaderIsNamed) {
         {false, [](CReplay& r) { ++r.endHash; }, "the header says the end state is "},
         {false, [](CReplay& r) { r.splits[2] -= 0.25; }, "the header says split 3 is "},
         {false, [](CReplay& r) { r.splits.pop_back(); }, "the header has "},
+        {false, [](CReplay& r) { r.world.nodes += 380; }, "the header says the world has "},
     };
     for (const auto& c : cases) {
         CReplay forged = c.fromPModeRun ? pModeRun : run;

@@ -112,6 +112,17 @@ TEST(Replay, DamageOfEveryKindIsRefusedWithItsReason) {
     std::string future = good;
     future[4] = 3;
     EXPECT_EQ(Refusal(future), "format version 3 is not known (this game reads 1 to 2)");
+
+    // An hour of frames claimed from a few packed bytes: refused before anything is made.
+    std::string swollen = good;
+    const std::uint32_t payload = 50u << 20;
+    for (int i = 0; i < 4; ++i) {
+        swollen[48 + i] = static_cast<char>((864000u >> (8 * i)) & 0xFF);
+        swollen[84 + i] = static_cast<char>((payload >> (8 * i)) & 0xFF);
+    }
+    EXPECT_EQ(Refusal(Resummed(swollen)), "payload of 52428800 bytes from " +
+                                              std::to_string(good.size() - 92) +
+                                              " packed is more than frames pack to");
 }
 
 TEST(Replay, AWorldOrStepOutsideTheGamesRangesIsRefused) {
