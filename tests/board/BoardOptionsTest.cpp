@@ -13,6 +13,18 @@ namespace {
 
 using EOutcome = CBoardOptions::EOutcome;
 
+// The day secret and trusted proxies, when not the defaults.
+std::string Extras(const CBoardOptions& options) {
+    std::string extras;
+    if (options.GetDaySecret() != CBoardDays::DefaultSecretPath()) {
+        extras += " secret " + options.GetDaySecret();
+    }
+    for (const std::string& proxy : options.GetTrustedProxies()) {
+        extras += " proxy " + proxy;
+    }
+    return extras;
+}
+
 // What a parse left: for a served or removing line its values in one line, else what it printed.
 std::string Result(const CBoardOptions& options, EOutcome outcome, const std::string& out,
                    const std::string& err) {
@@ -22,7 +34,7 @@ std::string Result(const CBoardOptions& options, EOutcome outcome, const std::st
         return "serve " + options.GetHost() + " " + std::to_string(options.GetPort()) + database +
                " verifier " + options.GetVerifier() + " workers " +
                std::to_string(options.GetWorkers()) + " queue " +
-               std::to_string(options.GetQueue());
+               std::to_string(options.GetQueue()) + Extras(options);
     case EOutcome::Remove:
         return "remove " + options.GetRemoveKind() + " " + options.GetRemoveWhat() + database;
     default:
@@ -92,6 +104,12 @@ TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
         {{"--queue", "8x"},
          EOutcome::Refused,
          "zelkora-board: invalid value '8x' for '--queue'" + help},
+        {{"--day-secret", "/srv/s", "--trusted-proxy", "10.0.0.1", "--trusted-proxy=::1"},
+         EOutcome::Serve,
+         serve + "{cores} queue 64 secret /srv/s proxy 10.0.0.1 proxy ::1"},
+        {{"--trusted-proxy", "proxy.example.org"},
+         EOutcome::Refused,
+         "zelkora-board: invalid address 'proxy.example.org' for '--trusted-proxy'" + help},
         {{"remove", "run", "ab12"}, EOutcome::Remove, "remove run ab12 sqlite:board.sqlite3"},
         {{"--database", "sqlite:/srv/b.sqlite3", "remove", "name", "Ann"},
          EOutcome::Remove,
