@@ -3,20 +3,16 @@
 #include "board/BoardRequest.h"
 #include "board/BoardStore.h"
 #include "board/CheckQueue.h"
+#include "board/HttpServer.h"
 #include "board/RunChecker.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
-
-namespace httplib {
-class Server;
-}
 
 // The board over HTTP/1.1: runs submitted and checked, the boards of every world and day as
 // JSON and as web pages, the replays, /healthz and /metrics. One line per request on stderr.
@@ -29,7 +25,7 @@ public:
         std::size_t queue = 64; // checks waiting
         int perMinute = 10;     // submissions of one player, and of one address, a minute
         std::size_t largestBody = 1 << 20;
-        int readTimeoutSeconds = 5; // a client that stops sending is dropped
+        int readTimeoutSeconds = 5; // for a request's head, twice it for its body; then 408
     };
 
     CBoardService(CBoardStore& store, const CRunChecker& checker, SSettings settings,
@@ -79,7 +75,7 @@ private:
     const CRunChecker& checker;
     SSettings settings;
     Clock clock;
-    std::unique_ptr<httplib::Server> server;
+    CHttpServer server;
     CCheckQueue checks;
     int port = 0;
 
