@@ -316,6 +316,7 @@ void CHttpRequestReader::ReadFraming() {
         return;
     }
     continueExpected = expects && (chunked || length > 0);
+    request.body.reserve(length); // within the limit, and no more than what is declared
     bodyLeft = length;
     phase = chunked ? EPhase::ChunkSize : length > 0 ? EPhase::FixedBody : EPhase::Done;
 }

@@ -79,7 +79,9 @@ CHttpServer::SResponse ErrorResponse(int status, const std::string& problem) {
     return response;
 }
 
-std::string Serialized(const CHttpServer::SResponse& response, bool keepAlive) {
+// The answer's bytes; a HEAD request's without the body (its Content-Length still told).
+std::string Serialized(const CHttpServer::SResponse& response, bool keepAlive,
+                       bool withBody = true) {
     std::string bytes = "HTTP/1.1 " + std::to_string(response.status) + " " +
                         Reason(response.status) + "\r\nContent-Type: " + response.contentType +
                         "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n";
@@ -89,7 +91,7 @@ std::string Serialized(const CHttpServer::SResponse& response, bool keepAlive) {
     if (!keepAlive) {
         bytes += "Connection: close\r\n";
     }
-    return bytes + "\r\n" + response.body;
+    return bytes + "\r\n" + (withBody ? response.body : std::string());
 }
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -513,11 +515,14 @@ void CHttpServer::Handle() {
         if (logger) {
             logger(job.request, response, MillisecondsSince(start));
         }
-        PostAnswer(SAnswer{job.connection, Serialized(response, job.keepAlive), job.keepAlive});
+        PostAnswer(SAnswer{job.connection,
+                           Serialized(response, job.keepAlive, job.request.method != "HEAD"),
+                           job.keepAlive});
     }
 }
 
 CHttpServer::SResponse CHttpServer::Answer(SRequest& request) const {
+    const std::string method = request.method == "HEAD" ? "GET" : request.method;
     std::string allowed;
     try {
         for (const SRoute& route : routes) {
@@ -525,7 +530,7 @@ CHttpServer::SResponse CHttpServer::Answer(SRequest& request) const {
             if (!std::regex_match(request.path, match, route.pattern)) {
                 continue;
             }
-            if (route.method != request.method) {
+            if (route.method != method) {
                 allowed += (allowed.empty() ? "" : ", ") + route.method;
                 continue;
             }

@@ -56,7 +56,7 @@ public:
 
     // Routes, before Serve. The pattern (std::regex) must match the whole decoded path; the
     // first route that does answers. A path that only other methods have gets 405, any other
-    // 404.
+    // 404. HEAD is answered as GET, without the body.
     void Get(const std::string& pattern, Handler handler);
     void Post(const std::string& pattern, Handler handler);
     void SetLogger(Logger logger);
