@@ -8,6 +8,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <string_view>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -26,49 +27,36 @@ constexpr auto kLingering = std::chrono::seconds(2);
 constexpr std::size_t kLingerBytes = 256 * 1024;
 constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
 
-const char* Reason(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 201:
-        return "Created";
-    case 400:
-        return "Bad Request";
-    case 401:
-        return "Unauthorized";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    case 405:
-        return "Method Not Allowed";
-    case 408:
-        return "Request Timeout";
-    case 409:
-        return "Conflict";
-    case 413:
-        return "Content Too Large";
-    case 414:
-        return "URI Too Long";
-    case 415:
-        return "Unsupported Media Type";
-    case 417:
-        return "Expectation Failed";
-    case 422:
-        return "Unprocessable Content";
-    case 429:
-        return "Too Many Requests";
-    case 431:
-        return "Request Header Fields Too Large";
-    case 500:
-        return "Internal Server Error";
-    case 501:
-        return "Not Implemented";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "";
+// Reason phrases of the statuses in use; any other status goes out without one.
+constexpr std::pair<int, std::string_view> kReasons[] = {
+    {200, "OK"},
+    {201, "Created"},
+    {400, "Bad Request"},
+    {401, "Unauthorized"},
+    {403, "Forbidden"},
+    {404, "Not Found"},
+    {405, "Method Not Allowed"},
+    {408, "Request Timeout"},
+    {409, "Conflict"},
+    {413, "Content Too Large"},
+    {414, "URI Too Long"},
+    {415, "Unsupported Media Type"},
+    {417, "Expectation Failed"},
+    {422, "Unprocessable Content"},
+    {429, "Too Many Requests"},
+    {431, "Request Header Fields Too Large"},
+    {500, "Internal Server Error"},
+    {501, "Not Implemented"},
+    {503, "Service Unavailable"},
+};
+
+std::string Reason(int status) {
+    for (const auto& [known, reason] : kReasons) {
+        if (known == status) {
+            return std::string(reason);
+        }
     }
+    return "";
 }
 
 CHttpServer::SResponse ErrorResponse(int status, const std::string& problem) {
