@@ -142,7 +142,7 @@ endif()
 set(CPACK_DEBIAN_BOARD_PACKAGE_DEPENDS "zelkora (= ${ZELKORA_VERSION})")
 if(NOT ZELKORA_DPKG_SHLIBDEPS)
     string(APPEND CPACK_DEBIAN_BOARD_PACKAGE_DEPENDS ", libc6, libgcc-s1, libstdc++6, libgl1, "
-        "libglu1-mesa, zlib1g, libsqlite3-0, libpqxx-6.4, libssl3, libcpp-httplib0.11")
+        "libglu1-mesa, zlib1g, libsqlite3-0, libpqxx-6.4, libssl3")
 endif()
 # One package a component; installed by component, cpack too leaves install_manifest.txt alone.
 set(CPACK_COMPONENTS_ALL game board)

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <ctime>
 #include <future>
-#include <httplib.h>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <utility>
@@ -21,14 +21,14 @@ namespace {
 
 using nlohmann::json;
 using SWorld = CBoardStore::SWorld;
+using SRequest = CHttpServer::SRequest;
+using SResponse = CHttpServer::SResponse;
 
 constexpr int kPageSize = 20;
 constexpr int kHomeLatest = 20;
 constexpr int kHomeDays = 14;
 constexpr int kRetryAfterSeconds = 5;
 constexpr std::chrono::seconds kDecodingWait{5}; // for room to read a run in
-
-thread_local std::chrono::steady_clock::time_point requestStart;
 
 json RunJson(const CBoardStore::SRun& run) {
     return json{{"id", run.id},
@@ -74,11 +74,11 @@ std::string Printable(const std::string& text) {
     return printable;
 }
 
-int PageOf(const httplib::Request& request) {
-    return CBoardRequest::ReadPage(request.has_param("page"), request.get_param_value("page"));
+int PageOf(const SRequest& request) {
+    return CBoardRequest::ReadPage(request.HasParam("page"), request.Param("page"));
 }
 
-bool WorldOf(const httplib::Request& request, SWorld& world) {
+bool WorldOf(const SRequest& request, SWorld& world) {
     return CBoardRequest::ReadWorld(request.matches[1], request.matches[2], request.matches[3],
                                     world);
 }
@@ -87,13 +87,28 @@ std::string ErrorJson(const std::string& reason) {
     return json{{"error", reason}}.dump() + "\n";
 }
 
+// Readers need threads while every check waits for its worker: enough for both. A client gets
+// readTimeoutSeconds to send a request's head and twice that for its body.
+CHttpServer::SLimits LimitsOf(const CBoardService::SSettings& settings) {
+    CHttpServer::SLimits limits;
+    limits.request.largestBody = settings.largestBody;
+    // A compressed body would have to be unpacked before its size were known: none is taken,
+    // before a byte of it is read.
+    limits.request.refuseEncodedBodies = true;
+    limits.headSeconds = settings.readTimeoutSeconds;
+    limits.bodySeconds = 2 * settings.readTimeoutSeconds;
+    limits.idleSeconds = settings.readTimeoutSeconds;
+    limits.threads = settings.workers + static_cast<int>(settings.queue) + 16;
+    return limits;
+}
+
 } // namespace
 
 CBoardService::CBoardService(CBoardStore& store, const CRunChecker& checker, const CBoardDays& days,
                              SSettings settings, Clock clock)
     : store(store), checker(checker), days(days), settings(settings),
-      decoding(settings.decodingBytes), clock(std::move(clock)),
-      server(std::make_unique<httplib::Server>()), checks(settings.workers, settings.queue) {
+      decoding(settings.decodingBytes), clock(std::move(clock)), server(LimitsOf(settings)),
+      checks(settings.workers, settings.queue) {
     Route();
 }
 
@@ -124,24 +139,19 @@ std::int64_t CBoardService::Now() {
 }
 
 bool CBoardService::Bind(const std::string& host, int wanted, std::string& problem) {
-    if (wanted == 0) {
-        port = server->bind_to_any_port(host);
-    } else {
-        port = server->bind_to_port(host, wanted) ? wanted : -1;
-    }
-    if (port <= 0) {
-        problem = "cannot listen on " + host + ":" + std::to_string(wanted);
+    if (!server.Bind(host, wanted, problem)) {
         return false;
     }
+    port = server.GetPort();
     return true;
 }
 
 void CBoardService::Serve() {
-    server->listen_after_bind();
+    server.Serve();
 }
 
 void CBoardService::Stop() {
-    server->stop();
+    server.Stop();
 }
 
 void CBoardService::Count(const std::string& reason) {
@@ -156,100 +166,79 @@ CBoardService::SAnswer CBoardService::Refuse(int status, const std::string& reas
 }
 
 void CBoardService::Route() {
-    // Readers need threads while every check waits for its worker: enough for both.
-    const std::size_t threads = static_cast<std::size_t>(settings.workers) + settings.queue + 16;
-    server->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    server->set_payload_max_length(settings.largestBody);
-    server->set_read_timeout(settings.readTimeoutSeconds, 0);
-    server->set_pre_routing_handler([](const httplib::Request& request,
-                                       httplib::Response& response) {
-        requestStart = std::chrono::steady_clock::now();
-        // The library would inflate a compressed body without a limit: none is taken, before
-        // a byte of it is read.
-        const std::string encoding = request.get_header_value("Content-Encoding");
-        if (!encoding.empty() && encoding != "identity") {
-            response.status = 415;
-            response.set_content(ErrorJson("compressed bodies are not taken"), "application/json");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
-    });
-    server->set_logger([](const httplib::Request& request, const httplib::Response& response) {
-        const std::chrono::duration<double, std::milli> took =
-            std::chrono::steady_clock::now() - requestStart;
+    server.SetLogger([](const SRequest& request, const SResponse& response, double milliseconds) {
         std::fprintf(stderr, "%s %s %d %.1f ms\n", Printable(request.method).c_str(),
-                     Printable(request.path).c_str(), response.status, took.count());
+                     Printable(request.path).c_str(), response.status, milliseconds);
     });
-    const auto reply = [](httplib::Response& response, const SAnswer& answer) {
+    const auto reply = [](SResponse& response, const SAnswer& answer) {
         response.status = answer.status;
         if (!answer.retryAfter.empty()) {
-            response.set_header("Retry-After", answer.retryAfter);
+            response.headers.emplace_back("Retry-After", answer.retryAfter);
         }
-        response.set_content(answer.body, answer.contentType.c_str());
+        response.body = answer.body;
+        response.contentType = answer.contentType;
     };
 
-    server->Post("/api/runs", [this, reply](const httplib::Request& request,
-                                            httplib::Response& response) {
+    server.Post("/api/runs", [this, reply](const SRequest& request, SResponse& response) {
         const std::string address = CBoardRequest::ClientAddress(
-            request.remote_addr, request.get_header_value("X-Forwarded-For"),
-            settings.trustedProxies);
-        reply(response, Submit(request.get_param_value("name"),
-                               request.get_header_value("Authorization"), address, request.body));
+            request.remoteAddress, request.Header("X-Forwarded-For"), settings.trustedProxies);
+        reply(response, Submit(request.Param("name"), request.Header("Authorization"), address,
+                               request.body));
     });
-    server->Get(R"(/api/runs/([0-9a-f]{64}))",
-                [this, reply](const httplib::Request& request, httplib::Response& response) {
-                    const auto run = store.FindRun(request.matches[1]);
-                    reply(response, run ? SAnswer{200, RunJson(*run).dump() + "\n"}
-                                        : SAnswer{404, ErrorJson("no such run")});
-                });
-    server->Get(R"(/api/runs/([0-9a-f]{64})/replay)", [this, reply](const httplib::Request& request,
-                                                                    httplib::Response& response) {
+    server.Get(R"(/api/runs/([0-9a-f]{64}))",
+               [this, reply](const SRequest& request, SResponse& response) {
+                   const auto run = store.FindRun(request.matches[1]);
+                   reply(response, run ? SAnswer{200, RunJson(*run).dump() + "\n"}
+                                       : SAnswer{404, ErrorJson("no such run")});
+               });
+    server.Get(R"(/api/runs/([0-9a-f]{64})/replay)", [this, reply](const SRequest& request,
+                                                                   SResponse& response) {
         const auto run = store.FindRun(request.matches[1]);
         if (!run) {
             reply(response, SAnswer{404, ErrorJson("no such run")});
             return;
         }
-        response.set_header("Content-Disposition",
-                            "attachment; filename=\"" + run->id.substr(0, 16) + ".zrp\"");
+        response.headers.emplace_back("Content-Disposition",
+                                      "attachment; filename=\"" + run->id.substr(0, 16) + ".zrp\"");
         reply(response, SAnswer{200, run->replay, "application/octet-stream"});
     });
     const char* const world = R"((-?\d{1,7})-(\d{1,7})-(\d{1,10}))";
-    server->Get(std::string("/api/worlds/") + world,
-                [this, reply](const httplib::Request& request, httplib::Response& response) {
-                    SWorld asked;
-                    const int page = PageOf(request);
-                    if (!WorldOf(request, asked) || page == 0) {
-                        reply(response, SAnswer{400, ErrorJson("no such world or page")});
-                        return;
-                    }
-                    json board = BoardJson(store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
-                                           page, store.CountBoard(asked));
-                    // ?player=NAME: that player's own standing too, for a client's own line.
-                    if (request.has_param("player")) {
-                        std::string problem;
-                        const std::string name = request.get_param_value("player");
-                        const auto standing = CPlayerName::IsValid(name, problem)
-                                                  ? store.GetStanding(asked, CPlayerName::Key(name))
-                                                  : std::nullopt;
-                        board["player"] = standing ? RankedJson(*standing) : json(nullptr);
-                    }
-                    reply(response, SAnswer{200, board.dump() + "\n"});
-                });
-    server->Get(R"(/api/days/(\d{4}-\d{2}-\d{2}|today))",
-                [this, reply](const httplib::Request& request, httplib::Response& response) {
-                    const std::string asked = request.matches[1];
-                    reply(response, Day(asked == "today" ? CBoardDays::DateAt(clock()) : asked,
-                                        PageOf(request)));
-                });
-    server->Get("/healthz", [reply](const httplib::Request&, httplib::Response& response) {
+    server.Get(std::string("/api/worlds/") + world,
+               [this, reply](const SRequest& request, SResponse& response) {
+                   SWorld asked;
+                   const int page = PageOf(request);
+                   if (!WorldOf(request, asked) || page == 0) {
+                       reply(response, SAnswer{400, ErrorJson("no such world or page")});
+                       return;
+                   }
+                   json board = BoardJson(store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
+                                          page, store.CountBoard(asked));
+                   // ?player=NAME: that player's own standing too, for a client's own line.
+                   if (request.HasParam("player")) {
+                       std::string problem;
+                       const std::string name = request.Param("player");
+                       const auto standing = CPlayerName::IsValid(name, problem)
+                                                 ? store.GetStanding(asked, CPlayerName::Key(name))
+                                                 : std::nullopt;
+                       board["player"] = standing ? RankedJson(*standing) : json(nullptr);
+                   }
+                   reply(response, SAnswer{200, board.dump() + "\n"});
+               });
+    server.Get(R"(/api/days/(\d{4}-\d{2}-\d{2}|today))",
+               [this, reply](const SRequest& request, SResponse& response) {
+                   const std::string asked = request.matches[1];
+                   reply(response, Day(asked == "today" ? CBoardDays::DateAt(clock()) : asked,
+                                       PageOf(request)));
+               });
+    server.Get("/healthz", [reply](const SRequest&, SResponse& response) {
         reply(response, SAnswer{200, "ok\n", "text/plain"});
     });
-    server->Get("/metrics", [this, reply](const httplib::Request&, httplib::Response& response) {
+    server.Get("/metrics", [this, reply](const SRequest&, SResponse& response) {
         reply(response, SAnswer{200, Metrics(), "text/plain; version=0.0.4"});
     });
 
     // The web pages.
-    server->Get("/", [this, reply](const httplib::Request&, httplib::Response& response) {
+    server.Get("/", [this, reply](const SRequest&, SResponse& response) {
         CBoardPages::SDay day;
         day.date = CBoardDays::DateAt(clock());
         if (!day.date.empty()) {
@@ -261,8 +250,8 @@ void CBoardService::Route() {
                                                   store.GetDays(kHomeDays)),
                                 "text/html; charset=utf-8"});
     });
-    server->Get(std::string("/worlds/") + world, [this, reply](const httplib::Request& request,
-                                                               httplib::Response& response) {
+    server.Get(std::string("/worlds/") + world, [this, reply](const SRequest& request,
+                                                              SResponse& response) {
         SWorld asked;
         const int page = PageOf(request);
         if (!WorldOf(request, asked) || page == 0) {
@@ -277,8 +266,8 @@ void CBoardService::Route() {
                                     page, (total + kPageSize - 1) / kPageSize),
                                 "text/html; charset=utf-8"});
     });
-    server->Get(R"(/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const httplib::Request& request,
-                                                              httplib::Response& response) {
+    server.Get(R"(/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const SRequest& request,
+                                                             SResponse& response) {
         CBoardPages::SDay day;
         day.date = request.matches[1];
         day.world = days.WorldOf(day.date);

@@ -4,6 +4,7 @@
 #include "board/BoardRequest.h"
 #include "board/BoardStore.h"
 #include "board/CheckQueue.h"
+#include "board/HttpServer.h"
 #include "board/MemoryBudget.h"
 #include "board/RunChecker.h"
 
@@ -11,16 +12,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
-
-namespace httplib {
-class Server;
-}
 
 // The board over HTTP/1.1: runs submitted and checked, the boards of every world and day as
 // JSON and as web pages, the replays, /healthz and /metrics. One line per request on stderr.
@@ -34,7 +30,7 @@ public:
         int perMinute = 10;     // submissions of one player a minute; three times it an address
         int namesPerHour = 5;   // new names one address may claim in an hour
         std::size_t largestBody = 1 << 20;
-        int readTimeoutSeconds = 5; // a client that stops sending is dropped
+        int readTimeoutSeconds = 5; // for a request's head, twice it for its body; then 408
         // Replays read at once take their decoded size from this: a flood of files that unpack
         // large waits or is refused rather than growing the board.
         std::size_t decodingBytes = 96u << 20;
@@ -100,7 +96,7 @@ private:
     SSettings settings;
     CMemoryBudget decoding;
     Clock clock;
-    std::unique_ptr<httplib::Server> server;
+    CHttpServer server;
     CCheckQueue checks;
     int port = 0;
 
