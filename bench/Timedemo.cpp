@@ -233,7 +233,7 @@ int main(int argc, char** argv) {
         CBoardLink::SSettings player;
         player.url = options.boardUrl;
         player.name = "timedemo";
-        player.token = std::string(43, 'T');
+        player.token = "timedemo-Zk3v9QpL2mXw8RtY4uHb7NcE1sDf6GaJ0";
         player.dataDirectory = options.dataPath.empty() ? ScratchDirectory() : options.dataPath;
         board = std::make_unique<CBoardLink>(player);
         game->SetBoard(board.get());
