@@ -83,6 +83,17 @@ bool WorldOf(const SRequest& request, SWorld& world) {
                                     world);
 }
 
+// A refusal's reason for the log line, ": this run is Ann's"; "" for an answer that is none.
+std::string RefusalOf(const CHttpServer::SResponse& response) {
+    if (response.status < 400 || response.contentType != "application/json") {
+        return "";
+    }
+    const json answer = json::parse(response.body, nullptr, false);
+    return answer.is_object() && answer.contains("error") && answer["error"].is_string()
+               ? ": " + Printable(answer["error"].get<std::string>())
+               : "";
+}
+
 std::string ErrorJson(const std::string& reason) {
     return json{{"error", reason}}.dump() + "\n";
 }
@@ -167,8 +178,9 @@ CBoardService::SAnswer CBoardService::Refuse(int status, const std::string& reas
 
 void CBoardService::Route() {
     server.SetLogger([](const SRequest& request, const SResponse& response, double milliseconds) {
-        std::fprintf(stderr, "%s %s %d %.1f ms\n", Printable(request.method).c_str(),
-                     Printable(request.path).c_str(), response.status, milliseconds);
+        std::fprintf(stderr, "%s %s %d %.1f ms%s\n", Printable(request.method).c_str(),
+                     Printable(request.path).c_str(), response.status, milliseconds,
+                     RefusalOf(response).c_str());
     });
     const auto reply = [](SResponse& response, const SAnswer& answer) {
         response.status = answer.status;

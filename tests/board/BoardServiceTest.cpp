@@ -347,12 +347,16 @@ TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
              std::to_string(nodes)},
     };
     int row = 0;
+    testing::internal::CaptureStderr(); // the log names each refusal's reason too
     for (const SAttack& attack : attacks) {
         const auto answer =
             board.Submit("Bo", attack.bytes, kOtherToken, "198.51.100." + std::to_string(++row));
         EXPECT_EQ(Status(answer), attack.status) << attack.what;
         EXPECT_EQ(Reason(answer), attack.reason) << attack.what;
     }
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("POST /api/runs 409 "), std::string::npos) << log;
+    EXPECT_NE(log.find(" ms: this run is Ann's\n"), std::string::npos) << log;
     const auto own = board.Submit("Ann", Repacked(bytes));
     ASSERT_EQ(Status(own), 200) << "her own flight, packed otherwise";
     EXPECT_EQ(json::parse(own->body)["kept"], true);
