@@ -429,16 +429,18 @@ CBoardService::SAnswer CBoardService::Again(const CBoardStore::SFlight& known,
     if (known.nameKey != player.nameKey) {
         return Refuse(409, "this run is " + known.name + "'s", "not_theirs");
     }
-    json answer = {{"known", true}, {"kept", false}, {"players", store.CountBoard(world)}};
+    const auto standing = store.GetStanding(world, player.nameKey);
+    if (!standing) { // the operator took the player's runs of this world off the board
+        return Refuse(409, "this run was taken off the board", "removed");
+    }
+    json answer = {{"known", true}, {"players", store.CountBoard(world)}};
     if (const auto run = store.FindRun(known.runId)) {
         answer.update(RunJson(*run));
     }
-    if (const auto standing = store.GetStanding(world, player.nameKey)) {
-        answer["kept"] = standing->run.id == known.runId;
-        answer["rank"] = standing->rank;
-        if (standing->run.id != known.runId) { // replaced by a faster one, or a day's best
-            answer["best"] = RankedJson(*standing);
-        }
+    answer["kept"] = standing->run.id == known.runId;
+    answer["rank"] = standing->rank;
+    if (standing->run.id != known.runId) { // replaced by a faster one
+        answer["best"] = RankedJson(*standing);
     }
     return SAnswer{200, answer.dump() + "\n"};
 }

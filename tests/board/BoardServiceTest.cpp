@@ -362,6 +362,10 @@ TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
     EXPECT_EQ(json::parse(own->body)["kept"], true);
     EXPECT_EQ(json::parse(own->body)["rank"], 1);
     EXPECT_EQ(board.store.CountBoard({0, nodes, 11}), 1) << "nothing of Bo's";
+    const auto replaced = board.Submit("Ann", slower);
+    ASSERT_EQ(Status(replaced), 200) << "her slower run, replaced";
+    EXPECT_EQ(json::parse(replaced->body)["kept"], false);
+    EXPECT_EQ(json::parse(replaced->body)["best"]["rank"], 1);
 
     // A board that kept Ann's run before it told flights apart learns the flight at its start.
     sqlite3* db = nullptr;
