@@ -218,7 +218,8 @@ std::optional<CBoardLink::SSettings> ReadBoardSettings(const CCommandLine& comma
     CBoardLink::SSettings settings;
     if (board.IsSet() && board.CanSend(problem)) {
         settings.name = board.GetName();
-        if (!CBoardToken::Obtain(CXdgDirectories::ConfigDirectory(), settings.token, problem)) {
+        if (!CBoardToken::Obtain(CXdgDirectories::ConfigDirectory(), board.GetUrl(),
+                                 board.GetFileUrl(), settings.token, problem)) {
             problems.push_back(problem);
         }
     }
