@@ -233,6 +233,9 @@ std::optional<CBoardLink::SSettings> ReadBoardSettings(const CCommandLine& comma
     settings.url = board.GetUrl();
     settings.dataDirectory = CXdgDirectories::DataDirectory();
     settings.ghostFromBoard = ghostFromBoard;
+    // The board's best run is flown by this very program, as the board checks runs.
+    settings.gameProgram = "/proc/self/exe";
+    settings.scratchDirectory = CXdgDirectories::ScratchDirectory();
     return settings;
 }
 
