@@ -95,25 +95,34 @@ bool CBoardToken::Obtain(const std::string& configDirectory, const std::string& 
     if (!Read(path, tokens, problem)) {
         return false;
     }
-    const bool oldFile = tokens.size() == 1 && tokens[0].first.empty();
-    if (oldFile) {
-        CBoardOrigin named;
-        tokens[0].first =
-            CBoardOrigin::Parse(fileUrl, named, error) ? named.ToString() : board.ToString();
-    }
-    const auto mine = [&board](const auto& line) { return line.first == board.ToString(); };
-    const bool known = std::any_of(tokens.begin(), tokens.end(), mine);
-    if (!known) {
+    const std::string origin = board.ToString();
+    bool changed = BindOldToken(tokens, fileUrl, origin);
+    const auto mine = std::find_if(tokens.begin(), tokens.end(),
+                                   [&origin](const auto& line) { return line.first == origin; });
+    const std::size_t index = static_cast<std::size_t>(mine - tokens.begin());
+    if (mine == tokens.end()) {
         std::string made;
         if (!RandomToken(made, problem)) {
             return false;
         }
-        tokens.emplace_back(board.ToString(), made);
+        tokens.emplace_back(origin, made);
+        changed = true;
     }
-    if ((oldFile || !known) && !Write(path, tokens, problem)) {
+    if (changed && !Write(path, tokens, problem)) {
         return false;
     }
-    token = std::find_if(tokens.begin(), tokens.end(), mine)->second;
+    token = tokens[index].second;
+    return true;
+}
+
+bool CBoardToken::BindOldToken(Tokens& tokens, const std::string& fileUrl,
+                               const std::string& origin) {
+    if (tokens.size() != 1 || !tokens[0].first.empty()) {
+        return false;
+    }
+    CBoardOrigin named;
+    std::string problem;
+    tokens[0].first = CBoardOrigin::Parse(fileUrl, named, problem) ? named.ToString() : origin;
     return true;
 }
 

@@ -37,6 +37,9 @@ private:
     // The file's tokens; a missing file has none. An old one-token file gives one token with
     // the origin "". False with problem when the file cannot serve.
     static bool Read(const std::string& path, Tokens& tokens, std::string& problem);
+    // An old one-token file's token goes to board.txt's board, or to origin when board.txt
+    // names none. False when tokens are no such file's.
+    static bool BindOldToken(Tokens& tokens, const std::string& fileUrl, const std::string& origin);
     static bool ReadLines(const std::string& path, const std::string& text, Tokens& tokens,
                           std::string& problem);
     static bool Write(const std::string& path, const Tokens& tokens, std::string& problem);
