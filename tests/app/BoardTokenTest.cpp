@@ -66,13 +66,11 @@ TEST(BoardToken, EachBoardGetsItsOwnTokenAndAnOldTokenStaysWithItsBoard) {
         SScratch scratch;
         const std::string directory = scratch.path + "/config/zelkora"; // made when missing
         const std::string path = directory + "/board-token";
+        std::map<char, std::string> tokens;
         if (c.oldFile) {
             std::filesystem::create_directories(directory);
             WriteFileBytes(path, oldToken + "\n");
             chmod(path.c_str(), 0600);
-        }
-        std::map<char, std::string> tokens;
-        if (c.oldFile) {
             tokens['L'] = oldToken;
         }
         for (const SStep& step : c.steps) {
