@@ -1,6 +1,7 @@
 // zelkora-board: the board service. It takes replays over HTTP, checks each with the game's own
 // rules in a child process, and ranks every world and every day (see README, "The board").
 
+#include "base/ChildSandbox.h"
 #include "base/PlayerName.h"
 #include "base/ProgramPath.h"
 #include "board/BoardOptions.h"
@@ -109,8 +110,12 @@ int main(int argc, char** argv) {
         sigwait(&ending, &signal);
         service.Stop();
     });
-    std::fprintf(stderr, "zelkora-board: listening on %s:%d, checking with %s\n",
-                 options.GetHost().c_str(), service.GetPort(), verifier.c_str());
+    const int landlock = CChildSandbox::GetLandlockVersion();
+    std::fprintf(stderr, "zelkora-board: listening on %s:%d, checking with %s, %s\n",
+                 options.GetHost().c_str(), service.GetPort(), verifier.c_str(),
+                 landlock > 0 ? "each check confined to its directory by Landlock"
+                              : "without Landlock (neither the kernel nor the system call "
+                                "filter offers it): each check still under its limits");
     service.Serve();
     pthread_kill(waiter.native_handle(), SIGTERM); // when Serve ended otherwise
     waiter.join();

@@ -1,64 +1,12 @@
 #include "app/BoardSettings.h"
 
+#include "app/BoardOrigin.h"
 #include "base/PlayerName.h"
 #include "base/SettingsFile.h"
-
-#include <cstdlib>
 
 namespace {
 
 constexpr std::size_t kLongestLine = 1000; // longer is no line of board.txt
-
-bool StartsWith(const std::string& text, const std::string& start) {
-    return text.compare(0, start.size(), start) == 0;
-}
-
-bool IsHostCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-           c == '-';
-}
-
-// The host of "host", "host:port", "[v6]" or "[v6]:port"; false for anything else.
-bool SplitHost(const std::string& authority, std::string& host, std::string& problem) {
-    std::string rest;
-    if (StartsWith(authority, "[")) {
-        const std::size_t close = authority.find(']');
-        host = authority.substr(0, close == std::string::npos ? 0 : close + 1);
-        rest = close == std::string::npos ? "" : authority.substr(close + 1);
-        if (host.size() < 3 ||
-            host.find_first_not_of("0123456789abcdefABCDEF:.", 1) + 1 != host.size()) {
-            problem = "a bracketed host is an IPv6 address";
-            return false;
-        }
-    } else {
-        const std::size_t colon = authority.find(':');
-        host = authority.substr(0, colon);
-        rest = colon == std::string::npos ? "" : authority.substr(colon);
-        bool named = !host.empty();
-        for (const char c : host) {
-            named = named && IsHostCharacter(c);
-        }
-        if (!named) {
-            problem = "no host after the scheme";
-            return false;
-        }
-    }
-    if (rest.empty()) {
-        return true;
-    }
-    const std::string port = rest.substr(1);
-    if (rest[0] != ':' || port.empty() || port.size() > 5 ||
-        port.find_first_not_of("0123456789") != std::string::npos || std::atol(port.c_str()) < 1 ||
-        std::atol(port.c_str()) > 65535) {
-        problem = "a port is 1 to 65535";
-        return false;
-    }
-    return true;
-}
-
-bool IsThisMachine(const std::string& host) {
-    return host == "localhost" || host == "[::1]" || StartsWith(host, "127.");
-}
 
 } // namespace
 
@@ -119,6 +67,7 @@ bool CBoardSettings::ReadLine(const std::string& line, int lineNumber, std::stri
     setOn = lineNumber;
     if (setting == "url") {
         SetUrl(words[1]);
+        fileUrl = url;
     } else {
         name = words[1];
     }
@@ -126,22 +75,15 @@ bool CBoardSettings::ReadLine(const std::string& line, int lineNumber, std::stri
 }
 
 bool CBoardSettings::CheckUrl(const std::string& url, std::string& problem) {
-    const bool secure = StartsWith(url, "https://");
-    if (!secure && !StartsWith(url, "http://")) {
-        problem = "a board's URL starts with https:// (or http:// for one on this machine)";
-        return false;
-    }
     if (!CSettingsFile::IsText(url) || url.find_first_of(" \t@?#") != std::string::npos) {
         problem = "a board's URL holds no blanks, user, query or fragment";
         return false;
     }
-    const std::size_t hostStart = secure ? 8 : 7;
-    const std::string authority = url.substr(hostStart, url.find('/', hostStart) - hostStart);
-    std::string host;
-    if (!SplitHost(authority, host, problem)) {
+    CBoardOrigin origin;
+    if (!CBoardOrigin::Parse(url, origin, problem)) {
         return false;
     }
-    if (!secure && !IsThisMachine(host)) {
+    if (!origin.IsSecure() && !origin.IsThisMachine()) {
         problem = "http:// is for a board on this machine only (the token would cross the "
                   "network in clear); use https://";
         return false;

@@ -20,8 +20,8 @@ public:
                                 std::vector<std::string>& problems);
 
     // An http:// or https:// URL naming a host, without user, query or fragment; http only for
-    // localhost, 127.x.x.x or [::1], since the token would cross the network in clear. False
-    // with why in a few words.
+    // localhost, [::1] or 127.0.0.0/8 written as four decimal numbers (127.0.0.1), since the
+    // token would cross the network in clear. False with why in a few words.
     static bool CheckUrl(const std::string& url, std::string& problem);
 
     void SetUrl(const std::string& checkedUrl); // --board: a URL CheckUrl took
@@ -30,6 +30,8 @@ public:
     bool IsSet() const { return !url.empty(); }
     const std::string& GetUrl() const { return url; }   // without a trailing '/'; "" when off
     const std::string& GetName() const { return name; } // "" when not named
+    // The URL board.txt names, whatever --board and --no-board say; "" when it names none.
+    const std::string& GetFileUrl() const { return fileUrl; }
     // Whether runs can go: false with one line saying what is missing.
     bool CanSend(std::string& problem) const;
 
@@ -37,6 +39,7 @@ private:
     bool ReadLine(const std::string& line, int lineNumber, std::string& problem);
 
     std::string url;
+    std::string fileUrl;
     std::string name;
     int urlLine = 0; // where the file set each, to name a repeat
     int nameLine = 0;

@@ -36,7 +36,8 @@ int CBoardSubmission::Run(const std::string& path, const CBoardSettings& board,
         return 2;
     }
     std::string token;
-    if (!board.CanSend(problem) || !CBoardToken::Obtain(configDirectory, token, problem)) {
+    if (!board.CanSend(problem) ||
+        !CBoardToken::Obtain(configDirectory, board.GetUrl(), board.GetFileUrl(), token, problem)) {
         err << "zelkora: --submit: " << problem << "\n";
         return 2;
     }

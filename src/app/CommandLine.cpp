@@ -67,11 +67,12 @@ const SOption kOptionTable[] = {
      "never draw the scene smaller to keep 60 frames a second (F7)", false},
     {"no-ghost", kNoGhost, nullptr, "start without the ghost of the world's best run (G)", false},
     {"daily", kDaily, nullptr,
-     "the world of the day (UTC): seed YYYYMMDD, difficulty 2 on Mondays to 8\non Sundays, 1000 "
-     "nodes; it wins over --seed, --difficulty and --length",
+     "the world of the day (UTC): the board's when one is set, else seed\nYYYYMMDD, difficulty 2 "
+     "on Mondays to 8 on Sundays; 1000 nodes. It wins\nover --seed, --difficulty and --length",
      false},
     {"ghost", kGhost, "WHO",
-     "whose best run the ghost flies: own (the default) or board (the\nboard's best of the world)",
+     "whose best run the ghost flies: own (the default) or board (the\nboard's best of the "
+     "world, once the game has flown it itself)",
      false},
     {"board", kBoard, "URL", "send runs to this board, for this run only (over board.txt)", true},
     {"no-board", kNoBoard, nullptr, "send no runs to a board, whatever board.txt says", false},

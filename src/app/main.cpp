@@ -218,7 +218,8 @@ std::optional<CBoardLink::SSettings> ReadBoardSettings(const CCommandLine& comma
     CBoardLink::SSettings settings;
     if (board.IsSet() && board.CanSend(problem)) {
         settings.name = board.GetName();
-        if (!CBoardToken::Obtain(CXdgDirectories::ConfigDirectory(), settings.token, problem)) {
+        if (!CBoardToken::Obtain(CXdgDirectories::ConfigDirectory(), board.GetUrl(),
+                                 board.GetFileUrl(), settings.token, problem)) {
             problems.push_back(problem);
         }
     }
@@ -232,7 +233,31 @@ std::optional<CBoardLink::SSettings> ReadBoardSettings(const CCommandLine& comma
     settings.url = board.GetUrl();
     settings.dataDirectory = CXdgDirectories::DataDirectory();
     settings.ghostFromBoard = ghostFromBoard;
+    // The board's best run is flown by this very program, as the board checks runs.
+    settings.gameProgram = "/proc/self/exe";
+    settings.scratchDirectory = CXdgDirectories::ScratchDirectory();
     return settings;
+}
+
+// --daily with a board: the board's world of the day, asked for before the window opens and
+// waited for this long at most.
+constexpr CBoardClient::STimeouts kDailyTimeouts{2000, 4000};
+
+// The board's world of the day in place of the game's own; when it cannot be had, one line
+// says so and the game's own flies, a world the board's day does not rank.
+void TakeBoardsDailyWorld(const std::string& boardUrl, CDailyWorld& daily) {
+    const CBoardClient::SToday today = CBoardClient(boardUrl, "", "", kDailyTimeouts).FetchToday();
+    std::string problem = today.problem;
+    CDailyWorld announced;
+    if (today.fetched &&
+        CDailyWorld::FromBoard(today.date, today.world, std::time(nullptr), announced, problem)) {
+        daily = announced;
+        return;
+    }
+    std::printf("daily: the board's world of the day could not be had (%s); the game's own "
+                "flies instead, whose runs the board's day does not rank\n",
+                problem.c_str());
+    std::fflush(stdout);
 }
 
 // A file named on the command line: relative to the directory the player started from, which
@@ -388,6 +413,9 @@ int main(int argc, char* argv[]) {
         }
     }
     const std::optional<CBoardLink::SSettings> boardSettings = ReadBoardSettings(commandLine);
+    if (flyDaily && boardSettings) {
+        TakeBoardsDailyWorld(boardSettings->url, daily);
+    }
     CreateGlobalObjects();
     StartGamepads();
     LoadKeyBindings();

@@ -53,8 +53,9 @@ bool CAtomicFile::MakeDirectories(const std::string& path, std::string& error) {
     return MakeOneDirectory(path, error);
 }
 
-bool CAtomicFile::Replace(const std::string& path, const std::string& bytes, std::string& error) {
-    const std::string temporary = WriteTemporary(path, bytes, error);
+bool CAtomicFile::Replace(const std::string& path, const std::string& bytes, std::string& error,
+                          mode_t mode) {
+    const std::string temporary = WriteTemporary(path, bytes, error, mode);
     if (temporary.empty()) {
         return false;
     }

@@ -19,7 +19,9 @@ public:
     static bool MakeDirectories(const std::string& path, std::string& error);
 
     // Puts bytes under path, over any file of that name. On failure the old file is untouched.
-    static bool Replace(const std::string& path, const std::string& bytes, std::string& error);
+    // mode: as for CreateNew.
+    static bool Replace(const std::string& path, const std::string& bytes, std::string& error,
+                        mode_t mode = 0644);
     // The same, but never over an existing file: Exists when the name is taken. mode: 0600 for
     // a secret, which is then never readable by others, not even for a moment.
     static EResult CreateNew(const std::string& path, const std::string& bytes, std::string& error,

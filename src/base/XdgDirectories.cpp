@@ -21,6 +21,16 @@ std::string CXdgDirectories::ConfigDirectory() {
     return Resolve("XDG_CONFIG_HOME", "/.config");
 }
 
+std::string CXdgDirectories::ScratchDirectory() {
+    for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+        const char* directory = std::getenv(variable);
+        if (IsAbsolute(directory)) {
+            return directory;
+        }
+    }
+    return "/tmp";
+}
+
 std::string CXdgDirectories::Resolve(const char* variable, const char* homeDefault) {
     const char* base = std::getenv(variable);
     if (IsAbsolute(base)) {

@@ -12,6 +12,9 @@ public:
     // "$XDG_CONFIG_HOME/zelkora", else "$HOME/.config/zelkora"; "" when neither is absolute.
     static std::string ConfigDirectory();
 
+    // Where short-lived private files go: "$XDG_RUNTIME_DIR", else "$TMPDIR", else "/tmp".
+    static std::string ScratchDirectory();
+
     // Why a file of ours cannot be saved when DataDirectory is "".
     static constexpr const char* kNoDataDirectory =
         "no data directory: neither XDG_DATA_HOME nor HOME is an absolute path";

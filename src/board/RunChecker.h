@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ReplayVerifier.h"
 #include "game/Replay.h"
 
 #include <cstddef>
@@ -12,11 +13,7 @@
 // time, so that neither the rules' one random generator nor a hostile file can touch the server.
 class CRunChecker {
 public:
-    struct SLimits {
-        int cpuSeconds = 900;                  // an hour-long run checks in far less
-        std::size_t memoryBytes = 2048u << 20; // address space
-        int wallSeconds = 1200;
-    };
+    using SLimits = CReplayVerifier::SLimits;
 
     enum class EVerdict {
         Counts,
@@ -52,11 +49,5 @@ public:
     static std::size_t FindFastFrames(const CReplay& replay, double& seconds);
 
 private:
-    // The verifier's one line and exit code; false when it could not be run or was killed.
-    bool RunVerifier(const std::string& bytes, std::string& line, int& exitCode,
-                     std::string& problem) const;
-
-    std::string verifier;
-    std::string scratch;
-    SLimits limits;
+    CReplayVerifier verifier;
 };

@@ -1,9 +1,13 @@
 #include "game/BoardClient.h"
 
+#include "base/PlayerName.h"
 #include "base/Version.h"
+#include "game/DailyWorld.h"
 #include "game/Records.h"
 
+#include <cctype>
 #include <curl/curl.h>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -14,6 +18,9 @@ namespace {
 using nlohmann::json;
 
 constexpr std::size_t kLongestReason = 200; // of the board's own words, as a line quotes them
+constexpr const char* kNotYours = "BOARD: NOT YOUR RUN";
+// How the board begins its refusal of a run it keeps under another player's name.
+constexpr const char* kOwnedElsewhere = "this run is ";
 
 // The bytes of an answer, up to a limit: past it the transfer stops, rather than growing
 // without end on what a broken or hostile server sends.
@@ -70,22 +77,60 @@ bool IsOffline(CURLcode code) {
     }
 }
 
-int IntegerIn(const json& object, const char* key) {
+// A whole number of lowest to highest (highest at least 0); anything else throws, which makes
+// the whole answer unreadable. A number of another kind, or out of range, would not convert
+// safely to the narrower integers the game keeps (4294967297 as an int is 1).
+long long IntegerIn(const json& object, const char* key, long long lowest, long long highest) {
     const json& value = object.at(key);
-    if (!value.is_number_integer()) {
-        throw json::type_error::create(302, std::string(key) + " is no whole number", &value);
-    }
-    return value.get<int>();
-}
-
-// A time as the board gives it: whole milliseconds, never negative. A number of another kind
-// would not convert safely (a huge float to an integer is undefined).
-long long MillisecondsIn(const json& object, const char* key) {
-    const json& value = object.at(key);
-    if (!value.is_number_integer() || value.get<long long>() < 0) {
-        throw json::type_error::create(302, std::string(key) + " is no time", &value);
+    if (!value.is_number_integer() ||
+        (value.is_number_unsigned() &&
+         value.get<unsigned long long>() > static_cast<unsigned long long>(highest)) ||
+        value.get<long long>() < lowest || value.get<long long>() > highest) {
+        throw json::type_error::create(302,
+                                       std::string(key) + " is no whole number of " +
+                                           std::to_string(lowest) + " to " +
+                                           std::to_string(highest),
+                                       &value);
     }
     return value.get<long long>();
+}
+
+int CountIn(const json& object, const char* key) {
+    return static_cast<int>(IntegerIn(object, key, 0, std::numeric_limits<int>::max()));
+}
+
+// A place on a board of that many players: 1 to players.
+int RankIn(const json& object, const char* key, int players) {
+    return static_cast<int>(IntegerIn(object, key, 1, players));
+}
+
+// A time as the board gives it: whole milliseconds, below the records' limit.
+long long MillisecondsIn(const json& object, const char* key) {
+    return IntegerIn(object, key, 0, CRecords::kTimeLimit - 1);
+}
+
+// The page of a board the client asks for is the first; "pages" counts them.
+void CheckFirstPage(const json& page) {
+    if (page.contains("pages")) {
+        CountIn(page, "pages");
+    }
+    if (page.contains("page")) {
+        IntegerIn(page, "page", 1, 1);
+    }
+}
+
+// "2026-12-09" as written; whether it is a day of the calendar is the daily world's to say.
+bool IsDateText(const std::string& text) {
+    if (text.size() != 10) {
+        return false;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 4 || i == 7;
+        if (dash ? text[i] != '-' : std::isdigit(static_cast<unsigned char>(text[i])) == 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool IsRunId(const std::string& id) {
@@ -183,32 +228,39 @@ CBoardClient::SSubmitted CBoardClient::Submit(const std::string& replayBytes) co
     curl_free(escaped);
     const SAnswer answer = Request(path, &replayBytes, kLargestAnswer);
     if (answer.answered && (answer.status == 200 || answer.status == 201)) {
-        return ReadCounted(answer.status, answer.body);
+        return ReadCounted(answer.status, answer.body, name);
     }
     return NotCounted(answer);
 }
 
-CBoardClient::SSubmitted CBoardClient::ReadCounted(int status, const std::string& body) {
+CBoardClient::SSubmitted CBoardClient::ReadCounted(int status, const std::string& body,
+                                                   const std::string& sender) {
     SSubmitted result;
     result.status = status;
     try {
         const json answer = json::parse(body);
-        const int players = IntegerIn(answer, "players");
-        const std::string ofPlayers = " of " + std::to_string(players) + " players, ";
-        if (answer.at("kept").get<bool>()) {
-            const int rank = IntegerIn(answer, "rank");
-            result.onScreen = "BOARD #" + std::to_string(rank) + " OF " + std::to_string(players);
-            result.line = "board: #" + std::to_string(rank) + ofPlayers +
-                          CRecords::FormatTime(MillisecondsIn(answer, "milliseconds"));
-        } else {
-            // The run stands behind the player's own best: the best's rank is what they have.
-            const json& best = answer.at("best");
-            const int rank =
-                best.contains("rank") ? IntegerIn(best, "rank") : IntegerIn(answer, "rank");
-            result.onScreen = "BOARD BEST #" + std::to_string(rank);
-            result.line = "board: slower than your best, which is #" + std::to_string(rank) +
-                          ofPlayers + CRecords::FormatTime(MillisecondsIn(best, "milliseconds"));
+        const int players = CountIn(answer, "players");
+        const std::string ofPlayers = " of " + std::to_string(players) + " players";
+        // The run stands behind its player's own best when not kept: the best's rank is theirs.
+        const bool kept = answer.at("kept").get<bool>();
+        const json& ranked = kept ? answer : answer.at("best");
+        const int rank = RankIn(ranked.contains("rank") ? ranked : answer, "rank", players);
+        const std::string time = CRecords::FormatTime(MillisecondsIn(ranked, "milliseconds"));
+        const std::string player =
+            answer.contains("player") ? answer["player"].get<std::string>() : sender;
+        if (CPlayerName::Key(player) != CPlayerName::Key(sender)) {
+            // A run the board keeps under another name: its place is that player's, not ours.
+            result.outcome = EOutcome::Refused;
+            result.onScreen = kNotYours;
+            result.line = "board: this run is " + Printable(player) + "'s, #" +
+                          std::to_string(rank) + ofPlayers;
+            return result;
         }
+        result.onScreen = kept ? "BOARD #" + std::to_string(rank) + " OF " + std::to_string(players)
+                               : "BOARD BEST #" + std::to_string(rank);
+        result.line = kept ? "board: #" + std::to_string(rank) + ofPlayers + ", " + time
+                           : "board: slower than your best, which is #" + std::to_string(rank) +
+                                 ofPlayers + ", " + time;
     } catch (const json::exception&) {
         // Counted or not, the board will know the run again: sending it later costs nothing.
         result.onScreen = "BOARD: ERROR";
@@ -245,7 +297,8 @@ CBoardClient::SSubmitted CBoardClient::NotCounted(const SAnswer& answer) {
     for (const SRefusal& refusal : kRefusals) {
         if (refusal.status == answer.status) {
             result.outcome = EOutcome::Refused;
-            result.onScreen = refusal.onScreen;
+            // 409 is also the board's word for a run it already keeps under another name.
+            result.onScreen = reason.rfind(kOwnedElsewhere, 0) == 0 ? kNotYours : refusal.onScreen;
             result.line = "board: refused " + said;
             return result;
         }
@@ -291,13 +344,14 @@ CBoardClient::SWorldBoard CBoardClient::ReadWorld(const std::string& body) {
     SWorldBoard board;
     try {
         const json page = json::parse(body);
-        board.players = IntegerIn(page, "players");
+        CheckFirstPage(page);
+        board.players = CountIn(page, "players");
         for (const json& run : page.at("runs")) {
             if (board.top.size() == kTopShown) {
                 break;
             }
             SRankedRun ranked;
-            ranked.rank = IntegerIn(run, "rank");
+            ranked.rank = RankIn(run, "rank", board.players);
             ranked.player = Printable(run.at("player").get<std::string>());
             ranked.milliseconds = MillisecondsIn(run, "milliseconds");
             ranked.runId = run.at("id").get<std::string>();
@@ -307,7 +361,7 @@ CBoardClient::SWorldBoard CBoardClient::ReadWorld(const std::string& body) {
             board.top.push_back(ranked);
         }
         if (page.contains("player") && page["player"].is_object()) {
-            board.ownRank = IntegerIn(page["player"], "rank");
+            board.ownRank = RankIn(page["player"], "rank", board.players);
         }
     } catch (const json::exception&) {
         board.top.clear();
@@ -316,6 +370,43 @@ CBoardClient::SWorldBoard CBoardClient::ReadWorld(const std::string& body) {
     }
     board.fetched = true;
     return board;
+}
+
+CBoardClient::SToday CBoardClient::FetchToday() const {
+    const SAnswer answer = Request("/api/days/today", nullptr, kLargestAnswer);
+    if (!answer.answered || answer.status != 200) {
+        SToday today;
+        today.problem = answer.answered ? "the board answered " + std::to_string(answer.status)
+                                        : Printable(answer.error);
+        return today;
+    }
+    return ReadToday(answer.body);
+}
+
+CBoardClient::SToday CBoardClient::ReadToday(const std::string& body) {
+    SToday today;
+    try {
+        const json answer = json::parse(body);
+        today.date = answer.at("date").get<std::string>();
+        if (!IsDateText(today.date)) {
+            throw json::other_error::create(501, "a date is YYYY-MM-DD", &answer);
+        }
+        const json& world = answer.at("world");
+        IntegerIn(world, "length", CDailyWorld::kLength, CDailyWorld::kLength);
+        today.world.length = CDailyWorld::kLength;
+        today.world.difficulty =
+            static_cast<int>(IntegerIn(world, "difficulty", 0, CWorldIdentity::kMaximumDifficulty));
+        today.world.nodes =
+            static_cast<int>(IntegerIn(world, "nodes", 1, CWorldIdentity::kMaximumNodes));
+        today.world.seed =
+            static_cast<unsigned>(IntegerIn(world, "seed", 0, CWorldIdentity::kMaximumSeed));
+    } catch (const json::exception&) {
+        SToday unread;
+        unread.problem = "the board's answer cannot be read";
+        return unread;
+    }
+    today.fetched = true;
+    return today;
 }
 
 CBoardClient::SFetchedReplay CBoardClient::FetchReplay(const std::string& runId) const {

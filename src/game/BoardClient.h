@@ -28,7 +28,8 @@ public:
     // What became of a run sent.
     enum class EOutcome {
         Counted, // the board took it (201 new best, 200 known or slower than the player's best)
-        Refused, // the board read it and said no: sending it again gives the same answer
+        Refused, // the board read it and said no (or holds it as another player's): sending it
+                 // again gives the same answer
         Unsent,  // no answer worth the name (offline, busy, the board's own error): send later
     };
     struct SSubmitted {
@@ -54,6 +55,14 @@ public:
         std::vector<SRankedRun> top; // at most kTopShown, best first
         int ownRank = 0;             // the named player's rank; 0: no run there
     };
+    // The board's world of the day, as its answer gives it: every number in range, a length of
+    // CDailyWorld::kLength, the date written YYYY-MM-DD (whether it is today is the caller's).
+    struct SToday {
+        bool fetched = false;
+        std::string problem; // why not, when not fetched
+        std::string date;    // "2026-12-09"
+        CWorldIdentity world;
+    };
     struct SFetchedReplay {
         bool fetched = false;
         std::string problem;
@@ -72,11 +81,17 @@ public:
     SSubmitted Submit(const std::string& replayBytes) const;
     SWorldBoard FetchWorld(const CWorldIdentity& world, const std::string& player) const;
     SFetchedReplay FetchReplay(const std::string& runId) const; // runId: 64 hex digits
+    SToday FetchToday() const;                                  // sends no token
 
-    // What the board's bytes say, whatever they are: a run's answer of 200 or 201, and a
-    // world's page. Anything unreadable is an unsent run or a board not fetched, never a throw.
-    static SSubmitted ReadCounted(int status, const std::string& body);
+    // What the board's bytes say, whatever they are: a run's answer of 200 or 201 to sender, a
+    // world's page and the world of the day. Anything unreadable, or any number out of its
+    // range (a rank 1 to players, players 0 to 2^31 - 1, a time below CRecords::kTimeLimit, a
+    // world within CWorldIdentity's limits), is an unsent run or a page not fetched, never a
+    // throw. A counted run the board names another player's is refused: its rank is not the
+    // sender's.
+    static SSubmitted ReadCounted(int status, const std::string& body, const std::string& sender);
     static SWorldBoard ReadWorld(const std::string& body);
+    static SToday ReadToday(const std::string& body);
 
 private:
     struct SAnswer {

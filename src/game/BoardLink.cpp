@@ -25,11 +25,13 @@ struct CBoardLink::SShared {
     explicit SShared(SSettings given)
         : settings(std::move(given)),
           client(settings.url, settings.name, settings.token, settings.timeouts),
-          outbox(settings.dataDirectory) {}
+          outbox(settings.dataDirectory),
+          verifier(settings.gameProgram, settings.scratchDirectory, CReplayVerifier::SLimits{}) {}
 
     const SSettings settings;
     const CBoardClient client;
     const COutbox outbox;
+    const CReplayVerifier verifier;
 
     std::mutex mutex; // guards everything below; never held over the network or the disk
     std::condition_variable wake;
@@ -149,6 +151,30 @@ std::unique_ptr<CReplay> CBoardLink::ReadGhost(const std::string& bytes,
     return run;
 }
 
+bool CBoardLink::FliesAsClaimed(const CReplayVerifier& verifier, const std::string& bytes,
+                                const CReplay& run, std::string& problem) {
+    std::string line;
+    int exitCode = -1;
+    if (!verifier.Run(bytes, line, exitCode, problem)) {
+        problem = "it could not be checked: " + problem;
+        return false;
+    }
+    static const std::string kNamed = "run.zrp: "; // the check's name for the file it flew
+    const std::size_t named = line.find(kNamed);
+    const std::string verdict =
+        named == std::string::npos ? "" : line.substr(named + kNamed.size());
+    const std::string claimed =
+        "finish " + CRecords::FormatTime(CRecords::ToMilliseconds(run.finishClock)) + ", state ";
+    const std::string matches = ", matches";
+    if (exitCode == 0 && verdict.size() == claimed.size() + 16 + matches.size() &&
+        verdict.compare(0, claimed.size(), claimed) == 0 &&
+        verdict.compare(verdict.size() - matches.size(), matches.size(), matches) == 0) {
+        return true;
+    }
+    problem = "did not verify: " + (verdict.empty() ? "no verdict" : verdict);
+    return false;
+}
+
 // One job at a time: the runs waiting go before the world's standing, so that the standing
 // fetched after a finish counts the run just sent.
 void CBoardLink::Work(const std::shared_ptr<SShared>& shared) {
@@ -266,6 +292,9 @@ void CBoardLink::FetchGhost(SShared& shared, const CWorldIdentity& world,
     std::string problem = fetched.problem;
     std::unique_ptr<CReplay> run =
         fetched.fetched ? ReadGhost(fetched.bytes, world, problem) : nullptr;
+    if (run && !FliesAsClaimed(shared.verifier, fetched.bytes, *run, problem)) {
+        run.reset();
+    }
     if (!run) {
         PrintLine("board: the best run of the world is no ghost (" + problem + "); dropped");
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ReplayVerifier.h"
 #include "game/BoardClient.h"
 #include "game/Replay.h"
 #include "game/WorldIdentity.h"
@@ -10,9 +11,9 @@
 
 // The game's line to the board, on a thread of its own: finished runs go into the outbox and
 // on to the board, and the board's standing of the world being flown (and its best run, for
-// the ghost) comes back. The frame only ever takes what has arrived, under a lock held for a
-// copy, so a board that never answers costs the frame nothing. Every answer and every failure
-// is also one line on standard output.
+// the ghost, once the game's own check has flown it) comes back. The frame only ever takes what has
+// arrived, under a lock held for a copy, so a board that never answers costs the frame nothing.
+// Every answer and every failure is also one line on standard output.
 class CBoardLink {
 public:
     struct SSettings {
@@ -21,6 +22,10 @@ public:
         std::string token;         // "" when there is no usable one: no run is sent
         std::string dataDirectory; // the outbox's; "" keeps no run
         bool ghostFromBoard = false;
+        // The game that flies the board's best run before it is a ghost, as the board checks
+        // runs: this game's own program. "" flies none, so no ghost comes from the board.
+        std::string gameProgram;
+        std::string scratchDirectory; // where each such flight gets a private directory
         CBoardClient::STimeouts timeouts;
     };
 
@@ -65,6 +70,11 @@ public:
     // run of the world; else null with why.
     static std::unique_ptr<CReplay> ReadGhost(const std::string& bytes, const CWorldIdentity& world,
                                               std::string& problem);
+    // Whether the game's own check, flying the run's bytes in a child process, ends at the
+    // finish time the run's header claims ("finish 1:02.33, state ..., matches"); else false
+    // with why. The rules' one random generator is never touched in this process.
+    static bool FliesAsClaimed(const CReplayVerifier& verifier, const std::string& bytes,
+                               const CReplay& run, std::string& problem);
 
 private:
     struct SShared;

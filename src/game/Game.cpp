@@ -128,6 +128,7 @@ void CGame::NewWorld() {
     }
     EndRun(); // the last run is kept before its world goes
     seed = newWorldSeedSource();
+    dailyDate.clear();
     book->ForgetGhosts();
     Rebuild();
     std::printf("world: difficulty %d length %d seed %u\n", difficulty, tunnelLength, seed);
@@ -332,7 +333,8 @@ std::vector<std::string> CGame::GetRecordsTableLines() const {
         lines = CRecordsTable::GetLines(nullptr, {}, ghostTime);
     } else {
         const CRecords::Table table = records->GetTable(); // a copy: a save may change it
-        lines = CRecordsTable::GetLines(&table, CRecords::SWorld::Of(GetWorld()), ghostTime);
+        lines =
+            CRecordsTable::GetLines(&table, CRecords::SWorld::Of(GetWorld()), ghostTime, dailyDate);
     }
     if (board != nullptr) {
         const std::vector<std::string> boardLines =

@@ -74,7 +74,8 @@ public:
     // Setup, at the moment the tunnel is made.
     void SetSeedSource(SeedSource source) { seedSource = std::move(source); }
     void SetSeed(unsigned value); // one seed, one world
-    // The world of the day's date, "2026-12-08": the start shows "DAILY <date>". Before Setup.
+    // The world of the day's date, "2026-12-08": the start shows "DAILY <date>", and the records
+    // table names the world so until a new world is made. Before Setup.
     void SetDailyDate(std::string date) { dailyDate = std::move(date); }
     unsigned GetSeed() const { return seed; } // the world's seed, once Setup has run
     CWorldIdentity GetWorld() const;          // nodes 0 until Setup has built the tunnel
@@ -193,7 +194,7 @@ private:
     int tunnelLength = 120;
     SeedSource seedSource; // the time of day, unless set
     SeedSource newWorldSeedSource;
-    std::string dailyDate; // empty: not the world of the day
+    std::string dailyDate; // empty: the world flown is not the world of the day
     unsigned seed = 0;
     bool paused = false;
     bool recordsTableShown = false;

@@ -16,10 +16,9 @@ std::string Padded(std::string text, std::size_t width) {
 
 } // namespace
 
-std::string CRecordsTable::WorldName(const CRecords::SWorld& world) {
+std::string CRecordsTable::WorldName(const CRecords::SWorld& world, std::string date) {
     char text[64];
-    std::string date;
-    if (CDailyWorld::IsDaily(world.seed, world.difficulty, world.nodes, date)) {
+    if (!date.empty() || CDailyWorld::IsDaily(world.seed, world.difficulty, world.nodes, date)) {
         std::replace(date.begin(), date.end(), '-', '.');
         std::snprintf(text, sizeof text, "D %d  N %d  DAILY %s", world.difficulty, world.nodes,
                       date.c_str());
@@ -32,7 +31,8 @@ std::string CRecordsTable::WorldName(const CRecords::SWorld& world) {
 
 std::vector<std::string> CRecordsTable::GetLines(const CRecords::Table* records,
                                                  const CRecords::SWorld& flown,
-                                                 long long ghostMilliseconds) {
+                                                 long long ghostMilliseconds,
+                                                 const std::string& flownDate) {
     if (records == nullptr) {
         return {"RECORDS OFF"};
     }
@@ -42,7 +42,8 @@ std::vector<std::string> CRecordsTable::GetLines(const CRecords::Table* records,
     if (ghostMilliseconds != kNoGhost) {
         bestLine += "  GHOST " + CRecords::FormatTime(ghostMilliseconds);
     }
-    std::vector<std::string> lines = {"RECORDS", "THIS WORLD  " + WorldName(flown), bestLine};
+    std::vector<std::string> lines = {"RECORDS", "THIS WORLD  " + WorldName(flown, flownDate),
+                                      bestLine};
     std::vector<std::pair<CRecords::SWorld, CRecords::SRecord>> others;
     for (const auto& entry : *records) {
         if (!(entry.first == flown)) {

@@ -16,13 +16,15 @@ public:
     static constexpr long long kNoGhost = -1;
 
     // records: null when the game keeps none ("RECORDS OFF"). ghostMilliseconds: the ghost's
-    // finish time, or kNoGhost.
+    // finish time, or kNoGhost. flownDate: the day ("2026-12-08") when the world flown is a
+    // world of the day, as a board's is whatever its seed; "" to tell from the world alone.
     static std::vector<std::string> GetLines(const CRecords::Table* records,
                                              const CRecords::SWorld& flown,
-                                             long long ghostMilliseconds);
+                                             long long ghostMilliseconds,
+                                             const std::string& flownDate = "");
     // "D 3  N 512  SEED 17", or "D 2  N 1004  DAILY 2026.12.07" for the world of a day (the
-    // font has no hyphen).
-    static std::string WorldName(const CRecords::SWorld& world);
+    // font has no hyphen): the game's own of its seed's date, or any world given its date.
+    static std::string WorldName(const CRecords::SWorld& world, std::string date = "");
 
     // The board's lines below the records: its top runs of the world flown and the player's
     // own rank; "BOARD ..." while they load, "BOARD OFFLINE" when they cannot. canSend: the

@@ -9,6 +9,16 @@ TEST(BoardSettings, EachLineSetsOrIsNamedWithItsFileAndNumber) {
     const std::string bad = "; the line is ignored";
     const std::string noName =
         "b.txt: a board but no name: runs are not sent until board.txt says name NAME";
+    const auto httpOnEachLine = [&bad](int lines) {
+        std::vector<std::string> problems;
+        for (int line = 1; line <= lines; ++line) {
+            problems.push_back("b.txt:" + std::to_string(line) +
+                               ": http:// is for a board on this machine only (the token would "
+                               "cross the network in clear); use https://" +
+                               bad);
+        }
+        return problems;
+    };
     const struct {
         std::string text;
         std::string url;
@@ -29,6 +39,13 @@ TEST(BoardSettings, EachLineSetsOrIsNamedWithItsFileAndNumber) {
          {"b.txt:2: http:// is for a board on this machine only (the token would cross the "
           "network in clear); use https://" +
           bad}},
+        {"url http://127.255.0.9:8717\nname a", "http://127.255.0.9:8717", "a", {}},
+        // Hosts that look like this machine and are not: names anyone may point anywhere, and
+        // addresses some readers take otherwise (127.1, octal, one 32-bit number).
+        {"url http://127.board.example.net\nurl http://127.0.0.1.example.net\nurl http://127.1\n"
+         "url http://127.0.0.256\nurl http://0177.0.0.1\nurl http://127.0.0.01\n"
+         "url http://localhost.example.net\nurl http://[::2]\nurl http://2130706433\n",
+         "", "", httpOnEachLine(9)},
         {"url ftp://x.org\nurl https://\nurl https://a.org:0\nurl https://a.org:99999\n"
          "url https://u@a.org\nurl https://a.org?x=1\nurl https://a b.org\nurl https://[xyz]\n",
          "",

@@ -1,11 +1,13 @@
 // The real game with a board on loopback: a finished course is sent and ranked; with the board
 // down the run waits in the outbox and the next start sends it; a board that never answers,
-// or answers badly, leaves the game playing and quitting as ever.
+// or answers badly, leaves the game playing and quitting as ever; --daily flies the board's
+// world of the day, or the game's own when the board cannot say.
 
 #include "BoardServer.h"
 #include "FileBytes.h"
 #include "GameRun.h"
 #include "LoopbackServer.h"
+#include "world/Tunnel.h"
 
 #include <chrono>
 #include <filesystem>
@@ -146,5 +148,59 @@ TEST_F(BoardGame, ABoardThatNeverAnswersOrAnswersBadlyCostsTheGameNothing) {
         const std::chrono::duration<double> quitting = std::chrono::steady_clock::now() - quit;
         EXPECT_LT(quitting.count(), 8.0) << "seconds to quit with " << board.url;
         EXPECT_EQ(CountFiles(Outbox()), 1u) << board.url;
+    }
+}
+
+// 9 December 2026 is a Wednesday: the game's own world of the day is of difficulty 4 and seed
+// 20261209. The board's is whatever it announces, once the game has checked it.
+TEST_F(BoardGame, TheDailyWorldIsTheBoardsOrTheGamesOwnWithOneLineSayingWhy) {
+    constexpr unsigned kSeed = 1234567891;
+    const int nodes = CTunnel::CountRings(3, 1000, kSeed);
+    const auto today = [](int announced) {
+        return [announced](const httplib::Request&, httplib::Response& response) {
+            response.set_content(R"({"date":"2026-12-09","world":{"difficulty":3,"length":1000,)"
+                                 R"("nodes":)" +
+                                     std::to_string(announced) +
+                                     R"(,"seed":1234567891},"runs":[]})",
+                                 "application/json");
+        };
+    };
+    CLoopbackServer board;
+    board.server.Get("/good/api/days/today", today(nodes));
+    board.server.Get("/wrong/api/days/today", today(nodes + 1));
+    board.Start();
+    const std::string own = "daily: 2026-12-09 difficulty 4 length 1000 seed 20261209\n";
+    const std::string notHad = "daily: the board's world of the day could not be had (";
+    const std::string instead = "); the game's own flies instead, whose runs the board's day "
+                                "does not rank\n";
+    const struct {
+        std::string url;
+        std::vector<std::string> says; // each somewhere in its standard output
+        bool fellBack;
+    } cases[] = {
+        {board.Url() + "/good",
+         {"path: " + std::to_string(nodes) + " nodes",
+          "daily: 2026-12-09 difficulty 3 length 1000 seed 1234567891\n"},
+         false},
+        {board.Url() + "/wrong",
+         {notHad + "the board's world builds " + std::to_string(nodes) + " path nodes here, not " +
+              std::to_string(nodes + 1) + instead,
+          own},
+         true},
+        {"http://127.0.0.1:1", {notHad, instead, own}, true}, // no board there
+    };
+    for (const auto& c : cases) {
+        CGameRun game;
+        ASSERT_TRUE(ShareHome(game));
+        game.SetWallClock("2026-12-09 12:00:00");
+        std::string said;
+        ASSERT_TRUE(game.StartPlaying({"--daily", "--board", c.url}, kStartTimeout, said)) << said;
+        ASSERT_TRUE(game.WaitForOutput("daily: 2026-12-09 difficulty", kStartTimeout));
+        Quit(game);
+        const std::string out = game.ReadStdout();
+        for (const std::string& line : c.says) {
+            EXPECT_NE(out.find(line), std::string::npos) << c.url << " says no " << line << out;
+        }
+        EXPECT_EQ(out.find(notHad) != std::string::npos, c.fellBack) << out;
     }
 }

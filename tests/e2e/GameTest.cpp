@@ -104,25 +104,10 @@ TEST_F(Game, StartsWithItsLinesAndOneEnemyPerDifficultyNodes) {
     }
 }
 
-// The game's wall clock starts at `date` (UTC) through libfaketime, as `faketime
-// --exclude-monotonic` starts it; preloaded into the game itself rather than through that
-// wrapper, which forks, so that the run's process stays the game and a kill on timeout reaches
-// it. The frames are timed by the monotonic clock, which stays real.
-void SetClock(CGameRun& run, const std::string& date) {
-    run.SetEnvironment("LD_PRELOAD", "/usr/$LIB/faketime/libfaketime.so.1"); // ld.so expands $LIB
-    run.SetEnvironment("FAKETIME", "@" + date);
-    run.SetEnvironment("FAKETIME_DONT_FAKE_MONOTONIC", "1");
-    run.SetEnvironment("TZ", "UTC");
-    // In the sanitizer build the preloaded library comes before the sanitizer's runtime.
-    const char* asanOptions = std::getenv("ASAN_OPTIONS");
-    run.SetEnvironment("ASAN_OPTIONS", std::string(asanOptions != nullptr ? asanOptions : "") +
-                                           ":verify_asan_link_order=0");
-}
-
 // The world of the day names itself, n makes a new world and names its seed, and --seed of that
 // seed builds the same world again. 7 December 2026 is a Monday: difficulty 2.
 TEST_F(Game, TheWorldOfTheDayAndANewWorldFromNAreNamedAndFlownAgainFromTheirSeed) {
-    SetClock(run, "2026-12-07 12:00:00");
+    run.SetWallClock("2026-12-07 12:00:00");
     Start("", {"--daily", "--seed", "5"});
     EXPECT_EQ(run.ReadStderr(), "zelkora: --daily flies the world of the day; --seed ignored\n");
     ASSERT_TRUE(run.WaitForOutput("daily: 2026-12-07 difficulty 2 length 1000 seed 20261207\n",

@@ -1,9 +1,10 @@
 #pragma once
 
-// What must hold for any bytes a board answers with, read as a run's answer (200) and as a
-// world's page: nothing throws, what the HUD and the terminal show is printable, the line is
-// one line, and a page gives at most five runs, each with a printable name and a run id of 64
-// hex digits.
+// What must hold for any bytes a board answers with, read as a run's answer (200), as a
+// world's page and as the world of the day: nothing throws, what the HUD and the terminal show
+// is printable, the line is one line, a page gives at most five runs, each with a printable
+// name, a run id of 64 hex digits and a rank among the page's players, and a world of the day
+// is one the game can fly.
 #include "game/BoardClient.h"
 
 #include <string>
@@ -18,7 +19,7 @@ inline bool IsPrintableText(const std::string& text) {
 }
 
 inline bool BoardAnswerIsReadSoundly(const std::string& body) {
-    const CBoardClient::SSubmitted sent = CBoardClient::ReadCounted(200, body);
+    const CBoardClient::SSubmitted sent = CBoardClient::ReadCounted(200, body, "Ann");
     if (!IsPrintableText(sent.onScreen) || !IsPrintableText(sent.line) ||
         sent.line.rfind("board: ", 0) != 0 ||
         (sent.outcome == CBoardClient::EOutcome::Counted) !=
@@ -31,10 +32,13 @@ inline bool BoardAnswerIsReadSoundly(const std::string& body) {
         return false;
     }
     for (const CBoardClient::SRankedRun& run : board.top) {
-        if (!IsPrintableText(run.player) || run.runId.size() != 64 ||
+        if (!IsPrintableText(run.player) || run.rank < 1 || run.rank > board.players ||
+            run.runId.size() != 64 ||
             run.runId.find_first_not_of("0123456789abcdef") != std::string::npos) {
             return false;
         }
     }
-    return true;
+    const CBoardClient::SToday today = CBoardClient::ReadToday(body);
+    std::string problem;
+    return !today.fetched || (IsPrintableText(today.date) && today.world.CheckLimits(problem));
 }

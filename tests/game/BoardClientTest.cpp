@@ -18,7 +18,7 @@ namespace {
 using EOutcome = CBoardClient::EOutcome;
 using Clock = std::chrono::steady_clock;
 
-const std::string kToken = "Zk3v9QpL2mXw8RtY4uHb7NcE1sDf6GaJ0oKi5lVnTr";
+const std::string kToken = "tR4n-9kWq2Zx7Lp_Vb3Ny8Hs5Dc1Jm6Fg0Qe2Ua7Ko4";
 const std::string kRunId(64, 'a');
 constexpr CBoardClient::STimeouts kShortTimeouts{500, 1000};
 
@@ -68,6 +68,25 @@ TEST(BoardClient, EachAnswerIsCountedRefusedOrKeptForLater) {
          "board: not sent (an answer larger than 2097152 bytes)"},
         {"endless", 200, "", "", EOutcome::Unsent, "BOARD: ERROR",
          "board: not sent (an answer larger than 2097152 bytes)"},
+        // Numbers out of their range: 4294967297 read as an int would be #1.
+        {"wide", 201, R"({"kept":true,"rank":4294967297,"players":41,"milliseconds":62330})", "",
+         EOutcome::Unsent, "BOARD: ERROR", "board: not sent (the board's answer (201) cannot be"},
+        {"beyond", 201, R"({"kept":true,"rank":42,"players":41,"milliseconds":62330})", "",
+         EOutcome::Unsent, "BOARD: ERROR", "board: not sent (the board's answer (201) cannot be"},
+        {"zeroth", 200,
+         R"({"kept":false,"rank":9,"players":41,"best":{"rank":0,"milliseconds":61000}})", "",
+         EOutcome::Unsent, "BOARD: ERROR", "board: not sent (the board's answer (200) cannot be"},
+        {"crowd", 201, R"({"kept":true,"rank":3,"players":2147483648,"milliseconds":62330})", "",
+         EOutcome::Unsent, "BOARD: ERROR", "board: not sent (the board's answer (201) cannot be"},
+        {"late", 201, R"({"kept":true,"rank":3,"players":41,"milliseconds":8640000000000})", "",
+         EOutcome::Unsent, "BOARD: ERROR", "board: not sent (the board's answer (201) cannot be"},
+        // A run the board keeps under another name is not the sender's, whatever its rank.
+        {"theirs", 201, R"({"kept":true,"rank":3,"players":41,"milliseconds":1,"player":"Bo"})", "",
+         EOutcome::Refused, "BOARD: NOT YOUR RUN", "board: this run is Bo's, #3 of 41 players"},
+        {"ours", 201, R"({"kept":true,"rank":3,"players":41,"milliseconds":1,"player":"aNN"})", "",
+         EOutcome::Counted, "BOARD #3 OF 41", "board: #3 of 41 players, 0:00.00"},
+        {"owned", 409, R"({"error":"this run is Bo's"})", "", EOutcome::Refused,
+         "BOARD: NOT YOUR RUN", "board: refused (409): this run is Bo's"},
         {"", 0, "", "", EOutcome::Unsent, "BOARD: OFFLINE", "board: not sent (offline: "},
         {"closed", 0, "", "", EOutcome::Unsent, "BOARD: OFFLINE", "board: not sent (offline: "},
     };
@@ -156,6 +175,73 @@ TEST(BoardClient, FetchesTheBestFiveOfAWorldAndThePlayersRank) {
     EXPECT_FALSE(client.FetchReplay("../../etc/passwd").fetched) << "no run id";
 }
 
+// A world's page and the world of the day, good and bad: a page is taken only when every
+// number in it is a whole number in its range, and the day's world only when it is one the
+// game can fly at the day's length. The board's route /NAME/... gives the case named NAME.
+TEST(BoardClient, APageIsTakenOnlyWhenEveryNumberIsInItsRange) {
+    const std::string run =
+        R"({"rank":1,"player":"Bo","milliseconds":61000,"id":")" + kRunId + R"("})";
+    const std::string day = R"({"date":"2026-12-09","world":{"difficulty":3,"length":1000,)";
+    const std::string unread = "the board's answer cannot be read";
+    const struct {
+        std::string name;
+        bool today; // the world of the day, else the first page of world 2-500-7
+        int status;
+        std::string body;
+        std::string problem; // "" when taken
+    } cases[] = {
+        {"page", false, 200,
+         R"({"page":1,"pages":1,"players":1,"player":{"rank":1},"runs":[)" + run + "]}", ""},
+        {"wide", false, 200, R"({"players":4294967297,"runs":[)" + run + "]}", unread},
+        {"beyond", false, 200, R"({"players":0,"runs":[)" + run + "]}", unread},
+        {"own", false, 200, R"({"players":1,"player":{"rank":2},"runs":[]})", unread},
+        {"second", false, 200, R"({"page":2,"pages":2,"players":1,"runs":[]})", unread},
+        {"fewer", false, 200, R"({"pages":-1,"players":1,"runs":[]})", unread},
+        {"day", true, 200, day + R"("nodes":1021,"seed":2141592653},"runs":[]})", ""},
+        {"seed", true, 200, day + R"("nodes":1021,"seed":3141592653}})", unread},
+        {"nodes", true, 200, day + R"("nodes":0,"seed":7}})", unread},
+        {"length", true, 200,
+         R"({"date":"2026-12-09","world":{"difficulty":3,"length":2000,"nodes":2021,"seed":7}})",
+         unread},
+        {"hard", true, 200,
+         R"({"date":"2026-12-09","world":{"difficulty":1001,"length":1000,"nodes":1021,"seed":7}})",
+         unread},
+        {"date", true, 200,
+         R"({"date":"2026-12-9","world":{"difficulty":3,"length":1000,"nodes":1,"seed":7}})",
+         unread},
+        {"gone", true, 404, R"({"error":"no such page"})", "the board answered 404"},
+    };
+    CLoopbackServer board;
+    const auto answer = [&cases](const httplib::Request& request, httplib::Response& response) {
+        for (const auto& c : cases) {
+            if (c.name == request.matches[1]) {
+                Answer(response, c.status, c.body);
+            }
+        }
+    };
+    board.server.Get(R"(/(\w+)/api/days/today)", answer);
+    board.server.Get(R"(/(\w+)/api/worlds/2-500-7)", answer);
+    board.Start();
+    for (const auto& c : cases) {
+        const CBoardClient client(board.Url() + "/" + c.name, "Ann", kToken, kShortTimeouts);
+        if (c.today) {
+            const CBoardClient::SToday today = client.FetchToday();
+            EXPECT_EQ(today.fetched, c.problem.empty()) << c.name;
+            EXPECT_EQ(today.problem, c.problem) << c.name;
+            if (today.fetched) {
+                EXPECT_EQ(today.date, "2026-12-09");
+                EXPECT_EQ(today.world, (CWorldIdentity{3, 1000, 1021, 2141592653}));
+            }
+        } else {
+            const CBoardClient::SWorldBoard page = client.FetchWorld({2, 500, 500, 7}, "Ann");
+            EXPECT_EQ(page.fetched, c.problem.empty()) << c.name;
+            EXPECT_EQ(page.problem, c.problem) << c.name;
+            EXPECT_EQ(page.top.size(), page.fetched ? 1u : 0u) << c.name;
+            EXPECT_EQ(page.ownRank, page.fetched ? 1 : 0) << c.name;
+        }
+    }
+}
+
 // The real board, checking with the real game: a new run counts, the same run again is known,
 // and another token under the same name is refused.
 TEST(BoardClient, ARealBoardCountsARunKnowsItAgainAndKeepsTheNameToItsToken) {
@@ -179,7 +265,7 @@ TEST(BoardClient, ARealBoardCountsARunKnowsItAgainAndKeepsTheNameToItsToken) {
     EXPECT_EQ(again.outcome, EOutcome::Counted) << again.line;
     EXPECT_EQ(again.status, 200);
     const CBoardClient::SSubmitted stolen =
-        CBoardClient(url, "aNN", "Qw8Er5Ty2Ui9Op3As6Df1Gh4Jk7Lz0XcVbNm").Submit(bytes);
+        CBoardClient(url, "aNN", "Bz8-Lq3Wm7Xc1Rv_Ty5Nk9Pf2Hd6Sj4Ga0Ue3Oi8Yb").Submit(bytes);
     EXPECT_EQ(stolen.outcome, EOutcome::Refused);
     EXPECT_EQ(stolen.onScreen, "BOARD: NAME TAKEN");
     EXPECT_EQ(stolen.line, "board: refused (403): the name aNN is taken");

@@ -121,3 +121,45 @@ TEST(DailyWorld, OnlyTheWholeWorldOfTheDayIsDaily) {
         EXPECT_EQ(date, *c.date != '\0' ? c.date : "untouched") << c.seed;
     }
 }
+
+// The board's world of the day flies when its date is today's, or a day either side for clocks
+// that differ, and its world builds the board's node count here; else why it does not. The
+// clock reads 2026-12-09 00:30 UTC, a Wednesday, near the day's start on purpose.
+TEST(DailyWorld, TheBoardsWorldOfTheDayFliesOnlyOnItsDayAndAsTheBoardBuiltIt) {
+    const std::time_t now = 1796776200;
+    constexpr unsigned kSeed = 1234567891;
+    const int nodes = NodesOf(kSeed, 5, CDailyWorld::kLength);
+    const CWorldIdentity world{5, CDailyWorld::kLength, nodes, kSeed};
+    const struct {
+        std::string date;
+        CWorldIdentity world;
+        std::string problem; // "" when it flies
+    } cases[] = {
+        {"2026-12-09", world, ""},
+        {"2026-12-08", world, ""},
+        {"2026-12-10", world, ""},
+        {"2026-12-11", world, "the board's day is 2026-12-11, and today is 2026-12-09"},
+        {"2026-12-07", world, "the board's day is 2026-12-07, and today is 2026-12-09"},
+        {"2026-02-30", world, "the board's date \"2026-02-30\" is no day from 2000 to 2999"},
+        {"1999-12-31", world, "the board's date \"1999-12-31\" is no day from 2000 to 2999"},
+        {"2026-12-9x", world, "the board's date \"2026-12-9x\" is no day from 2000 to 2999"},
+        {"2026-12-09",
+         {5, CDailyWorld::kLength, nodes + 1, kSeed},
+         "the board's world builds " + std::to_string(nodes) + " path nodes here, not " +
+             std::to_string(nodes + 1)},
+        {"2026-12-09",
+         {1001, CDailyWorld::kLength, nodes, kSeed},
+         "difficulty 1001 out of range 0 to 1000"},
+    };
+    for (const auto& c : cases) {
+        CDailyWorld daily;
+        std::string problem;
+        EXPECT_EQ(CDailyWorld::FromBoard(c.date, c.world, now, daily, problem), c.problem.empty())
+            << c.date;
+        EXPECT_EQ(problem, c.problem) << c.date;
+        if (c.problem.empty()) {
+            EXPECT_EQ(daily.Describe(),
+                      "daily: " + c.date + " difficulty 5 length 1000 seed 1234567891");
+        }
+    }
+}

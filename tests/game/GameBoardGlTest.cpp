@@ -21,9 +21,11 @@ protected:
         CBoardLink::SSettings player;
         player.url = board->Url();
         player.name = name;
-        player.token = name + "-Zk3v9QpL2mXw8RtY4uHb7NcE1sDf6GaJ0oKi5"; // one of its own
+        player.token = name + "-Wq7Zr2Kd9xP4vLw0mN8bT_3sYh6Jc1GfUeA5oRi";
         player.dataDirectory = scratch.Join(name);
         player.ghostFromBoard = ghostFromBoard;
+        player.gameProgram = ZELKORA_GAME_BINARY; // the game in this process is no program
+        player.scratchDirectory = scratch.GetPath();
         return player;
     }
 

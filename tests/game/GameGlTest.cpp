@@ -147,17 +147,28 @@ TEST_F(GameGl, PauseHoldsEverythingAndTheFirstStepAfterIsANormalOne) {
     EXPECT_LT(game->GetPlayer()->GetPosition().z, shipAt.z) << "space still held";
 }
 
-TEST_F(GameGl, TheWorldOfTheDaySaysSoAtTheStart) {
+// A board's world of the day has a seed of its own, no date: the records table names it by the
+// date it is flown as, until n makes another world.
+TEST_F(GameGl, TheWorldOfTheDaySaysSoAtTheStartAndInTheRecordsTableUntilANewWorld) {
+    const CScratchDirectory scratch;
+    records = std::make_unique<CRecords>(scratch.GetPath());
     Make(
         3, 200,
         [](CGame& game, unsigned seed) {
             FixedSeed(game, seed);
             game.SetDailyDate("2026-12-08");
         },
-        20261208);
+        1234567891);
     EXPECT_EQ(Message(), "DAILY 2026-12-08");
     EXPECT_EQ(game->GetHud()->GetMessageStyle(), 1);
     EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 3);
+    const std::string nodes = std::to_string(game->GetWorld().nodes);
+    EXPECT_EQ(game->GetRecordsTableLines()[1],
+              "THIS WORLD  D 3  N " + nodes + "  DAILY 2026.12.08");
+    testing::internal::CaptureStdout(); // the new world's lines
+    game->NewWorld();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(game->GetRecordsTableLines()[1].find("DAILY"), std::string::npos);
 }
 
 // A still picture keeps its resolution: the scaler learns only from frames that ran the rules.

@@ -100,6 +100,19 @@ void CGameRun::SetEnvironment(const std::string& name, const std::string& value)
     environment.emplace_back(name, value);
 }
 
+// Preloaded into the game itself rather than through the faketime wrapper, which forks, so that
+// the run's process stays the game and a kill on timeout reaches it.
+void CGameRun::SetWallClock(const std::string& date) {
+    SetEnvironment("LD_PRELOAD", "/usr/$LIB/faketime/libfaketime.so.1"); // ld.so expands $LIB
+    SetEnvironment("FAKETIME", "@" + date);
+    SetEnvironment("FAKETIME_DONT_FAKE_MONOTONIC", "1");
+    SetEnvironment("TZ", "UTC");
+    // In the sanitizer build the preloaded library comes before the sanitizer's runtime.
+    const char* asanOptions = std::getenv("ASAN_OPTIONS");
+    SetEnvironment("ASAN_OPTIONS", std::string(asanOptions != nullptr ? asanOptions : "") +
+                                       ":verify_asan_link_order=0");
+}
+
 bool CGameRun::Start(const std::vector<std::string>& arguments) {
     const std::string binary = (fs::path(directory) / "zelkora").string();
     std::error_code error;
