@@ -2,7 +2,7 @@
 
 #include "base/Version.h"
 #include "game/Game.h"
-#include "game/Records.h"
+#include "game/ReplayPlayback.h"
 #include "world/Tunnel.h"
 
 #include <algorithm>
@@ -97,17 +97,8 @@ void CRunChecker::Fly(const std::string& bytes, SResult& result) const {
         result.reason = problem;
         return;
     }
-    // The check names the file "run.zrp"; what it says after that is the verdict.
-    const std::string verdict = line.substr(std::min(line.size(), line.find("run.zrp: ") + 9));
-    // The time the check flew must be the header's: "finish 1:02.33, state <16 hex>, matches".
-    const std::string finish =
-        "finish " + CRecords::FormatTime(CRecords::ToMilliseconds(replay.finishClock)) + ", state ";
-    const std::string matches = ", matches";
-    const bool flewTheSame =
-        verdict.size() == finish.size() + 16 + matches.size() &&
-        verdict.compare(0, finish.size(), finish) == 0 &&
-        verdict.compare(verdict.size() - matches.size(), matches.size(), matches) == 0;
-    if (exitCode != 0 || !flewTheSame) {
+    std::string verdict;
+    if (!CReplayPlayback::FlewAsClaimed(line, exitCode, replay, verdict)) {
         result.verdict = EVerdict::NotEligible;
         result.reason = "did not verify: " + (verdict.empty() ? "no verdict" : verdict);
     }

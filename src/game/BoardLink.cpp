@@ -1,7 +1,7 @@
 #include "game/BoardLink.h"
 
 #include "game/Outbox.h"
-#include "game/Records.h"
+#include "game/ReplayPlayback.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -159,16 +159,8 @@ bool CBoardLink::FliesAsClaimed(const CReplayVerifier& verifier, const std::stri
         problem = "it could not be checked: " + problem;
         return false;
     }
-    static const std::string kNamed = "run.zrp: "; // the check's name for the file it flew
-    const std::size_t named = line.find(kNamed);
-    const std::string verdict =
-        named == std::string::npos ? "" : line.substr(named + kNamed.size());
-    const std::string claimed =
-        "finish " + CRecords::FormatTime(CRecords::ToMilliseconds(run.finishClock)) + ", state ";
-    const std::string matches = ", matches";
-    if (exitCode == 0 && verdict.size() == claimed.size() + 16 + matches.size() &&
-        verdict.compare(0, claimed.size(), claimed) == 0 &&
-        verdict.compare(verdict.size() - matches.size(), matches.size(), matches) == 0) {
+    std::string verdict;
+    if (CReplayPlayback::FlewAsClaimed(line, exitCode, run, verdict)) {
         return true;
     }
     problem = "did not verify: " + (verdict.empty() ? "no verdict" : verdict);

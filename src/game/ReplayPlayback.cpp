@@ -211,3 +211,17 @@ std::string CReplayPlayback::Describe(const std::string& name) const {
     }
     return "replay: " + name + ": " + verdict + ", matches";
 }
+
+bool CReplayPlayback::FlewAsClaimed(const std::string& line, int exitCode, const CReplay& run,
+                                    std::string& verdict) {
+    static const std::string kNamed = "run.zrp: ";
+    const std::size_t named = line.find(kNamed);
+    verdict = named == std::string::npos ? "" : line.substr(named + kNamed.size());
+    // "finish 1:02.33, state <16 hex>, matches", with the header's time.
+    const std::string claimed =
+        "finish " + CRecords::FormatTime(CRecords::ToMilliseconds(run.finishClock)) + ", state ";
+    const std::string matches = ", matches";
+    return exitCode == 0 && verdict.size() == claimed.size() + 16 + matches.size() &&
+           verdict.compare(0, claimed.size(), claimed) == 0 &&
+           verdict.compare(verdict.size() - matches.size(), matches.size(), matches) == 0;
+}

@@ -51,6 +51,11 @@ public:
     // "replay: <name>: finish m:ss.hh[ with P mode], state <hash>[, recorded by zelkora V],
     // matches", "replay: <name>: diverged at frame N" or "replay: <name>: <false claim>".
     std::string Describe(const std::string& name) const;
+    // Whether a check's verdict line (Describe's, for a file named run.zrp) and exit code say
+    // that the flight matched and ended at the header's finish time. verdict: what the line
+    // says of the run, for the reason when not.
+    static bool FlewAsClaimed(const std::string& line, int exitCode, const CReplay& run,
+                              std::string& verdict);
 
 private:
     std::string FindFalseClaim() const;
