@@ -88,8 +88,13 @@ constexpr int kAttempts = 3; // of a transaction the database rolled back or who
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
-// A listing's rank, before its page is cut: equal times share one.
-const char* const kRank = "RANK() OVER (ORDER BY b.milliseconds)";
+// A listing's ranks, counted for the page's rows alone through the rank indexes (a window
+// over the whole board would read every row of it for each page): equal times share one.
+const char* const kWorldRank = "1 + (SELECT COUNT(*) FROM world_best o WHERE o.difficulty = "
+                               "b.difficulty AND o.nodes = b.nodes AND o.seed = b.seed AND "
+                               "o.milliseconds < b.milliseconds)";
+const char* const kDayRank = "1 + (SELECT COUNT(*) FROM day_best o WHERE o.day = b.day AND "
+                             "o.milliseconds < b.milliseconds)";
 
 // libpq's messages end with a line break of their own.
 std::string Why(const std::exception& error) {
@@ -400,7 +405,7 @@ std::vector<CBoardStore::SRankedRun> CPostgresStore::GetBoard(const SWorld& worl
                                                               int limit) {
     return Transact(std::vector<SRankedRun>{}, [&](pqxx::work& transaction) {
         return Ranked(
-            transaction.exec_params(std::string("SELECT ") + kRunColumns + ", " + kRank +
+            transaction.exec_params(std::string("SELECT ") + kRunColumns + ", " + kWorldRank +
                                         " FROM world_best b JOIN runs r ON r.id = b.run_id "
                                         "JOIN players p ON p.name_key = b.name_key "
                                         "WHERE b.difficulty = $1 AND b.nodes = $2 AND b.seed = $3 "
@@ -437,7 +442,7 @@ std::vector<CBoardStore::SRankedRun> CPostgresStore::GetDayBoard(const std::stri
                                                                  int offset, int limit) {
     return Transact(std::vector<SRankedRun>{}, [&](pqxx::work& transaction) {
         return Ranked(transaction.exec_params(
-            std::string("SELECT ") + kRunColumns + ", " + kRank +
+            std::string("SELECT ") + kRunColumns + ", " + kDayRank +
                 " FROM day_best b JOIN runs r ON r.id = b.run_id "
                 "JOIN players p ON p.name_key = b.name_key WHERE b.day = $1 "
                 "ORDER BY b.milliseconds, b.submitted_at, b.name_key "

@@ -73,8 +73,13 @@ constexpr int kBusyMilliseconds = 10000; // another server's write on the same f
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
-// A listing's rank, before its page is cut: equal times share one.
-const char* const kRank = "RANK() OVER (ORDER BY b.milliseconds)";
+// A listing's ranks, counted for the page's rows alone through the rank indexes (a window
+// over the whole board would read every row of it for each page): equal times share one.
+const char* const kWorldRank = "1 + (SELECT COUNT(*) FROM world_best o WHERE o.difficulty = "
+                               "b.difficulty AND o.nodes = b.nodes AND o.seed = b.seed AND "
+                               "o.milliseconds < b.milliseconds)";
+const char* const kDayRank = "1 + (SELECT COUNT(*) FROM day_best o WHERE o.day = b.day AND "
+                             "o.milliseconds < b.milliseconds)";
 
 } // namespace
 
@@ -366,7 +371,7 @@ std::vector<CBoardStore::SRankedRun> CSqliteStore::Ranked(CStatement& query) {
 std::vector<CBoardStore::SRankedRun> CSqliteStore::GetBoard(const SWorld& world, int offset,
                                                             int limit) {
     const std::lock_guard<std::mutex> lock(mutex);
-    CStatement query(db, std::string("SELECT ") + kRunColumns + ", " + kRank +
+    CStatement query(db, std::string("SELECT ") + kRunColumns + ", " + kWorldRank +
                              " FROM world_best b JOIN runs r ON r.id = b.run_id "
                              "JOIN players p ON p.name_key = b.name_key "
                              "WHERE b.difficulty = ? AND b.nodes = ? AND b.seed = ? "
@@ -410,7 +415,7 @@ std::optional<CBoardStore::SRankedRun> CSqliteStore::GetStanding(const SWorld& w
 std::vector<CBoardStore::SRankedRun> CSqliteStore::GetDayBoard(const std::string& dayKey,
                                                                int offset, int limit) {
     const std::lock_guard<std::mutex> lock(mutex);
-    CStatement query(db, std::string("SELECT ") + kRunColumns + ", " + kRank +
+    CStatement query(db, std::string("SELECT ") + kRunColumns + ", " + kDayRank +
                              " FROM day_best b JOIN runs r ON r.id = b.run_id "
                              "JOIN players p ON p.name_key = b.name_key WHERE b.day = ? "
                              "ORDER BY b.milliseconds, b.submitted_at, b.name_key "
