@@ -1,29 +1,26 @@
 #include "BoardServer.h"
 #include "FileBytes.h"
 #include "RawConnection.h"
+#include "ToneFiles.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-constexpr long k256MB = 256000000 / 1024; // in kilobytes, as /proc gives them
 
 // The most memory the process has held, in kilobytes (VmHWM).
 long PeakKilobytes(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string key;
-    long kilobytes = 0;
     while (status >> key && key != "VmHWM:") {
         status.ignore(1 << 10, '\n');
     }
+    long kilobytes = 0;
     status >> kilobytes;
     return kilobytes;
 }
@@ -51,17 +48,15 @@ std::vector<std::string> HostileRequests() {
 // 64 hostile requests at once against the real board: each is refused, the board stays under
 // 256 MB at its peak and goes on answering.
 TEST(BoardServer, SixtyFourHostileRequestsAtOnceKeepItUnder256MB) {
-    const std::filesystem::path scratch =
-        std::filesystem::temp_directory_path() / ("board-memory-" + std::to_string(getpid()));
-    std::filesystem::create_directories(scratch);
-    const std::string log = (scratch / "board.log").string();
-    CBoardServer board("sqlite:" + (scratch / "board.sqlite3").string(), scratch.string(), log);
+    const CScratchDirectory scratch;
+    const std::string log = scratch.Join("board.log");
+    CBoardServer board("sqlite:" + scratch.Join("board.sqlite3"), scratch.GetPath(), log);
     ASSERT_TRUE(board.Ready()) << ReadFileBytes(log);
     const long before = PeakKilobytes(board.process.GetPid());
 
     const std::vector<std::string> requests = HostileRequests();
-    std::vector<std::thread> attackers;
     std::vector<std::string> answers(64);
+    std::vector<std::thread> attackers;
     for (std::size_t i = 0; i < answers.size(); ++i) {
         attackers.emplace_back([&, i] {
             CRawConnection connection(board.port);
@@ -71,20 +66,14 @@ TEST(BoardServer, SixtyFourHostileRequestsAtOnceKeepItUnder256MB) {
             sender.join();
         });
     }
-    for (std::thread& attacker : attackers) {
-        attacker.join();
-    }
-    for (const std::string& answer : answers) {
-        EXPECT_EQ(answer.compare(0, 10, "HTTP/1.1 4"), 0) << answer;
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        attackers[i].join();
+        EXPECT_EQ(answers[i].compare(0, 10, "HTTP/1.1 4"), 0) << answers[i];
     }
     const long peak = PeakKilobytes(board.process.GetPid());
     std::printf("board peak memory: %ld kB before, %ld kB after 64 hostile requests\n", before,
                 peak);
-    EXPECT_LT(peak, k256MB);
+    EXPECT_LT(peak, 256000000 / 1024) << "256 MB, in kilobytes as /proc gives them";
     const auto health = httplib::Client("127.0.0.1", board.port).Get("/healthz");
     EXPECT_TRUE(health && health->status == 200);
-
-    board.Stop();
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch, ignored);
 }

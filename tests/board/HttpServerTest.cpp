@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <memory>
@@ -56,22 +55,12 @@ std::vector<int> Statuses(const std::string& answers) {
     return statuses;
 }
 
-std::string Chunked(std::size_t chunks, std::size_t chunkBytes) {
-    char size[32];
-    std::snprintf(size, sizeof size, "%zx\r\n", chunkBytes);
-    std::string body;
-    for (std::size_t i = 0; i < chunks; ++i) {
-        body += size + std::string(chunkBytes, 'x') + "\r\n";
+std::string Repeated(const std::string& part, std::size_t times) {
+    std::string whole;
+    for (std::size_t i = 0; i < times; ++i) {
+        whole += part;
     }
-    return body + "0\r\n\r\n";
-}
-
-std::string Headers(int count) {
-    std::string headers;
-    for (int i = 0; i < count; ++i) {
-        headers += "X-" + std::to_string(i) + ": y\r\n";
-    }
-    return headers;
+    return whole;
 }
 
 const std::string kPost = "POST /echo HTTP/1.1\r\nHost: x\r\nConnection: close\r\n";
@@ -86,69 +75,44 @@ TEST(HttpServer, EveryRequestGetsTheAnswersItsBytesDeserve) {
     CHttpServer::SLimits limits; // 1 MiB bodies, 16 KiB heads, 100 headers
     limits.request.refuseEncodedBodies = true;
     CEchoServer echo(limits);
-    struct SCase {
-        std::string what;
+    const std::string chunked = kPost + "Transfer-Encoding: chunked\r\n\r\n";
+    const std::string chunks64MiB =
+        Repeated("10000\r\n" + std::string(1 << 16, 'x') + "\r\n", 1024);
+    const struct {
         std::string bytes;
         std::vector<int> statuses;
-        std::string echoed; // in the answers
-    };
-    const std::string body64MiB = Chunked(1024, 64 * 1024);
-    const std::vector<SCase> cases = {
-        {"a GET, path and query decoded",
-         "\r\nGET /ech%6F?p=1&q=a+b%21%zz HTTP/1.1\r\nHost: x\r\n" + kClose,
-         {200},
-         "/echo|a b!%zz|"},
-        {"a POST", kPost + "Content-Length: 5\r\n\r\nhello", {200}, "/echo||hello"},
-        {"a chunked POST",
-         kPost + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6;x=1\r\n "
-                 "world\r\n0\r\nTrailer: t\r\n\r\n",
+        std::string echoed = ""; // in the answers
+    } cases[] = {
+        {"\r\nGET /ech%6F?p=1&q=a+b%21%zz HTTP/1.1\r\n" + kClose, {200}, "/echo|a b!%zz|"},
+        {kPost + "Content-Length: 5\r\n\r\nhello", {200}, "/echo||hello"},
+        {chunked + "5\r\nhello\r\n6;x=1\r\n world\r\n0\r\nTrailer: t\r\n\r\n",
          {200},
          "|hello world"},
-        {"100-continue",
-         kPost + "Expect: 100-continue\r\nContent-Length: 2\r\n\r\nok",
-         {100, 200},
-         "|ok"},
-        {"seven on one connection, pipelined",
-         kGet + "\r\n" + kGet + "\r\n" + kGet + "\r\n" + kGet + "\r\n" + kGet + "\r\n" + kGet +
-             "Connection: keep-alive\r\n\r\n" + kGet + kClose,
-         {200, 200, 200, 200, 200, 200, 200},
-         ""},
-        {"HTTP/1.0 closes", "GET /echo HTTP/1.0\r\n\r\n", {200}, ""},
-        {"no such path", "GET /other HTTP/1.1\r\n" + kClose, {404}, ""},
-        {"a method the path does not take", "PUT /echo HTTP/1.1\r\n" + kClose, {405}, ""},
-        {"a Content-Length past the limit", kPost + "Content-Length: 1048577\r\n\r\n", {413}, ""},
-        {"a huge Content-Length",
-         kPost + "Content-Length: 99999999999999999999999\r\n\r\n",
-         {413},
-         ""},
-        {"64 MiB chunked", kPost + "Transfer-Encoding: chunked\r\n\r\n" + body64MiB, {413}, ""},
-        {"101 headers", kGet + Headers(101) + "\r\n", {431}, ""},
-        {"a 20 KB header", kGet + "X: " + std::string(20000, 'y') + "\r\n\r\n", {431}, ""},
-        {"a 20 KB request line",
-         "GET /" + std::string(20000, 'e') + " HTTP/1.1\r\n\r\n",
-         {414},
-         ""},
-        {"a bad chunk size",
-         kPost + "Transfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n",
-         {400},
-         ""},
-        {"a chunk longer than its size",
-         kPost + "Transfer-Encoding: chunked\r\n\r\n2\r\nhello\r\n0\r\n\r\n",
-         {400},
-         ""},
-        {"an unknown transfer coding", kPost + "Transfer-Encoding: gzip\r\n\r\nxx", {501}, ""},
-        {"a compressed body",
-         kPost + "Content-Encoding: gzip\r\nContent-Length: 2\r\n\r\nxx",
+        {kPost + "Expect: 100-continue\r\nContent-Length: 2\r\n\r\nok", {100, 200}, "|ok"},
+        // Seven pipelined on one connection.
+        {Repeated(kGet + "\r\n", 5) + kGet + "Connection: keep-alive\r\n\r\n" + kGet + kClose,
+         std::vector<int>(7, 200)},
+        {"GET /echo HTTP/1.0\r\n\r\n", {200}}, // closes
+        {"GET /other HTTP/1.1\r\n" + kClose, {404}},
+        {"PUT /echo HTTP/1.1\r\n" + kClose, {405}},
+        {kPost + "Content-Length: 1048577\r\n\r\n", {413}},
+        {kPost + "Content-Length: 99999999999999999999999\r\n\r\n", {413}},
+        {chunked + chunks64MiB + "0\r\n\r\n", {413}},
+        {kGet + Repeated("X: y\r\n", 101) + "\r\n", {431}},
+        {kGet + "X: " + std::string(20000, 'y') + "\r\n\r\n", {431}},
+        {"GET /" + std::string(20000, 'e') + " HTTP/1.1\r\n\r\n", {414}},
+        {chunked + "zz\r\nhello\r\n0\r\n\r\n", {400}},
+        {chunked + "2\r\nhello\r\n0\r\n\r\n", {400}}, // longer than its size
+        {kPost + "Transfer-Encoding: gzip\r\n\r\nxx", {501}},
+        {kPost + "Content-Encoding: gzip\r\nContent-Length: 2\r\n\r\nxx",
          {415},
          "compressed bodies are not taken"},
-        {"a bad request line", "GET /echo\r\n\r\n", {400}, ""},
-        {"a header without a colon", kGet + "Host x\r\n\r\n", {400}, ""},
-        {"a length and chunks",
-         kPost + "Content-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n",
-         {400},
-         ""},
+        {"GET /echo\r\n\r\n", {400}},
+        {kGet + "Host x\r\n\r\n", {400}},
+        {kPost + "Content-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n", {400}},
     };
-    for (const SCase& request : cases) {
+    for (const auto& request : cases) {
+        const std::string what = request.bytes.substr(0, 80);
         CRawConnection connection(echo.server.GetPort());
         ASSERT_TRUE(connection.IsConnected());
         std::size_t sent = 0;
@@ -156,12 +120,12 @@ TEST(HttpServer, EveryRequestGetsTheAnswersItsBytesDeserve) {
         bool closed = false;
         const std::string answers = connection.ReadToClose(3, closed);
         sender.join();
-        EXPECT_EQ(Statuses(answers), request.statuses) << request.what << "\n" << answers;
-        EXPECT_TRUE(closed) << request.what;
-        EXPECT_NE(answers.find(request.echoed), std::string::npos) << request.what;
+        EXPECT_EQ(Statuses(answers), request.statuses) << what << "\n" << answers;
+        EXPECT_TRUE(closed) << what;
+        EXPECT_NE(answers.find(request.echoed), std::string::npos) << what;
         // Past the limit the server reads no more than the sockets' buffers hold (at most 32 MiB
         // on loopback here), never the whole body.
-        EXPECT_LT(sent, 48u << 20) << request.what;
+        EXPECT_LT(sent, 48u << 20) << what;
     }
 }
 
@@ -189,17 +153,12 @@ TEST(HttpServer, TwoHundredSlowClientsAreAnsweredAtTheirDeadlineAndBlockNobody) 
         }
     });
     httplib::Client client("127.0.0.1", echo.server.GetPort());
-    double slowest = 0.0;
+    client.set_read_timeout(2, 0); // answered at once, not after the slow ones
     for (int i = 0; i < 3; ++i) {
-        const auto asked = std::chrono::steady_clock::now();
         const auto answer = client.Get("/echo");
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - asked;
         EXPECT_TRUE(answer && answer->status == 200);
-        slowest = std::max(slowest, took.count());
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
-    std::printf("slowest of 3 answers while 200 clients dawdle: %.1f ms\n", slowest * 1000);
-    EXPECT_LT(slowest, 2.0);
     const auto givenUp = start + std::chrono::seconds(8);
     int timedOut = 0;
     for (auto& connection : slow) {
