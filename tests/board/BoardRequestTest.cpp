@@ -1,6 +1,7 @@
 #include "board/BoardRequest.h"
 
 #include "../fuzz/BoardRequestCheck.h"
+#include "../fuzz/HttpRequestCheck.h"
 #include "FileBytes.h"
 
 #include <filesystem>
@@ -53,17 +54,20 @@ TEST(BoardRequest, NamesTokensPagesAndWorldsAreTakenOnlyWhole) {
     EXPECT_FALSE(CBoardRequest::ReadWorld("99999999", "512", "1", world));
 }
 
-// The fuzz target's seeds and regressions, read here by every build.
+// The fuzz targets' seeds and regressions, read here by every build: a submission's fields, and
+// the bytes of requests on a connection, whole and in pieces alike.
 TEST(BoardRequest, FuzzInputsAreReadSoundly) {
-    const std::filesystem::path corpus =
-        std::filesystem::path(ZELKORA_FUZZ_DIR) / "corpus/board_request";
-    int read = 0;
-    for (const auto& input : std::filesystem::directory_iterator(corpus)) {
-        EXPECT_TRUE(BoardRequestIsReadSoundly(ReadFileBytes(input.path().string())))
-            << input.path();
-        ++read;
+    const std::pair<const char*, bool (*)(const std::string&)> targets[] = {
+        {"board_request", BoardRequestIsReadSoundly}, {"http_request", HttpRequestsAreReadSoundly}};
+    for (const auto& [target, isReadSoundly] : targets) {
+        int read = 0;
+        const std::filesystem::path corpus = std::filesystem::path(ZELKORA_FUZZ_DIR) / "corpus";
+        for (const auto& input : std::filesystem::directory_iterator(corpus / target)) {
+            EXPECT_TRUE(isReadSoundly(ReadFileBytes(input.path().string()))) << input.path();
+            ++read;
+        }
+        EXPECT_GT(read, 0) << target;
     }
-    EXPECT_GT(read, 0);
 }
 
 // Whose address counts: the connection's, unless a trusted proxy says whom it serves.
