@@ -35,9 +35,7 @@ TEST(BoardDays, ADaysWorldIsTheBoardsAndCountsOnItsDayAndTheHourAfter) {
     EXPECT_EQ(days.DayOf(monday, kTuesdayStart + 3599), "2026-12-07");
     EXPECT_EQ(days.DayOf(monday, kTuesdayStart + 3600), "");
     EXPECT_EQ(days.DayOf(monday, kTuesdayStart - 86400 - 1), "") << "Sunday";
-    CBoardStore::SWorld other = monday;
-    other.nodes += 1;
-    EXPECT_EQ(days.DayOf(other, kMondayNoon), "");
+    EXPECT_EQ(days.DayOf({monday.difficulty, monday.nodes + 1, monday.seed}, kMondayNoon), "");
 
     EXPECT_TRUE(CBoardDays::IsAnnounced("2026-12-07", kMondayNoon));
     EXPECT_TRUE(CBoardDays::IsAnnounced("2026-12-06", kMondayNoon));

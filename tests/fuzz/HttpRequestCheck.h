@@ -10,9 +10,8 @@
 #include <set>
 #include <string>
 
-// The requests read, a line each, from bytes given `piece` at a time (0: all at once); sound
-// turns false when something that must hold does not. The limits are small, so that short inputs
-// reach them.
+// The requests read, a line each, from bytes given `piece` at a time (0: all at once), with limits
+// small enough for short inputs to reach; sound turns false when something that must hold does not.
 inline std::string ReadRequestsInPieces(const std::string& bytes, std::size_t piece, bool& sound) {
     static const std::set<int> kRefusals = {400, 413, 414, 415, 417, 431, 501};
     CHttpRequestReader::SLimits limits;
