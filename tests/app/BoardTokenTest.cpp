@@ -49,8 +49,7 @@ TEST(BoardToken, EachBoardGetsItsOwnTokenAndAnOldTokenStaysWithItsBoard) {
          {{"https://a.example", "", 'A'},
           {"https://A.Example:443/zelkora", "", 'A'},
           {"https://a.example:8443", "", 'B'},
-          {"http://127.0.0.1:8717", "https://a.example", 'C'},
-          {"https://a.example/", "", 'A'}},
+          {"http://127.0.0.1:8717", "https://a.example", 'C'}},
          "https://a.example:443 A\nhttps://a.example:8443 B\nhttp://127.0.0.1:8717 C\n"},
         // A board named with --board never gets the token board.txt's board was given.
         {true,
@@ -92,10 +91,8 @@ TEST(BoardToken, EachBoardGetsItsOwnTokenAndAnOldTokenStaysWithItsBoard) {
         }
         EXPECT_EQ(ReadFileBytes(path), file);
         EXPECT_EQ(ModeOf(path), 0600u);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory),
-                                std::filesystem::directory_iterator()),
-                  1)
-            << "no temporary left";
+        const std::filesystem::directory_iterator entries(directory);
+        EXPECT_EQ(std::distance(begin(entries), end(entries)), 1) << "no temporary left";
     }
 }
 

@@ -2,12 +2,12 @@
 
 #include "world/Tunnel.h"
 
-#include <filesystem>
-#include <fstream>
+#include "FileBytes.h"
+#include "ToneFiles.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,9 +35,7 @@ TEST(BoardDays, ADaysWorldIsTheBoardsAndCountsOnItsDayAndTheHourAfter) {
     EXPECT_EQ(days.DayOf(monday, kTuesdayStart + 3599), "2026-12-07");
     EXPECT_EQ(days.DayOf(monday, kTuesdayStart + 3600), "");
     EXPECT_EQ(days.DayOf(monday, kTuesdayStart - 86400 - 1), "") << "Sunday";
-    CBoardStore::SWorld other = monday;
-    other.nodes += 1;
-    EXPECT_EQ(days.DayOf(other, kMondayNoon), "");
+    EXPECT_EQ(days.DayOf({monday.difficulty, monday.nodes + 1, monday.seed}, kMondayNoon), "");
 
     EXPECT_TRUE(CBoardDays::IsAnnounced("2026-12-07", kMondayNoon));
     EXPECT_TRUE(CBoardDays::IsAnnounced("2026-12-06", kMondayNoon));
@@ -47,30 +45,24 @@ TEST(BoardDays, ADaysWorldIsTheBoardsAndCountsOnItsDayAndTheHourAfter) {
 
 // The secret is made once, private, and never made anew over a file that is there.
 TEST(BoardDays, TheSecretIsMadeOnceAndADamagedOrOpenOneIsRefused) {
-    const std::filesystem::path directory =
-        std::filesystem::temp_directory_path() / ("board-days-" + std::to_string(getpid()));
-    std::filesystem::create_directories(directory);
-    const std::string path = (directory / "day-secret").string();
+    const CScratchDirectory scratch;
+    const std::string path = scratch.Join("day-secret");
     std::string secret;
+    std::string again;
     std::string problem;
     ASSERT_TRUE(CBoardDays::LoadSecret(path, secret, problem)) << problem;
     EXPECT_EQ(secret.size(), 64u);
     struct stat status {};
-    ASSERT_EQ(stat(path.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 0777, 0600u);
-    std::string again;
+    EXPECT_TRUE(stat(path.c_str(), &status) == 0 && (status.st_mode & 0777) == 0600);
     ASSERT_TRUE(CBoardDays::LoadSecret(path, again, problem)) << problem;
     EXPECT_EQ(again, secret);
 
     chmod(path.c_str(), 0644);
     EXPECT_FALSE(CBoardDays::LoadSecret(path, again, problem));
     EXPECT_NE(problem.find("chmod 600"), std::string::npos) << problem;
-    std::ofstream(path) << "not a secret\n";
+    WriteFileBytes(path, "not a secret\n");
     chmod(path.c_str(), 0600);
     EXPECT_FALSE(CBoardDays::LoadSecret(path, again, problem));
     EXPECT_NE(problem.find(path), std::string::npos) << problem;
-    std::ifstream kept(path);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a secret\n")
-        << "never made anew";
-    std::filesystem::remove_all(directory);
+    EXPECT_EQ(ReadFileBytes(path), "not a secret\n") << "never made anew";
 }

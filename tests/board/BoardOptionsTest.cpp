@@ -15,10 +15,8 @@ using EOutcome = CBoardOptions::EOutcome;
 
 // The day secret and trusted proxies, when not the defaults.
 std::string Extras(const CBoardOptions& options) {
-    std::string extras;
-    if (options.GetDaySecret() != CBoardDays::DefaultSecretPath()) {
-        extras += " secret " + options.GetDaySecret();
-    }
+    const std::string& secret = options.GetDaySecret();
+    std::string extras = secret != CBoardDays::DefaultSecretPath() ? " secret " + secret : "";
     for (const std::string& proxy : options.GetTrustedProxies()) {
         extras += " proxy " + proxy;
     }

@@ -1,6 +1,7 @@
 #include "board/BoardRequest.h"
 
 #include "../fuzz/BoardRequestCheck.h"
+#include "../fuzz/HttpRequestCheck.h"
 #include "FileBytes.h"
 
 #include <filesystem>
@@ -64,6 +65,15 @@ TEST(BoardRequest, FuzzInputsAreReadSoundly) {
         ++read;
     }
     EXPECT_GT(read, 0);
+}
+
+// The HTTP fuzz target's seeds, read here by every build: whole and in pieces alike.
+TEST(HttpRequestReader, FuzzInputsAreReadSoundly) {
+    for (const auto& input :
+         std::filesystem::directory_iterator(ZELKORA_FUZZ_DIR "/corpus/http_request")) {
+        EXPECT_TRUE(HttpRequestsAreReadSoundly(ReadFileBytes(input.path().string())))
+            << input.path();
+    }
 }
 
 // Whose address counts: the connection's, unless a trusted proxy says whom it serves.

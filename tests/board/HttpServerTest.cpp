@@ -1,11 +1,14 @@
 #include "board/HttpServer.h"
 
+#include "BoardServer.h"
+#include "FileBytes.h"
 #include "RawConnection.h"
+#include "ToneFiles.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <memory>
@@ -16,11 +19,9 @@
 namespace {
 
 // A server on loopback with one route that tells what it read: "path|q|body".
-class CEchoServer {
-public:
-    explicit CEchoServer(CHttpServer::SLimits limits) : server(limits) {
-        const auto echo = [](const CHttpServer::SRequest& request,
-                             CHttpServer::SResponse& response) {
+struct SEchoServer {
+    explicit SEchoServer(CHttpServer::SLimits limits) : server(limits) {
+        const auto echo = [](const auto& request, auto& response) {
             response.body = request.path + "|" + request.Param("q") + "|" + request.body;
         };
         server.Get("/echo", echo);
@@ -29,49 +30,65 @@ public:
         EXPECT_TRUE(server.Bind("127.0.0.1", 0, problem)) << problem;
         serving = std::thread([this] { server.Serve(); });
     }
-    ~CEchoServer() {
+    ~SEchoServer() {
         server.Stop();
         serving.join();
     }
-
     CHttpServer server;
-
-private:
     std::thread serving;
 };
 
-// The statuses of the answers one after another, each skipped by its Content-Length.
+// The statuses of the whole answers one after another, each skipped by its Content-Length.
 std::vector<int> Statuses(const std::string& answers) {
     std::vector<int> statuses;
-    for (std::size_t at = 0; answers.compare(at, 9, "HTTP/1.1 ") == 0;) {
+    for (std::size_t at = 0, headEnd;
+         answers.compare(at, 9, "HTTP/1.1 ") == 0 &&
+         (headEnd = answers.find("\r\n\r\n", at)) != std::string::npos;) {
         statuses.push_back(std::stoi(answers.substr(at + 9, 3)));
-        const std::size_t headEnd = answers.find("\r\n\r\n", at);
         const std::size_t length = answers.find("Content-Length: ", at);
-        if (headEnd == std::string::npos) {
-            break;
-        }
-        at = headEnd + 4 +
-             (length < headEnd ? std::stoul(answers.substr(length + 16)) : std::size_t{0});
+        at = headEnd + 4 + (length < headEnd ? std::stoul(answers.substr(length + 16)) : 0);
     }
     return statuses;
 }
 
-std::string Chunked(std::size_t chunks, std::size_t chunkBytes) {
-    char size[32];
-    std::snprintf(size, sizeof size, "%zx\r\n", chunkBytes);
-    std::string body;
-    for (std::size_t i = 0; i < chunks; ++i) {
-        body += size + std::string(chunkBytes, 'x') + "\r\n";
+std::string Repeated(const std::string& part, std::size_t times) {
+    std::string whole;
+    for (std::size_t i = 0; i < times; ++i) {
+        whole += part;
     }
-    return body + "0\r\n\r\n";
+    return whole;
 }
 
-std::string Headers(int count) {
-    std::string headers;
-    for (int i = 0; i < count; ++i) {
+// 64 MiB of chunks, a body far past any limit.
+std::string Chunks64MiB() {
+    return Repeated("10000\r\n" + std::string(1 << 16, 'x') + "\r\n", 1024);
+}
+
+// The most memory the process has held, in kilobytes (VmHWM).
+long PeakKilobytes(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string key;
+    while (status >> key && key != "VmHWM:") {
+        status.ignore(1 << 10, '\n');
+    }
+    long kilobytes = 0;
+    status >> kilobytes;
+    return kilobytes;
+}
+
+// Each a request that once cost the board dearly: a chunked body of 64 MiB, 200,000 headers, a
+// body declared far past the limit, and a whole body at the limit.
+std::vector<std::string> HostileRequests() {
+    const std::string post = "POST /api/runs?name=Ann HTTP/1.1\r\nHost: x\r\n"
+                             "Connection: close\r\nAuthorization: Bearer " +
+                             std::string(32, 'A') + "\r\n";
+    std::string headers = "GET /healthz HTTP/1.1\r\n";
+    for (int i = 0; i < 200000; ++i) {
         headers += "X-" + std::to_string(i) + ": y\r\n";
     }
-    return headers;
+    return {post + "Transfer-Encoding: chunked\r\n\r\n" + Chunks64MiB(), headers + "\r\n",
+            post + "Content-Length: 999999999999999\r\n\r\n",
+            post + "Content-Length: 1048576\r\n\r\n" + std::string(1 << 20, 'z')};
 }
 
 const std::string kPost = "POST /echo HTTP/1.1\r\nHost: x\r\nConnection: close\r\n";
@@ -85,83 +102,50 @@ const std::string kClose = "Connection: close\r\n\r\n";
 TEST(HttpServer, EveryRequestGetsTheAnswersItsBytesDeserve) {
     CHttpServer::SLimits limits; // 1 MiB bodies, 16 KiB heads, 100 headers
     limits.request.refuseEncodedBodies = true;
-    CEchoServer echo(limits);
-    struct SCase {
-        std::string what;
+    SEchoServer echo(limits);
+    const std::string chunked = kPost + "Transfer-Encoding: chunked\r\n\r\n";
+    const struct {
         std::string bytes;
         std::vector<int> statuses;
-        std::string echoed; // in the answers
+        std::string echoed = ""; // in the answers
+    } cases[] = {
+        {"\r\nGET /ech%6F?p=1&q=a+b%21%zz HTTP/1.1\r\n" + kClose, {200}, "/echo|a b!%zz|"},
+        {kPost + "Content-Length: 5\r\n\r\nhello", {200}, "/echo||hello"},
+        {chunked + "5\r\nhello\r\n6;x=1\r\n world\r\n0\r\nT: t\r\n\r\n", {200}, "|hello world"},
+        {kPost + "Expect: 100-continue\r\nContent-Length: 2\r\n\r\nok", {100, 200}, "|ok"},
+        {Repeated(kGet + "\r\n", 5) + kGet + "Connection: keep-alive\r\n\r\n" + kGet + kClose,
+         std::vector<int>(7, 200)},
+        {"GET /echo HTTP/1.0\r\n\r\n", {200}}, // closes
+        {"GET /other HTTP/1.1\r\n" + kClose, {404}},
+        {"PUT /echo HTTP/1.1\r\n" + kClose, {405}},
+        {kPost + "Content-Length: 1048577\r\n\r\n", {413}},
+        {kPost + "Content-Length: 99999999999999999999999\r\n\r\n", {413}},
+        {chunked + Chunks64MiB() + "0\r\n\r\n", {413}},
+        {kGet + Repeated("X: y\r\n", 101) + "\r\n", {431}},
+        {kGet + "X: " + std::string(20000, 'y') + "\r\n\r\n", {431}},
+        {"GET /" + std::string(20000, 'e') + " HTTP/1.1\r\n\r\n", {414}},
+        {chunked + "zz\r\nhello\r\n0\r\n\r\n", {400}},
+        {chunked + "2\r\nhello\r\n0\r\n\r\n", {400}}, // longer than its size
+        {kPost + "Transfer-Encoding: gzip\r\n\r\nxx", {501}},
+        {kPost + "Content-Encoding: gzip\r\nContent-Length: 2\r\n\r\nxx", {415}, "compressed"},
+        {"GET /echo\r\n\r\n", {400}},
+        {kGet + "Host x\r\n\r\n", {400}},
+        {kPost + "Content-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n", {400}},
     };
-    const std::string body64MiB = Chunked(1024, 64 * 1024);
-    const std::vector<SCase> cases = {
-        {"a GET, path and query decoded",
-         "\r\nGET /ech%6F?p=1&q=a+b%21%zz HTTP/1.1\r\nHost: x\r\n" + kClose,
-         {200},
-         "/echo|a b!%zz|"},
-        {"a POST", kPost + "Content-Length: 5\r\n\r\nhello", {200}, "/echo||hello"},
-        {"a chunked POST",
-         kPost + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n6;x=1\r\n "
-                 "world\r\n0\r\nTrailer: t\r\n\r\n",
-         {200},
-         "|hello world"},
-        {"100-continue",
-         kPost + "Expect: 100-continue\r\nContent-Length: 2\r\n\r\nok",
-         {100, 200},
-         "|ok"},
-        {"seven on one connection, pipelined",
-         kGet + "\r\n" + kGet + "\r\n" + kGet + "\r\n" + kGet + "\r\n" + kGet + "\r\n" + kGet +
-             "Connection: keep-alive\r\n\r\n" + kGet + kClose,
-         {200, 200, 200, 200, 200, 200, 200},
-         ""},
-        {"HTTP/1.0 closes", "GET /echo HTTP/1.0\r\n\r\n", {200}, ""},
-        {"no such path", "GET /other HTTP/1.1\r\n" + kClose, {404}, ""},
-        {"a method the path does not take", "PUT /echo HTTP/1.1\r\n" + kClose, {405}, ""},
-        {"a Content-Length past the limit", kPost + "Content-Length: 1048577\r\n\r\n", {413}, ""},
-        {"a huge Content-Length",
-         kPost + "Content-Length: 99999999999999999999999\r\n\r\n",
-         {413},
-         ""},
-        {"64 MiB chunked", kPost + "Transfer-Encoding: chunked\r\n\r\n" + body64MiB, {413}, ""},
-        {"101 headers", kGet + Headers(101) + "\r\n", {431}, ""},
-        {"a 20 KB header", kGet + "X: " + std::string(20000, 'y') + "\r\n\r\n", {431}, ""},
-        {"a 20 KB request line",
-         "GET /" + std::string(20000, 'e') + " HTTP/1.1\r\n\r\n",
-         {414},
-         ""},
-        {"a bad chunk size",
-         kPost + "Transfer-Encoding: chunked\r\n\r\nzz\r\nhello\r\n0\r\n\r\n",
-         {400},
-         ""},
-        {"a chunk longer than its size",
-         kPost + "Transfer-Encoding: chunked\r\n\r\n2\r\nhello\r\n0\r\n\r\n",
-         {400},
-         ""},
-        {"an unknown transfer coding", kPost + "Transfer-Encoding: gzip\r\n\r\nxx", {501}, ""},
-        {"a compressed body",
-         kPost + "Content-Encoding: gzip\r\nContent-Length: 2\r\n\r\nxx",
-         {415},
-         "compressed bodies are not taken"},
-        {"a bad request line", "GET /echo\r\n\r\n", {400}, ""},
-        {"a header without a colon", kGet + "Host x\r\n\r\n", {400}, ""},
-        {"a length and chunks",
-         kPost + "Content-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n",
-         {400},
-         ""},
-    };
-    for (const SCase& request : cases) {
+    for (const auto& request : cases) {
+        const std::string what = request.bytes.substr(0, 80);
         CRawConnection connection(echo.server.GetPort());
-        ASSERT_TRUE(connection.IsConnected());
         std::size_t sent = 0;
         std::thread sender([&] { sent = connection.Send(request.bytes); });
         bool closed = false;
         const std::string answers = connection.ReadToClose(3, closed);
         sender.join();
-        EXPECT_EQ(Statuses(answers), request.statuses) << request.what << "\n" << answers;
-        EXPECT_TRUE(closed) << request.what;
-        EXPECT_NE(answers.find(request.echoed), std::string::npos) << request.what;
+        EXPECT_EQ(Statuses(answers), request.statuses) << what << "\n" << answers;
+        EXPECT_TRUE(closed) << what;
+        EXPECT_NE(answers.find(request.echoed), std::string::npos) << what;
         // Past the limit the server reads no more than the sockets' buffers hold (at most 32 MiB
         // on loopback here), never the whole body.
-        EXPECT_LT(sent, 48u << 20) << request.what;
+        EXPECT_LT(sent, 48u << 20) << what;
     }
 }
 
@@ -171,35 +155,27 @@ TEST(HttpServer, TwoHundredSlowClientsAreAnsweredAtTheirDeadlineAndBlockNobody) 
     CHttpServer::SLimits limits;
     limits.headSeconds = 3;
     limits.threads = 2;
-    CEchoServer echo(limits);
+    SEchoServer echo(limits);
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::unique_ptr<CRawConnection>> slow;
     for (int i = 0; i < 200; ++i) {
         slow.push_back(std::make_unique<CRawConnection>(echo.server.GetPort()));
-        ASSERT_TRUE(slow.back()->IsConnected());
     }
-    std::atomic<bool> trickling{true};
-    std::thread trickle([&] {
-        const std::string request = kGet + "X: " + std::string(100, 'y') + "\r\n\r\n";
-        for (std::size_t next = 0; trickling && next < request.size(); ++next) {
+    std::thread trickle([&] { // a byte a second each, until past the deadline
+        for (std::size_t next = 0; next < 4; ++next) {
             for (auto& connection : slow) {
-                connection->Send(request.substr(next, 1));
+                connection->Send(kGet.substr(next, 1));
             }
             std::this_thread::sleep_for(std::chrono::seconds(1));
         }
     });
     httplib::Client client("127.0.0.1", echo.server.GetPort());
-    double slowest = 0.0;
+    client.set_read_timeout(2, 0); // answered at once, not after the slow ones
     for (int i = 0; i < 3; ++i) {
-        const auto asked = std::chrono::steady_clock::now();
         const auto answer = client.Get("/echo");
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - asked;
         EXPECT_TRUE(answer && answer->status == 200);
-        slowest = std::max(slowest, took.count());
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
-    std::printf("slowest of 3 answers while 200 clients dawdle: %.1f ms\n", slowest * 1000);
-    EXPECT_LT(slowest, 2.0);
     const auto givenUp = start + std::chrono::seconds(8);
     int timedOut = 0;
     for (auto& connection : slow) {
@@ -212,6 +188,36 @@ TEST(HttpServer, TwoHundredSlowClientsAreAnsweredAtTheirDeadlineAndBlockNobody) 
     const std::chrono::duration<double> lasted = std::chrono::steady_clock::now() - start;
     EXPECT_GE(lasted.count(), 3.0) << "not before the deadline";
     EXPECT_LT(lasted.count(), 5.0) << "every one at the deadline";
-    trickling = false;
     trickle.join();
+}
+
+// 64 hostile requests at once against the real board: each is refused, the board stays under
+// 256 MB at its peak and goes on answering.
+TEST(BoardServer, SixtyFourHostileRequestsAtOnceKeepItUnder256MB) {
+    const CScratchDirectory scratch;
+    const std::string log = scratch.Join("board.log");
+    CBoardServer board("sqlite:" + scratch.Join("board.sqlite3"), scratch.GetPath(), log);
+    ASSERT_TRUE(board.Ready()) << ReadFileBytes(log);
+
+    const std::vector<std::string> requests = HostileRequests();
+    std::vector<std::string> answers(64);
+    std::vector<std::thread> attackers;
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        attackers.emplace_back([&, i] {
+            CRawConnection connection(board.port);
+            std::thread sender([&] { connection.Send(requests[i % requests.size()]); });
+            bool closed = false;
+            answers[i] = connection.ReadToClose(20, closed).substr(0, 12);
+            sender.join();
+        });
+    }
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        attackers[i].join();
+        EXPECT_EQ(answers[i].compare(0, 10, "HTTP/1.1 4"), 0) << answers[i];
+    }
+    const long peak = PeakKilobytes(board.process.GetPid());
+    std::printf("board peak memory after 64 hostile requests: %ld kB\n", peak);
+    EXPECT_LT(peak, 256000000 / 1024) << "256 MB, in kilobytes as /proc gives them";
+    const auto health = httplib::Client("127.0.0.1", board.port).Get("/healthz");
+    EXPECT_TRUE(health && health->status == 200);
 }

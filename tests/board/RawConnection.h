@@ -21,25 +21,21 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         const timeval wait{10, 0};
         setsockopt(socketDescriptor, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
-        connected =
-            connect(socketDescriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        // A refused connection reads as closed at once, with no answer.
+        connect(socketDescriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
     }
     ~CRawConnection() { close(socketDescriptor); }
     CRawConnection(const CRawConnection&) = delete;
     CRawConnection& operator=(const CRawConnection&) = delete;
 
-    bool IsConnected() const { return connected; }
-
     // The bytes the server took before it closed or stopped reading.
     std::size_t Send(std::string_view bytes) {
         std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t now =
-                send(socketDescriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        for (ssize_t now = 0; sent < bytes.size(); sent += static_cast<std::size_t>(now)) {
+            now = send(socketDescriptor, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
             if (now <= 0) {
                 break;
             }
-            sent += static_cast<std::size_t>(now);
         }
         return sent;
     }
@@ -66,5 +62,4 @@ public:
 
 private:
     int socketDescriptor;
-    bool connected = false;
 };

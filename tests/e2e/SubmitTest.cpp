@@ -26,9 +26,6 @@ TEST(Submit, SendsOneRunAndExitsWithTheBoardsVerdict) {
     board.server.Post("/counts/api/runs",
                       answer(201, R"({"kept":true,"rank":2,"players":7,"milliseconds":61000})"));
     board.server.Post("/taken/api/runs", answer(403, R"({"error":"the name Ann is taken"})"));
-    board.server.Post("/theirs/api/runs",
-                      answer(200, R"({"kept":true,"rank":1,"players":7,"milliseconds":61000,)"
-                                  R"("player":"Bo"})"));
     board.server.Post("/broken/api/runs", answer(500, "{}"));
     board.Start();
     const std::string counts = board.Url() + "/counts";
@@ -48,13 +45,6 @@ TEST(Submit, SendsOneRunAndExitsWithTheBoardsVerdict) {
          1,
          1,
          "board: refused (403): the name Ann is taken\n",
-         ""},
-        {"name Ann",
-         "run.zrp",
-         {"--board", board.Url() + "/theirs"},
-         1,
-         1,
-         "board: this run is Bo's, #1 of 7 players\n",
          ""},
         {"url " + board.Url() + "/broken\nname Ann",
          "run.zrp",

@@ -181,35 +181,30 @@ TEST(BoardClient, FetchesTheBestFiveOfAWorldAndThePlayersRank) {
 TEST(BoardClient, APageIsTakenOnlyWhenEveryNumberIsInItsRange) {
     const std::string run =
         R"({"rank":1,"player":"Bo","milliseconds":61000,"id":")" + kRunId + R"("})";
-    const std::string day = R"({"date":"2026-12-09","world":{"difficulty":3,"length":1000,)";
-    const std::string unread = "the board's answer cannot be read";
+    const std::string date = R"({"date":"2026-12-09","world":)";
+    const std::string day = date + R"({"difficulty":3,"length":1000,)";
     const struct {
         std::string name;
         bool today; // the world of the day, else the first page of world 2-500-7
-        int status;
         std::string body;
-        std::string problem; // "" when taken
+        std::string problem = "the board's answer cannot be read"; // "" when taken
+        int status = 200;
     } cases[] = {
-        {"page", false, 200,
+        {"page", false,
          R"({"page":1,"pages":1,"players":1,"player":{"rank":1},"runs":[)" + run + "]}", ""},
-        {"wide", false, 200, R"({"players":4294967297,"runs":[)" + run + "]}", unread},
-        {"beyond", false, 200, R"({"players":0,"runs":[)" + run + "]}", unread},
-        {"own", false, 200, R"({"players":1,"player":{"rank":2},"runs":[]})", unread},
-        {"second", false, 200, R"({"page":2,"pages":2,"players":1,"runs":[]})", unread},
-        {"fewer", false, 200, R"({"pages":-1,"players":1,"runs":[]})", unread},
-        {"day", true, 200, day + R"("nodes":1021,"seed":2141592653},"runs":[]})", ""},
-        {"seed", true, 200, day + R"("nodes":1021,"seed":3141592653}})", unread},
-        {"nodes", true, 200, day + R"("nodes":0,"seed":7}})", unread},
-        {"length", true, 200,
-         R"({"date":"2026-12-09","world":{"difficulty":3,"length":2000,"nodes":2021,"seed":7}})",
-         unread},
-        {"hard", true, 200,
-         R"({"date":"2026-12-09","world":{"difficulty":1001,"length":1000,"nodes":1021,"seed":7}})",
-         unread},
-        {"date", true, 200,
-         R"({"date":"2026-12-9","world":{"difficulty":3,"length":1000,"nodes":1,"seed":7}})",
-         unread},
-        {"gone", true, 404, R"({"error":"no such page"})", "the board answered 404"},
+        {"wide", false, R"({"players":4294967297,"runs":[)" + run + "]}"},
+        {"beyond", false, R"({"players":0,"runs":[)" + run + "]}"},
+        {"own", false, R"({"players":1,"player":{"rank":2},"runs":[]})"},
+        {"second", false, R"({"page":2,"pages":2,"players":1,"runs":[]})"},
+        {"fewer", false, R"({"pages":-1,"players":1,"runs":[]})"},
+        {"day", true, day + R"("nodes":1021,"seed":2141592653},"runs":[]})", ""},
+        {"seed", true, day + R"("nodes":1021,"seed":3141592653}})"},
+        {"nodes", true, day + R"("nodes":0,"seed":7}})"},
+        {"length", true, date + R"({"difficulty":3,"length":2000,"nodes":2021,"seed":7}})"},
+        {"hard", true, date + R"({"difficulty":1001,"length":1000,"nodes":1021,"seed":7}})"},
+        {"date", true,
+         R"({"date":"2026-12-9","world":{"difficulty":3,"length":1000,"nodes":1,"seed":7}})"},
+        {"gone", true, R"({"error":"no such page"})", "the board answered 404", 404},
     };
     CLoopbackServer board;
     const auto answer = [&cases](const httplib::Request& request, httplib::Response& response) {

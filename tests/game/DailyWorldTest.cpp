@@ -130,6 +130,8 @@ TEST(DailyWorld, TheBoardsWorldOfTheDayFliesOnlyOnItsDayAndAsTheBoardBuiltIt) {
     constexpr unsigned kSeed = 1234567891;
     const int nodes = NodesOf(kSeed, 5, CDailyWorld::kLength);
     const CWorldIdentity world{5, CDailyWorld::kLength, nodes, kSeed};
+    const std::string builds = "the board's world builds " + std::to_string(nodes) +
+                               " path nodes here, not " + std::to_string(nodes + 1);
     const struct {
         std::string date;
         CWorldIdentity world;
@@ -143,10 +145,7 @@ TEST(DailyWorld, TheBoardsWorldOfTheDayFliesOnlyOnItsDayAndAsTheBoardBuiltIt) {
         {"2026-02-30", world, "the board's date \"2026-02-30\" is no day from 2000 to 2999"},
         {"1999-12-31", world, "the board's date \"1999-12-31\" is no day from 2000 to 2999"},
         {"2026-12-9x", world, "the board's date \"2026-12-9x\" is no day from 2000 to 2999"},
-        {"2026-12-09",
-         {5, CDailyWorld::kLength, nodes + 1, kSeed},
-         "the board's world builds " + std::to_string(nodes) + " path nodes here, not " +
-             std::to_string(nodes + 1)},
+        {"2026-12-09", {5, CDailyWorld::kLength, nodes + 1, kSeed}, builds},
         {"2026-12-09",
          {1001, CDailyWorld::kLength, nodes, kSeed},
          "difficulty 1001 out of range 0 to 1000"},

@@ -162,9 +162,9 @@ TEST_F(GameGl, TheWorldOfTheDaySaysSoAtTheStartAndInTheRecordsTableUntilANewWorl
     EXPECT_EQ(Message(), "DAILY 2026-12-08");
     EXPECT_EQ(game->GetHud()->GetMessageStyle(), 1);
     EXPECT_EQ(game->GetHud()->GetMessageSeconds(), 3);
-    const std::string nodes = std::to_string(game->GetWorld().nodes);
-    EXPECT_EQ(game->GetRecordsTableLines()[1],
-              "THIS WORLD  D 3  N " + nodes + "  DAILY 2026.12.08");
+    EXPECT_EQ(game->GetRecordsTableLines()[1], "THIS WORLD  D 3  N " +
+                                                   std::to_string(game->GetWorld().nodes) +
+                                                   "  DAILY 2026.12.08");
     testing::internal::CaptureStdout(); // the new world's lines
     game->NewWorld();
     testing::internal::GetCapturedStdout();

@@ -33,9 +33,8 @@ public:
     // runs are silent and print the same on machines with and without a sound card, and
     // XDG_DATA_HOME as "data" and XDG_CONFIG_HOME as "config" inside the run.
     void SetEnvironment(const std::string& name, const std::string& value);
-    // The game's wall clock starts at date (UTC, "2026-12-07 12:00:00") through libfaketime,
-    // as `faketime --exclude-monotonic` starts it; the frames, timed by the monotonic clock,
-    // stay real.
+    // The game's wall clock starts at date (UTC, "2026-12-07 12:00:00") through libfaketime; the
+    // frames, timed by the monotonic clock, stay real.
     void SetWallClock(const std::string& date);
     // With the given command-line arguments; false if the binary could not be started.
     bool Start(const std::vector<std::string>& arguments = {});
