@@ -2,10 +2,10 @@
 
 #include "base/AtomicFile.h"
 #include "base/SmallFile.h"
+#include "board/Sha256.h"
 #include "game/DailyWorld.h"
 #include "world/Tunnel.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <openssl/evp.h>
@@ -15,16 +15,6 @@
 #include <utility>
 
 namespace {
-
-std::string Hex(const unsigned char* bytes, std::size_t size) {
-    std::string hex;
-    for (std::size_t i = 0; i < size; ++i) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
-        hex += pair;
-    }
-    return hex;
-}
 
 bool IsSecretText(const std::string& text) {
     return text.size() == 2 * CBoardDays::kSecretBytes &&
@@ -39,7 +29,7 @@ CAtomicFile::EResult MakeSecret(const std::string& path, std::string& secret,
         problem = "cannot make a day secret: the system's random source failed";
         return CAtomicFile::EResult::Failed;
     }
-    secret = Hex(random, sizeof random);
+    secret = CSha256::ToHex(random, sizeof random);
     std::string error;
     const CAtomicFile::EResult made = CAtomicFile::CreateNew(path, secret + "\n", error, 0600);
     if (made == CAtomicFile::EResult::Failed) {

@@ -1,8 +1,8 @@
 #include "board/BoardOptions.h"
 
 #include "base/Version.h"
+#include "board/BoardRequest.h"
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <getopt.h>
 #include <ostream>
@@ -28,12 +28,6 @@ bool ReadNumber(const char* text, int low, int high, int& value) {
     }
     value = static_cast<int>(number);
     return true;
-}
-
-// An IPv4 or IPv6 address as the connection's peer is written: no name, no port.
-bool IsAddress(const char* text) {
-    unsigned char parsed[sizeof(in6_addr)];
-    return inet_pton(AF_INET, text, parsed) == 1 || inet_pton(AF_INET6, text, parsed) == 1;
 }
 
 } // namespace
@@ -128,7 +122,7 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
             daySecret = optarg;
             break;
         case 't':
-            if (!IsAddress(optarg)) {
+            if (!CBoardRequest::IsAddress(optarg)) {
                 Refuse(err, "invalid address '" + std::string(optarg) + "' for '--trusted-proxy'");
                 return EOutcome::Refused;
             }

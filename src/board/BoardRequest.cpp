@@ -27,13 +27,6 @@ bool IsTrusted(const std::string& address, const std::vector<std::string>& trust
     return std::find(trustedProxies.begin(), trustedProxies.end(), address) != trustedProxies.end();
 }
 
-// An IPv4 or IPv6 address as text, nothing else (no port, no name).
-bool IsAddress(const std::string& text) {
-    unsigned char parsed[sizeof(in6_addr)];
-    return inet_pton(AF_INET, text.c_str(), parsed) == 1 ||
-           inet_pton(AF_INET6, text.c_str(), parsed) == 1;
-}
-
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t");
     return first == std::string::npos
@@ -42,6 +35,12 @@ std::string Trimmed(const std::string& text) {
 }
 
 } // namespace
+
+bool CBoardRequest::IsAddress(const std::string& text) {
+    unsigned char parsed[sizeof(in6_addr)];
+    return inet_pton(AF_INET, text.c_str(), parsed) == 1 ||
+           inet_pton(AF_INET6, text.c_str(), parsed) == 1;
+}
 
 std::string CBoardRequest::ClientAddress(const std::string& socketAddress,
                                          const std::string& forwardedFor,

@@ -23,6 +23,8 @@ public:
                                SSubmission& submission, int& status, std::string& problem);
     // The page asked for: 1 when none is; 0 for anything but a number from 1 to kLastPage.
     static int ReadPage(bool given, const std::string& text);
+    // An IPv4 or IPv6 address as text, nothing else (no name, no port).
+    static bool IsAddress(const std::string& text);
     // The player's address: the connection's, unless it comes from a trusted proxy; then the
     // last address in X-Forwarded-For that no trusted proxy added (each proxy appends the
     // address it saw, so what a client wrote itself stays to the left of it).

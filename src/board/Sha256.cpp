@@ -7,10 +7,14 @@ std::string CSha256::Hex(const std::string& bytes) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
+    return ToHex(digest, length);
+}
+
+std::string CSha256::ToHex(const unsigned char* bytes, std::size_t size) {
     std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
+    for (std::size_t i = 0; i < size; ++i) {
         char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+        std::snprintf(pair, sizeof pair, "%02x", bytes[i]);
         hex += pair;
     }
     return hex;
