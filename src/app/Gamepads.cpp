@@ -1,6 +1,7 @@
 #include "app/Gamepads.h"
 
 #include "game/Game.h"
+#include "menu/GameMenu.h"
 
 #include <SDL.h>
 #include <cctype>
@@ -68,6 +69,11 @@ void CGamepads::Update(CInput& input, CGame* game) {
         return;
     }
     HandleEvents(game);
+    if (menu != nullptr && menu->IsOpen()) {
+        MoveInMenu();
+        input.SetPadCommands(CInput::SPadCommands());
+        return;
+    }
     CInput::SPadCommands together;
     for (SPad& pad : pads) {
         ReadHeld(pad);
@@ -92,12 +98,59 @@ void CGamepads::HandleEvents(CGame* game) {
             Close(event.cdevice.which, game);
             break;
         case SDL_CONTROLLERBUTTONDOWN:
-            if (event.cbutton.button == SDL_CONTROLLER_BUTTON_START && game != nullptr) {
-                game->TogglePause();
-            }
+            PressButton(event.cbutton.button, game);
             break;
         default:
             break;
+        }
+    }
+}
+
+void CGamepads::PressButton(int button, CGame* game) {
+    using EKey = CMenu::EKey;
+    if (button == SDL_CONTROLLER_BUTTON_START) {
+        if (menu == nullptr) {
+            if (game != nullptr) {
+                game->TogglePause();
+            }
+        } else if (menu->IsOpen()) {
+            menu->Press(EKey::Close);
+        } else {
+            menu->Open();
+        }
+        return;
+    }
+    if (menu == nullptr || !menu->IsOpen()) {
+        return;
+    }
+    static const std::pair<int, EKey> kMenuButtons[] = {
+        {SDL_CONTROLLER_BUTTON_A, EKey::Choose},
+        {SDL_CONTROLLER_BUTTON_B, EKey::Back},
+        {SDL_CONTROLLER_BUTTON_DPAD_UP, EKey::Up},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, EKey::Down},
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, EKey::Left},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, EKey::Right}};
+    for (const auto& [menuButton, key] : kMenuButtons) {
+        if (button == menuButton) {
+            menu->Press(key);
+        }
+    }
+}
+
+void CGamepads::MoveInMenu() {
+    for (SPad& pad : pads) {
+        const SLatched before = pad.latched;
+        ReadHeld(pad);
+        const SLatched& now = pad.latched;
+        const std::pair<bool, CMenu::EKey> pushes[] = {
+            {!before.up && now.up, CMenu::EKey::Up},
+            {!before.down && now.down, CMenu::EKey::Down},
+            {!before.left && now.left, CMenu::EKey::Left},
+            {!before.right && now.right, CMenu::EKey::Right}};
+        for (const auto& [pushed, key] : pushes) {
+            if (pushed && menu->IsOpen()) {
+                menu->Press(key);
+            }
         }
     }
 }

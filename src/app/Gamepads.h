@@ -6,6 +6,7 @@
 #include <vector>
 
 class CGame;
+class CGameMenu;
 struct _SDL_GameController;
 
 // Game pads through SDL's game-controller layer, which gives every common pad one layout: a
@@ -15,8 +16,10 @@ struct _SDL_GameController;
 //   left stick, d-pad            steer
 //   right trigger (past half), B accelerate
 //   A, right shoulder            fire
-//   Start                        pause
-// Back does nothing (no quitting by accident); self-destruct stays on the keyboard.
+//   Start                        the menu (without one: pause)
+// Back does nothing (no quitting by accident); self-destruct stays on the keyboard. While the
+// menu is open the pads steer it instead: d-pad and left stick move, A chooses, B goes back,
+// Start closes it.
 class CGamepads {
 public:
     // Axis values, of SDL's -32768 to 32767 (triggers 0 to 32767). A held direction lets go
@@ -36,6 +39,7 @@ public:
     // start it: the keyboard works as before.
     bool Start(const std::string& mappingFile);
     void Stop(); // closes every pad; harmless when not started
+    void SetMenu(CGameMenu* opened) { menu = opened; } // kept, not owned; null: Start pauses
 
     // Once a frame, before the game's: opens and closes pads as they come and go (with the
     // messages "PAD: <NAME>" and "PAD GONE"), pauses on Start, and hands what the pads hold to
@@ -60,10 +64,13 @@ private:
     };
 
     void HandleEvents(CGame* game);
+    void PressButton(int button, CGame* game);
+    void MoveInMenu(); // the left stick's new pushes, as the d-pad's
     void Open(int deviceIndex, CGame* game);
     void Close(int instance, CGame* game);
     static void ReadHeld(SPad& pad); // from the pad's present state, with hysteresis
 
     std::vector<SPad> pads;
     bool started = false;
+    CGameMenu* menu = nullptr;
 };

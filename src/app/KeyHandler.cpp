@@ -37,6 +37,9 @@ CKeyHandler::EAction CKeyHandler::Run(ECommand command) {
     if (command == ECommand::FullScreen) {
         return EAction::ToggleFullScreen;
     }
+    if (command == ECommand::Menu) {
+        return EAction::OpenMenu;
+    }
     FlipDisplayToggle(command);
     if (game != nullptr) {
         SendToGame(command);

@@ -27,6 +27,7 @@ public:
     // Between the window and full screen; back to 800 x 600 at the window's place. Nothing in
     // game mode, where the screen mode itself was changed.
     void ToggleFullScreen();
+    bool IsFullScreen() const { return fullScreen || inGameMode; }
 
     // Back-face culling, depth test, texturing, white front material, smooth shading.
     static void SetFixedGlState();

@@ -11,6 +11,7 @@
 #include "app/Input.h"
 #include "app/KeyBindings.h"
 #include "app/KeyHandler.h"
+#include "app/PlayerSettings.h"
 #include "app/RenderSettings.h"
 #include "app/Screen.h"
 #include "app/Timer.h"
@@ -23,6 +24,7 @@
 #include "game/Replay.h"
 #include "game/ReplayFiles.h"
 #include "game/ReplayPlayback.h"
+#include "menu/GameMenu.h"
 #include "render/AssetTable.h"
 #include "render/Mesh.h"
 #include "render/MeshCache.h"
@@ -56,13 +58,17 @@ CConfig config;
 CFramePacer framePacer;
 CScreen screen;
 CGamepads gamepads;
-CKeyBindings keyBindings; // the default keys unless keys.txt changes them
+CKeyBindings keyBindings;       // the default keys unless keys.txt changes them
+CPlayerSettings playerSettings; // volumes and display choices of settings.txt
+CCommandLine commandLine;
+std::unique_ptr<CGameMenu> gameMenu;
 CResolutionScaler resolutionScaler;
 std::unique_ptr<CRecords> records;         // none with --no-records
 std::unique_ptr<CReplayFiles> replayFiles; // none with --no-records or --replay
 std::unique_ptr<CReplayPlayback> playback; // --replay only
 std::unique_ptr<CBoardLink> boardLink;     // with a board set, unless a replay is played
 std::string playbackName;                  // the file as the player named it
+std::string boardUrl;                      // the board runs go to; "" with none
 bool playbackReported = false;
 int exitCode = 0; // a replay that diverged ends with 1
 // A quit waits this long at most for the records and replays still being saved: longer than a
@@ -88,6 +94,7 @@ void ExitGame() {
     delete settings;
     delete game;
     game = nullptr;
+    gameMenu.reset();
     boardLink.reset(); // a run still on its way is in the outbox for the next start
     gamepads.Stop();
     StopSoundSystem(); // after the game has closed its streams; harmless if never started
@@ -113,22 +120,48 @@ void ReportReplayEnd() {
 void OnIdle() {
     framePacer.WaitForFrame();
     gamepads.Update(*input, game); // what the pads hold counts in this very frame
+    gameMenu->Update();
     game->TimedFrame();
     ReportReplayEnd();
 }
 
-void OnKeyDown(unsigned char key, int x, int y) {
-    if (CKeyHandler(game, input, settings, keyBindings).KeyDown(key, x, y) ==
-        CKeyHandler::EAction::Quit) {
+void RunKeyAction(CKeyHandler::EAction action) {
+    switch (action) {
+    case CKeyHandler::EAction::Quit:
         ExitGame();
+        break;
+    case CKeyHandler::EAction::ToggleFullScreen:
+        screen.ToggleFullScreen();
+        break;
+    case CKeyHandler::EAction::OpenMenu:
+        gameMenu->Open();
+        break;
+    case CKeyHandler::EAction::CarryOn:
+        break;
     }
 }
 
-void OnSpecialKeyDown(int key, int x, int y) {
-    if (CKeyHandler(game, input, settings, keyBindings).SpecialKeyDown(key, x, y) ==
-        CKeyHandler::EAction::ToggleFullScreen) {
-        screen.ToggleFullScreen();
+// While the menu is open every key is the menu's; watching a run from it, ESC ends the watching.
+void OnKeyDown(unsigned char key, int x, int y) {
+    if (gameMenu->IsOpen()) {
+        if (gameMenu->KeyDown(false, key) == CMenu::EResult::Quit) {
+            ExitGame();
+        }
+        return;
     }
+    if (key == 27 && game->IsWatching()) {
+        game->StopWatching();
+        return;
+    }
+    RunKeyAction(CKeyHandler(game, input, settings, keyBindings).KeyDown(key, x, y));
+}
+
+void OnSpecialKeyDown(int key, int x, int y) {
+    if (gameMenu->IsOpen()) {
+        gameMenu->KeyDown(true, key);
+        return;
+    }
+    RunKeyAction(CKeyHandler(game, input, settings, keyBindings).SpecialKeyDown(key, x, y));
 }
 
 void OnKeyUp(unsigned char key, int x, int y) {
@@ -173,13 +206,29 @@ void StartGamepads() {
     gamepads.Start(ConfigFile("gamecontrollerdb.txt"));
 }
 
-// The player's own keys, beside zelkora.ini; a bad line is named and the game starts anyway.
-void LoadKeyBindings() {
+// The player's own keys and settings, beside zelkora.ini; a bad line is named and the game
+// starts anyway.
+void LoadPlayersFiles() {
     std::vector<std::string> problems;
     keyBindings = CKeyBindings::Load(ConfigFile("keys.txt"), problems);
+    playerSettings = CPlayerSettings::Load(ConfigFile("settings.txt"), problems);
     for (const std::string& problem : problems) {
         std::fprintf(stderr, "zelkora: %s\n", problem.c_str());
     }
+}
+
+// zelkora.ini first, settings.txt over it, the command line over both for this run.
+void ApplyPlayerSettings() {
+    if (playerSettings.GetFullScreen()) {
+        config.displayMode = *playerSettings.GetFullScreen() ? 2 : 1;
+    }
+    commandLine.ApplyTo(config);
+    resolutionScaler.SetAutomatic(!commandLine.GetFullResolution() &&
+                                  playerSettings.GetAutomaticResolution().value_or(true));
+    if (playerSettings.GetFrameRateShown()) {
+        settings->SetHideFps(*playerSettings.GetFrameRateShown() ? 0 : 1);
+    }
+    game->SetVolumes(playerSettings.GetMusicVolume(), playerSettings.GetEffectsVolume());
 }
 
 // Best times and replays live in the player's data directory; a replay played back leaves
@@ -378,10 +427,100 @@ int SubmitRun(const CCommandLine& commandLine) {
                                  CXdgDirectories::ConfigDirectory(), std::cout, std::cerr);
 }
 
+// WORLD OF THE DAY: as --daily does at the start, the board's day when a board is set.
+void FlyDailyWorld() {
+    CDailyWorld daily;
+    std::string problem;
+    if (!CDailyWorld::ForTime(std::time(nullptr), daily, problem)) {
+        game->ShowMessage("NO WORLD OF THE DAY", 1, CGame::kMessageSeconds);
+        return;
+    }
+    if (boardLink) {
+        TakeBoardsDailyWorld(boardUrl, daily);
+    }
+    game->FlyWorld(daily.GetDifficulty(), CDailyWorld::kLength, daily.GetSeed(), daily.GetDate());
+    std::printf("%s\n", daily.Describe().c_str());
+    std::fflush(stdout);
+}
+
+// The board's best run of the world flown, fetched now: null with why in problem.
+std::unique_ptr<CReplayPlayback> FetchBoardBest(std::string& problem) {
+    const CWorldIdentity world = game->GetWorld();
+    const CBoardClient client(boardUrl, "", "", kDailyTimeouts);
+    const CBoardClient::SWorldBoard board = client.FetchWorld(world, "");
+    if (!board.fetched || board.top.empty()) {
+        problem = board.fetched ? "NO RUN ON THE BOARD YET" : "BOARD OFFLINE";
+        return nullptr;
+    }
+    const CBoardClient::SFetchedReplay fetched = client.FetchReplay(board.top.front().runId);
+    std::unique_ptr<CReplay> run =
+        fetched.fetched ? CBoardLink::ReadGhost(fetched.bytes, world, problem) : nullptr;
+    if (!run) {
+        problem = fetched.fetched ? problem : "BOARD OFFLINE";
+        return nullptr;
+    }
+    return std::make_unique<CReplayPlayback>(std::move(*run));
+}
+
+// A run played in the window as --replay plays it, until it ends or ESC; "" when it plays.
+std::string WatchRun(CGameMenu::EWatch which) {
+    std::string problem = "NO SUCH RUN YET";
+    std::unique_ptr<CReplayPlayback> run;
+    if (which == CGameMenu::EWatch::BoardBest) {
+        run = boardLink ? FetchBoardBest(problem) : nullptr;
+    } else if (replayFiles) {
+        const std::string path = which == CGameMenu::EWatch::LastRun
+                                     ? replayFiles->GetLastPath()
+                                     : replayFiles->GetBestPath(game->GetWorld());
+        run = access(path.c_str(), R_OK) == 0 ? CReplayPlayback::Load(path, problem) : nullptr;
+    }
+    if (!run) {
+        return problem;
+    }
+    game->Watch(std::move(run));
+    return "";
+}
+
+// board.txt changed in the menu: its board from now on, as the next start would read it.
+void RestartBoard() {
+    game->SetBoard(nullptr);
+    boardLink.reset();
+    const std::optional<CBoardLink::SSettings> boardSettings = ReadBoardSettings(commandLine);
+    boardUrl = boardSettings ? boardSettings->url : "";
+    if (boardSettings) {
+        boardLink = std::make_unique<CBoardLink>(*boardSettings);
+        game->SetBoard(boardLink.get());
+    }
+    gameMenu->SetBoard(boardLink.get());
+}
+
+void MakeGameMenu() {
+    CGameMenu::SHooks hooks;
+    hooks.flyDaily = FlyDailyWorld;
+    hooks.watch = WatchRun;
+    hooks.quit = ExitGame;
+    hooks.isFullScreen = [] { return screen.IsFullScreen(); };
+    hooks.setFullScreen = [](bool full) {
+        if (screen.IsFullScreen() != full) {
+            screen.ToggleFullScreen();
+        }
+    };
+    hooks.boardSaved = RestartBoard;
+    const CGameMenu::SFiles files{ConfigFile("keys.txt"), ConfigFile("settings.txt"),
+                                  ConfigFile("board.txt"), CXdgDirectories::DataDirectory()};
+    const CGameMenu::SWorldRanges ranges{CWorldIdentity::kMaximumDifficulty,
+                                         CWorldIdentity::kMaximumLength,
+                                         CWorldIdentity::kMaximumSeed};
+    gameMenu = std::make_unique<CGameMenu>(*game, keyBindings, playerSettings, *settings,
+                                           resolutionScaler, files, ranges, hooks);
+    gameMenu->SetBoard(boardLink.get());
+    gamepads.SetMenu(gameMenu.get());
+    game->SetTitleKeys(CGameMenu::TitleKeys(keyBindings));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    CCommandLine commandLine;
     switch (commandLine.Parse(argc, argv, std::cout, std::cerr)) {
     case CCommandLine::EOutcome::Finished:
         return 0;
@@ -418,9 +557,9 @@ int main(int argc, char* argv[]) {
     }
     CreateGlobalObjects();
     StartGamepads();
-    LoadKeyBindings();
+    LoadPlayersFiles();
     config.Load("zelkora.ini");
-    commandLine.ApplyTo(config);
+    ApplyPlayerSettings();
     if (commandLine.GetSeed()) {
         game->SetSeed(*commandLine.GetSeed());
     }
@@ -433,11 +572,12 @@ int main(int argc, char* argv[]) {
     game->SetGhostShown(!commandLine.GetNoGhost());
     PrepareFiles(commandLine);
     if (boardSettings) {
+        boardUrl = boardSettings->url;
         boardLink = std::make_unique<CBoardLink>(*boardSettings);
         game->SetBoard(boardLink.get());
     }
-    resolutionScaler.SetAutomatic(!commandLine.GetFullResolution());
     game->SetResolutionScaler(&resolutionScaler);
+    MakeGameMenu();
 
     screen.Start(config.displayMode);
     glutSetCursor(GLUT_CURSOR_NONE);

@@ -123,21 +123,66 @@ void CGame::Restart() {
 }
 
 void CGame::NewWorld() {
+    if (!IsReplaying()) {
+        FlyWorld(difficulty, tunnelLength, newWorldSeedSource());
+    }
+}
+
+void CGame::FlyWorld(int newDifficulty, int length, unsigned newSeed, std::string date) {
     if (IsReplaying()) {
         return;
     }
     EndRun(); // the last run is kept before its world goes
-    seed = newWorldSeedSource();
-    dailyDate.clear();
+    difficulty = newDifficulty;
+    tunnelLength = length;
+    seed = newSeed;
+    dailyDate = std::move(date);
     book->ForgetGhosts();
     Rebuild();
-    std::printf("world: difficulty %d length %d seed %u\n", difficulty, tunnelLength, seed);
-    std::fflush(stdout);
-    ShowMessage(("WORLD " + std::to_string(seed)).c_str(), 0, kWorldMessageSeconds);
+    book->CheckRecordable(GetWorld());
+    if (dailyDate.empty()) {
+        std::printf("world: difficulty %d length %d seed %u\n", difficulty, tunnelLength, seed);
+        std::fflush(stdout);
+        ShowMessage(("WORLD " + std::to_string(seed)).c_str(), 0, kWorldMessageSeconds);
+    } else {
+        ShowMessage(("DAILY " + dailyDate).c_str(), 1, kDailyMessageSeconds);
+    }
     book->LoadGhost(GetWorld());
     AskBoard();
     book->Begin(GetWorld());
     ++recordsTableVersion;
+}
+
+void CGame::Watch(std::unique_ptr<CReplayPlayback> run) {
+    if (IsReplaying() || run == nullptr) {
+        return;
+    }
+    EndRun();
+    watchedFrom = CWorldIdentity{difficulty, tunnelLength, 0, seed};
+    watchedFromDate = dailyDate;
+    watched = std::move(run);
+    watchedVerdictShown = false;
+    SetPlayback(watched.get());
+    book->ForgetGhosts();
+    Rebuild();
+    book->Begin(GetWorld());
+}
+
+void CGame::StopWatching() {
+    if (!IsWatching()) {
+        return;
+    }
+    book->SetPlayback(nullptr);
+    watched.reset();
+    FlyWorld(watchedFrom.difficulty, watchedFrom.length, watchedFrom.seed, watchedFromDate);
+}
+
+// Once the watched run has been played: whether it flew as its file says, as --replay prints.
+void CGame::ShowWatchedVerdict() {
+    if (watched && !watchedVerdictShown && watched->HasEnded()) {
+        watchedVerdictShown = true;
+        ShowMessage(watched->Matches() ? "RUN MATCHES" : "RUN DIVERGES", 1, kFinishMessageSeconds);
+    }
 }
 
 unsigned CGame::MicrosecondSeed() {
@@ -168,6 +213,7 @@ void CGame::Rebuild() {
 
 void CGame::Frame() {
     TakeBoardNews();
+    ShowWatchedVerdict();
     const CReplayPlayback* playback = book->GetPlayback();
     if (!paused && !(playback != nullptr && playback->HasEnded())) {
         RunRules();
@@ -349,6 +395,14 @@ std::vector<std::string> CGame::GetRecordsTableLines() const {
 // go on, and then the finish's message is back.
 std::string CGame::FinishMessage() const {
     return book->GetRunTime() < boardAnswerUntil ? boardAnswer : book->GetFinishText();
+}
+
+void CGame::SetBoard(CBoardLink* link) {
+    board = link;
+    drawnBoardChanges = -1;
+    if (course && course->IsBuilt()) {
+        AskBoard();
+    }
 }
 
 void CGame::AskBoard() {

@@ -99,7 +99,8 @@ public:
     // The board, kept by the caller; none without one set. Each world built asks for its
     // standing (and its best run, for the ghost), each finished run of the player is sent, and
     // the answers show as they arrive.
-    void SetBoard(CBoardLink* link) { board = link; } // before Setup
+    // Set later (the menu's BOARD), the world being flown is asked for at once.
+    void SetBoard(CBoardLink* link);
     bool IsReplaying() const { return book->GetPlayback() != nullptr; }
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
@@ -149,6 +150,15 @@ public:
     // Restart in a new world of the same difficulty and length, its seed from the new-world
     // source; prints "world: difficulty D length L seed S" and shows "WORLD <seed>".
     void NewWorld();
+    // A world of the player's choosing (the menu's), flown from its start as a new world is:
+    // "world: ..." printed and "WORLD <seed>" shown, or "DAILY <date>" for the world of the day.
+    void FlyWorld(int difficulty, int length, unsigned seed, std::string dailyDate = "");
+    // A recorded run played in the window as --replay plays it, in its own world, until it ends
+    // (its verdict shown) or StopWatching, which flies the player's world again from its start.
+    // The run being flown ends first, kept as the last run. Not while a replay plays already.
+    void Watch(std::unique_ptr<CReplayPlayback> run);
+    void StopWatching();
+    bool IsWatching() const { return watched != nullptr; }
     // Where the seeds of new worlds come from: by default the clock's microseconds, over every
     // seed a player may name.
     void SetNewWorldSeedSource(SeedSource source) { newWorldSeedSource = std::move(source); }
@@ -182,6 +192,7 @@ private:
     void TakeBoardNews();              // what the board answered since the last frame
     std::string FinishMessage() const; // shown every frame from the finish on
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
+    void ShowWatchedVerdict();
 
     CInput* input;
     CTimer* timer;
@@ -194,7 +205,11 @@ private:
     int tunnelLength = 120;
     SeedSource seedSource; // the time of day, unless set
     SeedSource newWorldSeedSource;
-    std::string dailyDate; // empty: the world flown is not the world of the day
+    std::string dailyDate;                    // empty: the world flown is not the world of the day
+    std::unique_ptr<CReplayPlayback> watched; // the menu's WATCH, while it plays
+    CWorldIdentity watchedFrom;               // the player's world, flown again after it
+    std::string watchedFromDate;
+    bool watchedVerdictShown = false;
     unsigned seed = 0;
     bool paused = false;
     bool recordsTableShown = false;
