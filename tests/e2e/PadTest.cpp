@@ -64,4 +64,30 @@ TEST(Pad, TheTriggerFliesTheShipAndAFires) {
     EXPECT_EQ(run.WaitForExit(kExitTimeout), 0) << run.ReadStderr();
 }
 
+// The menu by pad: Start opens it, the stick and the d-pad each move one line, A chooses NEW
+// WORLD, which prints its line; Start opens it again and B closes it, the game going on.
+TEST(Pad, StartOpensTheMenuWhichThePadSteers) {
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+    }
+    CGameRun run;
+    ASSERT_TRUE(run.LinkGameData());
+    run.SetEnvironment("LD_PRELOAD", ZELKORA_PAD_PRELOAD);
+    run.SetEnvironment("ZELKORA_TEST_PAD", run.GetDirectory() + "/pad.txt");
+    const char* asanOptions = std::getenv("ASAN_OPTIONS");
+    run.SetEnvironment("ASAN_OPTIONS", std::string(asanOptions != nullptr ? asanOptions : "") +
+                                           ":verify_asan_link_order=0");
+    std::string said;
+    ASSERT_TRUE(run.StartPlaying({"--difficulty", "0", "--full-resolution"}, kStartTimeout, said))
+        << said;
+    for (const char* state :
+         {"start 1", "start 0", "y 32767", "y 0", "down 1", "down 0", "a 1", "a 0"}) {
+        Wait(0.3);
+        run.WriteFile("pad.txt", std::string(state) + "\n");
+    }
+    EXPECT_TRUE(run.WaitForOutput("world: difficulty 0", 10.0)) << run.ReadStdout();
+    ASSERT_TRUE(run.PressKey("q"));
+    EXPECT_EQ(run.WaitForExit(kExitTimeout), 0) << run.ReadStderr();
+}
+
 } // namespace

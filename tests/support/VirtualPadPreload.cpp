@@ -38,6 +38,10 @@ void Apply(const char* control, int value) {
                                    static_cast<Sint16>(value * 2 - 32768));
     } else if (std::strcmp(control, "x") == 0) {
         SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, static_cast<Sint16>(value));
+    } else if (std::strcmp(control, "y") == 0) {
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, static_cast<Sint16>(value));
+    } else if (std::strcmp(control, "down") == 0) {
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN, value != 0);
     } else if (std::strcmp(control, "a") == 0) {
         SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, value != 0);
     } else if (std::strcmp(control, "b") == 0) {

@@ -1,0 +1,234 @@
+// The game's menu over a real game with its HUD: what each item does to the game and to the
+// player's files, walked by keys as the keyboard sends them.
+
+#include "../game/GameGl.h"
+#include "FileBytes.h"
+#include "app/BoardSettings.h"
+#include "app/KeyBindings.h"
+#include "app/KeyHandler.h"
+#include "app/PlayerSettings.h"
+#include "game/ReplayPlayback.h"
+#include "menu/GameMenu.h"
+#include "render/ResolutionScaler.h"
+
+#include <GL/glut.h>
+
+namespace {
+
+struct SKey {
+    bool special;
+    int code;
+};
+constexpr SKey kDown{true, GLUT_KEY_DOWN};
+constexpr SKey kLeft{true, GLUT_KEY_LEFT};
+constexpr SKey kRight{true, GLUT_KEY_RIGHT};
+constexpr SKey kEnter{false, '\r'};
+constexpr SKey kEscape{false, 27};
+constexpr SKey kBackspace{false, 8};
+
+// The top page's items, in their order.
+enum EItem {
+    kContinue,
+    kRestart,
+    kNewWorld,
+    kDaily,
+    kChoose,
+    kWatch,
+    kRecords,
+    kBoard,
+    kControls,
+    kSound,
+    kDisplay,
+    kQuit
+};
+
+std::vector<SKey> To(int item) { // from the top page's first item, chosen
+    std::vector<SKey> keys(static_cast<std::size_t>(item), kDown);
+    keys.push_back(kEnter);
+    return keys;
+}
+
+std::vector<SKey> Typed(const std::string& text) {
+    std::vector<SKey> keys;
+    for (const char c : text) {
+        keys.push_back({false, c});
+    }
+    return keys;
+}
+
+std::vector<SKey> operator+(std::vector<SKey> a, const std::vector<SKey>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class GameMenuGl : public GameGl {
+protected:
+    void SetUp() override {
+        GameGl::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        Make(0, 120, FixedSeed, 4);
+        const std::string home = data->GetPath();
+        files = {home + "/keys.txt", home + "/settings.txt", home + "/board.txt", home};
+        CGameMenu::SHooks hooks;
+        hooks.flyDaily = [this] { log += "daily;"; };
+        hooks.watch = [this](CGameMenu::EWatch) {
+            if (game->GetLastRun() == nullptr) {
+                return std::string("NO SUCH RUN YET");
+            }
+            game->Watch(std::make_unique<CReplayPlayback>(*game->GetLastRun()));
+            return std::string();
+        };
+        hooks.quit = [this] { log += "quit;"; };
+        hooks.isFullScreen = [this] { return fullScreen; };
+        hooks.setFullScreen = [this](bool full) { fullScreen = full; };
+        hooks.boardSaved = [this] { log += "board;"; };
+        menu = std::make_unique<CGameMenu>(*game, keys, playerSettings, settings, resolution, files,
+                                           CGameMenu::SWorldRanges{8, 100000, 999999}, hooks);
+    }
+    void TearDown() override {
+        menu.reset();
+        GameGl::TearDown();
+    }
+
+    // Enter through the key handler, as the game's keyboard callback does, then the keys.
+    void Menu(const std::vector<SKey>& keysPressed) {
+        ASSERT_EQ(CKeyHandler(game.get(), &input, &settings, keys).KeyDown('\r', 0, 0),
+                  CKeyHandler::EAction::OpenMenu);
+        menu->Open();
+        for (const SKey& key : keysPressed) {
+            menu->KeyDown(key.special, key.code);
+        }
+        menu->Update();
+        Frames(1);
+    }
+    std::vector<std::string> Panel() const { return game->GetHud()->GetPanel(); }
+
+    CKeyBindings keys;
+    CPlayerSettings playerSettings;
+    CResolutionScaler resolution;
+    CGameMenu::SFiles files;
+    std::unique_ptr<CGameMenu> menu;
+    std::string log;
+    bool fullScreen = false;
+};
+
+// Each item's effect, the menu closed again between cases.
+TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
+    struct SCase {
+        const char* what;
+        std::vector<SKey> keys;
+        std::function<void()> check;
+    };
+    const std::vector<SCase> cases = {
+        {"opened, the game pauses and the panel shows the top page",
+         {},
+         [this] {
+             EXPECT_TRUE(game->IsPaused());
+             ASSERT_GE(Panel().size(), 3u);
+             EXPECT_EQ(Panel()[0], "ZELKORA");
+             EXPECT_EQ(Panel()[2], "> CONTINUE");
+         }},
+        {"CONTINUE goes on", To(kContinue),
+         [this] {
+             EXPECT_FALSE(game->IsPaused());
+             EXPECT_FALSE(menu->IsOpen());
+         }},
+        {"RECORDS shows the Tab table's lines", To(kRecords),
+         [this] { EXPECT_EQ(Panel().at(0), "RECORDS"); }},
+        {"CHOOSE WORLD flies the world chosen",
+         To(kChoose) + std::vector<SKey>{kRight, kDown, kRight, kRight, kDown, kBackspace} +
+             Typed("42") + std::vector<SKey>{kDown, kEnter},
+         [this] {
+             EXPECT_EQ(game->GetWorld().difficulty, 1);
+             EXPECT_EQ(game->GetWorld().length, 250);
+             EXPECT_EQ(game->GetSeed(), 42u);
+             EXPECT_FALSE(game->IsPaused());
+         }},
+        {"SOUND keeps the music's volume", To(kSound) + std::vector<SKey>{kLeft, kLeft},
+         [this] {
+             std::vector<std::string> problems;
+             EXPECT_EQ(CPlayerSettings::Load(files.settings, problems).GetMusicVolume(), 8);
+         }},
+        {"CONTROLS binds a free key, names a used one, Backspace gives the default back",
+         To(kControls) + std::vector<SKey>(5, kDown) + std::vector<SKey>{kEnter} + Typed("x"),
+         [this] {
+             std::vector<std::string> problems;
+             const CKeyBindings saved = CKeyBindings::Load(files.keys, problems);
+             EXPECT_EQ(saved.ForKey('x'), CKeyBindings::ECommand::Fire);
+             EXPECT_EQ(saved.ForKey('y'), CKeyBindings::ECommand::None);
+             menu->KeyDown(false, '\r');
+             menu->KeyDown(false, 'g');
+             menu->Update();
+             EXPECT_NE(menu->GetMenu().GetLines().back().text.find("DOWN"), std::string::npos);
+             menu->KeyDown(false, 8);
+             EXPECT_EQ(CKeyBindings::Load(files.keys, problems).ForKey('y'),
+                       CKeyBindings::ECommand::Fire);
+         }},
+        {"BOARD keeps the name typed in board.txt",
+         To(kBoard) + std::vector<SKey>{kEnter} + Typed("Ann") + std::vector<SKey>{kEnter},
+         [this] {
+             std::vector<std::string> problems;
+             EXPECT_EQ(CBoardSettings::Load(files.board, problems).GetName(), "Ann");
+             EXPECT_EQ(log, "board;");
+         }},
+        {"DISPLAY flips the frame rate and the screen",
+         To(kDisplay) + std::vector<SKey>{kEnter, kDown, kDown, kEnter},
+         [this] {
+             EXPECT_TRUE(fullScreen);
+             EXPECT_EQ(settings.GetHideFps(), 1);
+             std::vector<std::string> problems;
+             const CPlayerSettings saved = CPlayerSettings::Load(files.settings, problems);
+             EXPECT_EQ(saved.GetFullScreen(), std::optional<bool>(true));
+             EXPECT_EQ(saved.GetFrameRateShown(), std::optional<bool>(false));
+         }},
+        {"WORLD OF THE DAY and QUIT go to the program", To(kDaily) + To(kQuit),
+         [this] { EXPECT_EQ(log, "daily;quit;"); }},
+        {"WATCH without a run says so", To(kWatch) + std::vector<SKey>{kEnter},
+         [this] { EXPECT_EQ(menu->GetMenu().GetLines().back().text, "NO SUCH RUN YET"); }},
+    };
+    for (const SCase& test : cases) {
+        SCOPED_TRACE(test.what);
+        log.clear();
+        Menu(test.keys);
+        test.check();
+        while (menu->IsOpen()) {
+            menu->KeyDown(false, 27);
+        }
+    }
+}
+
+// Escape closes the menu level by level, and a game paused before the menu stays paused.
+TEST_F(GameMenuGl, ClosingGoesOnOnlyWithAGameTheMenuPaused) {
+    Menu(To(kSound) + std::vector<SKey>{kEscape});
+    EXPECT_TRUE(menu->IsOpen());
+    Menu({kEscape});
+    EXPECT_FALSE(game->IsPaused());
+    game->TogglePause();
+    Menu({kEscape});
+    EXPECT_TRUE(game->IsPaused());
+}
+
+// A run with the menu opened in it is flown as if paused by F4: watched from the menu, it plays
+// to the same finish and says so; Escape's StopWatching brings the player's world back.
+TEST_F(GameMenuGl, ARunWithTheMenuOpenedInItMatchesWhenWatched) {
+    input.KeyDown(' ', 0, 0);
+    Frames(20);
+    Menu({});
+    Frames(30);
+    Menu({kEscape});
+    ASSERT_TRUE(FlyToTheFinish());
+    game->Restart();
+    Menu(To(kWatch) + std::vector<SKey>{kEnter});
+    EXPECT_TRUE(game->IsWatching());
+    for (int frame = 0; frame < 5000 && Message() != "RUN MATCHES"; ++frame) {
+        Frames(1);
+    }
+    EXPECT_EQ(Message(), "RUN MATCHES");
+    game->StopWatching();
+    EXPECT_FALSE(game->IsReplaying());
+    EXPECT_EQ(game->GetSeed(), 4u);
+}
+
+} // namespace
