@@ -1,5 +1,7 @@
 #pragma once
 
+#include "game/GameSounds.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -16,7 +18,7 @@
 // not make is left to zelkora.ini and the game's defaults.
 class CPlayerSettings {
 public:
-    static constexpr int kLoudest = 10; // volumes run 0 (silent) to 10 (full)
+    static constexpr int kLoudest = CGameSounds::kLoudest; // volumes run 0 (silent) to 10 (full)
     // A file larger than this is no settings.txt: it is not read.
     static constexpr long kLargestFile = 16 * 1024;
 
