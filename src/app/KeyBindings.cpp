@@ -393,6 +393,9 @@ bool CKeyBindings::IsNameable(const SKey& key) {
 
 std::vector<CKeyBindings::SKey> CKeyBindings::KeysBoundTo(ECommand command) const {
     std::vector<SKey> keys;
+    if (command == ECommand::None) {
+        return keys; // the unbound keys are no command's
+    }
     for (const bool special : {false, true}) {
         const std::array<ECommand, 256>& table = special ? specialKeys : asciiKeys;
         for (int code = 0; code < 256; ++code) {

@@ -127,7 +127,7 @@ private:
     static std::string KeyName(const SKey& key);
     static bool IsNameable(const SKey& key); // one keys.txt can write, so a saved key reads back
     static const SCommandRow* RowOf(ECommand command);     // null for None
-    std::vector<SKey> KeysBoundTo(ECommand command) const; // ASCII keys first, by code
+    std::vector<SKey> KeysBoundTo(ECommand command) const; // ASCII keys first; none for None
     ECommand Holder(const SKey& key) const;
     void Bind(const SKey& key, ECommand command);
     void Unbind(ECommand command);

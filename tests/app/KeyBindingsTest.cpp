@@ -1,9 +1,11 @@
 #include "app/KeyBindings.h"
 #include "../fuzz/KeysCheck.h"
 #include "../support/ToneFiles.h"
+#include "FileBytes.h"
 #include "app/CommandLine.h"
 
 #include <GL/glut.h>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -30,8 +32,8 @@ ECommand CommandOf(const CKeyBindings& bindings, bool special, int code) {
     return special ? bindings.ForSpecialKey(code) : bindings.ForKey(code);
 }
 
-// What the README tells a player about the keys, checked key by key; 30 keys in all are bound
-// (space, d e f g and the four arrows, y z, k p r n G m, Tab, F1 to F12).
+// What the README tells a player about the keys, checked key by key; 31 keys in all are bound
+// (space, d e f g and the four arrows, y z, k p r n G m, Tab, Enter, F1 to F12).
 TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
     std::vector<std::string> problems;
     const CKeyBindings fireOnD = CKeyBindings::Parse("fire d\n", "keys.txt", problems);
@@ -54,6 +56,7 @@ TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
         {"Tab shows the records", keys, false, '\t', ECommand::Records},
         {"F4 pauses", keys, true, GLUT_KEY_F4, ECommand::Pause},
         {"F11 goes full screen", keys, true, GLUT_KEY_F11, ECommand::FullScreen},
+        {"Enter opens the menu", keys, false, '\r', ECommand::Menu},
         {"shift+d is no key of the game", keys, false, 'D', ECommand::None},
         {"q quits, which is no command", keys, false, 'q', ECommand::None},
         {"with fire d, d fires", fireOnD, false, 'd', ECommand::Fire},
@@ -69,7 +72,7 @@ TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
             bound += CommandOf(keys, special, code) != ECommand::None;
         }
     }
-    EXPECT_EQ(bound, 30);
+    EXPECT_EQ(bound, 31);
 }
 
 // --help's keys as the player reads them, lined up, ending with the keys that always quit.
@@ -89,6 +92,8 @@ TEST(KeyBindings, HelpListsTheDefaultKeysLineByLine) {
                          "  m                   sound off or on\n"
                          "  Tab                 records table on or off\n"
                          "  F1                  help\n"
+                         "  Enter               menu: settings, the world of the day, replays, "
+                         "the board\n"
                          "  F2                  frame rate on or off\n"
                          "  F3                  wireframe on or off\n"
                          "  F4                  pause\n"
@@ -104,6 +109,12 @@ TEST(KeyBindings, HelpListsTheDefaultKeysLineByLine) {
                          "\n"),
         std::string::npos)
         << usage.str();
+    // The game's help page lists every command with its summary on one line of the HUD.
+    for (const CKeyBindings::SCommandRow& row : CKeyBindings::CommandTable()) {
+        EXPECT_GT(std::strlen(CKeyBindings::Summary(row.command)), 0u) << row.name;
+        EXPECT_LE(std::strlen(CKeyBindings::Summary(row.command)), CKeyBindings::kLongestSummary)
+            << row.name;
+    }
 }
 
 // Each file: the problems it gives, word for word, and what some keys do after it.
@@ -221,6 +232,104 @@ TEST(KeyBindings, LoadReadsTheFileOrSaysWhyTheDefaultsApply) {
                   path + "fifo: cant read it (not a regular file); the default keys apply",
                   path + "dir: cant read it (not a regular file); the default keys apply",
               }));
+}
+
+// Every key's command, ASCII keys first: two bindings are the same when these are.
+std::vector<ECommand> EveryKey(const CKeyBindings& bindings) {
+    std::vector<ECommand> commands;
+    for (const bool special : {false, true}) {
+        for (int code = 0; code < 256; ++code) {
+            commands.push_back(CommandOf(bindings, special, code));
+        }
+    }
+    return commands;
+}
+
+// The CONTROLS page's path: each step sets a key or gives a command its defaults back, and
+// keys.txt saved after it reads back as the same bindings.
+TEST(KeyBindings, KeysSetInTheMenuAreKeptAndReadBack) {
+    const CScratchDirectory scratch;
+    const std::string path = scratch.Join("zelkora/keys.txt"); // the directory is made
+    const struct {
+        const char* step;
+        ECommand command;
+        bool restore; // RestoreDefault instead of SetKey
+        bool special;
+        int code;
+        std::string problem; // "" when taken
+        std::string keysAfter;
+    } steps[] = {
+        {"a free letter", ECommand::Pause, false, false, 'x', "", "x"},
+        {"a special key set free", ECommand::Fire, false, true, GLUT_KEY_F4, "", "F4"},
+        {"a default key of its own back", ECommand::Fire, false, false, 'y', "", "y"},
+        {"a key it has already", ECommand::Left, false, false, 'd', "", "d LEFT"},
+        {"another command's key", ECommand::Sound, false, false, 'y', "y is fire's", "m"},
+        {"the menu's Enter", ECommand::Sound, false, false, '\r', "ENTER is menu's", "m"},
+        {"q", ECommand::Sound, false, false, 'q', "q quits", "m"},
+        {"ESC", ECommand::Sound, false, false, 27, "ESC quits", "m"},
+        {"a key keys.txt cannot name", ECommand::Sound, false, false, '!',
+         "not a key to bind: a letter, a digit, space, UP, DOWN, LEFT, RIGHT, F1 to F12, TAB or "
+         "ENTER",
+         "m"},
+        {"a special key keys.txt cannot name", ECommand::Sound, false, true, GLUT_KEY_PAGE_UP,
+         "not a key to bind: a letter, a digit, space, UP, DOWN, LEFT, RIGHT, F1 to F12, TAB or "
+         "ENTER",
+         "m"},
+        {"no key at all", ECommand::Sound, false, false, 256,
+         "not a key to bind: a letter, a digit, space, UP, DOWN, LEFT, RIGHT, F1 to F12, TAB or "
+         "ENTER",
+         "m"},
+        {"no command", ECommand::None, false, false, 'a', "no command to bind the key to", ""},
+        {"sound moves", ECommand::Sound, false, false, 'v', "", "v"},
+        {"records takes sound's default", ECommand::Records, false, false, 'm', "", "m"},
+        {"defaults back, one now records'", ECommand::Sound, true, false, 0, "", ""},
+        {"defaults back, both free", ECommand::Fire, true, false, 0, "", "y z"},
+        {"defaults back, its old key freed", ECommand::Pause, true, false, 0, "", "F4"},
+    };
+    CKeyBindings keys;
+    for (const auto& step : steps) {
+        const std::vector<ECommand> before = EveryKey(keys);
+        std::string problem;
+        if (step.restore) {
+            keys.RestoreDefault(step.command);
+        } else {
+            EXPECT_EQ(keys.SetKey(step.command, step.special, step.code, problem),
+                      step.problem.empty())
+                << step.step;
+        }
+        EXPECT_EQ(problem, step.problem) << step.step;
+        EXPECT_EQ(keys.KeysOf(step.command), step.keysAfter) << step.step;
+        if (!step.problem.empty()) {
+            EXPECT_EQ(EveryKey(keys), before) << step.step << ": a refused key changed nothing";
+        }
+        std::string saveProblem;
+        ASSERT_TRUE(keys.Save(path, saveProblem)) << step.step << ": " << saveProblem;
+        std::vector<std::string> problems;
+        EXPECT_EQ(EveryKey(CKeyBindings::Load(path, problems)), EveryKey(keys)) << step.step;
+        EXPECT_EQ(problems, std::vector<std::string>()) << step.step;
+    }
+    // Only records is off its defaults now; sound, left with none, needs no line to read back.
+    EXPECT_EQ(ReadFileBytes(path), "# Zelkora's keys: a command and its keys a line (fire y z); a "
+                                   "command not named\n"
+                                   "# keeps its default keys. ESC and q always quit.\n"
+                                   "records m\n");
+}
+
+// The player's own file: its comments and lines the game cannot read stay where they were, each
+// command's line is rewritten in place and a repeat of it goes.
+TEST(KeyBindings, SavingKeepsThePlayersLinesAndComments) {
+    const CScratchDirectory scratch;
+    const std::string path = scratch.Join("keys.txt");
+    std::ofstream(path) << "# my keys\r\nFIRE d # left hand\r\nsound m\njump x\nfire b\n";
+    std::vector<std::string> problems;
+    CKeyBindings keys = CKeyBindings::Load(path, problems);
+    std::string problem;
+    ASSERT_TRUE(keys.SetKey(ECommand::Sound, false, 'v', problem)) << problem;
+    ASSERT_TRUE(keys.Save(path, problem)) << problem;
+    // fire took d from left, which is left with its arrow alone: a line says so.
+    EXPECT_EQ(ReadFileBytes(path),
+              "# my keys\r\nfire d # left hand\r\nsound v\njump x\nleft LEFT\n");
+    EXPECT_EQ(EveryKey(CKeyBindings::Load(path, problems)), EveryKey(keys));
 }
 
 } // namespace
