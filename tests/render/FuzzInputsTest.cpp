@@ -2,7 +2,6 @@
 #include "../fuzz/BoardSettingsCheck.h"
 #include "../fuzz/KeysCheck.h"
 #include "../fuzz/MeshRadiusCheck.h"
-#include "../fuzz/PlayerSettingsCheck.h"
 #include "../fuzz/ReplayCheck.h"
 #include "FileBytes.h"
 #include "ReplayBytes.h"
@@ -115,16 +114,11 @@ TEST(FuzzInputs, ReplayInputsDecodeOrNameTheProblem) {
     }
 }
 
-TEST(FuzzInputs, KeysAndSettingsInputsGiveSoundSettingsAndProblems) {
-    for (const char* target : {"keys", "player_settings"}) {
-        const std::vector<fs::path> inputs = InputsFor(target);
-        ASSERT_FALSE(inputs.empty()) << target;
-        for (const fs::path& input : inputs) {
-            const std::string bytes = ReadFileBytes(input);
-            EXPECT_TRUE(std::string(target) == "keys" ? KeysParseIsSound(bytes)
-                                                      : PlayerSettingsParseIsSound(bytes))
-                << input;
-        }
+TEST(FuzzInputs, KeysInputsGiveSoundBindingsAndProblems) {
+    const std::vector<fs::path> inputs = InputsFor("keys");
+    ASSERT_FALSE(inputs.empty());
+    for (const fs::path& input : inputs) {
+        EXPECT_TRUE(KeysParseIsSound(ReadFileBytes(input))) << input;
     }
 }
 
