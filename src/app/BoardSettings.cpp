@@ -8,6 +8,8 @@ namespace {
 
 constexpr std::size_t kLongestLine = 1000; // longer is no line of board.txt
 
+const char* const kHeader = "# Where your runs go: url URL (the board), name NAME (yours on it).\n";
+
 } // namespace
 
 CBoardSettings CBoardSettings::Load(const std::string& path, std::vector<std::string>& problems) {
@@ -89,6 +91,16 @@ bool CBoardSettings::CheckUrl(const std::string& url, std::string& problem) {
         return false;
     }
     return true;
+}
+
+bool CBoardSettings::Save(const std::string& path, const std::string& name, const std::string& url,
+                          std::string& problem) {
+    if ((!name.empty() && !CPlayerName::IsValid(name, problem)) ||
+        (!url.empty() && !CheckUrl(url, problem))) {
+        return false;
+    }
+    return CSettingsFile::Save(path, {kLargestFile, kHeader, false}, {{"url", url}, {"name", name}},
+                               problem);
 }
 
 void CBoardSettings::SetUrl(const std::string& checkedUrl) {

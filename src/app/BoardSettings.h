@@ -24,6 +24,14 @@ public:
     // token would cross the network in clear. False with why in a few words.
     static bool CheckUrl(const std::string& url, std::string& problem);
 
+    // The game's menu sets the board: name and url as the player typed them, each either empty
+    // (no name, no board: the line goes) or one the rules above take (else false with why,
+    // nothing written). board.txt keeps every other line and comment, damaged lines too (see
+    // CSettingsFile::Save). False with one line; true with problem empty, or saying where a
+    // file too large to read was moved.
+    static bool Save(const std::string& path, const std::string& name, const std::string& url,
+                     std::string& problem);
+
     void SetUrl(const std::string& checkedUrl); // --board: a URL CheckUrl took
     void TurnOff();                             // --no-board: no URL, whatever the file said
 

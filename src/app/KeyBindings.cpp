@@ -14,6 +14,10 @@ using ECommand = CKeyBindings::ECommand;
 constexpr std::size_t kLongestLine = 1000; // longer is no line of a key file
 constexpr int kEscape = 27;                // the ESC key's ASCII code
 
+const char* const kHeader = "# Zelkora's keys: a command and its keys a line (fire y z); a command "
+                            "not named\n"
+                            "# keeps its default keys. ESC and q always quit.\n";
+
 const char* const kKeyNames = "a letter, a digit, space, UP, DOWN, LEFT, RIGHT, F1 to F12, TAB or "
                               "ENTER";
 
@@ -37,37 +41,92 @@ bool SameWord(const std::string& word, const char* name) {
 // In --help's order. The four steering commands share one line of it.
 const std::vector<CKeyBindings::SCommandRow>& CKeyBindings::CommandTable() {
     static const std::vector<SCommandRow> table = {
-        {ECommand::Accelerate, "accelerate", "space", {"space", "accelerate (hold)"}},
+        {ECommand::Accelerate, "accelerate", "space", "accelerate", {"space", "accelerate (hold)"}},
         {ECommand::Left,
          "left",
          "d LEFT",
+         "steer left",
          {"arrow keys, d e f g", "steer (left, up, right, down)"}},
-        {ECommand::Up, "up", "e UP", {nullptr, nullptr}},
-        {ECommand::Right, "right", "f RIGHT", {nullptr, nullptr}},
-        {ECommand::Down, "down", "g DOWN", {nullptr, nullptr}},
-        {ECommand::Fire, "fire", "y z", {"y or z", "fire"}},
-        {ECommand::SelfDestruct, "self-destruct", "k", {"k", "self-destruct"}},
-        {ECommand::PMode, "p-mode", "p", {"p", "P mode (a run with it is not recorded)"}},
-        {ECommand::Restart, "restart", "r", {"r", "restart the course in the same world"}},
+        {ECommand::Up, "up", "e UP", "steer up", {nullptr, nullptr}},
+        {ECommand::Right, "right", "f RIGHT", "steer right", {nullptr, nullptr}},
+        {ECommand::Down, "down", "g DOWN", "steer down", {nullptr, nullptr}},
+        {ECommand::Fire, "fire", "y z", "fire", {"y or z", "fire"}},
+        {ECommand::SelfDestruct, "self-destruct", "k", "self-destruct", {"k", "self-destruct"}},
+        {ECommand::PMode,
+         "p-mode",
+         "p",
+         "P mode (not recorded)",
+         {"p", "P mode (a run with it is not recorded)"}},
+        {ECommand::Restart,
+         "restart",
+         "r",
+         "restart the course",
+         {"r", "restart the course in the same world"}},
         {ECommand::NewWorld,
          "new-world",
          "n",
+         "a new world",
          {"n", "a new world of the same difficulty and length"}},
-        {ECommand::Ghost, "ghost", "G", {"G (shift+g)", "ghost of the world's best run on or off"}},
-        {ECommand::Sound, "sound", "m", {"m", "sound off or on"}},
-        {ECommand::Records, "records", "TAB", {"Tab", "records table on or off"}},
-        {ECommand::Help, "help", "F1", {"F1", "help"}},
-        {ECommand::FrameRate, "frame-rate", "F2", {"F2", "frame rate on or off"}},
-        {ECommand::Wireframe, "wireframe", "F3", {"F3", "wireframe on or off"}},
-        {ECommand::Pause, "pause", "F4", {"F4", "pause"}},
-        {ECommand::Mipmaps, "mipmaps", "F5", {"F5", "mipmaps on or off"}},
-        {ECommand::VertexArrays, "vertex-arrays", "F6", {"F6", "vertex arrays on or off"}},
-        {ECommand::Resolution, "resolution", "F7", {"F7", "resolution automatic or always full"}},
-        {ECommand::Culling, "culling", "F8", {"F8", "view-frustum culling on or off"}},
-        {ECommand::Translucency, "translucency", "F9", {"F9", "translucency on or off"}},
-        {ECommand::Screenshot, "screenshot", "F10", {"F10", "screenshot"}},
-        {ECommand::FullScreen, "full-screen", "F11", {"F11", "full screen or window"}},
-        {ECommand::PathLine, "path-line", "F12", {"F12", "path line on or off"}},
+        {ECommand::Ghost,
+         "ghost",
+         "G",
+         "best run's ghost on or off",
+         {"G (shift+g)", "ghost of the world's best run on or off"}},
+        {ECommand::Sound, "sound", "m", "sound on or off", {"m", "sound off or on"}},
+        {ECommand::Records,
+         "records",
+         "TAB",
+         "records table on or off",
+         {"Tab", "records table on or off"}},
+        {ECommand::Help, "help", "F1", "help", {"F1", "help"}},
+        {ECommand::Menu,
+         "menu",
+         "ENTER",
+         "menu",
+         {"Enter", "menu: settings, the world of the day, replays, the board"}},
+        {ECommand::FrameRate,
+         "frame-rate",
+         "F2",
+         "frame rate on or off",
+         {"F2", "frame rate on or off"}},
+        {ECommand::Wireframe,
+         "wireframe",
+         "F3",
+         "wireframe on or off",
+         {"F3", "wireframe on or off"}},
+        {ECommand::Pause, "pause", "F4", "pause", {"F4", "pause"}},
+        {ECommand::Mipmaps, "mipmaps", "F5", "mipmaps on or off", {"F5", "mipmaps on or off"}},
+        {ECommand::VertexArrays,
+         "vertex-arrays",
+         "F6",
+         "vertex arrays on or off",
+         {"F6", "vertex arrays on or off"}},
+        {ECommand::Resolution,
+         "resolution",
+         "F7",
+         "resolution automatic or full",
+         {"F7", "resolution automatic or always full"}},
+        {ECommand::Culling,
+         "culling",
+         "F8",
+         "frustum culling on or off",
+         {"F8", "view-frustum culling on or off"}},
+        {ECommand::Translucency,
+         "translucency",
+         "F9",
+         "translucency on or off",
+         {"F9", "translucency on or off"}},
+        {ECommand::Screenshot, "screenshot", "F10", "screenshot", {"F10", "screenshot"}},
+        {ECommand::FullScreen,
+         "full-screen",
+         "F11",
+         "full screen or window",
+         {"F11", "full screen or window"}},
+        {ECommand::PathLine,
+         "path-line",
+         "F12",
+         "path line on or off",
+         {"F12", "path line on or off"}},
     };
     return table;
 }
@@ -133,13 +192,7 @@ CKeyBindings CKeyBindings::Parse(const std::string& text, const std::string& pat
     // command is taken from whichever command had it.
     CKeyBindings result = Defaults();
     for (const SBinding& binding : bindings) {
-        for (auto* table : {&result.asciiKeys, &result.specialKeys}) {
-            for (ECommand& slot : *table) {
-                if (slot == binding.command) {
-                    slot = ECommand::None;
-                }
-            }
-        }
+        result.Unbind(binding.command);
     }
     for (const SBinding& binding : bindings) {
         for (const SKey& key : binding.keys) {
@@ -247,13 +300,77 @@ bool CKeyBindings::Conflicts(const SBinding& binding, const std::vector<SBinding
     return false;
 }
 
-std::string CKeyBindings::NameOf(ECommand command) {
+const CKeyBindings::SCommandRow* CKeyBindings::RowOf(ECommand command) {
     for (const SCommandRow& row : CommandTable()) {
         if (row.command == command) {
-            return row.name;
+            return &row;
         }
     }
-    return "nothing";
+    return nullptr;
+}
+
+std::string CKeyBindings::NameOf(ECommand command) {
+    const SCommandRow* row = RowOf(command);
+    return row != nullptr ? row->name : "nothing";
+}
+
+const char* CKeyBindings::Summary(ECommand command) {
+    const SCommandRow* row = RowOf(command);
+    return row != nullptr ? row->summary : "nothing";
+}
+
+std::string CKeyBindings::KeysOf(ECommand command) const {
+    std::string keys;
+    for (const SKey& key : KeysBoundTo(command)) {
+        keys += (keys.empty() ? "" : " ") + KeyName(key);
+    }
+    return keys;
+}
+
+bool CKeyBindings::SetKey(ECommand command, bool special, int code, std::string& problem) {
+    const SKey key{special, code};
+    if (RowOf(command) == nullptr) {
+        problem = "no command to bind the key to";
+        return false;
+    }
+    if (!special && Quits(code)) {
+        problem = code == 'q' ? "q quits" : "ESC quits";
+        return false;
+    }
+    if (!IsNameable(key)) {
+        problem = std::string("not a key to bind: ") + kKeyNames;
+        return false;
+    }
+    const ECommand holder = Holder(key);
+    if (holder != ECommand::None && holder != command) {
+        problem = KeyName(key) + " is " + NameOf(holder) + "'s";
+        return false;
+    }
+    if (holder == ECommand::None) {
+        Unbind(command);
+        Bind(key, command);
+    }
+    return true;
+}
+
+void CKeyBindings::RestoreDefault(ECommand command) {
+    Unbind(command);
+    for (const SKey& key : Defaults().KeysBoundTo(command)) {
+        if (Holder(key) == ECommand::None) {
+            Bind(key, command);
+        }
+    }
+}
+
+bool CKeyBindings::Save(const std::string& path, std::string& problem) const {
+    std::vector<CSettingsFile::SSetting> lines;
+    for (const SCommandRow& row : CommandTable()) {
+        const std::string keys = KeysOf(row.command);
+        // A command left without keys gave them all to others: no line says so, as on reading.
+        const bool changed = !keys.empty() && keys != Defaults().KeysOf(row.command);
+        lines.push_back({row.name, changed ? keys : ""});
+    }
+    return CSettingsFile::Save(path, {kLargestFile, kHeader, true}, lines, problem);
 }
 
 std::string CKeyBindings::KeyName(const SKey& key) {
@@ -268,6 +385,32 @@ std::string CKeyBindings::KeyName(const SKey& key) {
     return std::string(1, static_cast<char>(key.code));
 }
 
+bool CKeyBindings::IsNameable(const SKey& key) {
+    SKey read{};
+    std::string problem;
+    return key.code >= 0 && key.code < 256 && ReadKey(KeyName(key), read, problem) && read == key;
+}
+
+std::vector<CKeyBindings::SKey> CKeyBindings::KeysBoundTo(ECommand command) const {
+    std::vector<SKey> keys;
+    if (command == ECommand::None) {
+        return keys; // the unbound keys are no command's
+    }
+    for (const bool special : {false, true}) {
+        const std::array<ECommand, 256>& table = special ? specialKeys : asciiKeys;
+        for (int code = 0; code < 256; ++code) {
+            if (table[static_cast<std::size_t>(code)] == command) {
+                keys.push_back({special, code});
+            }
+        }
+    }
+    return keys;
+}
+
+CKeyBindings::ECommand CKeyBindings::Holder(const SKey& key) const {
+    return key.special ? ForSpecialKey(key.code) : ForKey(key.code);
+}
+
 CKeyBindings::ECommand CKeyBindings::ForKey(int code) const {
     return code >= 0 && code < 256 ? asciiKeys[static_cast<std::size_t>(code)] : ECommand::None;
 }
@@ -278,4 +421,14 @@ CKeyBindings::ECommand CKeyBindings::ForSpecialKey(int code) const {
 
 void CKeyBindings::Bind(const SKey& key, ECommand command) {
     (key.special ? specialKeys : asciiKeys)[static_cast<std::size_t>(key.code)] = command;
+}
+
+void CKeyBindings::Unbind(ECommand command) {
+    for (auto* table : {&asciiKeys, &specialKeys}) {
+        for (ECommand& slot : *table) {
+            if (slot == command) {
+                slot = ECommand::None;
+            }
+        }
+    }
 }

@@ -144,6 +144,7 @@ public:
     bool IsPaused() const { return paused; }
     void ToggleSound() { sounds->ToggleMute(); } // every sound off or on
     bool IsSoundOn() const { return sounds->IsOn(); }
+    void SetVolumes(int music, int effects) { sounds->SetVolumes(music, effects); } // 0 to 10
     // The course from the beginning in the same world: everything in play made afresh from the
     // same seed, the clock at 0; textures and sounds are kept.
     void Restart();

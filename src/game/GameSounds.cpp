@@ -2,8 +2,10 @@
 
 #include "render/AssetTable.h"
 #include "sound/Sound.h"
+#include "sound/SoundLibrary.h"
 #include "sound/SoundSystem.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +23,7 @@ CGameSounds::CGameSounds(bool withDevice) : withDevice(withDevice) {
         CSound::SetNoSound(true);
     }
     music = std::make_unique<CSound>(CAssetTable::GetSoundPath("title_sound_1"));
+    music->MarkAsMusic();
     startSound = std::make_unique<CSound>(CAssetTable::GetSoundPath("start_sound"));
     for (int slot = 0; slot < 4; ++slot) {
         char name[32];
@@ -72,6 +75,13 @@ void CGameSounds::PlayExplosions(int count) {
 
 void CGameSounds::Pause(bool paused) {
     PauseAllSounds(paused);
+}
+
+void CGameSounds::SetVolumes(int music, int effects) {
+    const auto libraryVolume = [](int volume) {
+        return std::clamp(volume, 0, kLoudest) * FSOUND_FULL_VOLUME / kLoudest;
+    };
+    SetSoundVolumes(libraryVolume(music), libraryVolume(effects));
 }
 
 void CGameSounds::ToggleMute() {

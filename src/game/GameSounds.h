@@ -11,6 +11,7 @@ class CSound;
 class CGameSounds {
 public:
     static constexpr int kEffectSounds = 5;
+    static constexpr int kLoudest = 10; // volumes run 0 (silent) to 10 (as recorded)
 
     // Starts the sound library and opens the sounds: a missing one ends the process. The four
     // explosion slots each draw their sound at random here, before the generator is seeded.
@@ -25,6 +26,9 @@ public:
     void PlayExplosions(int count); // each a random draw of one of the five effects
     void Pause(bool paused);        // every sound holds, or goes on
     void ToggleMute();              // every sound off or on
+    // The music's volume and every other sound's (the enemies', shots' and ship's too), each
+    // clamped to 0 to kLoudest, heard at once; a muted game stays muted and unmutes to them.
+    void SetVolumes(int music, int effects);
     bool IsOn() const { return on; }
     // The music stopped, then every sound closed, in order; the game's destructor calls it
     // before the enemies' sounds go.

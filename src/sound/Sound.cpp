@@ -41,6 +41,10 @@ void CSound::Stop() {
     FSOUND_Stream_Stop(stream);
 }
 
+void CSound::MarkAsMusic() {
+    FSOUND_Stream_SetGroup(stream, FSOUND_GROUP_MUSIC);
+}
+
 void CSound::Close() {
     if (stream == nullptr) {
         return; // closed already

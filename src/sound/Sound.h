@@ -24,6 +24,8 @@ public:
     void PlayLooped(); // from the start, repeating until Stop or Close
     void Stop();       // silences every play of this stream
     void Close();      // stops and releases the stream; later calls do nothing
+    // Its plays take the music's volume from now on, not the effects' (see SetSoundVolumes).
+    void MarkAsMusic();
 
 private:
     static inline int noSoundHolders = 0;

@@ -15,6 +15,7 @@
 struct FSOUND_STREAM {
     Mix_Chunk* sound; // decoded samples, owned by the library and shared by path
     int loops;        // SDL_mixer's repeat count for the next play: -1 without end
+    int group;        // ESoundGroup
 };
 
 namespace {
@@ -33,6 +34,8 @@ struct SLibrary {
     bool running = false;
     bool silent = false; // running on the dummy driver because no device could be opened
     bool paused = false;
+    bool muted = false;
+    int groupVolumes[2] = {FSOUND_FULL_VOLUME, FSOUND_FULL_VOLUME}; // by ESoundGroup
     std::unordered_map<std::string, Mix_Chunk*> decodedByPath;
     StreamTable streams;
     std::vector<const FSOUND_STREAM*> channelStarters; // the stream that last started a channel
@@ -86,6 +89,41 @@ FSOUND_STREAM* FindStream(const FSOUND_STREAM* stream) {
         return nullptr;
     }
     return found->second.get();
+}
+
+bool IsGroup(int group) {
+    return group == FSOUND_GROUP_EFFECTS || group == FSOUND_GROUP_MUSIC;
+}
+
+// SDL_mixer's volume for a channel that stream started (null: none): a full group plays at
+// SDL_mixer's full volume, so the samples pass unchanged.
+int MixVolume(const FSOUND_STREAM* stream) {
+    const SLibrary& library = Library();
+    const int volume = library.groupVolumes[stream != nullptr ? stream->group : 0];
+    return library.muted ? 0
+                         : (volume * MIX_MAX_VOLUME + FSOUND_FULL_VOLUME / 2) / FSOUND_FULL_VOLUME;
+}
+
+void ApplyVolumes() {
+    const SLibrary& library = Library();
+    for (std::size_t channel = 0; channel < library.channelStarters.size(); ++channel) {
+        Mix_Volume(static_cast<int>(channel), MixVolume(library.channelStarters[channel]));
+    }
+}
+
+// The channel a play goes to: the one asked for, or the first free one as SDL_mixer would pick
+// it, so that its volume is set before the first sample mixes. -1 when every channel is busy.
+int ChannelFor(int channel) {
+    if (channel != FSOUND_FREE) {
+        return channel;
+    }
+    const int channelCount = static_cast<int>(Library().channelStarters.size());
+    for (int free = 0; free < channelCount; ++free) {
+        if (Mix_Playing(free) == 0) {
+            return free;
+        }
+    }
+    return -1;
 }
 
 // Reads and decodes a file, or returns null with the error set.
@@ -155,6 +193,9 @@ bool FSOUND_Init(int mixRate, int maxSoftwareChannels, unsigned int /*flags*/) {
     library.channelStarters.assign(maxSoftwareChannels, nullptr);
     library.running = true;
     library.paused = false;
+    library.muted = false;
+    library.groupVolumes[FSOUND_GROUP_EFFECTS] = FSOUND_FULL_VOLUME;
+    library.groupVolumes[FSOUND_GROUP_MUSIC] = FSOUND_FULL_VOLUME;
     return heard ? Succeed() : Fail(FSOUND_ERROR_INIT);
 }
 
@@ -204,7 +245,8 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* path, unsigned int mode, int offse
         }
     }
     const int loops = (mode & FSOUND_LOOP_NORMAL) != 0 ? -1 : 0;
-    auto opened = std::make_unique<FSOUND_STREAM>(FSOUND_STREAM{sound, loops});
+    auto opened =
+        std::make_unique<FSOUND_STREAM>(FSOUND_STREAM{sound, loops, FSOUND_GROUP_EFFECTS});
     FSOUND_STREAM* handle = opened.get();
     library.streams.emplace(handle, std::move(opened));
     Succeed();
@@ -222,7 +264,11 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream) {
         Fail(FSOUND_ERROR_INVALID_PARAM);
         return -1;
     }
-    const int played = Mix_PlayChannel(channel, found->sound, found->loops);
+    const int chosen = ChannelFor(channel);
+    if (chosen >= 0) {
+        Mix_Volume(chosen, MixVolume(found));
+    }
+    const int played = chosen >= 0 ? Mix_PlayChannel(chosen, found->sound, found->loops) : -1;
     if (played < 0 || played >= channelCount) {
         Fail(FSOUND_ERROR_CHANNEL_ALLOC);
         return -1;
@@ -264,6 +310,19 @@ bool FSOUND_Stream_Stop(FSOUND_STREAM* stream) {
     return Succeed();
 }
 
+bool FSOUND_Stream_SetGroup(FSOUND_STREAM* stream, int group) {
+    FSOUND_STREAM* found = FindStream(stream);
+    if (found == nullptr) {
+        return false;
+    }
+    if (!IsGroup(group)) {
+        return Fail(FSOUND_ERROR_INVALID_PARAM);
+    }
+    found->group = group;
+    ApplyVolumes();
+    return Succeed();
+}
+
 bool FSOUND_Stream_Close(FSOUND_STREAM* stream) {
     if (!FSOUND_Stream_Stop(stream)) {
         return false;
@@ -299,8 +358,20 @@ bool FSOUND_SetMute(int channel, bool mute) {
     if (!CheckAllChannels(channel)) {
         return false;
     }
-    // Channels keep their volume from play to play, so this holds for later plays too.
-    Mix_Volume(-1, mute ? 0 : MIX_MAX_VOLUME);
+    Library().muted = mute; // later plays take it when they start
+    ApplyVolumes();
+    return Succeed();
+}
+
+bool FSOUND_SetGroupVolume(int group, int volume) {
+    if (!Library().running) {
+        return Fail(FSOUND_ERROR_UNINITIALIZED);
+    }
+    if (!IsGroup(group) || volume < 0 || volume > FSOUND_FULL_VOLUME) {
+        return Fail(FSOUND_ERROR_INVALID_PARAM);
+    }
+    Library().groupVolumes[group] = volume;
+    ApplyVolumes();
     return Succeed();
 }
 

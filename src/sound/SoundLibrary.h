@@ -29,6 +29,10 @@ constexpr unsigned int FSOUND_LOOP_NORMAL = 2; // open mode: streams repeat unti
 constexpr int FSOUND_FREE = -1;                // play channel: let the library pick a free one
 constexpr int FSOUND_ALL = -3;                 // pause and mute: every channel
 
+// Each stream belongs to a group whose volume its plays take: the music, or every other sound.
+enum ESoundGroup { FSOUND_GROUP_EFFECTS = 0, FSOUND_GROUP_MUSIC = 1 };
+constexpr int FSOUND_FULL_VOLUME = 255; // a group's volume: the samples as decoded
+
 // Opens the output at mixRate Hz (4000 to 192000), 16-bit stereo, with maxSoftwareChannels
 // channels (1 to 256) to mix at once; flags are ignored. When no output device can be opened,
 // it returns false with FSOUND_ERROR_INIT but still starts silently, so that streams open and
@@ -50,6 +54,11 @@ int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
 // The plays started from now on: 0 once, n repeated n more times, -1 without end.
 bool FSOUND_Stream_SetLoopCount(FSOUND_STREAM* stream, int count);
 bool FSOUND_Stream_Stop(FSOUND_STREAM* stream); // silences every channel this stream plays on
+// The group of the stream's plays, those sounding included; a stream opens as an effect.
+bool FSOUND_Stream_SetGroup(FSOUND_STREAM* stream, int group);
+// A group's volume, 0 (silent) to FSOUND_FULL_VOLUME, at once for its plays sounding and later
+// ones; mute silences every group over it. FSOUND_Init sets both groups to full.
+bool FSOUND_SetGroupVolume(int group, int volume);
 // Holds every channel where it is (FSOUND_ALL only) until resumed; plays started meanwhile
 // wait too. Resuming goes on from the held place.
 bool FSOUND_SetPaused(int channel, bool paused);

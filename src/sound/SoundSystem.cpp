@@ -57,6 +57,11 @@ void MuteAllSounds(bool muted) {
     FSOUND_SetMute(FSOUND_ALL, muted);
 }
 
+void SetSoundVolumes(int music, int effects) {
+    FSOUND_SetGroupVolume(FSOUND_GROUP_MUSIC, music);
+    FSOUND_SetGroupVolume(FSOUND_GROUP_EFFECTS, effects);
+}
+
 const char* SoundErrorText(int code) {
     if (code < 0 || code >= static_cast<int>(std::size(kErrorTexts))) {
         return "Unknown error";

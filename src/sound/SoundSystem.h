@@ -10,5 +10,8 @@ void StopSoundSystem(); // once, after every stream is closed; harmless if never
 void PauseAllSounds(bool paused);
 // Every sound plays on unheard, or is heard again; later plays as well.
 void MuteAllSounds(bool muted);
+// The music's volume and every other sound's, each 0 (silent) to FSOUND_FULL_VOLUME (as
+// recorded), at once for sounds playing and later ones; mute still silences both.
+void SetSoundVolumes(int music, int effects);
 
 const char* SoundErrorText(int code); // "Unknown error" for codes outside 0 to 18

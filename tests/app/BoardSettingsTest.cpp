@@ -1,4 +1,6 @@
 #include "app/BoardSettings.h"
+#include "FileBytes.h"
+#include "ToneFiles.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -71,5 +73,33 @@ TEST(BoardSettings, EachLineSetsOrIsNamedWithItsFileAndNumber) {
         const std::string url = std::string("url http://") + host;
         EXPECT_EQ(CBoardSettings::Parse(url, "b.txt", problems).GetUrl(), "") << host;
         EXPECT_EQ(problems, std::vector<std::string>{"b.txt:1" + httpOnly}) << host;
+    }
+}
+
+// The BOARD page's save: the name and url lines change in place and every other line stays; a
+// name the rules refuse writes nothing.
+TEST(BoardSettings, SaveChangesTheNameAndUrlLinesAndKeepsTheRest) {
+    const struct {
+        std::string before;
+        std::string name;
+        std::string url;
+        std::string problem; // "" when saved
+        std::string after;
+    } cases[] = {
+        {"# mine\nname Bo # me\r\nurl https://a.org\nname Cy\n", "Ann", "", "",
+         "# mine\nname Ann # me\r\n"},
+        {"url ftp://x\nnick Ann\n\x01\x02\n\nname Ann!\n# end", "Ann", "http://127.0.0.1:8717/", "",
+         "url http://127.0.0.1:8717/\nnick Ann\n\x01\x02\n\nname Ann\n# end\n"},
+        {"# mine\n", "Ann", "https://b.org", "", "# mine\nurl https://b.org\nname Ann\n"},
+        {"name Bo\n", "Ann!", "", "a name is letters, digits, - and _ only", "name Bo\n"},
+    };
+    for (const auto& c : cases) {
+        const CScratchDirectory scratch;
+        const std::string path = scratch.Join("board.txt");
+        WriteFileBytes(path, c.before);
+        std::string problem;
+        EXPECT_EQ(CBoardSettings::Save(path, c.name, c.url, problem), c.problem.empty()) << c.after;
+        EXPECT_EQ(problem, c.problem) << c.after;
+        EXPECT_EQ(ReadFileBytes(path), c.after);
     }
 }

@@ -1,9 +1,12 @@
 #include "app/KeyBindings.h"
 #include "../fuzz/KeysCheck.h"
 #include "../support/ToneFiles.h"
+#include "FileBytes.h"
 #include "app/CommandLine.h"
 
 #include <GL/glut.h>
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -30,8 +33,19 @@ ECommand CommandOf(const CKeyBindings& bindings, bool special, int code) {
     return special ? bindings.ForSpecialKey(code) : bindings.ForKey(code);
 }
 
-// What the README tells a player about the keys, checked key by key; 30 keys in all are bound
-// (space, d e f g and the four arrows, y z, k p r n G m, Tab, F1 to F12).
+// Every key's command, ASCII keys first: two bindings are the same when these are.
+std::vector<ECommand> EveryKey(const CKeyBindings& bindings) {
+    std::vector<ECommand> commands;
+    for (const bool special : {false, true}) {
+        for (int code = 0; code < 256; ++code) {
+            commands.push_back(CommandOf(bindings, special, code));
+        }
+    }
+    return commands;
+}
+
+// What the README tells a player about the keys, checked key by key; 31 keys in all are bound
+// (space, d e f g and the four arrows, y z, k p r n G m, Tab, Enter, F1 to F12).
 TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
     std::vector<std::string> problems;
     const CKeyBindings fireOnD = CKeyBindings::Parse("fire d\n", "keys.txt", problems);
@@ -54,6 +68,7 @@ TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
         {"Tab shows the records", keys, false, '\t', ECommand::Records},
         {"F4 pauses", keys, true, GLUT_KEY_F4, ECommand::Pause},
         {"F11 goes full screen", keys, true, GLUT_KEY_F11, ECommand::FullScreen},
+        {"Enter opens the menu", keys, false, '\r', ECommand::Menu},
         {"shift+d is no key of the game", keys, false, 'D', ECommand::None},
         {"q quits, which is no command", keys, false, 'q', ECommand::None},
         {"with fire d, d fires", fireOnD, false, 'd', ECommand::Fire},
@@ -63,13 +78,8 @@ TEST(KeyBindings, TheDefaultKeysDoWhatThePlayerIsTold) {
     for (const auto& fact : facts) {
         EXPECT_EQ(CommandOf(fact.bindings, fact.special, fact.code), fact.command) << fact.fact;
     }
-    int bound = 0;
-    for (const bool special : {false, true}) {
-        for (int code = 0; code < 256; ++code) {
-            bound += CommandOf(keys, special, code) != ECommand::None;
-        }
-    }
-    EXPECT_EQ(bound, 30);
+    const std::vector<ECommand> every = EveryKey(keys);
+    EXPECT_EQ(every.size() - std::count(every.begin(), every.end(), ECommand::None), 31u);
 }
 
 // --help's keys as the player reads them, lined up, ending with the keys that always quit.
@@ -89,6 +99,8 @@ TEST(KeyBindings, HelpListsTheDefaultKeysLineByLine) {
                          "  m                   sound off or on\n"
                          "  Tab                 records table on or off\n"
                          "  F1                  help\n"
+                         "  Enter               menu: settings, the world of the day, replays, "
+                         "the board\n"
                          "  F2                  frame rate on or off\n"
                          "  F3                  wireframe on or off\n"
                          "  F4                  pause\n"
@@ -104,6 +116,11 @@ TEST(KeyBindings, HelpListsTheDefaultKeysLineByLine) {
                          "\n"),
         std::string::npos)
         << usage.str();
+    // The game's help page lists every command with its summary on one line of the HUD.
+    for (const CKeyBindings::SCommandRow& row : CKeyBindings::CommandTable()) {
+        const std::size_t length = std::strlen(CKeyBindings::Summary(row.command));
+        EXPECT_TRUE(length > 0 && length <= CKeyBindings::kLongestSummary) << row.name;
+    }
 }
 
 // Each file: the problems it gives, word for word, and what some keys do after it.
@@ -221,6 +238,62 @@ TEST(KeyBindings, LoadReadsTheFileOrSaysWhyTheDefaultsApply) {
                   path + "fifo: cant read it (not a regular file); the default keys apply",
                   path + "dir: cant read it (not a regular file); the default keys apply",
               }));
+}
+
+// The CONTROLS page's path over the player's keys.txt: each step sets a key or gives a command
+// its defaults back, and the file saved after it reads back as the same bindings.
+TEST(KeyBindings, KeysSetInTheMenuAreKeptAndReadBack) {
+    const CScratchDirectory scratch;
+    const std::string path = scratch.Join("keys.txt");
+    WriteFileBytes(path, "# my keys\r\n\r\nSOUND m # mute\r\nsound b\n"); // the defaults
+    constexpr int kRestore = -1;
+    const std::string kNoKey =
+        "not a key to bind: a letter, a digit, space, UP, DOWN, LEFT, RIGHT, "
+        "F1 to F12, TAB or ENTER";
+    const struct {
+        const char* step;
+        ECommand command;
+        bool special;
+        int code;            // kRestore: RestoreDefault instead of SetKey
+        std::string problem; // "" when taken
+        std::string keysAfter;
+    } steps[] = {
+        {"a free letter", ECommand::Pause, false, 'x', "", "x"},
+        {"a special key set free", ECommand::Fire, true, GLUT_KEY_F4, "", "F4"},
+        {"a default key of its own back", ECommand::Fire, false, 'y', "", "y"},
+        {"a key it has already", ECommand::Left, false, 'd', "", "d LEFT"},
+        {"another command's key", ECommand::Sound, false, 'y', "y is fire's", "m"},
+        {"q", ECommand::Sound, false, 'q', "q quits", "m"},
+        {"ESC", ECommand::Sound, false, 27, "ESC quits", "m"},
+        {"a key keys.txt cannot name", ECommand::Sound, false, '!', kNoKey, "m"},
+        {"no key at all", ECommand::Sound, false, 256, kNoKey, "m"},
+        {"sound moves", ECommand::Sound, false, 'v', "", "v"},
+        {"records takes sound's default", ECommand::Records, false, 'm', "", "m"},
+        {"defaults back, one now records'", ECommand::Sound, false, kRestore, "", ""},
+        {"defaults back, both free", ECommand::Fire, false, kRestore, "", "y z"},
+        {"defaults back, its old key freed", ECommand::Pause, false, kRestore, "", "F4"},
+    };
+    std::vector<std::string> problems;
+    CKeyBindings keys = CKeyBindings::Load(path, problems);
+    for (const auto& step : steps) {
+        std::string problem;
+        if (step.code == kRestore) {
+            keys.RestoreDefault(step.command);
+        } else {
+            EXPECT_EQ(keys.SetKey(step.command, step.special, step.code, problem),
+                      step.problem.empty())
+                << step.step;
+        }
+        EXPECT_EQ(problem, step.problem) << step.step;
+        EXPECT_EQ(keys.KeysOf(step.command), step.keysAfter) << step.step;
+        ASSERT_TRUE(keys.Save(path, problem)) << step.step << ": " << problem;
+        problems.clear();
+        EXPECT_EQ(EveryKey(CKeyBindings::Load(path, problems)), EveryKey(keys)) << step.step;
+        EXPECT_EQ(problems, std::vector<std::string>()) << step.step;
+    }
+    // Only records is off its defaults now; sound, left with none, needs no line to read back.
+    // The player's comment and blank line stay, the repeated sound line goes.
+    EXPECT_EQ(ReadFileBytes(path), "# my keys\r\n\r\nrecords m\n");
 }
 
 } // namespace

@@ -73,6 +73,8 @@ TEST_F(SoundLibrary, EverythingWaitsForInitAndCloseIsAlwaysSafe) {
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_UNINITIALIZED);
     EXPECT_EQ(FSOUND_Stream_Play(FSOUND_FREE, nullptr), -1);
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_UNINITIALIZED);
+    EXPECT_FALSE(FSOUND_SetGroupVolume(FSOUND_GROUP_MUSIC, 0));
+    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_UNINITIALIZED);
 
     ASSERT_TRUE(FSOUND_Init(44100, 32, 0));
     EXPECT_FALSE(FSOUND_Init(44100, 32, 0));
@@ -112,6 +114,11 @@ TEST_F(SoundLibrary, BadArgumentsAreRefusedWithoutHarm) {
     EXPECT_EQ(FSOUND_Stream_Play(-2, stream), -1);
     EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_INVALID_PARAM);
     EXPECT_EQ(FSOUND_Stream_Play(31, stream), 31);
+    EXPECT_FALSE(FSOUND_Stream_SetGroup(stream, 2));
+    EXPECT_FALSE(FSOUND_SetGroupVolume(FSOUND_GROUP_MUSIC, FSOUND_FULL_VOLUME + 1));
+    EXPECT_FALSE(FSOUND_SetGroupVolume(FSOUND_GROUP_EFFECTS, -1));
+    EXPECT_FALSE(FSOUND_SetGroupVolume(-1, 0));
+    EXPECT_EQ(FSOUND_GetError(), FSOUND_ERROR_INVALID_PARAM);
 
     EXPECT_TRUE(FSOUND_Stream_Close(stream));
     EXPECT_FALSE(FSOUND_Stream_Close(stream)); // closing twice is refused, not a double free
