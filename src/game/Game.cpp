@@ -5,7 +5,9 @@
 #include "entities/Player.h"
 #include "fx/Hud.h"
 #include "game/BoardLink.h"
+#include "game/BoardNews.h"
 #include "game/Course.h"
+#include "game/GamePanel.h"
 #include "game/GameSounds.h"
 #include "game/GameView.h"
 #include "game/Ghost.h"
@@ -28,7 +30,6 @@ constexpr int kSplitSeconds = 2;
 constexpr int kFinishMessageSeconds = 5; // shown again every frame from the finish on
 constexpr int kWorldMessageSeconds = 2;
 constexpr int kDailyMessageSeconds = 3;
-constexpr int kBoardMessageSeconds = 4;
 } // namespace
 
 static_assert(CGame::kShotSlots == CCourse::kShotSlots);
@@ -43,8 +44,12 @@ CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput ou
     : input(input), timer(timer), output(output),
       sounds(std::make_unique<CGameSounds>(HasWindow())),
       view(std::make_unique<CGameView>(*settings, HasWindow())),
-      book(std::make_unique<CRunBook>(HasWindow())), seedSource(&CTunnel::TimeSeed),
-      newWorldSeedSource(&CGame::MicrosecondSeed) {}
+      book(std::make_unique<CRunBook>(HasWindow())), panel(std::make_unique<CGamePanel>(*book)),
+      news(std::make_unique<CBoardNews>(*book,
+                                        [this](const std::string& text, int style, int seconds) {
+                                            ShowMessage(text.c_str(), style, seconds);
+                                        })),
+      seedSource(&CTunnel::TimeSeed), newWorldSeedSource(&CGame::MicrosecondSeed) {}
 
 // The HUD, the ship, the tunnel, the textures, the camera and the lights go first; then the
 // game's sounds are closed, before the enemies, the shots and the trail go with theirs.
@@ -77,6 +82,11 @@ void CGame::SetPlayback(CReplayPlayback* recorded) {
     }
 }
 
+void CGame::SetBoard(CBoardLink* link) {
+    news->SetBoard(link);
+    panel->SetBoard(link);
+}
+
 void CGame::SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer) {
     view->SetScreenshotWriter(std::move(writer));
 }
@@ -90,8 +100,8 @@ void CGame::Setup() {
     sounds->PlayStart();
     book->CheckRecordable(GetWorld());
     book->LoadGhost(GetWorld());
-    AskBoard();
-    book->Begin(GetWorld());
+    news->AskWorld(GetWorld());
+    BeginRun();
     if (!dailyDate.empty()) {
         ShowMessage(("DAILY " + dailyDate).c_str(), 1, kDailyMessageSeconds);
     }
@@ -118,8 +128,14 @@ void CGame::Restart() {
     EndRun();
     book->PromoteNextGhost();
     Rebuild();
+    BeginRun();
+}
+
+void CGame::BeginRun() {
     book->Begin(GetWorld());
-    ++recordsTableVersion;
+    if (!IsReplaying()) {
+        panel->BeginRun();
+    }
 }
 
 void CGame::NewWorld() {
@@ -135,9 +151,8 @@ void CGame::NewWorld() {
     std::fflush(stdout);
     ShowMessage(("WORLD " + std::to_string(seed)).c_str(), 0, kWorldMessageSeconds);
     book->LoadGhost(GetWorld());
-    AskBoard();
-    book->Begin(GetWorld());
-    ++recordsTableVersion;
+    news->AskWorld(GetWorld());
+    BeginRun();
 }
 
 unsigned CGame::MicrosecondSeed() {
@@ -161,13 +176,16 @@ void CGame::Rebuild() {
     std::fflush(stdout);
     ShowMessage("", 0, 0);
     book->ClearFinishText();
-    boardAnswerUntil = 0.0;
+    news->ForgetAnswer();
     timer->Resume(); // the rebuild is no step of the new run
     sounds->PlayStart();
 }
 
 void CGame::Frame() {
-    TakeBoardNews();
+    std::string answer;
+    if (news->Take(GetWorld(), answer)) {
+        panel->TakeBoardAnswer(answer);
+    }
     const CReplayPlayback* playback = book->GetPlayback();
     if (!paused && !(playback != nullptr && playback->HasEnded())) {
         RunRules();
@@ -211,6 +229,9 @@ void CGame::RunRules() {
         CRunBook::HoldRecordedFlags(playback->GetNextFrame().commands, *input);
     }
     const std::uint8_t commands = CRunBook::ReadCommands(*input);
+    if (commands != 0) {
+        panel->HideTitle(); // the ship is flown
+    }
     const int nodeBefore = course->GetPlayer().GetNodeIndex();
     course->Step(static_cast<float>(step), *input);
     ChargeLongStart(nodeBefore, step);
@@ -254,12 +275,23 @@ void CGame::EndFrame(double measuredStep, double step, std::uint8_t commands) {
         ShowSplit(split);
     }
     if (book->EndFrame(frame, clock, state, GetWorld(), course->WasPModeUsed())) {
-        ++recordsTableVersion;
+        panel->Changed();
         ShowMessage(book->GetFinishText().c_str(), 1, kFinishMessageSeconds);
-        if (board != nullptr && !IsReplaying() && !course->WasPModeUsed()) {
-            board->SendRun(book->GetLastRunShared());
+        const bool sent = news->SendRun(course->WasPModeUsed());
+        if (!IsReplaying()) {
+            ShowResults(clock, sent);
         }
     }
+}
+
+void CGame::ShowResults(double clock, bool sentToBoard) {
+    CRunResults::SRun run;
+    run.finishClock = clock;
+    run.splits = book->GetCourseSplits();
+    run.newBest = book->IsNewBest();
+    run.bestBefore = book->GetPreviousBest();
+    run.best = book->GetGhost();
+    panel->ShowResults(run, sentToBoard);
 }
 
 void CGame::ShowSplit(double split) {
@@ -277,7 +309,7 @@ void CGame::FollowCourseMarks() {
     if (node >= tunnel.GetFinishNode()) {
         timer->StopClock();
         if (!book->ReachFinish()) {
-            ShowMessage(FinishMessage().c_str(), 1, kFinishMessageSeconds);
+            ShowMessage(news->FinishMessage().c_str(), 1, kFinishMessageSeconds);
         }
     }
     if (node > tunnel.GetFinishNode()) {
@@ -287,26 +319,13 @@ void CGame::FollowCourseMarks() {
 
 void CGame::Draw() {
     view->DrawScene(*course, book->GetShownGhost(), book->GetRunTime());
-    UpdateRecordsPanel();
+    panel->Update(*view->GetHud(), PanelWorld());
     view->DrawHud(*course, *timer);
     std::string screenshotMessage;
     if (view->TakeRequestedScreenshot(screenshotMessage)) {
         ShowMessage(screenshotMessage.c_str(), 0, kMessageSeconds);
     }
     view->Swap();
-}
-
-void CGame::UpdateRecordsPanel() {
-    const CRecords* records = book->GetRecords();
-    const int changes = records != nullptr ? records->GetChangeCount() : 0;
-    const int boardChanges = board != nullptr ? board->GetChangeCount() : 0;
-    if (drawnRecordsTableVersion != recordsTableVersion || drawnRecordsChanges != changes ||
-        drawnBoardChanges != boardChanges) {
-        drawnRecordsTableVersion = recordsTableVersion;
-        drawnRecordsChanges = changes;
-        drawnBoardChanges = boardChanges;
-        view->SetPanel(recordsTableShown ? GetRecordsTableLines() : std::vector<std::string>());
-    }
 }
 
 void CGame::ToggleAutomaticResolution() {
@@ -318,69 +337,12 @@ void CGame::ToggleAutomaticResolution() {
     ShowMessage(resolution->IsAutomatic() ? "RES AUTO" : "RES FULL", 0, kMessageSeconds);
 }
 
-void CGame::ToggleRecordsTable() {
-    recordsTableShown = !recordsTableShown;
-    ++recordsTableVersion;
-}
-
 std::vector<std::string> CGame::GetRecordsTableLines() const {
-    const CGhost* ghost = book->GetGhost();
-    const long long ghostTime = ghost != nullptr ? CRecords::ToMilliseconds(ghost->GetFinishClock())
-                                                 : CRecordsTable::kNoGhost;
-    const CRecords* records = book->GetRecords();
-    std::vector<std::string> lines;
-    if (records == nullptr) {
-        lines = CRecordsTable::GetLines(nullptr, {}, ghostTime);
-    } else {
-        const CRecords::Table table = records->GetTable(); // a copy: a save may change it
-        lines =
-            CRecordsTable::GetLines(&table, CRecords::SWorld::Of(GetWorld()), ghostTime, dailyDate);
-    }
-    if (board != nullptr) {
-        const std::vector<std::string> boardLines =
-            CRecordsTable::GetBoardLines(board->GetStanding(), board->CanSend());
-        lines.push_back("");
-        lines.insert(lines.end(), boardLines.begin(), boardLines.end());
-    }
-    return lines;
+    return panel->GetRecordsTableLines(PanelWorld());
 }
 
-// After the finish the course clock stands, so the board's answer is timed by the frames that
-// go on, and then the finish's message is back.
-std::string CGame::FinishMessage() const {
-    return book->GetRunTime() < boardAnswerUntil ? boardAnswer : book->GetFinishText();
-}
-
-void CGame::AskBoard() {
-    if (board != nullptr && !IsReplaying()) {
-        board->AskWorld(GetWorld());
-    }
-}
-
-void CGame::TakeBoardNews() {
-    if (board == nullptr) {
-        return;
-    }
-    std::string answer;
-    if (board->TakeMessage(answer)) {
-        boardAnswer = answer;
-        boardAnswerUntil = book->GetRunTime() + kBoardMessageSeconds;
-        ShowMessage(answer.c_str(), 1, kBoardMessageSeconds);
-    }
-    CBoardLink::SGhostRun best;
-    if (board->TakeGhost(best) && best.world.IsSameWorld(GetWorld())) {
-        const CGhost* own = book->GetGhost();
-        // The board's best is the world's: only the player's own faster run stays.
-        if (own == nullptr || best.run->finishClock < own->GetFinishClock()) {
-            const std::string time =
-                CRecords::FormatTime(CRecords::ToMilliseconds(best.run->finishClock));
-            book->UseGhost(std::make_unique<CGhost>(*best.run));
-            ShowMessage(("GHOST " + CRecordsTable::BoardName(best.player) + " " + time).c_str(), 0,
-                        kMessageSeconds);
-            std::printf("board: the ghost flies %s's run, %s\n", best.player.c_str(), time.c_str());
-            std::fflush(stdout);
-        }
-    }
+void CGame::SetMenuPanel(std::vector<CHud::SPanelLine> lines) {
+    panel->SetMenu(std::move(lines));
 }
 
 void CGame::ToggleGhost() {
