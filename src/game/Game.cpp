@@ -3,18 +3,9 @@
 #include "app/Input.h"
 #include "app/Timer.h"
 #include "entities/Player.h"
-#include "fx/Hud.h"
-#include "game/BoardLink.h"
-#include "game/BoardNews.h"
-#include "game/Course.h"
-#include "game/GamePanel.h"
-#include "game/GameSounds.h"
-#include "game/GameView.h"
 #include "game/Ghost.h"
-#include "game/Records.h"
 #include "game/RecordsTable.h"
 #include "game/ReplayPlayback.h"
-#include "game/RunBook.h"
 #include "render/ResolutionScaler.h"
 #include "render/ScreenshotWriter.h"
 #include "world/Tunnel.h"
@@ -23,9 +14,6 @@
 #include <cstdio>
 
 namespace {
-// While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
-constexpr int kPauseMessageSeconds = 1;
-constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
 constexpr int kFinishMessageSeconds = 5; // shown again every frame from the finish on
 constexpr int kWorldMessageSeconds = 2;
@@ -68,10 +56,6 @@ CWorldIdentity CGame::GetWorld() const {
     return CWorldIdentity{difficulty, tunnelLength, nodes, seed};
 }
 
-void CGame::SetSeed(unsigned value) {
-    seedSource = [value] { return value; };
-}
-
 void CGame::SetPlayback(CReplayPlayback* recorded) {
     book->SetPlayback(recorded);
     if (recorded != nullptr) {
@@ -80,11 +64,6 @@ void CGame::SetPlayback(CReplayPlayback* recorded) {
         SetDifficulty(world.difficulty);
         SetTunnelLength(world.length);
     }
-}
-
-void CGame::SetBoard(CBoardLink* link) {
-    news->SetBoard(link);
-    panel->SetBoard(link);
 }
 
 void CGame::SetScreenshotWriter(std::unique_ptr<CScreenshotWriter> writer) {
@@ -272,30 +251,16 @@ void CGame::EndFrame(double measuredStep, double step, std::uint8_t commands) {
     double split = 0.0;
     if (book->PassDiscs(course->GetPlayer().GetNodeIndex(), course->GetJointNodes(),
                         tunnel.GetFinishNode(), clock, split)) {
-        ShowSplit(split);
+        ShowMessage(CGhost::FormatSplit(split).c_str(), 0, kSplitSeconds);
     }
     if (book->EndFrame(frame, clock, state, GetWorld(), course->WasPModeUsed())) {
         panel->Changed();
         ShowMessage(book->GetFinishText().c_str(), 1, kFinishMessageSeconds);
         const bool sent = news->SendRun(course->WasPModeUsed());
         if (!IsReplaying()) {
-            ShowResults(clock, sent);
+            panel->ShowResults(clock, sent);
         }
     }
-}
-
-void CGame::ShowResults(double clock, bool sentToBoard) {
-    CRunResults::SRun run;
-    run.finishClock = clock;
-    run.splits = book->GetCourseSplits();
-    run.newBest = book->IsNewBest();
-    run.bestBefore = book->GetPreviousBest();
-    run.best = book->GetGhost();
-    panel->ShowResults(run, sentToBoard);
-}
-
-void CGame::ShowSplit(double split) {
-    ShowMessage(CGhost::FormatSplit(split).c_str(), 0, kSplitSeconds);
 }
 
 void CGame::FollowCourseMarks() {
@@ -329,20 +294,9 @@ void CGame::Draw() {
 }
 
 void CGame::ToggleAutomaticResolution() {
-    CResolutionScaler* resolution = view->GetResolutionScaler();
-    if (resolution == nullptr) {
-        return;
+    if (const char* message = view->ToggleAutomaticResolution()) {
+        ShowMessage(message, 0, kMessageSeconds);
     }
-    resolution->SetAutomatic(!resolution->IsAutomatic());
-    ShowMessage(resolution->IsAutomatic() ? "RES AUTO" : "RES FULL", 0, kMessageSeconds);
-}
-
-std::vector<std::string> CGame::GetRecordsTableLines() const {
-    return panel->GetRecordsTableLines(PanelWorld());
-}
-
-void CGame::SetMenuPanel(std::vector<CHud::SPanelLine> lines) {
-    panel->SetMenu(std::move(lines));
 }
 
 void CGame::ToggleGhost() {
@@ -355,18 +309,7 @@ std::uint64_t CGame::HashState() const {
 }
 
 void CGame::ShowMessage(const char* text, int style, int seconds) {
-    CHud* hud = view->GetHud();
-    if (hud == nullptr) {
-        return;
-    }
-    // While paused the game clock stands, so a message would stay until the end of the pause:
-    // it goes below "PAUSE", which stays in view.
-    if (paused && text != nullptr && text[0] != '\0') {
-        const std::string belowPause = std::string(kPauseText) + "\n" + text;
-        hud->ShowMessage(belowPause.c_str(), 1, kPauseMessageSeconds);
-        return;
-    }
-    hud->ShowMessage(text, style, seconds);
+    view->ShowMessage(text, style, seconds, paused);
 }
 
 void CGame::TogglePMode() {
@@ -383,12 +326,8 @@ void CGame::TogglePMode() {
 void CGame::TogglePause() {
     paused = !paused;
     sounds->Pause(paused);
-    if (paused) {
-        if (CHud* hud = view->GetHud()) {
-            hud->ShowMessage(kPauseText, 1, kPauseMessageSeconds);
-        }
-    } else {
-        ShowMessage("", 0, 0);
+    view->ShowPause(paused);
+    if (!paused) {
         timer->Resume();
     }
 }

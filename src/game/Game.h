@@ -78,7 +78,9 @@ public:
     // Where the tunnel takes its seed; by default the time in seconds modulo 37. Read once, by
     // Setup, at the moment the tunnel is made.
     void SetSeedSource(SeedSource source) { seedSource = std::move(source); }
-    void SetSeed(unsigned value); // one seed, one world
+    void SetSeed(unsigned value) {
+        seedSource = [value] { return value; };
+    } // one seed, one world
     // The world of the day's date, "2026-12-08": the start shows "DAILY <date>", and the records
     // table names the world so until a new world is made. Before Setup.
     void SetDailyDate(std::string date) { dailyDate = std::move(date); }
@@ -104,7 +106,7 @@ public:
     // The board, kept by the caller; none without one set. Each world built asks for its
     // standing (and its best run, for the ghost), each finished run of the player is sent, and
     // the answers show as they arrive.
-    void SetBoard(CBoardLink* link); // before Setup
+    void SetBoard(CBoardLink* link) { news->SetBoard(link), panel->SetBoard(link); } // before Setup
     bool IsReplaying() const { return book->GetPlayback() != nullptr; }
 
     void Setup(); // once, after the window exists: textures, world, lights, ship, enemies, HUD
@@ -129,15 +131,17 @@ public:
     bool IsRecordsTableShown() const { return panel->IsRecordsTableShown(); }
     // The table's lines: the world being flown with its best time and the ghost's, then up to
     // ten other worlds, the most recently improved first; "RECORDS OFF" without records.
-    std::vector<std::string> GetRecordsTableLines() const;
+    std::vector<std::string> GetRecordsTableLines() const {
+        return panel->GetRecordsTableLines(PanelWorld());
+    }
     static constexpr std::size_t kRecordsTableWorlds = 10;
 
     // The panel over the game shows, first that applies: the menu's lines, the records table,
     // the results of the player's run just finished (until a restart, a new world or the menu),
     // then the title card in a box of its own (from the start of each of the player's runs
     // until the first flight command; never in a replay). They only draw.
-    void SetMenuPanel(std::vector<CHud::SPanelLine> lines); // empty: no menu; one ends the
-                                                            // title card and the results
+    // Empty: no menu; one ends the title card and the results.
+    void SetMenuPanel(std::vector<CHud::SPanelLine> lines) { panel->SetMenu(std::move(lines)); }
     // The title card's key lines, from the bindings in force; by default
     // {"SPACE FLY", "ARROWS STEER", "Y FIRE", "ENTER MENU"}.
     void SetTitleKeys(std::vector<std::string> lines) { panel->SetTitleKeys(std::move(lines)); }
@@ -191,10 +195,8 @@ private:
     void ApplyRecordedCommands();
     void ApplyCommand(char command); // 'k' or 'p'
     void EndFrame(double measuredStep, double step, std::uint8_t commands);
-    void ShowSplit(double split);
     void Rebuild();  // the world in play made afresh from its seed, as a restart does
     void BeginRun(); // the run recorded, and the title card over its start
-    void ShowResults(double clock, bool sentToBoard);
     CGamePanel::SWorld PanelWorld() const { return {GetWorld(), dailyDate}; }
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
 

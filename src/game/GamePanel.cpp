@@ -36,7 +36,13 @@ void CGamePanel::HideTitle() {
     }
 }
 
-void CGamePanel::ShowResults(const CRunResults::SRun& run, bool boardAnswers) {
+void CGamePanel::ShowResults(double clock, bool boardAnswers) {
+    CRunResults::SRun run;
+    run.finishClock = clock;
+    run.splits = book.GetCourseSplits();
+    run.newBest = book.IsNewBest();
+    run.bestBefore = book.GetPreviousBest();
+    run.best = book.GetGhost(); // the best run's until the restart brings a new one
     results.Show(run, boardAnswers);
     Changed();
 }

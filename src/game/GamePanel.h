@@ -40,8 +40,9 @@ public:
     void SetTitleKeys(std::vector<std::string> lines) { title.SetKeys(std::move(lines)); }
     void BeginRun();  // a run of the player sets out: the results go, the title card comes
     void HideTitle(); // the ship moved, or the menu opened
-    // The player's run finished; boardAnswers: it went to a board, whose answer is awaited.
-    void ShowResults(const CRunResults::SRun& run, bool boardAnswers);
+    // The player's run finished now, at that course clock, seconds, as the book has it;
+    // boardAnswers: it went to a board, whose answer is awaited.
+    void ShowResults(double clock, bool boardAnswers);
     void TakeBoardAnswer(const std::string& answer); // to the run the results show
     void Changed() { ++version; } // the records, the ghost or the world may have changed
 
