@@ -14,165 +14,53 @@
 
 namespace {
 
-constexpr int kGlyphWidth = 8;
-constexpr int kGlyphHeight = 13;
-constexpr int kArtRows = 11; // the two rows below them stay empty for the raster origin
-constexpr int kGlyphAdvance = 10;
+constexpr int kGlyphAdvance = CHudFont::kAdvance;
 constexpr int kMessageBoxCentre = 390;  // the box spans 262 to 517
 constexpr int kMessageLineSpacing = 16; // pixels between a message's lines
 constexpr int kPanelLineSpacing = 20;
 constexpr int kPanelTop = 520;   // the first line's baseline
+constexpr int kTitleTop = 550;   // the title card's: above the panel's, the middle kept clear
 constexpr int kPanelMargin = 16; // between the box's edge and the text
-constexpr int kPanelLeft = 170;  // the box spans 170 to 630: 44 glyphs and the margins
+constexpr int kPanelLeft = 170;  // the box spans 170 to 642: 44 glyphs and the margins
+constexpr int kPanelTextLeft = kPanelLeft + kPanelMargin;
+constexpr int kBarCentre =
+    kPanelTextLeft + (CHud::kPanelColumns - CHud::kBarColumns / 2) * kGlyphAdvance;
+constexpr int kBarHalfWidth = (CHud::kBarColumns / 2 - 1) * kGlyphAdvance; // a glyph's room spare
+constexpr int kBarBottom = 1; // above the baseline: the bar stands level with the capitals
+constexpr int kBarTop = 10;
 
-constexpr int kFirstLetter = 0;
-constexpr int kFirstDigit = 26;
-constexpr int kColon = 36;
-constexpr int kFullStop = 37;
-constexpr int kBlank = 38;
-constexpr int kNumberSign = 39; // the board's ranks: "BOARD #3 OF 41"
-constexpr int kGlyphCount = 40;
-
-// Which character codes have a glyph, and where: the font's lists and the width of a run of
-// text both follow this.
-struct SGlyphRun {
-    unsigned char firstCode;
-    int firstGlyph;
-    int count;
-};
-constexpr SGlyphRun kGlyphRuns[] = {{'A', kFirstLetter, 26}, {' ', kBlank, 1},
-                                    {'0', kFirstDigit, 10},  {':', kColon, 1},
-                                    {'.', kFullStop, 1},     {'#', kNumberSign, 1}};
-
-bool HasGlyph(char c) {
-    const auto code = static_cast<unsigned char>(c);
-    for (const SGlyphRun& run : kGlyphRuns) {
-        if (code >= run.firstCode && code < run.firstCode + run.count) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// The glyphs as drawn, top row first: A to Z, 0 to 9, colon, full stop, blank, number sign. Block
-// shapes, strokes two pixels thick; '#' is a lit pixel.
-constexpr const char* kGlyphArt[kGlyphCount][kArtRows] = {
-    {"########", "########", "##....##", "##....##", "##....##", "########", "########", "##....##",
-     "##....##", "##....##", "##....##"}, // A
-    {"#######.", "########", "##....##", "##....##", "##...##.", "#######.", "########", "##....##",
-     "##....##", "########", "#######."}, // B
-    {"########", "########", "##......", "##......", "##......", "##......", "##......", "##......",
-     "##......", "########", "########"}, // C
-    {"######..", "#######.", "##...###", "##....##", "##....##", "##....##", "##....##", "##....##",
-     "##...###", "#######.", "######.."}, // D
-    {"########", "########", "##......", "##......", "##......", "######..", "######..", "##......",
-     "##......", "########", "########"}, // E
-    {"########", "########", "##......", "##......", "##......", "######..", "######..", "##......",
-     "##......", "##......", "##......"}, // F
-    {"########", "########", "##......", "##......", "##......", "##..####", "##..####", "##....##",
-     "##....##", "########", "########"}, // G
-    {"##....##", "##....##", "##....##", "##....##", "##....##", "########", "########", "##....##",
-     "##....##", "##....##", "##....##"}, // H
-    {".######.", ".######.", "...##...", "...##...", "...##...", "...##...", "...##...", "...##...",
-     "...##...", ".######.", ".######."}, // I
-    {"......##", "......##", "......##", "......##", "......##", "......##", "......##", "##....##",
-     "##....##", "########", "########"}, // J
-    {"##...###", "##..###.", "##.###..", "#####...", "####....", "###.....", "####....", "#####...",
-     "##.###..", "##..###.", "##...###"}, // K
-    {"##......", "##......", "##......", "##......", "##......", "##......", "##......", "##......",
-     "##......", "########", "########"}, // L
-    {"##....##", "###..###", "########", "##.##.##", "##.##.##", "##....##", "##....##", "##....##",
-     "##....##", "##....##", "##....##"}, // M
-    {"##....##", "###...##", "####..##", "####..##", "##.##.##", "##.##.##", "##..####", "##..####",
-     "##...###", "##....##", "##....##"}, // N
-    {"########", "########", "##....##", "##....##", "##....##", "##....##", "##....##", "##....##",
-     "##....##", "########", "########"}, // O
-    {"########", "########", "##....##", "##....##", "##....##", "########", "########", "##......",
-     "##......", "##......", "##......"}, // P
-    {"########", "########", "##....##", "##....##", "##....##", "##....##", "##.##.##", "##..####",
-     "##...###", "########", "########"}, // Q
-    {"########", "########", "##....##", "##....##", "##....##", "########", "########", "##.##...",
-     "##..##..", "##...##.", "##....##"}, // R
-    {"########", "########", "##......", "##......", "##......", "########", "########", "......##",
-     "......##", "########", "########"}, // S
-    {"########", "########", "...##...", "...##...", "...##...", "...##...", "...##...", "...##...",
-     "...##...", "...##...", "...##..."}, // T
-    {"##....##", "##....##", "##....##", "##....##", "##....##", "##....##", "##....##", "##....##",
-     "##....##", "########", "########"}, // U
-    {"##....##", "##....##", "##....##", "##....##", "##....##", "##....##", ".##..##.", ".##..##.",
-     "..####..", "..####..", "...##..."}, // V
-    {"##....##", "##....##", "##....##", "##....##", "##....##", "##.##.##", "##.##.##", "##.##.##",
-     "########", "###..###", "##....##"}, // W
-    {"##....##", "##....##", ".##..##.", "..####..", "...##...", "...##...", "...##...", "..####..",
-     ".##..##.", "##....##", "##....##"}, // X
-    {"##....##", "##....##", ".##..##.", "..####..", "...##...", "...##...", "...##...", "...##...",
-     "...##...", "...##...", "...##..."}, // Y
-    {"########", "########", ".....###", "....###.", "...###..", "..###...", ".###....", "###.....",
-     "##......", "########", "########"}, // Z
-    {"########", "########", "##....##", "##...###", "##..####", "##.##.##", "####..##", "###...##",
-     "##....##", "########", "########"}, // 0, slashed to tell it from O
-    {"...##...", "..###...", ".####...", "...##...", "...##...", "...##...", "...##...", "...##...",
-     "...##...", ".######.", ".######."}, // 1
-    {"########", "########", "......##", "......##", "......##", "########", "########", "##......",
-     "##......", "########", "########"}, // 2
-    {"########", "########", "......##", "......##", "......##", ".#######", ".#######", "......##",
-     "......##", "########", "########"}, // 3
-    {"##....##", "##....##", "##....##", "##....##", "##....##", "########", "########", "......##",
-     "......##", "......##", "......##"}, // 4
-    {"########", "########", "##......", "##......", "##......", "#######.", "########", "......##",
-     "......##", "########", "#######."}, // 5, rounder than S
-    {"########", "########", "##......", "##......", "##......", "########", "########", "##....##",
-     "##....##", "########", "########"}, // 6
-    {"########", "########", "......##", "......##", ".....##.", "....##..", "...##...", "...##...",
-     "...##...", "...##...", "...##..."}, // 7
-    {"########", "########", "##....##", "##....##", "##....##", ".######.", "########", "##....##",
-     "##....##", "########", "########"}, // 8
-    {"########", "########", "##....##", "##....##", "########", "########", "......##", "......##",
-     "......##", "########", "########"}, // 9
-    {"........", "........", "...##...", "...##...", "........", "........", "........", "...##...",
-     "...##...", "........", "........"}, // colon
-    {"........", "........", "........", "........", "........", "........", "........", "........",
-     "........", "...##...", "...##..."}, // full stop
-    {"........", "........", "........", "........", "........", "........", "........", "........",
-     "........", "........", "........"}, // blank
-    {"........", ".##..##.", ".##..##.", "########", "########", ".##..##.", ".##..##.", "########",
-     "########", ".##..##.", ".##..##."}, // number sign
+struct SRgb {
+    float red, green, blue;
 };
 
-using SGlyphBitmap = std::array<GLubyte, kGlyphHeight>;
+// In EColour's order; green and red light enough to read over the dark box.
+constexpr SRgb kColours[] = {{1.0f, 1.0f, 1.0f},
+                             {0.3f, 1.0f, 0.3f},
+                             {1.0f, 0.3f, 0.3f},
+                             {1.0f, 0.9f, 0.2f},
+                             {0.6f, 0.6f, 0.6f}};
 
-// glBitmap's layout: one byte per row, the bottom row first, the leftmost pixel in the top bit.
-constexpr std::array<SGlyphBitmap, kGlyphCount> MakeGlyphBitmaps() {
-    std::array<SGlyphBitmap, kGlyphCount> bitmaps{};
-    for (int glyph = 0; glyph < kGlyphCount; ++glyph) {
-        for (int row = 0; row < kArtRows; ++row) {
-            GLubyte bits = 0;
-            for (int column = 0; column < kGlyphWidth; ++column) {
-                bits = static_cast<GLubyte>(bits << 1 | (kGlyphArt[glyph][row][column] == '#'));
-            }
-            bitmaps[glyph][kGlyphHeight - 1 - row] = bits;
-        }
-    }
-    return bitmaps;
+const SRgb& Rgb(CHud::EColour colour) {
+    return kColours[static_cast<int>(colour)];
 }
 
-constexpr bool ArtRowsAreGlyphWide() {
-    for (const auto& glyph : kGlyphArt) {
-        for (const char* row : glyph) {
-            int length = 0;
-            while (row[length] != '\0') {
-                ++length;
-            }
-            if (length != kGlyphWidth) {
-                return false;
-            }
-        }
+std::vector<CHud::SPanelLine> CutToColumns(std::vector<CHud::SPanelLine> lines) {
+    for (CHud::SPanelLine& line : lines) {
+        line.text.resize(std::min(line.text.size(), static_cast<std::size_t>(CHud::kPanelColumns)));
     }
-    return true;
+    return lines;
 }
-static_assert(ArtRowsAreGlyphWide(), "every glyph row is 8 pixels wide");
 
-constexpr std::array<SGlyphBitmap, kGlyphCount> kGlyphBitmaps = MakeGlyphBitmaps();
+void DrawBar(float bar, int baseline) {
+    const float clamped = std::max(-1.0f, std::min(1.0f, bar));
+    const int end = kBarCentre + static_cast<int>(std::lround(clamped * kBarHalfWidth));
+    const SRgb& rgb = Rgb(clamped < 0.0f ? CHud::EColour::Green : CHud::EColour::Red);
+    glColor4f(rgb.red, rgb.green, rgb.blue, 1.0f);
+    glVertex2i(std::min(kBarCentre, end), baseline + kBarBottom);
+    glVertex2i(std::max(kBarCentre, end), baseline + kBarBottom);
+    glVertex2i(std::max(kBarCentre, end), baseline + kBarTop);
+    glVertex2i(std::min(kBarCentre, end), baseline + kBarTop);
+}
 
 // A texture rectangle in texture coordinates and a screen rectangle in pixels.
 struct STexRect {
@@ -197,29 +85,8 @@ void Quad(const STexRect& tex, const SPixelRect& pixels) {
 } // namespace
 
 CHud::CHud(int width, int height, const CTextureManager& textures) : width(width), height(height) {
-    BuildFont();
     messageBoxTexture = textures.Find("msgbox");
     hudTexture = textures.Find("hud");
-}
-
-void CHud::BuildFont() {
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1); // glyph rows are single bytes; stays so for the run
-    fontBase = glGenLists(kFontLists);
-    if (fontBase == 0) {
-        return;
-    }
-    for (const SGlyphRun& run : kGlyphRuns) {
-        CompileGlyphs(run.firstCode, run.firstGlyph, run.count);
-    }
-}
-
-void CHud::CompileGlyphs(unsigned char firstCode, int firstGlyph, int count) const {
-    for (int i = 0; i < count; ++i) {
-        glNewList(fontBase + firstCode + i, GL_COMPILE);
-        glBitmap(kGlyphWidth, kGlyphHeight, 0.0f, 2.0f, kGlyphAdvance, 0.0f,
-                 kGlyphBitmaps[firstGlyph + i].data());
-        glEndList();
-    }
 }
 
 void CHud::SetFps(int value) {
@@ -283,9 +150,8 @@ void CHud::Draw(const CRenderSettings& settings) {
     }
     // Bitmaps are textured like any fragment; the texts keep their plain raster colour.
     glDisable(GL_TEXTURE_2D);
-    if (!panelLines.empty()) {
-        DrawPanelBox(translucent);
-    }
+    DrawBox(titleLines, kTitleTop, translucent);
+    DrawBox(panelLines, kPanelTop, translucent);
     char text[kTextSize];
     if (settings.GetHideFps() == 0) {
         FormatFps(framesPerSecond, text);
@@ -297,23 +163,44 @@ void CHud::Draw(const CRenderSettings& settings) {
     if (messageSeconds > 0) {
         PrintMessageLines();
     }
-    if (!panelLines.empty()) {
-        PrintPanelLines();
-    }
+    PrintBoxLines(titleLines, kTitleTop);
+    PrintBoxLines(panelLines, kPanelTop);
     glEnable(GL_TEXTURE_2D);
 }
 
-void CHud::SetPanel(std::vector<std::string> lines) {
-    for (std::string& line : lines) {
-        line.resize(std::min(line.size(), static_cast<std::size_t>(kPanelColumns)));
-    }
-    panelLines = std::move(lines);
+void CHud::SetPanel(std::vector<SPanelLine> lines) {
+    panelLines = CutToColumns(std::move(lines));
 }
 
-void CHud::DrawPanelBox(bool translucent) const {
-    const int lines = static_cast<int>(panelLines.size());
-    const int top = kPanelTop + kGlyphHeight + kPanelMargin;
-    const int bottom = kPanelTop - (lines - 1) * kPanelLineSpacing - kPanelMargin;
+void CHud::SetPanel(const std::vector<std::string>& lines) {
+    std::vector<SPanelLine> white;
+    white.reserve(lines.size());
+    for (const std::string& text : lines) {
+        white.push_back({text});
+    }
+    SetPanel(std::move(white));
+}
+
+std::vector<std::string> CHud::GetPanel() const {
+    std::vector<std::string> texts;
+    texts.reserve(panelLines.size());
+    for (const SPanelLine& line : panelLines) {
+        texts.push_back(line.text);
+    }
+    return texts;
+}
+
+void CHud::SetTitle(std::vector<SPanelLine> lines) {
+    titleLines = CutToColumns(std::move(lines));
+}
+
+void CHud::DrawBox(const std::vector<SPanelLine>& lines, int top, bool translucent) const {
+    if (lines.empty()) {
+        return;
+    }
+    const int count = static_cast<int>(lines.size());
+    const int boxTop = top + CHudFont::kGlyphHeight + kPanelMargin;
+    const int bottom = top - (count - 1) * kPanelLineSpacing - kPanelMargin;
     const int right = kPanelLeft + 2 * kPanelMargin + kPanelColumns * kGlyphAdvance;
     // A plain dark box: unlit and untextured, whatever the scene left switched on.
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
@@ -329,16 +216,23 @@ void CHud::DrawPanelBox(bool translucent) const {
     glBegin(GL_QUADS);
     glVertex2i(kPanelLeft, bottom);
     glVertex2i(right, bottom);
-    glVertex2i(right, top);
-    glVertex2i(kPanelLeft, top);
+    glVertex2i(right, boxTop);
+    glVertex2i(kPanelLeft, boxTop);
+    int baseline = top;
+    for (const SPanelLine& line : lines) {
+        if (line.bar != 0.0f) {
+            DrawBar(line.bar, baseline);
+        }
+        baseline -= kPanelLineSpacing;
+    }
     glEnd();
     glPopAttrib();
 }
 
-void CHud::PrintPanelLines() const {
-    int y = kPanelTop;
-    for (const std::string& line : panelLines) {
-        PrintTwoPass(line.c_str(), kPanelLeft + kPanelMargin, y);
+void CHud::PrintBoxLines(const std::vector<SPanelLine>& lines, int top) const {
+    int y = top;
+    for (const SPanelLine& line : lines) {
+        PrintTwoPass(line.text.c_str(), kPanelTextLeft, y, line.colour);
         y -= kPanelLineSpacing;
     }
 }
@@ -397,7 +291,7 @@ void CHud::PrintMessageLines() const {
         const std::size_t length =
             end != nullptr ? static_cast<std::size_t>(end - line) : std::strlen(line);
         std::memcpy(text, line, std::min(length, sizeof text - 1));
-        const int x = first ? 372 : kMessageBoxCentre - GlyphRunWidth(text) / 2;
+        const int x = first ? 372 : kMessageBoxCentre - CHudFont::RunWidth(text) / 2;
         glRasterPos3f(static_cast<float>(x), static_cast<float>(y), 1.0f);
         PrintText(text);
         if (end == nullptr) {
@@ -407,17 +301,10 @@ void CHud::PrintMessageLines() const {
     }
 }
 
-int CHud::GlyphRunWidth(const char* text) {
-    int glyphs = 0;
-    for (const char* at = text; *at != '\0'; ++at) {
-        glyphs += HasGlyph(*at) ? 1 : 0;
-    }
-    return glyphs * kGlyphAdvance;
-}
-
-void CHud::PrintTwoPass(const char* text, int x, int y) const {
+void CHud::PrintTwoPass(const char* text, int x, int y, EColour colour) const {
     // The raster colour is taken when the raster position is set, so the colour comes first.
-    glColor3f(1.0f, 1.0f, 1.0f);
+    const SRgb& rgb = Rgb(colour);
+    glColor3f(rgb.red, rgb.green, rgb.blue);
     glRasterPos2i(x, y);
     PrintText(text);
     glColor3f(0.0f, 0.0f, 0.0f);
@@ -427,25 +314,5 @@ void CHud::PrintTwoPass(const char* text, int x, int y) const {
 }
 
 void CHud::PrintText(const char* text) const {
-    if (fontBase == 0 || text == nullptr) {
-        return;
-    }
-    glPushAttrib(GL_LIST_BIT);
-    glListBase(fontBase);
-    // Bytes from 128 up would call lists beyond the font's 128, which may belong to anyone;
-    // they have no glyph, so they are skipped and the runs between them are called.
-    const char* run = text;
-    for (const char* at = text;; ++at) {
-        const auto code = static_cast<unsigned char>(*at);
-        if (code == 0 || code >= kFontLists) {
-            if (at > run) {
-                glCallLists(static_cast<GLsizei>(at - run), GL_UNSIGNED_BYTE, run);
-            }
-            if (code == 0) {
-                break;
-            }
-            run = at + 1;
-        }
-    }
-    glPopAttrib();
+    font.Print(text);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fx/HudFont.h"
+
 #include <GL/gl.h>
 #include <string>
 #include <vector>
@@ -9,14 +11,28 @@ class CTextureManager;
 
 // The head-up display drawn over the finished scene once a frame: the speed and energy bars,
 // the turn indicator, a message box that stays for some seconds of the game clock, the frame
-// rate and the course time. Texts use a bitmap font of its own (8 x 13 block glyphs for A to Z,
-// 0 to 9, colon, full stop and blank; every other character draws nothing and takes no room).
-// Positions are pixels of an orthographic projection with the origin at the lower left.
+// rate and the course time, and two boxes of coloured text lines: the panel (a menu, the records
+// table, a run's results) and the title card. Texts use the block font of CHudFont. Positions are
+// pixels of an orthographic projection with the origin at the lower left.
 class CHud {
 public:
     static constexpr int kMaxMessageLength = 31; // longer message texts are cut to this
     static constexpr int kTextSize = 32;         // buffer for a formatted text, NUL included
-    static constexpr GLsizei kFontLists = 128;   // one display list per 7-bit character code
+    static constexpr GLsizei kFontLists = CHudFont::kLists;
+
+    enum class EColour { White, Green, Red, Yellow, Grey };
+    // One line of the panel or the title card. bar: -1 to 1, clamped; 0 draws none. A bar is
+    // drawn right of the text, from the centre of the box's last kBarColumns columns: to the
+    // left in green for a negative value (faster), to the right in red for a positive one
+    // (slower), its length in proportion. A line with a bar keeps its text to the columns
+    // before.
+    struct SPanelLine {
+        std::string text;
+        EColour colour = EColour::White;
+        float bar = 0.0f;
+    };
+    static constexpr int kPanelColumns = 44;
+    static constexpr int kBarColumns = 14;
 
     // Needs a current OpenGL context. Builds the font (the unpack alignment is left at 1), then
     // looks up "msgbox" and "hud"; a texture that is not in the table is 0, OpenGL's default.
@@ -37,11 +53,17 @@ public:
     // have begun (the wrap from 59 to 0 does not count). A null text is an empty one.
     void ShowMessage(const char* text, int style, int seconds);
 
-    // A panel of text lines over the picture, on a dark box that keeps it readable over any
-    // tunnel (translucent with alpha on); no lines, no panel. Lines are cut to kPanelColumns.
-    void SetPanel(std::vector<std::string> lines);
-    const std::vector<std::string>& GetPanel() const { return panelLines; }
-    static constexpr int kPanelColumns = 44;
+    // A panel of text lines over the upper middle of the picture, on a dark box that keeps it
+    // readable over any tunnel (translucent with alpha on); no lines, no panel. Lines are cut to
+    // kPanelColumns. The plain texts are white lines.
+    void SetPanel(std::vector<SPanelLine> lines);
+    void SetPanel(const std::vector<std::string>& lines);
+    std::vector<std::string> GetPanel() const; // the lines' texts
+    const std::vector<SPanelLine>& GetPanelLines() const { return panelLines; }
+    // The title card: a box like the panel's, higher up, clear of the middle of the picture,
+    // where the start mark shows. Drawn under the panel when both are set.
+    void SetTitle(std::vector<SPanelLine> lines);
+    const std::vector<SPanelLine>& GetTitle() const { return titleLines; }
 
     // Draws the whole HUD and counts the message down. Leaves GL_PROJECTION as the matrix mode,
     // GL_TEXTURE_2D enabled and white as the colour; with alpha on, leaves blending off, depth
@@ -63,16 +85,16 @@ public:
     static void FormatTime(double seconds, char (&text)[kTextSize]);     // "1:05" minutes:seconds
 
 private:
-    void BuildFont();
-    void CompileGlyphs(unsigned char firstCode, int firstGlyph, int count) const;
     void SetOrthographicProjection() const;
     void DrawGauges() const;
     void DrawMessageBox();
-    void PrintTwoPass(const char* text, int x, int y) const;
+    // White, or the colour given, then black one pixel down and right.
+    void PrintTwoPass(const char* text, int x, int y, EColour colour = EColour::White) const;
     void PrintMessageLines() const;
-    void DrawPanelBox(bool translucent) const;
-    void PrintPanelLines() const;
-    static int GlyphRunWidth(const char* text); // pixels; characters without a glyph take none
+    // A box of lines whose first baseline is at top: the dark box with the lines' bars; their
+    // texts come after every quad of the HUD.
+    void DrawBox(const std::vector<SPanelLine>& lines, int top, bool translucent) const;
+    void PrintBoxLines(const std::vector<SPanelLine>& lines, int top) const;
 
     int width;
     int height;
@@ -87,6 +109,7 @@ private:
     int messageStyle = 0;
     int messageSeconds = 0;
     int newSecond = 0;
-    GLuint fontBase = 0;
-    std::vector<std::string> panelLines;
+    CHudFont font;
+    std::vector<SPanelLine> panelLines;
+    std::vector<SPanelLine> titleLines;
 };

@@ -3,16 +3,9 @@
 #include "app/Input.h"
 #include "app/Timer.h"
 #include "entities/Player.h"
-#include "fx/Hud.h"
-#include "game/BoardLink.h"
-#include "game/Course.h"
-#include "game/GameSounds.h"
-#include "game/GameView.h"
 #include "game/Ghost.h"
-#include "game/Records.h"
 #include "game/RecordsTable.h"
 #include "game/ReplayPlayback.h"
-#include "game/RunBook.h"
 #include "render/ResolutionScaler.h"
 #include "render/ScreenshotWriter.h"
 #include "world/Tunnel.h"
@@ -21,14 +14,10 @@
 #include <cstdio>
 
 namespace {
-// While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
-constexpr int kPauseMessageSeconds = 1;
-constexpr const char* kPauseText = "PAUSE";
 constexpr int kSplitSeconds = 2;
 constexpr int kFinishMessageSeconds = 5; // shown again every frame from the finish on
 constexpr int kWorldMessageSeconds = 2;
 constexpr int kDailyMessageSeconds = 3;
-constexpr int kBoardMessageSeconds = 4;
 } // namespace
 
 static_assert(CGame::kShotSlots == CCourse::kShotSlots);
@@ -43,8 +32,12 @@ CGame::CGame(CRenderSettings* settings, CInput* input, CTimer* timer, EOutput ou
     : input(input), timer(timer), output(output),
       sounds(std::make_unique<CGameSounds>(HasWindow())),
       view(std::make_unique<CGameView>(*settings, HasWindow())),
-      book(std::make_unique<CRunBook>(HasWindow())), seedSource(&CTunnel::TimeSeed),
-      newWorldSeedSource(&CGame::MicrosecondSeed) {}
+      book(std::make_unique<CRunBook>(HasWindow())), panel(std::make_unique<CGamePanel>(*book)),
+      news(std::make_unique<CBoardNews>(*book,
+                                        [this](const std::string& text, int style, int seconds) {
+                                            ShowMessage(text.c_str(), style, seconds);
+                                        })),
+      seedSource(&CTunnel::TimeSeed), newWorldSeedSource(&CGame::MicrosecondSeed) {}
 
 // The HUD, the ship, the tunnel, the textures, the camera and the lights go first; then the
 // game's sounds are closed, before the enemies, the shots and the trail go with theirs.
@@ -61,10 +54,6 @@ CGame::~CGame() {
 CWorldIdentity CGame::GetWorld() const {
     const int nodes = course && course->IsBuilt() ? course->GetTunnel().GetRingCount() : 0;
     return CWorldIdentity{difficulty, tunnelLength, nodes, seed};
-}
-
-void CGame::SetSeed(unsigned value) {
-    seedSource = [value] { return value; };
 }
 
 void CGame::SetPlayback(CReplayPlayback* recorded) {
@@ -90,8 +79,8 @@ void CGame::Setup() {
     sounds->PlayStart();
     book->CheckRecordable(GetWorld());
     book->LoadGhost(GetWorld());
-    AskBoard();
-    book->Begin(GetWorld());
+    news->AskWorld(GetWorld());
+    BeginRun();
     if (!dailyDate.empty()) {
         ShowMessage(("DAILY " + dailyDate).c_str(), 1, kDailyMessageSeconds);
     }
@@ -118,8 +107,14 @@ void CGame::Restart() {
     EndRun();
     book->PromoteNextGhost();
     Rebuild();
+    BeginRun();
+}
+
+void CGame::BeginRun() {
     book->Begin(GetWorld());
-    ++recordsTableVersion;
+    if (!IsReplaying()) {
+        panel->BeginRun();
+    }
 }
 
 void CGame::NewWorld() {
@@ -148,9 +143,8 @@ void CGame::FlyWorld(int newDifficulty, int length, unsigned newSeed, std::strin
         ShowMessage(("DAILY " + dailyDate).c_str(), 1, kDailyMessageSeconds);
     }
     book->LoadGhost(GetWorld());
-    AskBoard();
-    book->Begin(GetWorld());
-    ++recordsTableVersion;
+    news->AskWorld(GetWorld());
+    BeginRun();
 }
 
 void CGame::Watch(std::unique_ptr<CReplayPlayback> run) {
@@ -165,7 +159,7 @@ void CGame::Watch(std::unique_ptr<CReplayPlayback> run) {
     SetPlayback(watched.get());
     book->ForgetGhosts();
     Rebuild();
-    book->Begin(GetWorld());
+    BeginRun();
 }
 
 void CGame::StopWatching() {
@@ -206,13 +200,16 @@ void CGame::Rebuild() {
     std::fflush(stdout);
     ShowMessage("", 0, 0);
     book->ClearFinishText();
-    boardAnswerUntil = 0.0;
+    news->ForgetAnswer();
     timer->Resume(); // the rebuild is no step of the new run
     sounds->PlayStart();
 }
 
 void CGame::Frame() {
-    TakeBoardNews();
+    std::string answer;
+    if (news->Take(GetWorld(), answer)) {
+        panel->TakeBoardAnswer(answer);
+    }
     ShowWatchedVerdict();
     const CReplayPlayback* playback = book->GetPlayback();
     if (!paused && !(playback != nullptr && playback->HasEnded())) {
@@ -257,6 +254,9 @@ void CGame::RunRules() {
         CRunBook::HoldRecordedFlags(playback->GetNextFrame().commands, *input);
     }
     const std::uint8_t commands = CRunBook::ReadCommands(*input);
+    if (commands != 0) {
+        panel->HideTitle(); // the ship is flown
+    }
     const int nodeBefore = course->GetPlayer().GetNodeIndex();
     course->Step(static_cast<float>(step), *input);
     ChargeLongStart(nodeBefore, step);
@@ -297,19 +297,16 @@ void CGame::EndFrame(double measuredStep, double step, std::uint8_t commands) {
     double split = 0.0;
     if (book->PassDiscs(course->GetPlayer().GetNodeIndex(), course->GetJointNodes(),
                         tunnel.GetFinishNode(), clock, split)) {
-        ShowSplit(split);
+        ShowMessage(CGhost::FormatSplit(split).c_str(), 0, kSplitSeconds);
     }
     if (book->EndFrame(frame, clock, state, GetWorld(), course->WasPModeUsed())) {
-        ++recordsTableVersion;
+        panel->Changed();
         ShowMessage(book->GetFinishText().c_str(), 1, kFinishMessageSeconds);
-        if (board != nullptr && !IsReplaying() && !course->WasPModeUsed()) {
-            board->SendRun(book->GetLastRunShared());
+        const bool sent = news->SendRun(course->WasPModeUsed());
+        if (!IsReplaying()) {
+            panel->ShowResults(clock, sent);
         }
     }
-}
-
-void CGame::ShowSplit(double split) {
-    ShowMessage(CGhost::FormatSplit(split).c_str(), 0, kSplitSeconds);
 }
 
 void CGame::FollowCourseMarks() {
@@ -323,7 +320,7 @@ void CGame::FollowCourseMarks() {
     if (node >= tunnel.GetFinishNode()) {
         timer->StopClock();
         if (!book->ReachFinish()) {
-            ShowMessage(FinishMessage().c_str(), 1, kFinishMessageSeconds);
+            ShowMessage(news->FinishMessage().c_str(), 1, kFinishMessageSeconds);
         }
     }
     if (node > tunnel.GetFinishNode()) {
@@ -333,7 +330,7 @@ void CGame::FollowCourseMarks() {
 
 void CGame::Draw() {
     view->DrawScene(*course, book->GetShownGhost(), book->GetRunTime());
-    UpdateRecordsPanel();
+    panel->Update(*view->GetHud(), PanelWorld());
     view->DrawHud(*course, *timer);
     std::string screenshotMessage;
     if (view->TakeRequestedScreenshot(screenshotMessage)) {
@@ -342,98 +339,17 @@ void CGame::Draw() {
     view->Swap();
 }
 
-void CGame::UpdateRecordsPanel() {
-    const CRecords* records = book->GetRecords();
-    const int changes = records != nullptr ? records->GetChangeCount() : 0;
-    const int boardChanges = board != nullptr ? board->GetChangeCount() : 0;
-    if (drawnRecordsTableVersion != recordsTableVersion || drawnRecordsChanges != changes ||
-        drawnBoardChanges != boardChanges) {
-        drawnRecordsTableVersion = recordsTableVersion;
-        drawnRecordsChanges = changes;
-        drawnBoardChanges = boardChanges;
-        view->SetPanel(recordsTableShown ? GetRecordsTableLines() : std::vector<std::string>());
-    }
-}
-
 void CGame::ToggleAutomaticResolution() {
-    CResolutionScaler* resolution = view->GetResolutionScaler();
-    if (resolution == nullptr) {
-        return;
+    if (const char* message = view->ToggleAutomaticResolution()) {
+        ShowMessage(message, 0, kMessageSeconds);
     }
-    resolution->SetAutomatic(!resolution->IsAutomatic());
-    ShowMessage(resolution->IsAutomatic() ? "RES AUTO" : "RES FULL", 0, kMessageSeconds);
-}
-
-void CGame::ToggleRecordsTable() {
-    recordsTableShown = !recordsTableShown;
-    ++recordsTableVersion;
-}
-
-std::vector<std::string> CGame::GetRecordsTableLines() const {
-    const CGhost* ghost = book->GetGhost();
-    const long long ghostTime = ghost != nullptr ? CRecords::ToMilliseconds(ghost->GetFinishClock())
-                                                 : CRecordsTable::kNoGhost;
-    const CRecords* records = book->GetRecords();
-    std::vector<std::string> lines;
-    if (records == nullptr) {
-        lines = CRecordsTable::GetLines(nullptr, {}, ghostTime);
-    } else {
-        const CRecords::Table table = records->GetTable(); // a copy: a save may change it
-        lines =
-            CRecordsTable::GetLines(&table, CRecords::SWorld::Of(GetWorld()), ghostTime, dailyDate);
-    }
-    if (board != nullptr) {
-        const std::vector<std::string> boardLines =
-            CRecordsTable::GetBoardLines(board->GetStanding(), board->CanSend());
-        lines.push_back("");
-        lines.insert(lines.end(), boardLines.begin(), boardLines.end());
-    }
-    return lines;
-}
-
-// After the finish the course clock stands, so the board's answer is timed by the frames that
-// go on, and then the finish's message is back.
-std::string CGame::FinishMessage() const {
-    return book->GetRunTime() < boardAnswerUntil ? boardAnswer : book->GetFinishText();
 }
 
 void CGame::SetBoard(CBoardLink* link) {
-    board = link;
-    drawnBoardChanges = -1;
-    if (course && course->IsBuilt()) {
-        AskBoard();
-    }
-}
-
-void CGame::AskBoard() {
-    if (board != nullptr && !IsReplaying()) {
-        board->AskWorld(GetWorld());
-    }
-}
-
-void CGame::TakeBoardNews() {
-    if (board == nullptr) {
-        return;
-    }
-    std::string answer;
-    if (board->TakeMessage(answer)) {
-        boardAnswer = answer;
-        boardAnswerUntil = book->GetRunTime() + kBoardMessageSeconds;
-        ShowMessage(answer.c_str(), 1, kBoardMessageSeconds);
-    }
-    CBoardLink::SGhostRun best;
-    if (board->TakeGhost(best) && best.world.IsSameWorld(GetWorld())) {
-        const CGhost* own = book->GetGhost();
-        // The board's best is the world's: only the player's own faster run stays.
-        if (own == nullptr || best.run->finishClock < own->GetFinishClock()) {
-            const std::string time =
-                CRecords::FormatTime(CRecords::ToMilliseconds(best.run->finishClock));
-            book->UseGhost(std::make_unique<CGhost>(*best.run));
-            ShowMessage(("GHOST " + CRecordsTable::BoardName(best.player) + " " + time).c_str(), 0,
-                        kMessageSeconds);
-            std::printf("board: the ghost flies %s's run, %s\n", best.player.c_str(), time.c_str());
-            std::fflush(stdout);
-        }
+    news->SetBoard(link);
+    panel->SetBoard(link);
+    if (course && course->IsBuilt() && !IsReplaying()) {
+        news->AskWorld(GetWorld());
     }
 }
 
@@ -447,18 +363,7 @@ std::uint64_t CGame::HashState() const {
 }
 
 void CGame::ShowMessage(const char* text, int style, int seconds) {
-    CHud* hud = view->GetHud();
-    if (hud == nullptr) {
-        return;
-    }
-    // While paused the game clock stands, so a message would stay until the end of the pause:
-    // it goes below "PAUSE", which stays in view.
-    if (paused && text != nullptr && text[0] != '\0') {
-        const std::string belowPause = std::string(kPauseText) + "\n" + text;
-        hud->ShowMessage(belowPause.c_str(), 1, kPauseMessageSeconds);
-        return;
-    }
-    hud->ShowMessage(text, style, seconds);
+    view->ShowMessage(text, style, seconds, paused);
 }
 
 void CGame::TogglePMode() {
@@ -475,12 +380,8 @@ void CGame::TogglePMode() {
 void CGame::TogglePause() {
     paused = !paused;
     sounds->Pause(paused);
-    if (paused) {
-        if (CHud* hud = view->GetHud()) {
-            hud->ShowMessage(kPauseText, 1, kPauseMessageSeconds);
-        }
-    } else {
-        ShowMessage("", 0, 0);
+    view->ShowPause(paused);
+    if (!paused) {
         timer->Resume();
     }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "fx/Hud.h"
+#include "game/BoardNews.h"
 #include "game/Course.h"
+#include "game/GamePanel.h"
 #include "game/GameSounds.h"
 #include "game/GameView.h"
 #include "game/RunBook.h"
@@ -36,8 +39,10 @@ class CTunnel;
 // trail), which make no OpenGL call, then the drawing, which only reads what the rules left.
 // It never ends by itself; the player may pause it and fly the course again in the same world.
 // Every run is recorded; a recorded run can be played back. Its rooms: the course being flown
-// (CCourse), the run's book of recordings, records and ghosts (CRunBook), the view (CGameView)
-// and the sounds (CGameSounds); the game holds the clock's course marks, pause and messages.
+// (CCourse), the run's book of recordings, records and ghosts (CRunBook), the view (CGameView),
+// what the HUD's panel shows (CGamePanel: a menu, the records table, a run's results, the title
+// card), the board's news (CBoardNews) and the sounds (CGameSounds); the game holds the clock's
+// course marks, pause and messages.
 class CGame {
 public:
     static constexpr int kShotSlots = 15;         // as the course has them
@@ -73,7 +78,9 @@ public:
     // Where the tunnel takes its seed; by default the time in seconds modulo 37. Read once, by
     // Setup, at the moment the tunnel is made.
     void SetSeedSource(SeedSource source) { seedSource = std::move(source); }
-    void SetSeed(unsigned value); // one seed, one world
+    void SetSeed(unsigned value) {
+        seedSource = [value] { return value; };
+    } // one seed, one world
     // The world of the day's date, "2026-12-08": the start shows "DAILY <date>", and the records
     // table names the world so until a new world is made. Before Setup.
     void SetDailyDate(std::string date) { dailyDate = std::move(date); }
@@ -121,12 +128,25 @@ public:
     void SetGhostShown(bool shown) { book->SetGhostShown(shown); }
     bool IsGhostShown() const { return book->IsGhostShown(); }
     // Tab: the records table over the game, shown or not; it does not pause.
-    void ToggleRecordsTable();
-    bool IsRecordsTableShown() const { return recordsTableShown; }
+    void ToggleRecordsTable() { panel->ToggleRecordsTable(); }
+    bool IsRecordsTableShown() const { return panel->IsRecordsTableShown(); }
     // The table's lines: the world being flown with its best time and the ghost's, then up to
     // ten other worlds, the most recently improved first; "RECORDS OFF" without records.
-    std::vector<std::string> GetRecordsTableLines() const;
+    std::vector<std::string> GetRecordsTableLines() const {
+        return panel->GetRecordsTableLines(PanelWorld());
+    }
     static constexpr std::size_t kRecordsTableWorlds = 10;
+
+    // The panel over the game shows, first that applies: the menu's lines, the records table,
+    // the results of the player's run just finished (until a restart, a new world or the menu),
+    // then the title card in a box of its own (from the start of each of the player's runs
+    // until the first flight command; never in a replay). They only draw.
+    // Empty: no menu; one ends the title card and the results.
+    void SetMenuPanel(std::vector<CHud::SPanelLine> lines) { panel->SetMenu(std::move(lines)); }
+    // The title card's key lines, from the bindings in force; by default
+    // {"SPACE FLY", "ARROWS STEER", "Y FIRE", "ENTER MENU"}.
+    void SetTitleKeys(std::vector<std::string> lines) { panel->SetTitleKeys(std::move(lines)); }
+    void HideTitle() { panel->HideTitle(); } // the menu opened
     const CGhost* GetGhost() const { return book->GetGhost(); }
     double GetRunTime() const { return book->GetRunTime(); } // seconds since the run began
 
@@ -186,12 +206,9 @@ private:
     void ApplyRecordedCommands();
     void ApplyCommand(char command); // 'k' or 'p'
     void EndFrame(double measuredStep, double step, std::uint8_t commands);
-    void ShowSplit(double split);
-    void Rebuild(); // the world in play made afresh from its seed, as a restart does
-    void UpdateRecordsPanel();
-    void AskBoard();                   // the world is built
-    void TakeBoardNews();              // what the board answered since the last frame
-    std::string FinishMessage() const; // shown every frame from the finish on
+    void Rebuild();  // the world in play made afresh from its seed, as a restart does
+    void BeginRun(); // the run recorded, and the title card over its start
+    CGamePanel::SWorld PanelWorld() const { return {GetWorld(), dailyDate}; }
     bool HasWindow() const { return output == EOutput::WindowAndSound; }
     void ShowWatchedVerdict();
 
@@ -202,6 +219,8 @@ private:
     std::unique_ptr<CGameView> view;
     std::unique_ptr<CRunBook> book;
     std::unique_ptr<CCourse> course; // made by Setup, on the view's textures
+    std::unique_ptr<CGamePanel> panel;
+    std::unique_ptr<CBoardNews> news;
     int difficulty = 1;
     int tunnelLength = 120;
     SeedSource seedSource; // the time of day, unless set
@@ -213,12 +232,4 @@ private:
     bool watchedVerdictShown = false;
     unsigned seed = 0;
     bool paused = false;
-    bool recordsTableShown = false;
-    int recordsTableVersion = 0; // moves on whenever what the table shows may have changed
-    int drawnRecordsTableVersion = -1;
-    int drawnRecordsChanges = -1; // the records' own count: a save may merge another game's
-    CBoardLink* board = nullptr;
-    int drawnBoardChanges = -1;
-    std::string boardAnswer;       // to the run sent last
-    double boardAnswerUntil = 0.0; // run time, seconds: shown over the finish's until then
 };

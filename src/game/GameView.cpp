@@ -20,6 +20,12 @@
 #include <GL/glut.h>
 #include <ctime>
 
+namespace {
+// While paused the game clock stands, so any positive time keeps "PAUSE" up until the end.
+constexpr int kPauseMessageSeconds = 1;
+constexpr const char* kPauseText = "PAUSE";
+} // namespace
+
 CGameView::CGameView(CRenderSettings& settings, bool window) : settings(settings), window(window) {}
 
 CGameView::~CGameView() = default;
@@ -172,8 +178,30 @@ void CGameView::DrawHud(const CCourse& course, const CTimer& timer) {
     hud->Draw(settings);
 }
 
-void CGameView::SetPanel(const std::vector<std::string>& lines) {
-    hud->SetPanel(lines);
+void CGameView::ShowMessage(const char* text, int style, int seconds, bool paused) {
+    if (!hud) {
+        return;
+    }
+    if (paused && text != nullptr && text[0] != '\0') {
+        const std::string belowPause = std::string(kPauseText) + "\n" + text;
+        hud->ShowMessage(belowPause.c_str(), 1, kPauseMessageSeconds);
+        return;
+    }
+    hud->ShowMessage(text, style, seconds);
+}
+
+void CGameView::ShowPause(bool paused) {
+    if (hud) {
+        paused ? hud->ShowMessage(kPauseText, 1, kPauseMessageSeconds) : hud->ShowMessage("", 0, 0);
+    }
+}
+
+const char* CGameView::ToggleAutomaticResolution() {
+    if (resolution == nullptr) {
+        return nullptr;
+    }
+    resolution->SetAutomatic(!resolution->IsAutomatic());
+    return resolution->IsAutomatic() ? "RES AUTO" : "RES FULL";
 }
 
 bool CGameView::TakeRequestedScreenshot(std::string& message) {

@@ -46,7 +46,12 @@ public:
     // The scene, then the HUD at full resolution over it. ghost: the one shown, or null.
     void DrawScene(CCourse& course, const CGhost* ghost, double runTime);
     void DrawHud(const CCourse& course, const CTimer& timer);
-    void SetPanel(const std::vector<std::string>& lines); // the records table, or none
+    // A message in the HUD's box (style 0 or 1, game seconds). While paused the game clock
+    // stands, so it goes below "PAUSE", which stays in view.
+    void ShowMessage(const char* text, int style, int seconds, bool paused);
+    void ShowPause(bool paused); // "PAUSE" held in the box, or the box cleared
+    // F7: automatic resolution, or always full; the message to show, or null without a scaler.
+    const char* ToggleAutomaticResolution();
     // The requested screenshot of the finished frame, before the swap leaves the back buffer
     // undefined: false when none was requested, else true with the message to show.
     bool TakeRequestedScreenshot(std::string& message);

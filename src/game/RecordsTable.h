@@ -22,8 +22,9 @@ public:
                                              const CRecords::SWorld& flown,
                                              long long ghostMilliseconds,
                                              const std::string& flownDate = "");
-    // "D 3  N 512  SEED 17", or "D 2  N 1004  DAILY 2026.12.07" for the world of a day (the
-    // font has no hyphen): the game's own of its seed's date, or any world given its date.
+    // "D 3  N 512  SEED 17", or "D 2  N 1004  DAILY 2026.12.07" for the world of a day
+    // (dotted, as the table always wrote it): the game's own of its seed's date, or any world given
+    // its date.
     static std::string WorldName(const CRecords::SWorld& world, std::string date = "");
 
     // The board's lines below the records: its top runs of the world flown and the player's

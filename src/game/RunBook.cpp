@@ -69,6 +69,8 @@ void CRunBook::Begin(const CWorldIdentity& world) {
     finishThisFrame = false;
     newBest = false;
     discsPassed = 0;
+    courseSplits.clear();
+    previousBest = -1;
     if (playback == nullptr && recordable) {
         recorder.Begin(world, GetGameVersion(), static_cast<std::int64_t>(std::time(nullptr)));
     }
@@ -117,6 +119,9 @@ bool CRunBook::PassDiscs(int node, const std::vector<int>& jointNodes, int finis
             recorder.NoteSplit(clock);
         }
         const bool atFinish = jointNodes[discsPassed] >= finishNode;
+        if (!atFinish) {
+            courseSplits.push_back(clock);
+        }
         if (ghost && ghostShown && ghost->GetSplit(discsPassed) >= 0.0 && !atFinish) {
             ghostSplit = clock - ghost->GetSplit(discsPassed);
             split = true;
@@ -183,10 +188,11 @@ std::string CRunBook::FinishMessage(const std::shared_ptr<const CReplay>& run, d
     }
     const long long milliseconds = CRecords::ToMilliseconds(clock);
     const std::string time = "AUS:MAUS\n" + CRecords::FormatTime(milliseconds);
+    const CRecords::SWorld recordsWorld = CRecords::SWorld::Of(world);
+    previousBest = records->GetBest(recordsWorld);
     if (pModeUsed) {
         return time + " NOT RECORDED";
     }
-    const CRecords::SWorld recordsWorld = CRecords::SWorld::Of(world);
     if (records->Claim(recordsWorld, milliseconds)) {
         newBest = true;
         // The best replay is written while the records are locked, so that two games finishing

@@ -63,6 +63,12 @@ public:
                   const CWorldIdentity& world, bool pModeUsed);
     const std::string& GetFinishText() const { return finishText; } // shown from the finish on
     void ClearFinishText() { finishText.clear(); }
+    // The run's course clock at each joint disc before the finish it passed, in course order,
+    // as the ghost's splits count them; kept whether or not the run is recorded.
+    const std::vector<double>& GetCourseSplits() const { return courseSplits; }
+    bool IsNewBest() const { return newBest; } // the run that finished set the world's record
+    // The world's best time before the run that finished, milliseconds; -1 for none known.
+    long long GetPreviousBest() const { return previousBest; }
 
     // The six command flags as CReplay::ECommand bits, read off the input; and a recording's
     // flags held on it instead of the keys and pads held now.
@@ -107,6 +113,8 @@ private:
     bool newBest = false; // this run set the world's record
     double runTime = 0.0;
     std::size_t discsPassed = 0;
+    std::vector<double> courseSplits;
+    long long previousBest = -1;
     std::string finishText; // decided once at the finish, then shown every frame
     std::unique_ptr<CGhost> ghost;
     std::unique_ptr<CGhost> nextGhost;

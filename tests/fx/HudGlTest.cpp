@@ -6,6 +6,7 @@
 #include "render/TextureManager.h"
 
 #include <GL/glu.h>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -17,6 +18,9 @@ namespace {
 // What a draw sent to OpenGL, in window coordinates (which are the HUD's pixels, the viewport
 // being 800 x 600).
 using SVertex = SFeedbackVertex;
+struct SRgb {
+    float red, green, blue;
+};
 struct SFeedback {
     std::vector<SVertex> polygonCorners; // every vertex of every polygon
     std::vector<SVertex> bitmaps;        // the raster position of every glyph drawn
@@ -74,15 +78,33 @@ protected:
 
     // Glyphs drawn in a row starting at (x, y), each 10 pixels after the last, in one colour.
     static int CountGlyphRow(const SFeedback& feedback, int x, int y, float grey) {
+        return CountGlyphRow(feedback, x, y, {grey, grey, grey});
+    }
+    static int CountGlyphRow(const SFeedback& feedback, int x, int y, const SRgb& colour) {
         int count = 0;
         for (const SVertex& v : feedback.bitmaps) {
             if (std::fabs(v.y - y) < 0.01f && std::fabs(v.x - (x + 10 * count)) < 0.01f) {
-                EXPECT_NEAR(v.r, grey, 1e-5f);
-                EXPECT_NEAR(v.b, grey, 1e-5f);
+                EXPECT_NEAR(v.r, colour.red, 1e-5f);
+                EXPECT_NEAR(v.g, colour.green, 1e-5f);
+                EXPECT_NEAR(v.b, colour.blue, 1e-5f);
                 ++count;
             }
         }
         return count;
+    }
+
+    // The polygon corners at height y, left to right, with the colour of the last.
+    static std::vector<float> CornersAt(const SFeedback& feedback, int y, SRgb& colour) {
+        std::vector<float> xs;
+        for (const SVertex& v : feedback.polygonCorners) {
+            if (std::fabs(v.y - y) < 0.01f) {
+                xs.push_back(v.x);
+                colour = {v.r, v.g, v.b};
+            }
+        }
+        std::sort(xs.begin(), xs.end());
+        xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+        return xs;
     }
 
     bool BoxShown(const SFeedback& feedback) const {
@@ -214,7 +236,7 @@ TEST_F(HudGl, ANewMessageReplacesTextStyleAndTimeAtOnce) {
 }
 
 TEST_F(HudGl, FurtherMessageLinesAreCentredInTheBoxBelowTheFirst) {
-    hud->ShowMessage("AUS:MAUS\n1:23.45 NEW BEST\nab 7", 1, 5);
+    hud->ShowMessage("AUS:MAUS\n1:23.45 NEW BEST\n^$ 7", 1, 5);
     const SFeedback feedback = Capture();
     EXPECT_EQ(CountGlyphRow(feedback, 372, 70, 1.0f), 8);
     EXPECT_EQ(CountGlyphRow(feedback, 310, 54, 1.0f), 16) << "160 pixels about x = 390";
@@ -278,8 +300,53 @@ TEST_F(HudGl, APanelShowsItsLinesOnADarkBoxAndLeavesTheStateAsTheHudAlwaysDid) {
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
 
-    hud->SetPanel({});
+    hud->SetPanel(std::vector<std::string>());
     EXPECT_EQ(boxCorner(Capture()), nullptr);
+}
+
+// Each line's text in its colour, its bar from the centre of the last 14 columns (x = 556, 60
+// pixels each way), level with the capitals; the title card's box the same, higher up.
+TEST_F(HudGl, PanelLinesTakeTheirColourAndABarGreenToTheLeftRedToTheRight) {
+    using EColour = CHud::EColour;
+    struct SCase {
+        const char* what;
+        bool title;
+        CHud::SPanelLine line;
+        SRgb text;
+        std::vector<float> barEnds; // none without a bar
+        SRgb bar;
+    };
+    const SRgb green{0.3f, 1.0f, 0.3f};
+    const SRgb red{1.0f, 0.3f, 0.3f};
+    const SCase cases[] = {
+        {"plain", false, {"PLAIN"}, {1.0f, 1.0f, 1.0f}, {}, {}},
+        {"faster", false, {"DISC 1", EColour::Green, -0.5f}, green, {526.0f, 556.0f}, green},
+        {"slower, past the end", false, {"DISC 2", EColour::Red, 1.5f}, red, {556.0f, 616.0f}, red},
+        {"highlighted", false, {"SOUND", EColour::Yellow}, {1.0f, 0.9f, 0.2f}, {}, {}},
+        {"title",
+         true,
+         {"SPACE FLY", EColour::Grey, 0.25f},
+         {0.6f, 0.6f, 0.6f},
+         {556.0f, 571.0f},
+         red},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        hud->SetPanel(c.title ? std::vector<CHud::SPanelLine>() : std::vector{c.line});
+        hud->SetTitle(c.title ? std::vector{c.line} : std::vector<CHud::SPanelLine>());
+        const int baseline = c.title ? 550 : 520;
+        const SFeedback feedback = Capture();
+        EXPECT_EQ(CountGlyphRow(feedback, 186, baseline, c.text),
+                  static_cast<int>(c.line.text.size()));
+        SRgb bottomColour{};
+        SRgb topColour{};
+        EXPECT_EQ(CornersAt(feedback, baseline + 1, bottomColour), c.barEnds);
+        EXPECT_EQ(CornersAt(feedback, baseline + 10, topColour), c.barEnds);
+        if (!c.barEnds.empty()) {
+            EXPECT_NEAR(topColour.red, c.bar.red, 1e-5f);
+            EXPECT_NEAR(topColour.green, c.bar.green, 1e-5f);
+        }
+    }
 }
 
 TEST_F(HudGl, WithAlphaOffTheHudChangesNoTranslucencyState) {
@@ -360,14 +427,53 @@ TEST_F(HudFontGl, AGlyphIsDrawnUprightFromTwoRowsBelowTheRasterPosition) {
 
 TEST_F(HudFontGl, CharactersWithoutAGlyphDrawNothingAndTakeNoRoom) {
     glRasterPos2i(100, 100);
-    hud->PrintText("fa\xc3\x84"
-                   "Fz!"); // an UTF-8 letter among them
+    hud->PrintText("^$\xc3\x84"
+                   "F{|"); // an UTF-8 letter among them
     EXPECT_EQ(RasterX(), 110.0f);
     std::vector<std::string> expected(4, std::string(30, '.'));
     for (const std::string& row : kPrintedF) {
         expected.push_back(std::string(10, '.') + row + std::string(10, '.'));
     }
     EXPECT_EQ(ReadBlock(90, 98, 30, 17), expected);
+}
+
+// A typed name's and a board address's characters: lower case as small capitals, the strokes of
+// the capital kept two pixels thick in the lower eight rows, and the signs in the same style.
+TEST_F(HudFontGl, LowerCaseAndSignsDrawInTheBlockStyle) {
+    struct SCase {
+        const char* text;
+        std::vector<std::string> art; // 11 rows of 8, top first
+    };
+    const std::string none(8, '.');
+    const SCase cases[] = {
+        {"e",
+         {none, none, none, "########", "########", "##......", "######..", "######..", "##......",
+          "########", "########"}},
+        {"k",
+         {none, none, none, "##...###", "##..###.", "##.###..", "###.....", "####....", "#####...",
+          "##..###.", "##...###"}},
+        {"-", {none, none, none, none, none, ".######.", ".######.", none, none, none, none}},
+        {"_", {none, none, none, none, none, none, none, none, none, "########", "########"}},
+        {"/",
+         {"......##", "......##", ".....##.", "....##..", "....##..", "...##...", "..##....",
+          "..##....", ".##.....", "##......", "##......"}},
+        {">",
+         {none, "##......", "####....", "..####..", "....####", "......##", "....####", "..####..",
+          "####....", "##......", none}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glRasterPos2i(100, 100);
+        hud->PrintText(c.text);
+        EXPECT_EQ(RasterX(), 110.0f);
+        std::vector<std::string> expected;
+        for (const std::string& row : c.art) {
+            expected.push_back(row + "..");
+        }
+        expected.insert(expected.end(), 2, std::string(10, '.'));
+        EXPECT_EQ(ReadBlock(100, 98, 10, 13), expected);
+    }
 }
 
 TEST_F(HudFontGl, TheFrameRateShowsBlackGlyphsWithAWhiteEdgeUpAndLeft) {
