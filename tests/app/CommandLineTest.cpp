@@ -188,7 +188,7 @@ TEST(CommandLine, BoardOptionsOverBoardTxtAndTheGhostsOwner) {
 // A file option, or a replay named alone as a file manager opens one: by its ending, or a file
 // without it that is there in the directory the player started from.
 TEST(CommandLine, AFileNamedAloneIsAReplayToWatch) {
-    const CEnvironmentVariable caller("ZELKORA_CALLER_DIRECTORY", ZELKORA_SOURCE_DIR);
+    const CEnvironmentVariable caller("ZELKORA_CALLER_DIRECTORY", ZELKORA_SOURCE_DIR "/packaging");
     const struct {
         std::vector<std::string> arguments;
         std::string replay;
@@ -196,7 +196,8 @@ TEST(CommandLine, AFileNamedAloneIsAReplayToWatch) {
     } cases[] = {
         {{"--submit", "run.zrp"}, "", "run.zrp"},
         {{"--window", "run.zrp"}, "run.zrp", ""},
-        {{"LICENSE"}, "LICENSE", ""},
+        {{"zelkora.in"}, "zelkora.in", ""},
+        {{ZELKORA_SOURCE_DIR "/LICENSE"}, ZELKORA_SOURCE_DIR "/LICENSE", ""},
     };
     for (const auto& c : cases) {
         CCommandLine line;
@@ -206,8 +207,8 @@ TEST(CommandLine, AFileNamedAloneIsAReplayToWatch) {
         EXPECT_EQ(line.GetSubmitPath(), c.submit);
     }
     CCommandLine directory;
-    EXPECT_EQ(Parse(directory, {"tests"}).err,
-              "zelkora: unexpected argument 'tests'; try 'zelkora --help'\n");
+    EXPECT_EQ(Parse(directory, {"../tests"}).err,
+              "zelkora: unexpected argument '../tests'; try 'zelkora --help'\n");
 }
 
 TEST(CommandLine, DailySetsAsideTheOptionsThatNameAWorldWithOneLine) {
