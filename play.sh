@@ -17,7 +17,8 @@ if [[ -z "${DISPLAY:-}" && $needs_display -eq 1 ]]; then
     echo "play.sh: no X display (DISPLAY is not set); Zelkora needs a desktop to open its window."
     exit 1
 fi
-# File names given to the game (--replay, --verify) are relative to where play.sh was started.
+# File names given to the game (a replay named alone, --replay, --verify, --submit) are relative
+# to where play.sh was started.
 export ZELKORA_CALLER_DIRECTORY="$caller_directory"
 cd build/game
 exec ./zelkora "$@"

@@ -13,6 +13,8 @@
 #   share/man/man6/zelkora.6.gz
 #   share/doc/zelkora/copyright, changelog.gz     what Debian asks of every package
 #   share/metainfo/io.github.zelkora.metainfo.xml the AppStream entry software centres show
+#   share/mime/packages/zelkora.xml the replays' file type, which the desktop entry opens; dpkg's
+#                                 trigger on that folder has shared-mime-info update its cache
 # All paths are relative to the prefix, so the launcher finds the rest from its own place.
 #
 # The board's package, from the component "board", always under /usr:
@@ -88,6 +90,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${ZELKORA_CHANGELOG}
     DESTINATION share/doc/zelkora COMPONENT game)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/io.github.zelkora.metainfo.xml
     DESTINATION share/metainfo COMPONENT game)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora-replay.xml DESTINATION share/mime/packages
+    RENAME zelkora.xml COMPONENT game)
 
 # The board. Its unit and its default checker name the paths of the packages, under /usr, so it
 # is left out of a plain `cmake --install` (the game alone, under any prefix) and installed

@@ -17,6 +17,9 @@ packages=(
     # check them with lintian, the game's AppStream file with appstreamcli and the board's
     # systemd unit with systemd-analyze
     dpkg-dev lintian appstream systemd
+    # the replays' file type: the tests validate the desktop entry and ask the desktop's MIME
+    # database (through GIO, as file managers do) what a replay is
+    desktop-file-utils xdg-utils shared-mime-info libglib2.0-bin
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     # fuzz targets: clang with libFuzzer and the sanitizer runtimes

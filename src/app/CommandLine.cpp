@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/BoardSettings.h"
+#include "app/CallerPath.h"
 #include "app/Config.h"
 #include "app/KeyBindings.h"
 #include "base/Version.h"
@@ -76,7 +77,10 @@ const SOption kOptionTable[] = {
      false},
     {"board", kBoard, "URL", "send runs to this board, for this run only (over board.txt)", true},
     {"no-board", kNoBoard, nullptr, "send no runs to a board, whatever board.txt says", false},
-    {"replay", kReplay, "FILE", "play a recorded run (.zrp) in the window, then check it", true},
+    {"replay", kReplay, "FILE",
+     "play a recorded run (.zrp) in the window, then check it; a file\nnamed alone is played "
+     "the same way",
+     true},
     {"verify", kVerify, "FILE",
      "check a recorded run without a window: exit 0 if it matches,\n1 if it diverges, 2 if the "
      "file cannot be read",
@@ -101,6 +105,14 @@ const option* LongOptions() {
         return built;
     }();
     return options.data();
+}
+
+// The ending the game gives its replays, and the one the desktop's file type goes by.
+constexpr const char* kReplayEnding = ".zrp";
+
+bool EndsWith(const std::string& text, const std::string& ending) {
+    return text.size() >= ending.size() &&
+           text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
 }
 
 // '+': stop at the first argument that is no option; ':': report a missing value as ':'.
@@ -270,7 +282,7 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
             return EOutcome::Refused;
         }
     }
-    if (optind < argc) {
+    if (optind < argc && !TakeReplayNamedAlone(argc - optind, argv[optind])) {
         Refuse(err, "unexpected argument '" + std::string(argv[optind]) + "'");
         return EOutcome::Refused;
     }
@@ -291,6 +303,17 @@ CCommandLine::EOutcome CCommandLine::Parse(int argc, char* argv[], std::ostream&
         SetAsideForTheDaily(err);
     }
     return EOutcome::Run;
+}
+
+bool CCommandLine::TakeReplayNamedAlone(int remaining, const std::string& argument) {
+    const bool fileNamed = !replayPath.empty() || !verifyPath.empty() || !submitPath.empty();
+    // A file without the ending still counts: a browser may save a download under another name.
+    if (remaining != 1 || fileNamed ||
+        !(EndsWith(argument, kReplayEnding) || CCallerPath::IsFile(argument))) {
+        return false;
+    }
+    replayPath = argument;
+    return true;
 }
 
 // The world of the day wins over the options that name a world: one line says which it set aside.
@@ -412,6 +435,7 @@ void PrintSynopsis(std::ostream& out) {
         files += (files.empty() ? "" : " | ") + item;
     }
     out << "       zelkora " << files << "\n";
+    out << "       " << CCommandLine::kReplayAloneSynopsis << "\n";
 }
 
 // "  --seed N          the world to fly, ...", the help's further lines under its first.

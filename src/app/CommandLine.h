@@ -50,11 +50,19 @@ public:
 
     static void PrintUsage(std::ostream& out);
 
+    // A replay named alone, as a file manager or a browser starts the game with one: a single
+    // argument that is no option and names a file, or ends in .zrp, is --replay's FILE. The
+    // usage, the README and the manual page give this form in these words.
+    static constexpr const char* kReplayAloneSynopsis = "zelkora FILE.zrp";
+
 private:
     void StoreNumber(int option, long long value); // value already checked against its range
     // --board's URL or --ghost's word; false after one line on err when it is no such value.
     bool StoreWord(int option, const std::string& value, std::ostream& err);
     void SetAsideForTheDaily(std::ostream& err);
+    // The arguments left after the options as a replay named alone; false when they are not one
+    // (more than one, a file option already given, or neither a file nor a .zrp name).
+    bool TakeReplayNamedAlone(int remaining, const std::string& argument);
 
     std::optional<int> difficulty;
     std::optional<int> tunnelLength;

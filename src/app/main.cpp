@@ -4,6 +4,7 @@
 #include "app/BoardSettings.h"
 #include "app/BoardSubmission.h"
 #include "app/BoardToken.h"
+#include "app/CallerPath.h"
 #include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/FramePacer.h"
@@ -309,20 +310,11 @@ void TakeBoardsDailyWorld(const std::string& boardUrl, CDailyWorld& daily) {
     std::fflush(stdout);
 }
 
-// A file named on the command line: relative to the directory the player started from, which
-// the launcher and play.sh pass on before they change to the game's directory.
-std::string CallerPath(const std::string& path) {
-    const char* caller = std::getenv("ZELKORA_CALLER_DIRECTORY");
-    if (path.empty() || path[0] == '/' || caller == nullptr || caller[0] == '\0') {
-        return path;
-    }
-    return std::string(caller) + "/" + path;
-}
-
 // The recorded run in the file, or one line and null.
 std::unique_ptr<CReplayPlayback> LoadPlayback(const std::string& name) {
     std::string problem;
-    std::unique_ptr<CReplayPlayback> loaded = CReplayPlayback::Load(CallerPath(name), problem);
+    std::unique_ptr<CReplayPlayback> loaded =
+        CReplayPlayback::Load(CCallerPath::Resolve(name), problem);
     if (!loaded) {
         std::printf("replay: %s: %s\n", name.c_str(), problem.c_str());
         std::fflush(stdout);
@@ -423,7 +415,7 @@ int SubmitRun(const CCommandLine& commandLine) {
         std::fprintf(stderr, "zelkora: %s\n", problem.c_str());
     }
     commandLine.ApplyTo(board);
-    return CBoardSubmission::Run(CallerPath(commandLine.GetSubmitPath()), board,
+    return CBoardSubmission::Run(CCallerPath::Resolve(commandLine.GetSubmitPath()), board,
                                  CXdgDirectories::ConfigDirectory(), std::cout, std::cerr);
 }
 

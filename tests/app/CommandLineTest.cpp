@@ -3,6 +3,8 @@
 #include "app/BoardSettings.h"
 #include "app/Config.h"
 
+#include "EnvironmentVariable.h"
+
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -124,6 +126,8 @@ TEST(CommandLine, EachBadOptionIsRefusedWithOneLineNamingIt) {
         {{"--replay", "a.zrp", "--verify", "b.zrp"},
          "zelkora: '--replay' and '--verify' cannot go together"},
         {{"--window", "extra"}, "zelkora: unexpected argument 'extra'"},
+        {{"a.zrp", "b.zrp"}, "zelkora: unexpected argument 'a.zrp'"},
+        {{"--verify", "a.zrp", "b.zrp"}, "zelkora: unexpected argument 'b.zrp'"},
         {{"--submit", "a.zrp", "--verify", "b.zrp"},
          "zelkora: '--verify' and '--submit' cannot go together"},
         {{"--submit="}, "zelkora: option '--submit' needs a replay file"},
@@ -179,9 +183,32 @@ TEST(CommandLine, BoardOptionsOverBoardTxtAndTheGhostsOwner) {
         EXPECT_EQ(board.GetName(), "Ann");
         EXPECT_EQ(line.GetGhost(), c.ghost);
     }
-    CCommandLine submit;
-    ASSERT_EQ(Parse(submit, {"--submit", "run.zrp"}).outcome, CCommandLine::EOutcome::Run);
-    EXPECT_EQ(submit.GetSubmitPath(), "run.zrp");
+}
+
+// A file option, or a replay named alone as a file manager opens one: by its ending, or a file
+// without it that is there in the directory the player started from.
+TEST(CommandLine, AFileNamedAloneIsAReplayToWatch) {
+    const CEnvironmentVariable caller("ZELKORA_CALLER_DIRECTORY", ZELKORA_SOURCE_DIR "/packaging");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string replay;
+        std::string submit;
+    } cases[] = {
+        {{"--submit", "run.zrp"}, "", "run.zrp"},
+        {{"--window", "run.zrp"}, "run.zrp", ""},
+        {{"zelkora.in"}, "zelkora.in", ""},
+        {{ZELKORA_SOURCE_DIR "/LICENSE"}, ZELKORA_SOURCE_DIR "/LICENSE", ""},
+    };
+    for (const auto& c : cases) {
+        CCommandLine line;
+        const SParse parse = Parse(line, c.arguments);
+        ASSERT_EQ(parse.outcome, CCommandLine::EOutcome::Run) << parse.err;
+        EXPECT_EQ(line.GetReplayPath(), c.replay);
+        EXPECT_EQ(line.GetSubmitPath(), c.submit);
+    }
+    CCommandLine directory;
+    EXPECT_EQ(Parse(directory, {"../tests"}).err,
+              "zelkora: unexpected argument '../tests'; try 'zelkora --help'\n");
 }
 
 TEST(CommandLine, DailySetsAsideTheOptionsThatNameAWorldWithOneLine) {

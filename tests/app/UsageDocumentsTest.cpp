@@ -169,6 +169,13 @@ TEST(UsageDocuments, ReadmeAndManualPageGiveEveryOptionWithTheNumbersOfItsUsage)
                 << "the manual page's entry for " << option.name << " lacks " << number;
         }
     }
+    // The replay named alone is no option of the table: both synopses give it.
+    const auto namesItAlone = [](const std::string& line) {
+        return HasWords(line, CCommandLine::kReplayAloneSynopsis);
+    };
+    const std::vector<std::string> synopsis = Section(kManualPage, ".SH SYNOPSIS", ".SH ");
+    EXPECT_NE(LastMatching(readme, namesItAlone), nullptr) << "the README's command line";
+    EXPECT_NE(LastMatching(synopsis, namesItAlone), nullptr) << "the manual page's synopsis";
 }
 
 // Each key of --help's key lines (the command table's, and the quit keys) is named once by the

@@ -27,6 +27,10 @@ constexpr double kToolTimeout = 30.0;     // seconds for dpkg-deb, objdump, dpkg
 constexpr double kStartTimeout = 20.0;    // seconds until the window must be up
 constexpr double kExitTimeout = 30.0;     // seconds from the quit key to the exit
 constexpr double kLintTimeout = 150.0;    // seconds for lintian, which unpacks and reads it all
+constexpr double kReplayTimeout = 60.0;   // seconds for the test's replay to play to its end
+
+const char* const kReplayType = "application/x-zelkora-replay\n";
+const char* const kReplayFile = ZELKORA_SOURCE_DIR "/tests/data/scripted-default-world.zrp";
 
 std::string ReadWhole(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
@@ -52,13 +56,14 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// Starts an installed launcher the way a desktop would: from elsewhere, with its own HOME.
+// Starts an installed launcher the way a desktop would: from elsewhere (the run's directory),
+// with its own HOME.
 void StartLauncher(CGameRun& run, const fs::path& launcher, const fs::path& home,
-                   const std::string& configHome) {
+                   const std::string& configHome, const std::vector<std::string>& arguments = {}) {
     fs::create_directories(home);
     run.SetEnvironment("HOME", home.string());
     run.SetEnvironment("XDG_CONFIG_HOME", configHome);
-    ASSERT_TRUE(run.StartProgram(launcher.string(), run.GetDirectory()));
+    ASSERT_TRUE(run.StartProgram(launcher.string(), run.GetDirectory(), arguments));
     ASSERT_TRUE(run.WaitForWindow(kStartTimeout)) << run.ReadStdout() << run.ReadStderr();
     EXPECT_EQ(run.GetWindowName(), "Zelkora");
 }
@@ -95,11 +100,13 @@ TEST_F(Installed, PutsEachFileWhereDesktopsAndDebianLookForIt) {
           "share/games/zelkora/texture/segment1.tga", "share/games/zelkora/mesh/player.obj",
           "share/games/zelkora/sounds/title_sound_1.mp3", "share/applications/zelkora.desktop",
           "share/icons/hicolor/48x48/apps/zelkora.png",
-          "share/icons/hicolor/256x256/apps/zelkora.png", "share/man/man6/zelkora.6.gz"}) {
+          "share/icons/hicolor/256x256/apps/zelkora.png", "share/man/man6/zelkora.6.gz",
+          "share/mime/packages/zelkora.xml"}) {
         EXPECT_TRUE(fs::is_regular_file(prefix / file)) << file;
     }
     const std::string entry = ReadWhole(prefix / "share/applications/zelkora.desktop");
-    EXPECT_NE(entry.find("\nExec=zelkora\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nExec=zelkora %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-zelkora-replay;\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nIcon=zelkora\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nCategories=Game;ArcadeGame;\n"), std::string::npos) << entry;
     const SCommandResult size =
@@ -112,8 +119,7 @@ TEST_F(Installed, PutsEachFileWhereDesktopsAndDebianLookForIt) {
     // to check a run with.
     const SCommandResult checked =
         RunMerged({"env", "-C", scratch.GetPath(), "-u", "DISPLAY",
-                   (prefix / "lib/games/zelkora/zelkora").string(), "--verify",
-                   ZELKORA_SOURCE_DIR "/tests/data/scripted-default-world.zrp"});
+                   (prefix / "lib/games/zelkora/zelkora").string(), "--verify", kReplayFile});
     EXPECT_EQ(checked.exitCode, 0) << checked.output;
     EXPECT_NE(checked.output.find(", matches\n"), std::string::npos) << checked.output;
 }
@@ -131,6 +137,18 @@ TEST_F(Installed, LauncherRunsTheGameFromAnyDirectoryAndKeepsTheEditedIni) {
     }
     ASSERT_TRUE(fs::is_regular_file(ini));
     EXPECT_EQ(ReadWhole(ini), ReadWhole(dataDir / "zelkora.ini"));
+
+    // A replay named alone, relative to where the launcher was started, plays to its verdict.
+    {
+        CGameRun watch;
+        watch.WriteFile("replays/run.zrp", ReadWhole(kReplayFile));
+        StartLauncher(watch, launcher, home, "", {"replays/run.zrp"});
+        EXPECT_TRUE(
+            watch.WaitForOutput("replay: replays/run.zrp: no finish, state ", kReplayTimeout))
+            << watch.ReadStdout() << watch.ReadStderr();
+        EXPECT_TRUE(watch.WaitForOutput(", matches\n", kReplayTimeout)) << watch.ReadStdout();
+        QuitWithQ(watch);
+    }
 
     // Display mode 0 asks for full screen, which only this per-user copy says.
     WriteWhole(ini, "3 500 0\n");
@@ -268,7 +286,7 @@ const std::vector<SPackage> kPackages = {
      "",
      {"/usr/games/zelkora", "/usr/share/games/zelkora/zelkora.ini",
       "/usr/share/applications/zelkora.desktop", "/usr/share/icons/hicolor/64x64/apps/zelkora.png",
-      "/usr/share/man/man6/zelkora.6.gz"},
+      "/usr/share/man/man6/zelkora.6.gz", "/usr/share/mime/packages/zelkora.xml"},
      {43, 11, 14}},
     {"zelkora-board",
      "replays",
@@ -346,6 +364,35 @@ TEST_F(DebianPackage, EachIsForUsrAndDependsOnEveryLibraryItsProgramLinks) {
     }
 }
 
+// The unpacked game's desktop entry is valid, and with its file types in a scratch database the
+// desktop knows a replay by its ending and, renamed without it, by its first bytes.
+void ExpectTheDesktopKnowsReplays(const fs::path& root, const fs::path& scratch) {
+    const SCommandResult entry = RunMerged(
+        {"desktop-file-validate", (root / "usr/share/applications/zelkora.desktop").string()});
+    EXPECT_EQ(entry.exitCode, 0) << entry.output;
+    EXPECT_EQ(entry.output, "");
+    const fs::path share = root / "usr/share";
+    const std::string dataDirs = "XDG_DATA_DIRS=" + share.string() + ":/usr/share";
+    const SCommandResult database =
+        RunMerged({"env", dataDirs, "update-mime-database", (share / "mime").string()});
+    ASSERT_EQ(database.exitCode, 0) << database.output;
+    fs::create_directories(scratch / "files");
+    fs::copy_file(kReplayFile, scratch / "files/run.zrp");
+    fs::copy_file(kReplayFile, scratch / "files/downloaded");
+    WriteWhole(scratch / "files/notes", "ZRP and no replay\n");
+    const struct {
+        const char* file;
+        bool replay;
+    } files[] = {{"run.zrp", true}, {"downloaded", true}, {"notes", false}};
+    for (const auto& file : files) {
+        // GNOME's way, through GIO, which reads the shared MIME database as file managers do.
+        const SCommandResult type = RunMerged(
+            {"env", "XDG_CURRENT_DESKTOP=GNOME", "XDG_DATA_HOME=" + (scratch / "empty").string(),
+             dataDirs, "xdg-mime", "query", "filetype", (scratch / "files" / file.file).string()});
+        EXPECT_EQ(type.output == kReplayType, file.replay) << file.file << ": " << type.output;
+    }
+}
+
 TEST_F(DebianPackage, EachPassesLintianAndItsOwnChecker) {
     // Errors and warnings fail; lintian's informational tags do not.
     const SCommandResult lint =
@@ -357,12 +404,13 @@ TEST_F(DebianPackage, EachPassesLintianAndItsOwnChecker) {
     EXPECT_EQ(tags.find("\nE: "), std::string::npos) << lint.output;
     EXPECT_EQ(tags.find("\nW: "), std::string::npos) << lint.output;
 
-    const std::string metainfo =
-        Unpack("zelkora") + "/usr/share/metainfo/io.github.zelkora.metainfo.xml";
+    const std::string gameRoot = Unpack("zelkora");
+    const std::string metainfo = gameRoot + "/usr/share/metainfo/io.github.zelkora.metainfo.xml";
     const SCommandResult valid = RunMerged({"appstreamcli", "validate", "--no-net", metainfo});
     EXPECT_EQ(valid.exitCode, 0) << valid.output;
     EXPECT_NE(ReadWhole(metainfo).find("<launchable type=\"desktop-id\">zelkora.desktop<"),
               std::string::npos);
+    ExpectTheDesktopKnowsReplays(gameRoot, scratch.Join("mime"));
 
     // The board's unit starts the packaged program, systemd knows every key of it, and it rates
     // the sandbox 1.5 or lower (0 is shut tight, 10 wide open; the unit rates 1.2).
