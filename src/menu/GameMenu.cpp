@@ -119,8 +119,8 @@ void CGameMenu::Update() {
     shownLines = lines;
     std::vector<CHud::SPanelLine> panel;
     for (const CMenu::SLine& line : lines) {
-        const CHud::EColour colour = line.selected  ? CHud::EColour::Highlight
-                                     : line.heading ? CHud::EColour::Yellow
+        const CHud::EColour colour = line.selected  ? CHud::EColour::Yellow
+                                     : line.heading ? CHud::EColour::Green
                                                     : CHud::EColour::White;
         panel.push_back({line.text, colour, 0.0f});
     }
