@@ -469,6 +469,7 @@ std::string WatchRun(CGameMenu::EWatch which) {
     if (!run) {
         return problem;
     }
+    game->StopWatching(); // one run watched at a time
     game->Watch(std::move(run));
     return "";
 }

@@ -127,8 +127,10 @@ void CGameMenu::Update() {
     game.SetMenuPanel(std::move(panel));
 }
 
+// A run being watched ends first: the player's world comes back, then the item acts on it.
 void CGameMenu::CloseAnd(const std::function<void()>& action) {
     menu.Close();
+    game.StopWatching();
     action();
 }
 
