@@ -22,11 +22,9 @@ void Wait(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-TEST(Pad, TheTriggerFliesTheShipAndAFires) {
-    if (!HasDisplay()) {
-        GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
-    }
-    CGameRun run;
+// The game with the virtual pad plugged in, on a straight course where nothing moves unless the
+// ship does.
+void StartWithPad(CGameRun& run) {
     ASSERT_TRUE(run.LinkGameData());
     run.SetEnvironment("LD_PRELOAD", ZELKORA_PAD_PRELOAD);
     run.SetEnvironment("ZELKORA_TEST_PAD", run.GetDirectory() + "/pad.txt");
@@ -34,9 +32,17 @@ TEST(Pad, TheTriggerFliesTheShipAndAFires) {
     const char* asanOptions = std::getenv("ASAN_OPTIONS");
     run.SetEnvironment("ASAN_OPTIONS", std::string(asanOptions != nullptr ? asanOptions : "") +
                                            ":verify_asan_link_order=0");
-    std::string said; // nothing moves unless the ship does:
+    std::string said;
     ASSERT_TRUE(run.StartPlaying({"--difficulty", "0", "--full-resolution"}, kStartTimeout, said))
         << said;
+}
+
+TEST(Pad, TheTriggerFliesTheShipAndAFires) {
+    if (!HasDisplay()) {
+        GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
+    }
+    CGameRun run;
+    StartWithPad(run);
 
     Wait(0.5);
     const CGameRun::SImage resting = run.Capture();
@@ -71,15 +77,7 @@ TEST(Pad, StartOpensTheMenuWhichThePadSteers) {
         GTEST_SKIP() << "no X display: run through ./test.sh, which starts Xvfb";
     }
     CGameRun run;
-    ASSERT_TRUE(run.LinkGameData());
-    run.SetEnvironment("LD_PRELOAD", ZELKORA_PAD_PRELOAD);
-    run.SetEnvironment("ZELKORA_TEST_PAD", run.GetDirectory() + "/pad.txt");
-    const char* asanOptions = std::getenv("ASAN_OPTIONS");
-    run.SetEnvironment("ASAN_OPTIONS", std::string(asanOptions != nullptr ? asanOptions : "") +
-                                           ":verify_asan_link_order=0");
-    std::string said;
-    ASSERT_TRUE(run.StartPlaying({"--difficulty", "0", "--full-resolution"}, kStartTimeout, said))
-        << said;
+    StartWithPad(run);
     for (const char* state :
          {"start 1", "start 0", "y 32767", "y 0", "down 1", "down 0", "a 1", "a 0"}) {
         Wait(0.3);

@@ -3,6 +3,7 @@
 
 #include "../game/GameGl.h"
 #include "FileBytes.h"
+#include "MenuKeys.h"
 #include "app/BoardSettings.h"
 #include "app/KeyBindings.h"
 #include "app/KeyHandler.h"
@@ -11,20 +12,10 @@
 #include "menu/GameMenu.h"
 #include "render/ResolutionScaler.h"
 
-#include <GL/glut.h>
-
 namespace {
 
-struct SKey {
-    bool special;
-    int code;
-};
-constexpr SKey kDown{true, GLUT_KEY_DOWN};
-constexpr SKey kLeft{true, GLUT_KEY_LEFT};
-constexpr SKey kRight{true, GLUT_KEY_RIGHT};
-constexpr SKey kEnter{false, '\r'};
-constexpr SKey kEscape{false, 27};
-constexpr SKey kBackspace{false, 8};
+constexpr SMenuKey kDown = kMenuDown, kLeft = kMenuLeft, kRight = kMenuRight, kEnter = kMenuEnter,
+                   kEscape = kMenuEscape, kBackspace = kMenuBackspace;
 
 // The top page's items, in their order.
 enum EItem {
@@ -42,23 +33,10 @@ enum EItem {
     kQuit
 };
 
-std::vector<SKey> To(int item) { // from the top page's first item, chosen
-    std::vector<SKey> keys(static_cast<std::size_t>(item), kDown);
+MenuKeys To(int item) { // from the top page's first item, chosen
+    MenuKeys keys(static_cast<std::size_t>(item), kDown);
     keys.push_back(kEnter);
     return keys;
-}
-
-std::vector<SKey> Typed(const std::string& text) {
-    std::vector<SKey> keys;
-    for (const char c : text) {
-        keys.push_back({false, c});
-    }
-    return keys;
-}
-
-std::vector<SKey> operator+(std::vector<SKey> a, const std::vector<SKey>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
 }
 
 class GameMenuGl : public GameGl {
@@ -93,11 +71,11 @@ protected:
     }
 
     // Enter through the key handler, as the game's keyboard callback does, then the keys.
-    void Menu(const std::vector<SKey>& keysPressed) {
+    void Menu(const MenuKeys& keysPressed) {
         ASSERT_EQ(CKeyHandler(game.get(), &input, &settings, keys).KeyDown('\r', 0, 0),
                   CKeyHandler::EAction::OpenMenu);
         menu->Open();
-        for (const SKey& key : keysPressed) {
+        for (const SMenuKey& key : keysPressed) {
             menu->KeyDown(key.special, key.code);
         }
         menu->Update();
@@ -122,7 +100,7 @@ protected:
 TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
     struct SCase {
         const char* what;
-        std::vector<SKey> keys;
+        MenuKeys keys;
         std::function<void()> check;
     };
     const std::vector<SCase> cases = {
@@ -134,7 +112,7 @@ TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
              EXPECT_EQ(Panel()[0], "ZELKORA");
              EXPECT_EQ(Panel()[2], "> CONTINUE");
          }},
-        {"WATCH without a run says so", To(kWatch) + std::vector<SKey>{kEnter},
+        {"WATCH without a run says so", To(kWatch) + MenuKeys{kEnter},
          [this] { EXPECT_EQ(Note(), "NO SUCH RUN YET"); }},
         {"CONTINUE goes on", To(kContinue),
          [this] {
@@ -144,21 +122,21 @@ TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
         {"RECORDS shows the Tab table's lines", To(kRecords),
          [this] { EXPECT_EQ(Panel().at(0), "RECORDS"); }},
         {"CHOOSE WORLD flies the world chosen",
-         To(kChoose) + std::vector<SKey>{kRight, kDown, kRight, kRight, kDown, kBackspace} +
-             Typed("42") + std::vector<SKey>{kDown, kEnter},
+         To(kChoose) + MenuKeys{kRight, kDown, kRight, kRight, kDown, kBackspace} + Typed("42") +
+             MenuKeys{kDown, kEnter},
          [this] {
              EXPECT_EQ(game->GetWorld().difficulty, 1);
              EXPECT_EQ(game->GetWorld().length, 500);
              EXPECT_EQ(game->GetSeed(), 42u);
              EXPECT_FALSE(game->IsPaused());
          }},
-        {"SOUND keeps the music's volume", To(kSound) + std::vector<SKey>{kLeft, kLeft},
+        {"SOUND keeps the music's volume", To(kSound) + MenuKeys{kLeft, kLeft},
          [this] {
              std::vector<std::string> problems;
              EXPECT_EQ(CPlayerSettings::Load(files.settings, problems).GetMusicVolume(), 8);
          }},
         {"CONTROLS binds a free key, names a used one, Backspace gives the default back",
-         To(kControls) + std::vector<SKey>(5, kDown) + std::vector<SKey>{kEnter} + Typed("x"),
+         To(kControls) + MenuKeys(5, kDown) + MenuKeys{kEnter} + Typed("x"),
          [this] {
              std::vector<std::string> problems;
              const CKeyBindings saved = CKeyBindings::Load(files.keys, problems);
@@ -173,14 +151,14 @@ TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
                        CKeyBindings::ECommand::Fire);
          }},
         {"BOARD keeps the name typed in board.txt",
-         To(kBoard) + std::vector<SKey>{kEnter} + Typed("Ann") + std::vector<SKey>{kEnter},
+         To(kBoard) + MenuKeys{kEnter} + Typed("Ann") + MenuKeys{kEnter},
          [this] {
              std::vector<std::string> problems;
              EXPECT_EQ(CBoardSettings::Load(files.board, problems).GetName(), "Ann");
              EXPECT_EQ(log, "board;");
          }},
         {"DISPLAY flips the frame rate and the screen",
-         To(kDisplay) + std::vector<SKey>{kEnter, kDown, kDown, kEnter},
+         To(kDisplay) + MenuKeys{kEnter, kDown, kDown, kEnter},
          [this] {
              EXPECT_TRUE(fullScreen);
              EXPECT_EQ(settings.GetHideFps(), 1);
@@ -191,6 +169,17 @@ TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
          }},
         {"WORLD OF THE DAY goes to the program", To(kDaily), [this] { EXPECT_EQ(log, "daily;"); }},
         {"QUIT goes to the program", To(kQuit), [this] { EXPECT_EQ(log, "quit;"); }},
+        {"Escape goes back a page", To(kSound) + MenuKeys{kEscape},
+         [this] { EXPECT_EQ(Panel().at(0), "ZELKORA"); }},
+        {"a game paused by F4 stays paused after the menu",
+         {kEscape},
+         [this] {
+             EXPECT_FALSE(game->IsPaused());
+             game->TogglePause();
+             Menu({kEscape});
+             EXPECT_TRUE(game->IsPaused());
+             game->TogglePause();
+         }},
     };
     for (const SCase& test : cases) {
         SCOPED_TRACE(test.what);
@@ -203,17 +192,6 @@ TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
     }
 }
 
-// Escape closes the menu level by level, and a game paused before the menu stays paused.
-TEST_F(GameMenuGl, ClosingGoesOnOnlyWithAGameTheMenuPaused) {
-    Menu(To(kSound) + std::vector<SKey>{kEscape});
-    EXPECT_TRUE(menu->IsOpen());
-    Menu({kEscape});
-    EXPECT_FALSE(game->IsPaused());
-    game->TogglePause();
-    Menu({kEscape});
-    EXPECT_TRUE(game->IsPaused());
-}
-
 // A run with the menu opened in it is flown as if paused by F4: watched from the menu, it plays
 // to the same finish and says so; Escape's StopWatching brings the player's world back.
 TEST_F(GameMenuGl, ARunWithTheMenuOpenedInItMatchesWhenWatched) {
@@ -224,7 +202,7 @@ TEST_F(GameMenuGl, ARunWithTheMenuOpenedInItMatchesWhenWatched) {
     Menu({kEscape});
     ASSERT_TRUE(FlyToTheFinish());
     game->Restart();
-    Menu(To(kWatch) + std::vector<SKey>{kEnter});
+    Menu(To(kWatch) + MenuKeys{kEnter});
     EXPECT_TRUE(game->IsWatching());
     for (int frame = 0; frame < 5000 && Message() != "RUN MATCHES"; ++frame) {
         Frames(1);

@@ -1,29 +1,18 @@
 // The menu's switcher on a page of every kind of item: how keys move, choose, type, bind, go
 // back and close, and what it says it does.
 
-#include "menu/Menu.h"
+#include "MenuKeys.h"
 
-#include <GL/glut.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A key as the keyboard sends it: special for GLUT's special keys.
-struct SKey {
-    bool special;
-    int code;
-};
-constexpr SKey kUp{true, GLUT_KEY_UP};
-constexpr SKey kDown{true, GLUT_KEY_DOWN};
-constexpr SKey kLeft{true, GLUT_KEY_LEFT};
-constexpr SKey kRight{true, GLUT_KEY_RIGHT};
-constexpr SKey kF1{true, GLUT_KEY_F1};
-constexpr SKey kEnter{false, '\r'};
-constexpr SKey kEscape{false, 27};
-constexpr SKey kBackspace{false, 8};
-constexpr SKey Char(char c) {
+constexpr SMenuKey kUp = kMenuUp, kDown = kMenuDown, kLeft = kMenuLeft, kRight = kMenuRight,
+                   kEnter = kMenuEnter, kEscape = kMenuEscape, kBackspace = kMenuBackspace,
+                   kF1{true, GLUT_KEY_F1};
+constexpr SMenuKey Char(char c) {
     return {false, c};
 }
 
@@ -59,11 +48,9 @@ protected:
         more.choose = [this] { menu.Push([] { return CMenu::SPage{"MORE", {}}; }); };
         return {"TOP", {go, blank, count, name, fire, more}};
     }
-    void Press(const std::vector<SKey>& keys) {
-        for (const SKey& key : keys) {
-            if (menu.KeyDown(key.special, key.code) == CMenu::EResult::Quit) {
-                log += "quit;";
-            }
+    void Press(const MenuKeys& keys) {
+        if (PressKeys(menu, keys)) {
+            log += "quit;";
         }
     }
     std::string Selected() const {
@@ -84,7 +71,7 @@ protected:
 TEST_F(Menu, KeysMoveChooseTypeBindAndGoBack) {
     struct SCase {
         const char* what;
-        std::vector<SKey> keys;
+        MenuKeys keys;
         std::string selected; // the selected line afterwards, or the page's title, or "closed"
         std::string log;
         int counter = 0;
