@@ -203,15 +203,10 @@ CKeyBindings CKeyBindings::Parse(const std::string& text, const std::string& pat
 }
 
 bool CKeyBindings::ReadLine(const std::string& line, SBinding& binding, std::string& problem) {
-    std::string content = line.substr(0, line.find('#'));
-    if (!content.empty() && content.back() == '\r') {
-        content.pop_back();
-    }
-    if (!CSettingsFile::IsText(content)) {
-        problem = "not text: a character that is neither printable ASCII nor a tab";
+    std::vector<std::string> words;
+    if (!CSettingsFile::LineWords(line, words, problem)) {
         return false;
     }
-    const std::vector<std::string> words = CSettingsFile::Words(content);
     if (words.empty()) {
         return true; // blank, or a comment
     }

@@ -421,6 +421,9 @@ int SubmitRun(const CCommandLine& commandLine) {
 
 // WORLD OF THE DAY: as --daily does at the start, the board's day when a board is set.
 void FlyDailyWorld() {
+    if (game->IsReplaying()) {
+        return; // --replay flies only its run
+    }
     CDailyWorld daily;
     std::string problem;
     if (!CDailyWorld::ForTime(std::time(nullptr), daily, problem)) {

@@ -162,3 +162,17 @@ std::string CSettingsFile::Replaced(const std::string& line, const SSetting& set
            (comment == std::string::npos ? "" : " " + body.substr(comment)) +
            (windowsLineEnd ? "\r" : "");
 }
+
+bool CSettingsFile::LineWords(const std::string& line, std::vector<std::string>& words,
+                              std::string& problem) {
+    std::string content = line.substr(0, line.find('#'));
+    if (!content.empty() && content.back() == '\r') {
+        content.pop_back(); // a file from Windows
+    }
+    if (!IsText(content)) {
+        problem = "not text: a character that is neither printable ASCII nor a tab";
+        return false;
+    }
+    words = Words(content);
+    return true;
+}

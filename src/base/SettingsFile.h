@@ -25,6 +25,10 @@ public:
     // terminal.
     static bool IsText(const std::string& line);
     static std::vector<std::string> Words(const std::string& line); // split at blanks
+    // A line's words, without its '#' comment and a Windows line end; false with the problem
+    // when it is no text. No words: a blank line or a comment.
+    static bool LineWords(const std::string& line, std::vector<std::string>& words,
+                          std::string& problem);
 
     using LineReader =
         std::function<bool(int number, const std::string& line, std::string& problem)>;
