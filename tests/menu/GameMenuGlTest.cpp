@@ -194,7 +194,7 @@ TEST_F(GameMenuGl, EachItemDoesWhatItSays) {
 
 // A run with the menu opened in it is flown as if paused by F4: watched from the menu, it plays
 // to the same finish and says so; Escape's StopWatching brings the player's world back.
-TEST_F(GameMenuGl, ARunWithTheMenuOpenedInItMatchesWhenWatched) {
+TEST_F(GameMenuGl, ARunFlownAroundTheMenuPlaysToItsVerdictWhenWatched) {
     input.KeyDown(' ', 0, 0);
     Frames(20);
     Menu({});
