@@ -2,12 +2,11 @@
 // key moved, the music turned down, a world chosen; and every choice still there at the next
 // start. Its pictures of the title and the menu go to build/screenshots for the README.
 
+#include "FileBytes.h"
 #include "GameRun.h"
 
 #include <chrono>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <thread>
 
 namespace {
@@ -17,13 +16,6 @@ constexpr double kExitTimeout = 30.0;
 
 void Wait(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-}
-
-std::string Read(const std::string& path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 bool Press(CGameRun& run, const std::vector<std::string>& keysyms) {
@@ -71,15 +63,15 @@ TEST(Menu, ANewcomersPathIsKeptForTheNextStart) {
     ASSERT_TRUE(run.PressKey("q"));
     ASSERT_EQ(run.WaitForExit(kExitTimeout), 0) << run.ReadStderr();
 
-    EXPECT_NE(Read(config + "board.txt").find("name Ann"), std::string::npos);
-    EXPECT_NE(Read(config + "keys.txt").find("fire x"), std::string::npos);
-    EXPECT_NE(Read(config + "settings.txt").find("music-volume 9"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(config + "board.txt").find("name Ann"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(config + "keys.txt").find("fire x"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(config + "settings.txt").find("music-volume 9"), std::string::npos);
 
     // The next start: the same files in a run of their own.
     CGameRun next;
     ASSERT_TRUE(next.LinkGameData());
     for (const char* name : {"board.txt", "keys.txt", "settings.txt"}) {
-        next.WriteFile(std::string("config/zelkora/") + name, Read(config + name));
+        next.WriteFile(std::string("config/zelkora/") + name, ReadFileBytes(config + name));
     }
     ASSERT_TRUE(next.StartPlaying({"--full-resolution", "--seed", "4"}, kStartTimeout, said))
         << said;

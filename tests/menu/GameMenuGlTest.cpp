@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr SMenuKey kDown = kMenuDown, kLeft = kMenuLeft, kRight = kMenuRight, kEnter = kMenuEnter,
-                   kEscape = kMenuEscape, kBackspace = kMenuBackspace;
-
 // The top page's items, in their order.
 enum EItem {
     kContinue,

@@ -14,18 +14,22 @@ struct SMenuKey {
 };
 using MenuKeys = std::vector<SMenuKey>;
 
-inline constexpr SMenuKey kMenuUp{true, GLUT_KEY_UP};
-inline constexpr SMenuKey kMenuDown{true, GLUT_KEY_DOWN};
-inline constexpr SMenuKey kMenuLeft{true, GLUT_KEY_LEFT};
-inline constexpr SMenuKey kMenuRight{true, GLUT_KEY_RIGHT};
-inline constexpr SMenuKey kMenuEnter{false, '\r'};
-inline constexpr SMenuKey kMenuEscape{false, 27};
-inline constexpr SMenuKey kMenuBackspace{false, 8};
+inline constexpr SMenuKey kUp{true, GLUT_KEY_UP};
+inline constexpr SMenuKey kDown{true, GLUT_KEY_DOWN};
+inline constexpr SMenuKey kLeft{true, GLUT_KEY_LEFT};
+inline constexpr SMenuKey kRight{true, GLUT_KEY_RIGHT};
+inline constexpr SMenuKey kEnter{false, '\r'};
+inline constexpr SMenuKey kEscape{false, 27};
+inline constexpr SMenuKey kBackspace{false, 8};
+
+inline constexpr SMenuKey Char(char c) {
+    return {false, c};
+}
 
 inline MenuKeys Typed(const std::string& text) {
     MenuKeys keys;
     for (const char c : text) {
-        keys.push_back({false, c});
+        keys.push_back(Char(c));
     }
     return keys;
 }
@@ -33,13 +37,4 @@ inline MenuKeys Typed(const std::string& text) {
 inline MenuKeys operator+(MenuKeys a, const MenuKeys& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-// Presses each key; true when one of them quit.
-inline bool PressKeys(CMenu& menu, const MenuKeys& keys) {
-    bool quit = false;
-    for (const SMenuKey& key : keys) {
-        quit = menu.KeyDown(key.special, key.code) == CMenu::EResult::Quit || quit;
-    }
-    return quit;
 }
