@@ -41,6 +41,11 @@ bool IsAddressCharacter(char c) {
     return c > ' ' && c < 127;
 }
 
+// What a save says: done, or the problem; a damaged file set aside first is saved with a note.
+std::string Saved(bool saved, const std::string& problem, const char* done) {
+    return saved && problem.empty() ? done : Upper(problem);
+}
+
 bool SameLines(const std::vector<CMenu::SLine>& a, const std::vector<CMenu::SLine>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
         return x.text == y.text && x.selected == y.selected && x.heading == y.heading;
@@ -281,11 +286,12 @@ std::string CGameMenu::SaveBoard(const std::string& name, const std::string& url
     if (!CBoardSettings::Save(files.board, name, url, problem)) {
         return Upper(problem);
     }
+    const std::string said = Saved(true, problem, "SAVED");
     ReadBoardFile();
     if (hooks.boardSaved) {
         hooks.boardSaved();
     }
-    return "SAVED";
+    return said;
 }
 
 CMenu::SPage CGameMenu::BoardPage() {
@@ -316,13 +322,15 @@ CMenu::SPage CGameMenu::ControlsPage() {
                 return Upper(problem);
             }
             game.SetTitleKeys(TitleKeys(keys));
-            return keys.Save(files.keys, problem) ? std::string("SAVED") : Upper(problem);
+            const bool saved = keys.Save(files.keys, problem);
+            return Saved(saved, problem, "SAVED");
         };
         item.erase = [this, command] {
             keys.RestoreDefault(command);
             game.SetTitleKeys(TitleKeys(keys));
             std::string problem;
-            menu.SetNote(keys.Save(files.keys, problem) ? "DEFAULT KEYS" : Upper(problem));
+            const bool saved = keys.Save(files.keys, problem);
+            menu.SetNote(Saved(saved, problem, "DEFAULT KEYS"));
         };
         page.items.push_back(item);
     }
@@ -331,7 +339,8 @@ CMenu::SPage CGameMenu::ControlsPage() {
 
 std::string CGameMenu::SaveSettings() {
     std::string problem;
-    return settings.Save(files.settings, problem) ? "" : Upper(problem);
+    const bool saved = settings.Save(files.settings, problem);
+    return Saved(saved, problem, "");
 }
 
 CMenu::SPage CGameMenu::SoundPage() {
