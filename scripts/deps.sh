@@ -34,6 +34,8 @@ packages=(
     # themselves), SHA-256 for the players' tokens; a real browser for its page, wrk for load
     libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev libpq-dev libssl-dev
     postgresql chromium wrk
+    # boards behind a real proxy: the repository's nginx configuration, started by the tests
+    nginx
     # the game's side of the board: HTTP(S) through libcurl
     libcurl4-openssl-dev
 )
