@@ -5,6 +5,7 @@
 #include "board/BoardRequest.h"
 #include "board/Flight.h"
 #include "board/Sha256.h"
+#include "board/SplitChart.h"
 #include "game/DailyWorld.h"
 #include "game/Records.h"
 
@@ -43,7 +44,7 @@ json RunJson(const CBoardStore::SRun& run) {
                 {"submitted", CRecords::FormatDate(run.submittedAt)},
                 {"recorded", CRecords::FormatDate(run.recordedAt)},
                 {"version", run.gameVersion},
-                {"replay", "/api/runs/" + run.id + "/replay"}};
+                {"replay", CBoardPages::ReplayPath(run.id)}};
 }
 
 json RankedJson(const CBoardStore::SRankedRun& ranked) {
@@ -92,6 +93,11 @@ std::string RefusalOf(const CHttpServer::SResponse& response) {
     return answer.is_object() && answer.contains("error") && answer["error"].is_string()
                ? ": " + Printable(answer["error"].get<std::string>())
                : "";
+}
+
+// Saved by the browser under a name that says what it is, which the desktop hands to the game.
+std::string Attachment(const CBoardStore::SRun& run) {
+    return "attachment; filename=\"" + CBoardPages::ReplayFileName(run) + "\"";
 }
 
 std::string ErrorJson(const std::string& reason) {
@@ -203,17 +209,16 @@ void CBoardService::Route() {
                    reply(response, run ? SAnswer{200, RunJson(*run).dump() + "\n"}
                                        : SAnswer{404, ErrorJson("no such run")});
                });
-    server.Get(R"(/api/runs/([0-9a-f]{64})/replay)", [this, reply](const SRequest& request,
-                                                                   SResponse& response) {
-        const auto run = store.FindRun(request.matches[1]);
-        if (!run) {
-            reply(response, SAnswer{404, ErrorJson("no such run")});
-            return;
-        }
-        response.headers.emplace_back("Content-Disposition",
-                                      "attachment; filename=\"" + run->id.substr(0, 16) + ".zrp\"");
-        reply(response, SAnswer{200, run->replay, "application/octet-stream"});
-    });
+    server.Get(R"(/api/runs/([0-9a-f]{64})/replay)",
+               [this, reply](const SRequest& request, SResponse& response) {
+                   const auto run = store.FindRun(request.matches[1]);
+                   if (!run) {
+                       reply(response, SAnswer{404, ErrorJson("no such run")});
+                       return;
+                   }
+                   response.headers.emplace_back("Content-Disposition", Attachment(*run));
+                   reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType});
+               });
     const char* const world = R"((-?\d{1,7})-(\d{1,7})-(\d{1,10}))";
     server.Get(std::string("/api/worlds/") + world,
                [this, reply](const SRequest& request, SResponse& response) {
@@ -272,10 +277,24 @@ void CBoardService::Route() {
             return;
         }
         const int total = store.CountBoard(asked);
+        const auto top = store.GetBoard(asked, 0, CSplitChart::kRuns);
         reply(response, SAnswer{200,
                                 CBoardPages::World(
                                     asked, store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
-                                    page, (total + kPageSize - 1) / kPageSize),
+                                    page, (total + kPageSize - 1) / kPageSize, top),
+                                "text/html; charset=utf-8"});
+    });
+    server.Get(R"(/runs/([0-9a-f]{64}))", [this, reply](const SRequest& request,
+                                                        SResponse& response) {
+        const auto run = store.FindRun(request.matches[1]);
+        if (!run) {
+            reply(response,
+                  SAnswer{404, CBoardPages::NotFound("No such run."), "text/html; charset=utf-8"});
+            return;
+        }
+        const auto standing = store.GetStanding(run->world, CPlayerName::Key(run->player));
+        const int rank = standing && standing->run.id == run->id ? standing->rank : 0;
+        reply(response, SAnswer{200, CBoardPages::Run(*run, rank, store.CountBoard(run->world)),
                                 "text/html; charset=utf-8"});
     });
     server.Get(R"(/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const SRequest& request,

@@ -1,3 +1,4 @@
+#include "board/BoardPages.h"
 #include "board/BoardService.h"
 #include "board/SqliteStore.h"
 
@@ -35,6 +36,14 @@ std::string PageInChromium(const std::string& url, const std::string& profile) {
 
 const std::string kSecret(64, '5');
 
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 CBoardStore::SRun DailyRun(const std::string& id, const std::string& player, long long ms) {
     CBoardStore::SRun run;
     run.id = std::string(63, '0') + id;
@@ -53,7 +62,8 @@ CBoardStore::SRun DailyRun(const std::string& id, const std::string& player, lon
 } // namespace
 
 // The home page in a real browser: today's board in rank order with times and replays, the
-// latest runs linked to their worlds, and a name written as markup shown as the text it is.
+// latest runs linked to their worlds, and a name written as markup shown as the text it is; the
+// world's page draws its runs' splits.
 TEST(BoardPageBrowser, TheHomePageShowsTodaysRanksNamesTimesAndLinksThatWork) {
     const std::filesystem::path directory =
         std::filesystem::temp_directory_path() / ("board-browser-" + std::to_string(getpid()));
@@ -77,8 +87,11 @@ TEST(BoardPageBrowser, TheHomePageShowsTodaysRanksNamesTimesAndLinksThatWork) {
     const std::string page = PageInChromium(base + "/", (directory / "profile").string());
     ASSERT_NE(page.find("</html>"), std::string::npos) << page;
     const std::size_t today = page.find("Today, 2026-12-07");
-    const std::size_t first = page.find("&lt;i&gt;Eve&lt;/i&gt;</td><td class=\"time\">1:01.00");
-    const std::size_t second = page.find("Ann</td><td class=\"time\">1:23.41");
+    const auto timeOf = [](const std::string& id) {
+        return "</td><td class=\"time\"><a href=\"/runs/" + std::string(63, '0') + id + "\">";
+    };
+    const std::size_t first = page.find("&lt;i&gt;Eve&lt;/i&gt;" + timeOf("2") + "1:01.00");
+    const std::size_t second = page.find("Ann" + timeOf("1") + "1:23.41");
     EXPECT_NE(today, std::string::npos) << page;
     EXPECT_LT(today, first) << page;
     EXPECT_LT(first, second) << "the faster first";
@@ -90,11 +103,25 @@ TEST(BoardPageBrowser, TheHomePageShowsTodaysRanksNamesTimesAndLinksThatWork) {
     for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it) {
         links.insert((*it)[1]);
     }
-    EXPECT_GE(links.size(), 4u) << page; // home, the world, two replays, the day
+    EXPECT_GE(links.size(), 6u) << page; // home, the world, two runs, two replays, the day
     for (const std::string& path : links) {
         const auto answer = client.Get(path.c_str());
         EXPECT_TRUE(answer && answer->status == 200) << path;
+        if (answer && path.find("/replay") != std::string::npos) {
+            EXPECT_EQ(answer->get_header_value("Content-Type"), CBoardPages::kReplayType);
+        }
     }
+
+    // The world's chart as the browser built it: a line for each run, the names as text.
+    const std::string world =
+        PageInChromium(base + CBoardPages::WorldPath(DailyRun("1", "", 0).world),
+                       (directory / "profile").string());
+    const std::size_t chart = world.find("<svg");
+    ASSERT_NE(chart, std::string::npos) << world;
+    EXPECT_EQ(Count(world.substr(chart), "<polyline"), 2u) << world;
+    EXPECT_NE(world.find("&lt;i&gt;Eve&lt;/i&gt; 1:01.00</text>", chart), std::string::npos)
+        << world;
+    EXPECT_EQ(world.find("<i>"), std::string::npos) << "no markup of a name's own";
     service.Stop();
     serving.join();
     std::filesystem::remove_all(directory);

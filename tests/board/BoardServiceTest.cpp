@@ -1,4 +1,5 @@
 #include "board/BoardService.h"
+#include "base/PlayerName.h"
 #include "board/BoardPages.h"
 #include "board/SqliteStore.h"
 #include "world/Tunnel.h"
@@ -249,9 +250,89 @@ TEST(BoardPages, EveryNameAndValueIsEscaped) {
     ranked.rank = 1;
     ranked.run.player = "<script>";
     ranked.run.id = std::string(64, 'a');
-    const std::string page = CBoardPages::World({3, 512, 17}, {ranked}, 1, 1);
+    const std::string page = CBoardPages::World({3, 512, 17}, {ranked}, 1, 1, {ranked});
     EXPECT_EQ(page.find("<script>"), std::string::npos);
     EXPECT_NE(page.find("&lt;script&gt;"), std::string::npos);
+}
+
+// Runs put straight into the store, as the board keeps them, on the world of 7 December.
+std::string Keep(Board& board, char id, const std::string& player, long long milliseconds,
+                 const std::vector<long long>& splits, const std::string& day) {
+    CBoardStore::SRun run;
+    run.id = std::string(64, id);
+    run.player = player;
+    run.world = board.days.WorldOf("2026-12-07");
+    run.milliseconds = milliseconds;
+    run.splits = splits;
+    run.submittedAt = kMonday - 600;
+    run.recordedAt = kMonday - 700;
+    run.gameVersion = "1.2.0";
+    run.replay = std::string("ZRP ") + id;
+    run.flight = std::string("flight ") + id;
+    board.store.ClaimName(player, CPlayerName::Key(player), player);
+    board.store.Submit(run, CPlayerName::Key(player), day);
+    return run.id;
+}
+
+// A run's own page, the world's chart and the links to runs, and the replay as a file named for
+// what it is; a name written as markup is never markup, in a page or in a header.
+TEST(BoardPages, ARunHasItsPageTheWorldItsChartAndAReplayItsFileName) {
+    Board board;
+    const std::string eve = Keep(board, 'e', "<i>Eve</i>", 61005, {20000, 40000}, "2026-12-07");
+    const std::string ann = Keep(board, 'a', "Ann", 83412, {30000, 61000}, "");
+    const std::string annToday = Keep(board, 'b', "Ann", 95000, {31000, 62000}, "2026-12-07");
+    const std::string bo = Keep(board, 'c', "Bo", 90000, {}, "2026-12-07"); // splits unread
+    const std::string world = CBoardPages::WorldPath(board.days.WorldOf("2026-12-07"));
+    const std::string file = "zelkora-" + world.substr(8) + "-";
+    const std::string html = "text/html; charset=utf-8";
+    struct SCase {
+        std::string path;
+        int status;
+        std::string type;
+        std::vector<std::string> holds;
+        std::string disposition = ""; // none but for a replay
+    };
+    const SCase cases[] = {
+        {"/runs/" + ann,
+         200,
+         html,
+         {"<td class=\"player\">Ann</td>", "1:23.41", "2 of 3 players",
+          "<td>2</td><td class=\"time\">1:01.00", "href=\"" + world + "\"",
+          "href=\"/api/runs/" + ann + "/replay\" download=\"" + file + "Ann.zrp\""}},
+        {"/runs/" + annToday, 200, html, {"1:35.00", "off the board"}},
+        {"/runs/" + eve,
+         200,
+         html,
+         {"&lt;i&gt;Eve&lt;/i&gt;", "1 of 3 players", file + "_i_Eve__i_.zrp"}},
+        {"/runs/" + std::string(64, 'f'), 404, html, {"No such run."}},
+        {"/api/runs/" + eve + "/replay",
+         200,
+         CBoardPages::kReplayType,
+         {"ZRP e"},
+         "attachment; filename=\"" + file + "_i_Eve__i_.zrp\""},
+        // Eve the fastest, flat along the top; Bo's loss the largest, at the bottom; Bo's
+        // splits unread, his line goes from the start to the finish alone.
+        {world,
+         200,
+         html,
+         {"<svg", "points=\"70.0,20.0 220.0,20.0 370.0,20.0 520.0,20.0\"",
+          "points=\"70.0,20.0 520.0,230.0\"", "href=\"/runs/" + ann + "\""}},
+        {"/days/2026-12-07",
+         200,
+         html,
+         {"href=\"/runs/" + annToday + "\"", "href=\"/runs/" + bo + "\""}},
+    };
+    for (const SCase& test : cases) {
+        const auto answer = board.client->Get(test.path.c_str());
+        ASSERT_TRUE(answer) << test.path;
+        EXPECT_EQ(answer->status, test.status) << test.path;
+        EXPECT_EQ(answer->get_header_value("Content-Type"), test.type) << test.path;
+        EXPECT_EQ(answer->get_header_value("Content-Disposition"), test.disposition) << test.path;
+        for (const std::string& part : test.holds) {
+            EXPECT_NE(answer->body.find(part), std::string::npos) << test.path << ": " << part;
+        }
+        EXPECT_EQ(answer->body.find("<i>"), std::string::npos) << test.path;
+    }
 }
 
 // Bodies that would cost the server dearly, and a client that never finishes: each is refused
