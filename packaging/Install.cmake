@@ -20,6 +20,7 @@
 # The board's package, from the component "board", always under /usr:
 #   sbin/zelkora-board            a daemon and the operator's remove command, so sbin and man8
 #   lib/systemd/system/zelkora-board.service
+#   lib/systemd/system/zelkora-board-backup.timer and .service   a daily copy, enabled by hand
 #   share/man/man8/zelkora-board.8.gz
 #   share/doc/zelkora-board/copyright, changelog.gz
 
@@ -98,6 +99,8 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora-replay.xml DESTINATION share/mim
 # only by name: cpack, or `cmake --install build --component board --prefix /usr`.
 install(TARGETS zelkora-board RUNTIME DESTINATION sbin COMPONENT board EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/zelkora-board.service
+    ${CMAKE_CURRENT_LIST_DIR}/zelkora-board-backup.service
+    ${CMAKE_CURRENT_LIST_DIR}/zelkora-board-backup.timer
     DESTINATION lib/systemd/system COMPONENT board EXCLUDE_FROM_ALL)
 install(FILES ${ZELKORA_BOARD_MAN_PAGE} DESTINATION share/man/man8 COMPONENT board
     EXCLUDE_FROM_ALL)

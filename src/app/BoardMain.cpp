@@ -4,6 +4,7 @@
 #include "base/ChildSandbox.h"
 #include "base/PlayerName.h"
 #include "base/ProgramPath.h"
+#include "board/BoardBackup.h"
 #include "board/BoardOptions.h"
 #include "board/BoardService.h"
 #include "board/RunChecker.h"
@@ -38,6 +39,17 @@ int Remove(CBoardStore& store, const std::string& kind, const std::string& what)
     return removed ? 0 : 1;
 }
 
+// Before the store opens: a backup creates and migrates nothing, it copies what is there.
+int Backup(const std::string& database, const std::string& file) {
+    std::string problem;
+    if (!CBoardBackup::Write(database, file, problem)) {
+        std::fprintf(stderr, "zelkora-board: %s\n", problem.c_str());
+        return 1;
+    }
+    std::printf("backed up %s to %s\n", database.c_str(), file.c_str());
+    return 0;
+}
+
 // SIGINT and SIGTERM end the service: a thread of its own waits for them.
 sigset_t EndingSignals() {
     sigset_t signals;
@@ -56,6 +68,8 @@ int main(int argc, char** argv) {
         return 0;
     case CBoardOptions::EOutcome::Refused:
         return 2;
+    case CBoardOptions::EOutcome::Backup:
+        return Backup(options.GetDatabase(), options.GetBackupFile());
     default:
         break;
     }

@@ -43,6 +43,7 @@ void CBoardOptions::PrintUsage(std::ostream& out) {
            "                     [--workers N] [--queue N] [--day-secret FILE]\n"
            "                     [--trusted-proxy ADDRESS]...\n"
            "       zelkora-board [--database URL] remove run ID | remove name NAME\n"
+           "       zelkora-board [--database URL] backup FILE\n"
            "The Zelkora board: takes replays, checks each with the game's own rules, ranks\n"
            "every world and every day.\n"
            "\n"
@@ -61,7 +62,8 @@ void CBoardOptions::PrintUsage(std::ostream& out) {
            "  --help                 this text\n"
            "  --version              the version\n"
            "\n"
-           "remove run ID removes a run; remove name NAME removes a name and all its runs.\n";
+           "remove run ID removes a run; remove name NAME removes a name and all its runs.\n"
+           "backup FILE writes a consistent copy of an SQLite board to FILE while it serves.\n";
 }
 
 bool CBoardOptions::ParseListen(const std::string& text) {
@@ -100,7 +102,7 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
     workers = cores == 0 ? 1 : static_cast<int>(cores);
     for (;;) {
         const int previous = optind == 0 ? 1 : optind;
-        // '+': options end at the first word, "remove"; ':': a missing value is told apart.
+        // '+': options end at the first word, the command; ':': a missing value is told apart.
         const int found = getopt_long(argc, argv, "+:", options, nullptr);
         if (found == -1) {
             break;
@@ -151,24 +153,36 @@ CBoardOptions::EOutcome CBoardOptions::Parse(int argc, char** argv, std::ostream
             return EOutcome::Refused;
         }
     }
-    if (optind == argc) {
-        return EOutcome::Serve;
-    }
-    const std::string command = argv[optind];
-    if (command != "remove") {
+    return optind == argc ? EOutcome::Serve : ParseCommand(optind, argc, argv, err);
+}
+
+CBoardOptions::EOutcome CBoardOptions::ParseCommand(int first, int argc, char** argv,
+                                                    std::ostream& err) {
+    const std::string command = argv[first];
+    const bool backup = command == "backup";
+    if (!backup && command != "remove") {
         Refuse(err, "unexpected argument '" + command + "'");
         return EOutcome::Refused;
     }
-    if (optind + 3 > argc ||
-        (std::string(argv[optind + 1]) != "run" && std::string(argv[optind + 1]) != "name")) {
+    const int words = backup ? 2 : 3;
+    if (backup && (first + 2 > argc || argv[first + 1][0] == '\0')) {
+        Refuse(err, "backup takes FILE");
+        return EOutcome::Refused;
+    }
+    if (!backup && (first + 3 > argc || (std::string(argv[first + 1]) != "run" &&
+                                         std::string(argv[first + 1]) != "name"))) {
         Refuse(err, "remove takes run ID or name NAME");
         return EOutcome::Refused;
     }
-    if (optind + 3 < argc) {
-        Refuse(err, "unexpected argument '" + std::string(argv[optind + 3]) + "'");
+    if (first + words < argc) {
+        Refuse(err, "unexpected argument '" + std::string(argv[first + words]) + "'");
         return EOutcome::Refused;
     }
-    removeKind = argv[optind + 1];
-    removeWhat = argv[optind + 2];
+    if (backup) {
+        backupFile = argv[first + 1];
+        return EOutcome::Backup;
+    }
+    removeKind = argv[first + 1];
+    removeWhat = argv[first + 2];
     return EOutcome::Remove;
 }

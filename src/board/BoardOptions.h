@@ -10,10 +10,11 @@
 //   zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH] [--workers N]
 //                 [--queue N] [--day-secret FILE] [--trusted-proxy ADDRESS]...
 //   zelkora-board [--database URL] remove run ID | remove name NAME
+//   zelkora-board [--database URL] backup FILE
 // with --help and --version. A bad option is one line and exit code 2, as the game's are.
 class CBoardOptions {
 public:
-    enum class EOutcome { Serve, Remove, Exit, Refused };
+    enum class EOutcome { Serve, Remove, Backup, Exit, Refused };
 
     EOutcome Parse(int argc, char** argv, std::ostream& out, std::ostream& err);
 
@@ -27,6 +28,7 @@ public:
     const std::vector<std::string>& GetTrustedProxies() const { return trustedProxies; }
     const std::string& GetRemoveKind() const { return removeKind; } // "run" or "name"
     const std::string& GetRemoveWhat() const { return removeWhat; }
+    const std::string& GetBackupFile() const { return backupFile; } // as given, maybe relative
 
     // sqlite: board.sqlite3 in $STATE_DIRECTORY, else in the current directory.
     static std::string DefaultDatabase();
@@ -34,6 +36,8 @@ public:
 
 private:
     bool ParseListen(const std::string& text);
+    // The words after the options: "remove ..." or "backup FILE".
+    EOutcome ParseCommand(int first, int argc, char** argv, std::ostream& err);
 
     std::string host = "127.0.0.1";
     int port = 8717;
@@ -45,4 +49,5 @@ private:
     std::vector<std::string> trustedProxies;
     std::string removeKind;
     std::string removeWhat;
+    std::string backupFile;
 };

@@ -35,6 +35,8 @@ std::string Result(const CBoardOptions& options, EOutcome outcome, const std::st
                std::to_string(options.GetQueue()) + Extras(options);
     case EOutcome::Remove:
         return "remove " + options.GetRemoveKind() + " " + options.GetRemoveWhat() + database;
+    case EOutcome::Backup:
+        return "backup " + options.GetBackupFile() + database;
     default:
         return out.substr(0, out.find('\n') + 1) + err;
     }
@@ -121,6 +123,15 @@ TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
         {{"remove", "name", "Ann", "Bo"},
          EOutcome::Refused,
          "zelkora-board: unexpected argument 'Bo'" + help},
+        {{"STATE_DIRECTORY=/var/lib/zelkora-board", "backup", "/srv/b-2026-12-09.sqlite3"},
+         EOutcome::Backup,
+         "backup /srv/b-2026-12-09.sqlite3 sqlite:/var/lib/zelkora-board/board.sqlite3"},
+        {{"--database", "postgresql://db/board", "backup", "b.dump"},
+         EOutcome::Backup,
+         "backup b.dump postgresql://db/board"},
+        {{"backup"}, EOutcome::Refused, "zelkora-board: backup takes FILE" + help},
+        {{"backup", ""}, EOutcome::Refused, "zelkora-board: backup takes FILE" + help},
+        {{"backup", "a", "b"}, EOutcome::Refused, "zelkora-board: unexpected argument 'b'" + help},
         {{"serve"}, EOutcome::Refused, "zelkora-board: unexpected argument 'serve'" + help},
         {{"remove", "run", "ab12", "--workers", "2"},
          EOutcome::Refused,

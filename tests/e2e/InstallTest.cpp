@@ -292,8 +292,10 @@ const std::vector<SPackage> kPackages = {
      "replays",
      "/usr/sbin/zelkora-board",
      "zelkora (= 1.3.0)",
-     {"/usr/lib/systemd/system/zelkora-board.service", "/usr/share/man/man8/zelkora-board.8.gz",
-      "/usr/share/doc/zelkora-board/copyright"},
+     {"/usr/lib/systemd/system/zelkora-board.service",
+      "/usr/lib/systemd/system/zelkora-board-backup.service",
+      "/usr/lib/systemd/system/zelkora-board-backup.timer",
+      "/usr/share/man/man8/zelkora-board.8.gz", "/usr/share/doc/zelkora-board/copyright"},
      {0, 0, 0}},
 };
 
@@ -412,21 +414,24 @@ TEST_F(DebianPackage, EachPassesLintianAndItsOwnChecker) {
               std::string::npos);
     ExpectTheDesktopKnowsReplays(gameRoot, scratch.Join("mime"));
 
-    // The board's unit starts the packaged program, systemd knows every key of it, and it rates
-    // the sandbox 1.5 or lower (0 is shut tight, 10 wide open; the unit rates 1.2).
+    // The board's unit starts the packaged program, systemd knows every key of it and of the
+    // backup's, and each rates the sandbox 1.5 or lower (0 is shut tight, 10 wide open; the
+    // board rates 1.2, the backup 0.2).
     const std::string root = Unpack("zelkora-board");
-    const std::string unit = root + "/usr/lib/systemd/system/zelkora-board.service";
+    const std::string units = root + "/usr/lib/systemd/system/";
     std::string program;
-    for (const std::string& line : Lines(ReadWhole(unit))) {
+    for (const std::string& line : Lines(ReadWhole(units + "zelkora-board.service"))) {
         if (line.compare(0, 10, "ExecStart=") == 0) {
             program = line.substr(10, line.find(' ') - 10);
         }
     }
     EXPECT_TRUE(fs::is_regular_file(root + program)) << "ExecStart=" << program;
-    const SCommandResult rated =
-        RunMerged({"systemd-analyze", "security", "--offline=true", "--threshold=15", unit});
-    EXPECT_EQ(rated.exitCode, 0) << rated.output;
-    EXPECT_EQ(rated.output.find("ignoring"), std::string::npos) << rated.output;
+    for (const char* unit : {"zelkora-board.service", "zelkora-board-backup.service"}) {
+        const SCommandResult rated = RunMerged(
+            {"systemd-analyze", "security", "--offline=true", "--threshold=15", units + unit});
+        EXPECT_EQ(rated.exitCode, 0) << rated.output;
+        EXPECT_EQ(rated.output.find("ignoring"), std::string::npos) << rated.output;
+    }
 }
 
 TEST_F(DebianPackage, UnpackedIntoAScratchRootItStartsAndQuits) {
