@@ -171,6 +171,14 @@ TEST(PostgresBoard, TwoServersShareEveryRunAndOneKilledMidCheckLosesNothing) {
         for (std::thread& thread : submitting) {
             thread.join();
         }
+        // Each board answered from memory while empty; the other's runs show within a second.
+        const auto seenWithin = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        for (int i = 0; i < 4; ++i) {
+            while (boards[1 - i % 2].Board(flown[i]).empty() &&
+                   std::chrono::steady_clock::now() < seenWithin) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
         for (int i = 0; i < 4; ++i) {
             const json runs = boards[0].Board(flown[i]);
             EXPECT_EQ(statuses[i], 201) << "run " << i;
