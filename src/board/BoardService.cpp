@@ -30,6 +30,14 @@ constexpr int kHomeLatest = 20;
 constexpr int kHomeDays = 14;
 constexpr int kRetryAfterSeconds = 5;
 constexpr std::chrono::seconds kDecodingWait{5}; // for room to read a run in
+// How often a board reads the database's change counter: another board's change shows within it.
+constexpr std::chrono::seconds kCacheCheck{1};
+const char* const kHtml = "text/html; charset=utf-8";
+// Boards and pages change with every run kept: a proxy may serve one a second old, and an older
+// one while it asks again. A replay never changes. Probes must reach the board.
+const char* const kBoardCaching = "public, max-age=1, stale-while-revalidate=10";
+const char* const kReplayCaching = "public, max-age=31536000, immutable";
+const char* const kProbeCaching = "no-store";
 
 json RunJson(const CBoardStore::SRun& run) {
     return json{{"id", run.id},
@@ -125,7 +133,8 @@ CBoardService::CBoardService(CBoardStore& store, const CRunChecker& checker, con
                              SSettings settings, Clock clock)
     : store(store), checker(checker), days(days), settings(settings),
       decoding(settings.decodingBytes), clock(std::move(clock)), server(LimitsOf(settings)),
-      checks(settings.workers, settings.queue) {
+      checks(settings.workers, settings.queue),
+      cache([&store] { return store.GetChanges(); }, kCacheCheck), log(stderr) {
     Route();
 }
 
@@ -182,19 +191,41 @@ CBoardService::SAnswer CBoardService::Refuse(int status, const std::string& reas
     return SAnswer{status, ErrorJson(reason)};
 }
 
+void CBoardService::FlushLog() {
+    log.Flush();
+}
+
 void CBoardService::Route() {
-    server.SetLogger([](const SRequest& request, const SResponse& response, double milliseconds) {
-        std::fprintf(stderr, "%s %s %d %.1f ms%s\n", Printable(request.method).c_str(),
-                     Printable(request.path).c_str(), response.status, milliseconds,
-                     RefusalOf(response).c_str());
-    });
-    const auto reply = [](SResponse& response, const SAnswer& answer) {
+    server.SetLogger(
+        [this](const SRequest& request, const SResponse& response, double milliseconds) {
+            char took[32];
+            std::snprintf(took, sizeof took, " %d %.1f ms", response.status, milliseconds);
+            log.Write(Printable(request.method) + " " + Printable(request.path) + took +
+                      RefusalOf(response) + "\n");
+        });
+    // A read names its Cache-Control and gets an ETag; submissions and refusals are never kept.
+    const auto reply = [](SResponse& response, const SAnswer& answer,
+                          const char* caching = nullptr) {
         response.status = answer.status;
         if (!answer.retryAfter.empty()) {
             response.headers.emplace_back("Retry-After", answer.retryAfter);
         }
+        const bool read = caching != nullptr && answer.status < 400;
+        if (read) {
+            response.headers.emplace_back("ETag", "\"" + CSha256::Hex(answer.body) + "\"");
+        }
+        response.headers.emplace_back("Cache-Control", read ? caching : "no-store");
         response.body = answer.body;
         response.contentType = answer.contentType;
+    };
+    // A board or page from memory; render gives it when the database changed since.
+    const auto cached = [this, reply](SResponse& response, const std::string& key,
+                                      const std::function<SAnswer()>& render) {
+        response = cache.Get(key, [&] {
+            SResponse rendered;
+            reply(rendered, render(), kBoardCaching);
+            return rendered;
+        });
     };
 
     server.Post("/api/runs", [this, reply](const SRequest& request, SResponse& response) {
@@ -206,8 +237,10 @@ void CBoardService::Route() {
     server.Get(R"(/api/runs/([0-9a-f]{64}))",
                [this, reply](const SRequest& request, SResponse& response) {
                    const auto run = store.FindRun(request.matches[1]);
-                   reply(response, run ? SAnswer{200, RunJson(*run).dump() + "\n"}
-                                       : SAnswer{404, ErrorJson("no such run")});
+                   reply(response,
+                         run ? SAnswer{200, RunJson(*run).dump() + "\n"}
+                             : SAnswer{404, ErrorJson("no such run")},
+                         kBoardCaching);
                });
     server.Get(R"(/api/runs/([0-9a-f]{64})/replay)",
                [this, reply](const SRequest& request, SResponse& response) {
@@ -217,104 +250,125 @@ void CBoardService::Route() {
                        return;
                    }
                    response.headers.emplace_back("Content-Disposition", Attachment(*run));
-                   reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType});
+                   reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType}, kReplayCaching);
                });
     const char* const world = R"((-?\d{1,7})-(\d{1,7})-(\d{1,10}))";
     server.Get(std::string("/api/worlds/") + world,
-               [this, reply](const SRequest& request, SResponse& response) {
+               [this, reply, cached](const SRequest& request, SResponse& response) {
                    SWorld asked;
                    const int page = PageOf(request);
                    if (!WorldOf(request, asked) || page == 0) {
                        reply(response, SAnswer{400, ErrorJson("no such world or page")});
                        return;
                    }
-                   json board = BoardJson(store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
-                                          page, store.CountBoard(asked));
                    // ?player=NAME: that player's own standing too, for a client's own line.
-                   if (request.HasParam("player")) {
-                       std::string problem;
-                       const std::string name = request.Param("player");
-                       const auto standing = CPlayerName::IsValid(name, problem)
-                                                 ? store.GetStanding(asked, CPlayerName::Key(name))
-                                                 : std::nullopt;
-                       board["player"] = standing ? RankedJson(*standing) : json(nullptr);
+                   // One answer for each player would fill the memory: these go to the store.
+                   if (!request.HasParam("player")) {
+                       cached(response, request.path + "?page=" + std::to_string(page),
+                              [&] { return WorldBoard(asked, page); });
+                       return;
                    }
-                   reply(response, SAnswer{200, board.dump() + "\n"});
+                   json board = json::parse(WorldBoard(asked, page).body);
+                   std::string problem;
+                   const std::string name = request.Param("player");
+                   const auto standing = CPlayerName::IsValid(name, problem)
+                                             ? store.GetStanding(asked, CPlayerName::Key(name))
+                                             : std::nullopt;
+                   board["player"] = standing ? RankedJson(*standing) : json(nullptr);
+                   reply(response, SAnswer{200, board.dump() + "\n"}, kBoardCaching);
                });
     server.Get(R"(/api/days/(\d{4}-\d{2}-\d{2}|today))",
-               [this, reply](const SRequest& request, SResponse& response) {
+               [this, cached](const SRequest& request, SResponse& response) {
                    const std::string asked = request.matches[1];
-                   reply(response, Day(asked == "today" ? CBoardDays::DateAt(clock()) : asked,
-                                       PageOf(request)));
+                   const std::string date = asked == "today" ? CBoardDays::DateAt(clock()) : asked;
+                   const int page = PageOf(request);
+                   cached(response, "/api/days/" + date + "?page=" + std::to_string(page),
+                          [&] { return Day(date, page); });
                });
     server.Get("/healthz", [reply](const SRequest&, SResponse& response) {
-        reply(response, SAnswer{200, "ok\n", "text/plain"});
+        reply(response, SAnswer{200, "ok\n", "text/plain"}, kProbeCaching);
     });
     server.Get("/metrics", [this, reply](const SRequest&, SResponse& response) {
-        reply(response, SAnswer{200, Metrics(), "text/plain; version=0.0.4"});
+        reply(response, SAnswer{200, Metrics(), "text/plain; version=0.0.4"}, kProbeCaching);
     });
 
     // The web pages.
-    server.Get("/", [this, reply](const SRequest&, SResponse& response) {
-        CBoardPages::SDay day;
-        day.date = CBoardDays::DateAt(clock());
-        if (!day.date.empty()) {
-            day.world = days.WorldOf(day.date);
-            day.top = store.GetDayBoard(day.date, 0, kPageSize);
-        }
-        reply(response, SAnswer{200,
-                                CBoardPages::Home(day, store.GetLatest(kHomeLatest),
-                                                  store.GetDays(kHomeDays)),
-                                "text/html; charset=utf-8"});
+    server.Get("/", [this, cached](const SRequest&, SResponse& response) {
+        // Today's date in the key: a new day is a new page at once.
+        cached(response, "/ " + CBoardDays::DateAt(clock()), [this] { return Home(); });
     });
-    server.Get(std::string("/worlds/") + world, [this, reply](const SRequest& request,
-                                                              SResponse& response) {
-        SWorld asked;
-        const int page = PageOf(request);
-        if (!WorldOf(request, asked) || page == 0) {
-            reply(response, SAnswer{404, CBoardPages::NotFound("No such world."),
-                                    "text/html; charset=utf-8"});
-            return;
-        }
-        const int total = store.CountBoard(asked);
-        const auto top = store.GetBoard(asked, 0, CSplitChart::kRuns);
-        reply(response, SAnswer{200,
-                                CBoardPages::World(
-                                    asked, store.GetBoard(asked, (page - 1) * kPageSize, kPageSize),
-                                    page, (total + kPageSize - 1) / kPageSize, top),
-                                "text/html; charset=utf-8"});
-    });
-    server.Get(R"(/runs/([0-9a-f]{64}))", [this, reply](const SRequest& request,
-                                                        SResponse& response) {
-        const auto run = store.FindRun(request.matches[1]);
-        if (!run) {
-            reply(response,
-                  SAnswer{404, CBoardPages::NotFound("No such run."), "text/html; charset=utf-8"});
-            return;
-        }
-        const auto standing = store.GetStanding(run->world, CPlayerName::Key(run->player));
-        const int rank = standing && standing->run.id == run->id ? standing->rank : 0;
-        reply(response, SAnswer{200, CBoardPages::Run(*run, rank, store.CountBoard(run->world)),
-                                "text/html; charset=utf-8"});
-    });
-    server.Get(R"(/days/(\d{4}-\d{2}-\d{2}))", [this, reply](const SRequest& request,
-                                                             SResponse& response) {
-        CBoardPages::SDay day;
-        day.date = request.matches[1];
+    server.Get(std::string("/worlds/") + world,
+               [this, cached](const SRequest& request, SResponse& response) {
+                   SWorld asked;
+                   const int page = WorldOf(request, asked) ? PageOf(request) : 0;
+                   cached(response, request.path + "?page=" + std::to_string(page),
+                          [&] { return WorldPage(asked, page); });
+               });
+    server.Get(R"(/days/(\d{4}-\d{2}-\d{2}))",
+               [this, cached](const SRequest& request, SResponse& response) {
+                   const std::string date = request.matches[1];
+                   const int page = PageOf(request);
+                   cached(response, request.path + "?page=" + std::to_string(page),
+                          [&] { return DayPage(date, page); });
+               });
+    server.Get(R"(/runs/([0-9a-f]{64}))",
+               [this, cached](const SRequest& request, SResponse& response) {
+                   const std::string id = request.matches[1];
+                   cached(response, request.path, [&] { return RunPage(id); });
+               });
+}
+
+CBoardService::SAnswer CBoardService::WorldBoard(const SWorld& world, int page) {
+    const json board = BoardJson(store.GetBoard(world, (page - 1) * kPageSize, kPageSize), page,
+                                 store.CountBoard(world));
+    return SAnswer{200, board.dump() + "\n"};
+}
+
+CBoardService::SAnswer CBoardService::Home() {
+    CBoardPages::SDay day;
+    day.date = CBoardDays::DateAt(clock());
+    if (!day.date.empty()) {
         day.world = days.WorldOf(day.date);
-        const int page = PageOf(request);
-        // A day to come has no world yet: nobody may fly it before its day.
-        if (day.world.nodes == 0 || page == 0 || !CBoardDays::IsAnnounced(day.date, clock())) {
-            reply(response,
-                  SAnswer{404, CBoardPages::NotFound("No such day."), "text/html; charset=utf-8"});
-            return;
-        }
-        day.top = store.GetDayBoard(day.date, (page - 1) * kPageSize, kPageSize);
-        const int total = store.CountDayBoard(day.date);
-        reply(response,
-              SAnswer{200, CBoardPages::Day(day, page, (total + kPageSize - 1) / kPageSize),
-                      "text/html; charset=utf-8"});
-    });
+        day.top = store.GetDayBoard(day.date, 0, kPageSize);
+    }
+    return SAnswer{
+        200, CBoardPages::Home(day, store.GetLatest(kHomeLatest), store.GetDays(kHomeDays)), kHtml};
+}
+
+CBoardService::SAnswer CBoardService::WorldPage(const SWorld& world, int page) {
+    if (page == 0) { // no such world or page
+        return SAnswer{404, CBoardPages::NotFound("No such world."), kHtml};
+    }
+    const int total = store.CountBoard(world);
+    return SAnswer{200,
+                   CBoardPages::World(world,
+                                      store.GetBoard(world, (page - 1) * kPageSize, kPageSize),
+                                      page, (total + kPageSize - 1) / kPageSize,
+                                      store.GetBoard(world, 0, CSplitChart::kRuns)),
+                   kHtml};
+}
+
+CBoardService::SAnswer CBoardService::RunPage(const std::string& id) {
+    const auto run = store.FindRun(id);
+    if (!run) {
+        return SAnswer{404, CBoardPages::NotFound("No such run."), kHtml};
+    }
+    const auto standing = store.GetStanding(run->world, CPlayerName::Key(run->player));
+    const int rank = standing && standing->run.id == run->id ? standing->rank : 0;
+    return SAnswer{200, CBoardPages::Run(*run, rank, store.CountBoard(run->world)), kHtml};
+}
+
+CBoardService::SAnswer CBoardService::DayPage(const std::string& date, int page) {
+    CBoardPages::SDay day;
+    day.date = date;
+    day.world = days.WorldOf(day.date);
+    // A day to come has no world yet: nobody may fly it before its day.
+    if (day.world.nodes == 0 || page == 0 || !CBoardDays::IsAnnounced(day.date, clock())) {
+        return SAnswer{404, CBoardPages::NotFound("No such day."), kHtml};
+    }
+    day.top = store.GetDayBoard(day.date, (page - 1) * kPageSize, kPageSize);
+    const int total = store.CountDayBoard(day.date);
+    return SAnswer{200, CBoardPages::Day(day, page, (total + kPageSize - 1) / kPageSize), kHtml};
 }
 
 CBoardService::SAnswer CBoardService::Day(const std::string& date, int page) {
@@ -500,6 +554,10 @@ CBoardService::SAnswer CBoardService::Answer(const CRunChecker::SResult& checked
     run.flight = CFlight::Fingerprint(run.world, replay);
     const CBoardStore::SSubmitted kept =
         store.Submit(run, nameKey, days.DayOf(run.world, run.submittedAt));
+    if (!kept.known && kept.flightOwner.empty()) {
+        // Kept as a world's or a day's best: this board's readers see it on their next read.
+        cache.Forget();
+    }
     if (!kept.flightOwner.empty()) { // sent by its owner at the same moment
         return Refuse(409, "this run is " + kept.flightOwner + "'s", "not_theirs");
     }

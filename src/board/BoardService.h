@@ -1,11 +1,13 @@
 #pragma once
 
+#include "board/BoardCache.h"
 #include "board/BoardDays.h"
 #include "board/BoardRequest.h"
 #include "board/BoardStore.h"
 #include "board/CheckQueue.h"
 #include "board/HttpServer.h"
 #include "board/MemoryBudget.h"
+#include "board/RequestLog.h"
 #include "board/RunChecker.h"
 
 #include <atomic>
@@ -19,7 +21,9 @@
 #include <vector>
 
 // The board over HTTP/1.1: runs submitted and checked, the boards of every world and day as
-// JSON and as web pages, the replays, /healthz and /metrics. One line per request on stderr.
+// JSON and as web pages, the replays, /healthz and /metrics. Boards and pages are served from
+// memory until the database changes (CBoardCache); every read carries an ETag and the
+// Cache-Control a proxy needs. One line per request on stderr, written off the request's thread.
 class CBoardService {
 public:
     using Clock = std::function<std::int64_t()>; // UTC seconds
@@ -54,6 +58,7 @@ public:
     int GetPort() const { return port; }
     void Serve(); // until Stop
     void Stop();
+    void FlushLog(); // returns when the log lines of the requests answered so far are out
 
     static std::int64_t Now();
 
@@ -86,7 +91,13 @@ private:
                    const std::string& bytes);
     SAnswer Refuse(int status, const std::string& reason, const std::string& counted);
     SAnswer TooMany(const std::string& reason, const std::string& retryAfter);
+    using SWorld = CBoardStore::SWorld;
     SAnswer Day(const std::string& date, int page); // a day's board as JSON
+    SAnswer Home();
+    SAnswer WorldBoard(const SWorld& world, int page); // as JSON
+    SAnswer WorldPage(const SWorld& world, int page);
+    SAnswer RunPage(const std::string& id); // a run's own page, or 404
+    SAnswer DayPage(const std::string& date, int page);
     std::string Metrics() const;
     void Count(const std::string& reason);
 
@@ -98,6 +109,8 @@ private:
     Clock clock;
     CHttpServer server;
     CCheckQueue checks;
+    CBoardCache cache;
+    CRequestLog log;
     int port = 0;
 
     mutable std::mutex countsMutex;

@@ -137,4 +137,9 @@ public:
     // The operator's: false when there was nothing of that id or name.
     virtual bool RemoveRun(const std::string& id) = 0;
     virtual bool RemoveName(const std::string& nameKey) = 0; // with every run under it
+
+    // A counter that every write changing what a board shows (a run kept, a run or a name
+    // removed) moves in its own transaction: a server that reads it learns of every other
+    // server's change. -1 when the database cannot be read.
+    virtual std::int64_t GetChanges() = 0;
 };

@@ -31,6 +31,7 @@ constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
 constexpr std::pair<int, std::string_view> kReasons[] = {
     {200, "OK"},
     {201, "Created"},
+    {304, "Not Modified"},
     {400, "Bad Request"},
     {401, "Unauthorized"},
     {403, "Forbidden"},
@@ -64,15 +65,59 @@ CHttpServer::SResponse ErrorResponse(int status, const std::string& problem) {
     response.status = status;
     response.body = "{\"error\":\"" + problem + "\"}\n";
     response.contentType = "application/json";
+    response.headers.emplace_back("Cache-Control", "no-store");
     return response;
 }
 
+std::string HeaderOf(const CHttpServer::SResponse& response, const std::string& name) {
+    for (const auto& [field, value] : response.headers) {
+        if (field == name) {
+            return value;
+        }
+    }
+    return "";
+}
+
+// Whether If-None-Match (a list of tags, or "*") names etag; weak tags compare as strong ones.
+bool NamesTag(const std::string& ifNoneMatch, const std::string& etag) {
+    std::size_t start = 0;
+    while (start < ifNoneMatch.size()) {
+        std::size_t end = ifNoneMatch.find(',', start);
+        end = end == std::string::npos ? ifNoneMatch.size() : end;
+        std::string tag = ifNoneMatch.substr(start, end - start);
+        tag.erase(0, tag.find_first_not_of(" \t"));
+        tag.erase(tag.find_last_not_of(" \t") + 1);
+        if (tag.rfind("W/", 0) == 0) {
+            tag.erase(0, 2);
+        }
+        if (tag == "*" || tag == etag) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
+}
+
+// A 200 whose ETag the client holds becomes 304 with no body; its headers stay.
+void AnswerNotModified(const CHttpServer::SRequest& request, CHttpServer::SResponse& response) {
+    const std::string etag = HeaderOf(response, "ETag");
+    if (response.status == 200 && !etag.empty() &&
+        NamesTag(request.Header("If-None-Match"), etag)) {
+        response.status = 304;
+        response.body.clear();
+    }
+}
+
 // The answer's bytes; a HEAD request's without the body (its Content-Length still told).
+// A 304 has neither body nor length: its length would be the 200's, not the empty one's.
 std::string Serialized(const CHttpServer::SResponse& response, bool keepAlive,
                        bool withBody = true) {
-    std::string bytes = "HTTP/1.1 " + std::to_string(response.status) + " " +
-                        Reason(response.status) + "\r\nContent-Type: " + response.contentType +
-                        "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n";
+    std::string bytes =
+        "HTTP/1.1 " + std::to_string(response.status) + " " + Reason(response.status) + "\r\n";
+    if (response.status != 304) {
+        bytes += "Content-Type: " + response.contentType +
+                 "\r\nContent-Length: " + std::to_string(response.body.size()) + "\r\n";
+    }
     for (const auto& [name, value] : response.headers) {
         bytes += name + ": " + value + "\r\n";
     }
@@ -499,7 +544,8 @@ void CHttpServer::Handle() {
             jobs.pop_front();
         }
         const Clock::time_point start = Clock::now();
-        const SResponse response = Answer(job.request);
+        SResponse response = Answer(job.request);
+        AnswerNotModified(job.request, response);
         if (logger) {
             logger(job.request, response, MillisecondsSince(start));
         }

@@ -24,7 +24,8 @@
 // holds a connection, never a thread. Whole requests go to a fixed pool of handler threads,
 // which may take as long as they need; their answers go back to the loop to be written.
 // Keep-alive, pipelined requests answered one at a time in order; every answer has a
-// Content-Length. The server's own refusals are one line of JSON, {"error":"..."}.
+// Content-Length. The server's own refusals are one line of JSON, {"error":"..."}, never to be
+// cached. A 200 with an ETag that the request's If-None-Match names goes out as 304, no body.
 class CHttpServer {
 public:
     struct SLimits {

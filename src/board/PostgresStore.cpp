@@ -75,6 +75,11 @@ CREATE TABLE flights (
     run_id TEXT NOT NULL,
     first_at BIGINT NOT NULL);
 )sql",
+    // 4: the count of changes to what the boards show, one row.
+    R"sql(
+CREATE TABLE changes (id INTEGER PRIMARY KEY CHECK (id = 1), counter BIGINT NOT NULL);
+INSERT INTO changes (id, counter) VALUES (1, 0);
+)sql",
 };
 constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
 
@@ -85,6 +90,9 @@ constexpr long long kSchemaLock = 0x5A454C4B;
 // (100 by default).
 constexpr std::size_t kConnections = 16;
 constexpr int kAttempts = 3; // of a transaction the database rolled back or whose connection broke
+
+// Moved by every write that changes what a board shows; the row lock orders such writes.
+const char* const kCountChange = "UPDATE changes SET counter = counter + 1";
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
                                 "r.splits, r.submitted_at, r.recorded_at, r.game_version";
@@ -339,6 +347,7 @@ CBoardStore::SSubmitted CPostgresStore::Submit(const SRun& run, const std::strin
             InsertRun(transaction, run, nameKey);
             KeepIfFaster(transaction, run, nameKey, dayKey);
             DropUnreferencedRuns(transaction, nameKey, run.world);
+            transaction.exec(kCountChange);
         }
         ReadStanding(transaction, run, nameKey, result);
         return result;
@@ -499,13 +508,29 @@ bool CPostgresStore::CountSubmission(const std::string& key, std::int64_t minute
 
 bool CPostgresStore::RemoveRun(const std::string& id) {
     return Transact(false, [&](pqxx::work& transaction) {
-        return transaction.exec_params("DELETE FROM runs WHERE id = $1", id).affected_rows() > 0;
+        const bool removed =
+            transaction.exec_params("DELETE FROM runs WHERE id = $1", id).affected_rows() > 0;
+        if (removed) {
+            transaction.exec(kCountChange);
+        }
+        return removed;
     });
 }
 
 bool CPostgresStore::RemoveName(const std::string& nameKey) {
     return Transact(false, [&](pqxx::work& transaction) {
-        return transaction.exec_params("DELETE FROM players WHERE name_key = $1", nameKey)
-                   .affected_rows() > 0;
+        const bool removed =
+            transaction.exec_params("DELETE FROM players WHERE name_key = $1", nameKey)
+                .affected_rows() > 0;
+        if (removed) {
+            transaction.exec(kCountChange);
+        }
+        return removed;
+    });
+}
+
+std::int64_t CPostgresStore::GetChanges() {
+    return Transact(std::int64_t{-1}, [](pqxx::work& transaction) {
+        return transaction.exec1("SELECT counter FROM changes")[0].as<std::int64_t>();
     });
 }

@@ -37,6 +37,7 @@ public:
     bool CountSubmission(const std::string& key, std::int64_t minute, int allowance) override;
     bool RemoveRun(const std::string& id) override;
     bool RemoveName(const std::string& nameKey) override;
+    std::int64_t GetChanges() override;
 
 private:
     // Runs body(pqxx::work&) in one transaction and commits it, again when the database rolled

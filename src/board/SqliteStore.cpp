@@ -67,8 +67,14 @@ CREATE TABLE flights (
     run_id TEXT NOT NULL,
     first_at INTEGER NOT NULL);
 )sql",
+    // 4: the count of changes to what the boards show, one row.
+    R"sql(
+CREATE TABLE changes (id INTEGER PRIMARY KEY CHECK (id = 1), counter INTEGER NOT NULL);
+INSERT INTO changes (id, counter) VALUES (1, 0);
+)sql",
 };
 constexpr int kSchemaVersion = sizeof kMigrations / sizeof kMigrations[0];
+const char* const kCountChange = "UPDATE changes SET counter = counter + 1";
 constexpr int kBusyMilliseconds = 10000; // another server's write on the same file
 
 const char* const kRunColumns = "r.id, p.name, r.difficulty, r.nodes, r.seed, r.milliseconds, "
@@ -287,6 +293,7 @@ CBoardStore::SSubmitted CSqliteStore::Submit(const SRun& run, const std::string&
                                   "day_best WHERE run_id = ?)");
             orphan.Bind(1, id).Bind(2, id).Bind(3, id).Run();
         }
+        Execute(kCountChange);
     }
     CStatement best(db, std::string("SELECT ") + kRunColumns +
                             " FROM world_best b JOIN runs r ON r.id = b.run_id "
@@ -468,12 +475,31 @@ bool CSqliteStore::CountSubmission(const std::string& key, std::int64_t minute, 
 
 bool CSqliteStore::RemoveRun(const std::string& id) {
     const std::lock_guard<std::mutex> lock(mutex);
-    CStatement remove(db, "DELETE FROM runs WHERE id = ?");
-    return remove.Bind(1, id).Run() && sqlite3_changes(db) > 0;
+    return RemoveCounted("DELETE FROM runs WHERE id = ?", id);
 }
 
 bool CSqliteStore::RemoveName(const std::string& nameKey) {
     const std::lock_guard<std::mutex> lock(mutex);
-    CStatement remove(db, "DELETE FROM players WHERE name_key = ?");
-    return remove.Bind(1, nameKey).Run() && sqlite3_changes(db) > 0;
+    return RemoveCounted("DELETE FROM players WHERE name_key = ?", nameKey);
+}
+
+bool CSqliteStore::RemoveCounted(const char* sql, const std::string& key) {
+    if (!Execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    bool removed = false;
+    {
+        CStatement remove(db, sql);
+        removed = remove.Bind(1, key).Run() && sqlite3_changes(db) > 0;
+    } // finalized before the commit
+    if (removed) {
+        Execute(kCountChange);
+    }
+    return Execute("COMMIT") && removed;
+}
+
+std::int64_t CSqliteStore::GetChanges() {
+    const std::lock_guard<std::mutex> lock(mutex);
+    CStatement counter(db, "SELECT counter FROM changes");
+    return counter.Step() ? counter.Integer(0) : -1;
 }

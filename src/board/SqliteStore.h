@@ -36,6 +36,7 @@ public:
     bool CountSubmission(const std::string& key, std::int64_t minute, int allowance) override;
     bool RemoveRun(const std::string& id) override;
     bool RemoveName(const std::string& nameKey) override;
+    std::int64_t GetChanges() override;
 
 private:
     class CStatement;
@@ -43,6 +44,8 @@ private:
     std::vector<SRankedRun> Ranked(CStatement& query);
     int CountBoardUnlocked(const SWorld& world);
     bool Migrate(std::string& problem); // inside Open's transaction
+    // sql (one ? for key) in a transaction of its own that counts a change when it removed any.
+    bool RemoveCounted(const char* sql, const std::string& key);
 
     std::string path;
     sqlite3* db = nullptr;

@@ -1,6 +1,7 @@
 #include "board/BoardService.h"
 #include "base/PlayerName.h"
 #include "board/BoardPages.h"
+#include "board/Sha256.h"
 #include "board/SqliteStore.h"
 #include "world/Tunnel.h"
 
@@ -404,6 +405,7 @@ TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
         EXPECT_EQ(Status(answer), 409) << &copy - copies;
         EXPECT_EQ(Reason(answer), notHers) << &copy - copies;
     }
+    board.service->FlushLog(); // written off the requests' threads
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_NE(log.find("POST /api/runs 409 "), std::string::npos) << log;
     EXPECT_NE(log.find(" ms: this run is Ann's\n"), std::string::npos) << log;
@@ -469,4 +471,95 @@ TEST(BoardService, AllowancesAreEachPlayersOwnAndTheDayIsAnnouncedOnItsDay) {
     EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-07")), 200);
     EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-08")), 404) << "tomorrow";
     EXPECT_EQ(Status(board.client->Get("/days/2026-12-08")), 404);
+}
+
+// Each kind of read as a proxy sees it: its Cache-Control and an ETag that is its body's hash,
+// and a client that holds that body gets 304 and no body. Submissions and refusals are never
+// kept, the board's own or the HTTP server's.
+TEST(BoardService, EveryReadTellsProxiesHowLongToKeepItAndAHeldOneIsNotSentAgain) {
+    Board board;
+    const auto submitted = board.Submit("Ann", ARealRun());
+    ASSERT_EQ(Status(submitted), 201);
+    EXPECT_EQ(submitted->get_header_value("Cache-Control"), "no-store");
+    EXPECT_FALSE(submitted->has_header("ETag"));
+    const json run = json::parse(submitted->body);
+    const std::string id = run["id"];
+    const std::string world = "0-" + std::to_string(int(run["world"]["nodes"])) + "-11";
+    const std::string brief = "public, max-age=1, stale-while-revalidate=10";
+    const std::pair<std::string, std::string> reads[] = {
+        {"/api/worlds/" + world, brief},
+        {"/api/worlds/" + world + "?player=Ann", brief},
+        {"/api/days/today", brief},
+        {"/api/runs/" + id, brief},
+        {"/api/runs/" + id + "/replay", "public, max-age=31536000, immutable"},
+        {"/", brief},
+        {"/worlds/" + world + "?page=1", brief},
+        {"/days/2026-12-07", brief},
+        {"/healthz", "no-store"},
+    };
+    for (const auto& [path, caching] : reads) {
+        const auto fresh = board.client->Get(path.c_str());
+        ASSERT_EQ(Status(fresh), 200) << path;
+        EXPECT_EQ(fresh->get_header_value("Cache-Control"), caching) << path;
+        const std::string etag = fresh->get_header_value("ETag");
+        EXPECT_EQ(etag, '"' + CSha256::Hex(fresh->body) + '"') << path;
+        const auto held = board.client->Get(path.c_str(), {{"If-None-Match", "\"x\", W/" + etag}});
+        EXPECT_EQ(Status(held), 304) << path;
+        EXPECT_TRUE(held && held->body.empty()) << path;
+        EXPECT_EQ(held->get_header_value("ETag"), etag) << path;
+        const auto stale = board.client->Get(path.c_str(), {{"If-None-Match", "\"x\""}});
+        EXPECT_TRUE(Status(stale) == 200 && stale->body == fresh->body) << path;
+    }
+    const std::string refusals[] = {"/api/worlds/0-1-2?page=0", "/api/runs/" + std::string(64, '0'),
+                                    "/days/2026-12-08", "/nowhere"};
+    for (const std::string& path : refusals) {
+        const auto refused = board.client->Get(path.c_str(), {{"If-None-Match", "*"}});
+        EXPECT_GE(Status(refused), 400) << path;
+        EXPECT_EQ(refused->get_header_value("Cache-Control"), "no-store") << path;
+        EXPECT_FALSE(refused->has_header("ETag")) << path;
+    }
+}
+
+// Boards and pages come from memory: a change made behind the board's back is not seen, a run
+// it keeps is on the next read, a removal by the operator's command (another process) within a
+// second, and a new day at once.
+TEST(BoardService, BoardsComeFromMemoryUntilTheDatabaseSaysTheyChanged) {
+    Board board;
+    const std::string world = "0-" + std::to_string(CTunnel::CountRings(0, 120, 11)) + "-11";
+    const std::string reads[] = {"/api/worlds/" + world, "/worlds/" + world, "/"};
+    const auto showsAnn = [&](const std::string& path) {
+        const auto read = board.client->Get(path.c_str());
+        return Status(read) == 200 && read->body.find("Ann") != std::string::npos;
+    };
+    for (const std::string& path : reads) {
+        EXPECT_FALSE(showsAnn(path)) << path << ": rendered empty";
+    }
+    const auto kept = board.Submit("Ann", ARealRun());
+    ASSERT_EQ(Status(kept), 201);
+    for (const std::string& path : reads) {
+        EXPECT_TRUE(showsAnn(path)) << path << ": the next read";
+    }
+    const auto counterRead = [&] { // the board reads the counter at most once a second
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        return showsAnn(reads[0]);
+    };
+    EXPECT_TRUE(counterRead()) << "the board's own change counted";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((board.directory / "board.sqlite3").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "DELETE FROM world_best", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_TRUE(counterRead()) << "from memory: the counter did not move";
+    ASSERT_TRUE(board.store.RemoveRun(json::parse(kept->body)["id"]));
+    const auto removedWithin = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (showsAnn(reads[0]) && std::chrono::steady_clock::now() < removedWithin) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    for (const std::string& path : reads) {
+        EXPECT_FALSE(showsAnn(path)) << path << ": removed";
+    }
+    const auto monday = board.client->Get("/api/days/today");
+    board.now += 86400;
+    const auto tuesday = board.client->Get("/api/days/today");
+    ASSERT_TRUE(Status(monday) == 200 && Status(tuesday) == 200);
+    EXPECT_EQ(json::parse(tuesday->body)["date"], "2026-12-08") << "a new day at once";
 }

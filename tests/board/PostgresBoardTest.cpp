@@ -191,12 +191,26 @@ TEST(PostgresBoard, TwoServersShareEveryRunAndOneKilledMidCheckLosesNothing) {
             EXPECT_TRUE(Status(replay) == 200 && replay->body == bytes[i]) << "run " << i;
         }
         EXPECT_EQ(Status(boards[1].Submit("P4", bytes[4])), 201) << "nothing of it was left";
+
+        // The operator removes P4 from another process: the board that showed the run, from
+        // memory since, drops it within a second.
+        EXPECT_EQ(boards[1].Board(flown[4]).size(), 1u);
+        CPostgresStore operatorStore(url);
+        std::string problem;
+        ASSERT_TRUE(operatorStore.Open(problem)) << problem;
+        ASSERT_TRUE(operatorStore.RemoveName("p4"));
+        const auto seenWithin = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!boards[1].Board(flown[4]).empty() &&
+               std::chrono::steady_clock::now() < seenWithin) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        EXPECT_EQ(boards[1].Board(flown[4]), json::array()) << "another's removal seen";
     }
     CPostgresStore store(url);
     std::string problem;
     ASSERT_TRUE(store.Open(problem)) << problem;
     const std::vector<SRun> runs = store.GetLatest(100);
-    EXPECT_EQ(runs.size(), 5u);
+    EXPECT_EQ(runs.size(), 4u) << "P4's removed";
     for (const SRun& run : runs) {
         const auto board = store.GetBoard(run.world, 0, 10);
         EXPECT_TRUE(board.size() == 1 && board[0].run.id == run.id) << "a run no best refers to";
