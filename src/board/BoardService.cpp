@@ -242,16 +242,16 @@ void CBoardService::Route() {
                              : SAnswer{404, ErrorJson("no such run")},
                          kBoardCaching);
                });
-    server.Get(R"(/api/runs/([0-9a-f]{64})/replay)",
-               [this, reply](const SRequest& request, SResponse& response) {
-                   const auto run = store.FindRun(request.matches[1]);
-                   if (!run) {
-                       reply(response, SAnswer{404, ErrorJson("no such run")});
-                       return;
-                   }
-                   response.headers.emplace_back("Content-Disposition", Attachment(*run));
-                   reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType}, kReplayCaching);
-               });
+    server.Get(R"(/api/runs/([0-9a-f]{64})/replay)", [this, reply](const SRequest& request,
+                                                                   SResponse& response) {
+        const auto run = store.FindRun(request.matches[1]);
+        if (!run) {
+            reply(response, SAnswer{404, ErrorJson("no such run")});
+            return;
+        }
+        response.headers.emplace_back("Content-Disposition", Attachment(*run));
+        reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType}, kReplayCaching);
+    });
     const char* const world = R"((-?\d{1,7})-(\d{1,7})-(\d{1,10}))";
     server.Get(std::string("/api/worlds/") + world,
                [this, reply, cached](const SRequest& request, SResponse& response) {
