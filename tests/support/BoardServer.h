@@ -46,9 +46,11 @@ public:
     }
 
     // Until it answers /healthz; false when it ended or did not in 30 s.
-    bool Ready() {
+    bool Ready() { return Answers(port, process); }
+    // Until the server that process runs answers /healthz on port, as Ready.
+    static bool Answers(int port, CChildProcess& server) {
         httplib::Client probe("127.0.0.1", port);
-        for (int tick = 0; tick < 600 && process.IsRunning(); ++tick) {
+        for (int tick = 0; tick < 600 && server.IsRunning(); ++tick) {
             const auto health = probe.Get("/healthz");
             if (health && health->status == 200) {
                 return true;
