@@ -30,6 +30,20 @@ CHttpServer::SResponse CBoardCache::Get(const std::string& key, const Render& re
     return rendered;
 }
 
+bool CBoardCache::Peek(const std::string& key, CHttpServer::SResponse& answer) {
+    const auto now = clock();
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!checking && now >= nextCheck) {
+        return false;
+    }
+    const auto found = answers.find(key);
+    if (found == answers.end()) {
+        return false;
+    }
+    answer = found->second;
+    return true;
+}
+
 void CBoardCache::Forget() {
     const std::lock_guard<std::mutex> lock(mutex);
     answers.clear();

@@ -29,6 +29,9 @@ public:
     // The answer kept under key, or render()'s, which is kept when it is a 200 (an error is
     // always rendered again). key must name all the answer depends on: path, page, date.
     CHttpServer::SResponse Get(const std::string& key, const Render& render);
+    // The answer kept under key, without ever waiting on the database: false when there is
+    // none, or when the change counter is due to be read (Get reads it).
+    bool Peek(const std::string& key, CHttpServer::SResponse& answer);
     void Forget(); // after a change this server made
 
 private:

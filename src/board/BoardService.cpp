@@ -218,10 +218,14 @@ void CBoardService::Route() {
         response.body = answer.body;
         response.contentType = answer.contentType;
     };
-    // A board or page from memory; render gives it when the database changed since.
-    const auto cached = [this, reply](SResponse& response, const std::string& key,
+    // A board or page from memory; render gives it when the database changed since. What is
+    // kept is answered on the server's own thread, without a handler's.
+    server.SetQuick([this](const SRequest& request, SResponse& response) {
+        return !request.HasParam("player") && cache.Peek(CacheKey(request), response);
+    });
+    const auto cached = [this, reply](SResponse& response, const SRequest& request,
                                       const std::function<SAnswer()>& render) {
-        response = cache.Get(key, [&] {
+        response = cache.Get(CacheKey(request), [&] {
             SResponse rendered;
             reply(rendered, render(), kBoardCaching);
             return rendered;
@@ -264,8 +268,7 @@ void CBoardService::Route() {
                    // ?player=NAME: that player's own standing too, for a client's own line.
                    // One answer for each player would fill the memory: these go to the store.
                    if (!request.HasParam("player")) {
-                       cached(response, request.path + "?page=" + std::to_string(page),
-                              [&] { return WorldBoard(asked, page); });
+                       cached(response, request, [&] { return WorldBoard(asked, page); });
                        return;
                    }
                    json board = json::parse(WorldBoard(asked, page).body);
@@ -282,8 +285,7 @@ void CBoardService::Route() {
                    const std::string asked = request.matches[1];
                    const std::string date = asked == "today" ? CBoardDays::DateAt(clock()) : asked;
                    const int page = PageOf(request);
-                   cached(response, "/api/days/" + date + "?page=" + std::to_string(page),
-                          [&] { return Day(date, page); });
+                   cached(response, request, [&] { return Day(date, page); });
                });
     server.Get("/healthz", [reply](const SRequest&, SResponse& response) {
         reply(response, SAnswer{200, "ok\n", "text/plain"}, kProbeCaching);
@@ -293,29 +295,37 @@ void CBoardService::Route() {
     });
 
     // The web pages.
-    server.Get("/", [this, cached](const SRequest&, SResponse& response) {
-        // Today's date in the key: a new day is a new page at once.
-        cached(response, "/ " + CBoardDays::DateAt(clock()), [this] { return Home(); });
+    server.Get("/", [this, cached](const SRequest& request, SResponse& response) {
+        cached(response, request, [this] { return Home(); });
     });
     server.Get(std::string("/worlds/") + world,
                [this, cached](const SRequest& request, SResponse& response) {
                    SWorld asked;
                    const int page = WorldOf(request, asked) ? PageOf(request) : 0;
-                   cached(response, request.path + "?page=" + std::to_string(page),
-                          [&] { return WorldPage(asked, page); });
+                   cached(response, request, [&] { return WorldPage(asked, page); });
                });
     server.Get(R"(/days/(\d{4}-\d{2}-\d{2}))",
                [this, cached](const SRequest& request, SResponse& response) {
                    const std::string date = request.matches[1];
                    const int page = PageOf(request);
-                   cached(response, request.path + "?page=" + std::to_string(page),
-                          [&] { return DayPage(date, page); });
+                   cached(response, request, [&] { return DayPage(date, page); });
                });
     server.Get(R"(/runs/([0-9a-f]{64}))",
                [this, cached](const SRequest& request, SResponse& response) {
                    const std::string id = request.matches[1];
-                   cached(response, request.path, [&] { return RunPage(id); });
+                   cached(response, request, [&] { return RunPage(id); });
                });
+}
+
+std::string CBoardService::CacheKey(const SRequest& request) const {
+    const std::string page = "?page=" + std::to_string(PageOf(request));
+    if (request.path == "/") {
+        return "/ " + CBoardDays::DateAt(clock()) + page;
+    }
+    if (request.path == "/api/days/today") {
+        return "/api/days/" + CBoardDays::DateAt(clock()) + page;
+    }
+    return request.path + page;
 }
 
 CBoardService::SAnswer CBoardService::WorldBoard(const SWorld& world, int page) {

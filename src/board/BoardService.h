@@ -73,6 +73,9 @@ private:
     };
 
     void Route();
+    // What a read kept in memory is kept under: its path (today's date for "today" and for the
+    // home page, so that a new day is a new page at once) and its page.
+    std::string CacheKey(const CHttpServer::SRequest& request) const;
     SAnswer Submit(const std::string& name, const std::string& authorization,
                    const std::string& address, const std::string& bytes);
     // Whether the player may send now: the name's owner (or a free name) within its allowances.

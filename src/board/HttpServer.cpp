@@ -198,6 +198,8 @@ struct CHttpServer::SConnection {
     std::string input; // read ahead of the reader: what follows a request, at most kReadBytes
     std::string output;
     std::size_t written = 0;
+    std::uint32_t watched = EPOLLIN; // the events epoll reports for it now
+    bool answeringAtOnce = false;    // written to from within the loop that read the request
     bool keepAlive = true;
     std::size_t lingered = 0;
     Clock::time_point started;  // the request's first byte
@@ -225,6 +227,10 @@ void CHttpServer::Post(const std::string& pattern, Handler handler) {
 
 void CHttpServer::SetLogger(Logger log) {
     logger = std::move(log);
+}
+
+void CHttpServer::SetQuick(Quick answer) {
+    quick = std::move(answer);
 }
 
 int CHttpServer::GetPort() const {
@@ -305,6 +311,13 @@ void CHttpServer::Watch(int socket, std::uint64_t key, std::uint32_t events, int
     event.events = events;
     event.data.u64 = key;
     epoll_ctl(epoll, operation, socket, &event);
+}
+
+void CHttpServer::WatchFor(SConnection& connection, std::uint32_t events) const {
+    if (connection.watched != events) {
+        connection.watched = events;
+        Watch(connection.socket, connection.key, events, EPOLL_CTL_MOD);
+    }
 }
 
 void CHttpServer::OnEvent(std::uint64_t key, std::uint32_t events) {
@@ -403,8 +416,10 @@ void CHttpServer::ReadRequest(SConnection& connection) {
             }
             break;
         case CHttpRequestReader::EProgress::Done:
-            Dispatch(connection);
-            return;
+            if (!Dispatch(connection)) {
+                return;
+            }
+            break; // answered at once: a pipelined request may follow
         case CHttpRequestReader::EProgress::Refused:
             Refuse(connection, reader.GetStatus(), reader.GetProblem());
             return;
@@ -422,18 +437,34 @@ void CHttpServer::Refuse(SConnection& connection, int status, const std::string&
     StartWriting(connection, Serialized(response, false), false);
 }
 
-void CHttpServer::Dispatch(SConnection& connection) {
+bool CHttpServer::Dispatch(SConnection& connection) {
+    const bool keepAlive = connection.reader.KeepsAlive();
+    SRequest& request = connection.reader.GetRequest();
+    request.remoteAddress = connection.address;
+    if (quick && request.method == "GET") {
+        const Clock::time_point start = Clock::now();
+        SResponse response;
+        if (quick(request, response)) {
+            const std::uint64_t key = connection.key;
+            connection.answeringAtOnce = true;
+            StartWriting(connection, Finished(request, response, keepAlive, start), keepAlive);
+            if (connections.find(key) == connections.end()) {
+                return false; // the client went while it was written to
+            }
+            connection.answeringAtOnce = false;
+            return connection.phase == SConnection::EPhase::Reading;
+        }
+    }
     connection.phase = SConnection::EPhase::Handling;
     connection.deadline = Clock::time_point::max(); // a handler may take its time
-    Watch(connection.socket, connection.key, 0, EPOLL_CTL_MOD);
-    const bool keepAlive = connection.reader.KeepsAlive();
-    SJob job{connection.key, std::move(connection.reader.GetRequest()), keepAlive};
-    job.request.remoteAddress = connection.address;
+    WatchFor(connection, 0);
+    SJob job{connection.key, std::move(request), keepAlive};
     {
         const std::lock_guard<std::mutex> lock(jobsMutex);
         jobs.push_back(std::move(job));
     }
     jobPosted.notify_one();
+    return false;
 }
 
 void CHttpServer::TakeAnswers() {
@@ -458,8 +489,7 @@ void CHttpServer::StartWriting(SConnection& connection, std::string bytes, bool 
     connection.written = 0;
     connection.keepAlive = keepAlive;
     connection.deadline = Clock::now() + std::chrono::seconds(limits.writeSeconds);
-    Watch(connection.socket, connection.key, EPOLLOUT, EPOLL_CTL_MOD);
-    WriteTo(connection);
+    WriteTo(connection); // mostly all at once, with no wait for epoll
 }
 
 void CHttpServer::WriteTo(SConnection& connection) {
@@ -467,6 +497,7 @@ void CHttpServer::WriteTo(SConnection& connection) {
         const ssize_t sent = send(connection.socket, connection.output.data() + connection.written,
                                   connection.output.size() - connection.written, MSG_NOSIGNAL);
         if (sent < 0 && WouldBlock()) {
+            WatchFor(connection, EPOLLOUT);
             return; // on the next EPOLLOUT
         }
         if (sent < 0) {
@@ -483,15 +514,17 @@ void CHttpServer::WriteTo(SConnection& connection) {
     connection.reader.Reset();
     connection.phase = SConnection::EPhase::Reading;
     connection.deadline = Clock::now() + std::chrono::seconds(limits.idleSeconds);
-    Watch(connection.socket, connection.key, EPOLLIN, EPOLL_CTL_MOD);
-    ReadRequest(connection); // a pipelined request may be waiting already
+    WatchFor(connection, EPOLLIN);
+    if (!connection.answeringAtOnce) { // else the reading loop it came from goes on
+        ReadRequest(connection);       // a pipelined request may be waiting already
+    }
 }
 
 void CHttpServer::StartLingering(SConnection& connection) {
     shutdown(connection.socket, SHUT_WR);
     connection.phase = SConnection::EPhase::Lingering;
     connection.deadline = Clock::now() + kLingering;
-    Watch(connection.socket, connection.key, EPOLLIN, EPOLL_CTL_MOD);
+    WatchFor(connection, EPOLLIN);
 }
 
 void CHttpServer::Linger(SConnection& connection) {
@@ -545,14 +578,18 @@ void CHttpServer::Handle() {
         }
         const Clock::time_point start = Clock::now();
         SResponse response = Answer(job.request);
-        AnswerNotModified(job.request, response);
-        if (logger) {
-            logger(job.request, response, MillisecondsSince(start));
-        }
-        PostAnswer(SAnswer{job.connection,
-                           Serialized(response, job.keepAlive, job.request.method != "HEAD"),
+        PostAnswer(SAnswer{job.connection, Finished(job.request, response, job.keepAlive, start),
                            job.keepAlive});
     }
+}
+
+std::string CHttpServer::Finished(const SRequest& request, SResponse& response, bool keepAlive,
+                                  Clock::time_point start) const {
+    AnswerNotModified(request, response);
+    if (logger) {
+        logger(request, response, MillisecondsSince(start));
+    }
+    return Serialized(response, keepAlive, request.method != "HEAD");
 }
 
 CHttpServer::SResponse CHttpServer::Answer(SRequest& request) const {

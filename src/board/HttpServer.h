@@ -49,6 +49,10 @@ public:
     // Each answered request once, from any thread; milliseconds from the whole request to its
     // answer (for a refusal, from its first byte).
     using Logger = std::function<void(const SRequest&, const SResponse&, double milliseconds)>;
+    // An answer ready in memory, given on the loop's own thread before any handler is asked:
+    // true when it answered. It must never wait (no query, no disk); false sends the request
+    // on to its handler as usual. This is what lets a read kept in memory cost no thread switch.
+    using Quick = std::function<bool(const SRequest&, SResponse&)>;
 
     explicit CHttpServer(SLimits limits);
     ~CHttpServer();
@@ -61,6 +65,7 @@ public:
     void Get(const std::string& pattern, Handler handler);
     void Post(const std::string& pattern, Handler handler);
     void SetLogger(Logger logger);
+    void SetQuick(Quick quick); // asked for GET requests only
 
     // Listens on host ("127.0.0.1", "::1", a name); port 0 picks one. False with why.
     bool Bind(const std::string& host, int port, std::string& problem);
@@ -89,12 +94,14 @@ private:
 
     // The loop's side.
     void Watch(int socket, std::uint64_t key, std::uint32_t events, int operation) const;
+    void WatchFor(SConnection& connection, std::uint32_t events) const; // only when it changes
     void OnEvent(std::uint64_t key, std::uint32_t events);
     void Accept();
     void ReadFrom(SConnection& connection);
     void ReadRequest(SConnection& connection);
     void Refuse(SConnection& connection, int status, const std::string& problem);
-    void Dispatch(SConnection& connection);
+    // True when the request was answered at once and the connection reads on.
+    bool Dispatch(SConnection& connection);
     void TakeAnswers();
     void StartWriting(SConnection& connection, std::string bytes, bool keepAlive);
     void WriteTo(SConnection& connection);
@@ -106,11 +113,15 @@ private:
     // The handlers' side.
     void Handle();
     SResponse Answer(SRequest& request) const;
+    // The bytes of a response, once it is final (304 when the client holds it) and logged.
+    std::string Finished(const SRequest& request, SResponse& response, bool keepAlive,
+                         Clock::time_point start) const;
     void PostAnswer(SAnswer answer);
 
     SLimits limits;
     std::vector<SRoute> routes;
     Logger logger;
+    Quick quick;
     int listener = -1;
     int epoll = -1;
     int wakeup = -1; // an eventfd: answers are waiting, or Stop was called

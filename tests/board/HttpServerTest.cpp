@@ -26,6 +26,10 @@ struct SEchoServer {
         };
         server.Get("/echo", echo);
         server.Post("/echo", echo);
+        server.SetQuick([](const auto& request, auto& response) { // on the loop's thread
+            response.body = "at once|" + request.Param("q");
+            return request.Param("q") == "1";
+        });
         std::string problem;
         EXPECT_TRUE(server.Bind("127.0.0.1", 0, problem)) << problem;
         serving = std::thread([this] { server.Serve(); });
@@ -115,6 +119,9 @@ TEST(HttpServer, EveryRequestGetsTheAnswersItsBytesDeserve) {
         {kPost + "Expect: 100-continue\r\nContent-Length: 2\r\n\r\nok", {100, 200}, "|ok"},
         {Repeated(kGet + "\r\n", 5) + kGet + "Connection: keep-alive\r\n\r\n" + kGet + kClose,
          std::vector<int>(7, 200)},
+        {Repeated("GET /echo?q=1 HTTP/1.1\r\n\r\n", 3) + kGet + "\r\n" +
+             "GET /echo?q=1 HTTP/1.1\r\n" + kClose,
+         std::vector<int>(5, 200), "at once|1"},
         {"GET /echo HTTP/1.0\r\n\r\n", {200}}, // closes
         {"GET /other HTTP/1.1\r\n" + kClose, {404}},
         {"PUT /echo HTTP/1.1\r\n" + kClose, {405}},
