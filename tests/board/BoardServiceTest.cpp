@@ -275,9 +275,11 @@ std::string Keep(Board& board, char id, const std::string& player, long long mil
     return run.id;
 }
 
-// A run's own page, the world's chart and the links to runs, and the replay as a file named for
-// what it is; a name written as markup is never markup, in a page or in a header.
-TEST(BoardPages, ARunHasItsPageTheWorldItsChartAndAReplayItsFileName) {
+// Each read: a run's own page, the world's chart and the links to runs, the replay as a file
+// named for what it is (a name written as markup is never markup, in a page or a header); and
+// as a proxy sees it, its Cache-Control and an ETag that is its body's hash, which a client that
+// holds it gets as 304 with no body. Refusals are never kept, the board's or the server's.
+TEST(BoardPages, EachReadHasItsContentsAndTellsProxiesHowLongToKeepIt) {
     Board board;
     const std::string eve = Keep(board, 'e', "<i>Eve</i>", 61005, {20000, 40000}, "2026-12-07");
     const std::string ann = Keep(board, 'a', "Ann", 83412, {30000, 61000}, "");
@@ -286,11 +288,13 @@ TEST(BoardPages, ARunHasItsPageTheWorldItsChartAndAReplayItsFileName) {
     const std::string world = CBoardPages::WorldPath(board.days.WorldOf("2026-12-07"));
     const std::string file = "zelkora-" + world.substr(8) + "-";
     const std::string html = "text/html; charset=utf-8";
+    const std::string json = "application/json";
     struct SCase {
         std::string path;
         int status;
         std::string type;
         std::vector<std::string> holds;
+        std::string caching = "public, max-age=1, stale-while-revalidate=10";
         std::string disposition = ""; // none but for a replay
     };
     const SCase cases[] = {
@@ -305,11 +309,11 @@ TEST(BoardPages, ARunHasItsPageTheWorldItsChartAndAReplayItsFileName) {
          200,
          html,
          {"&lt;i&gt;Eve&lt;/i&gt;", "1 of 3 players", file + "_i_Eve__i_.zrp"}},
-        {"/runs/" + std::string(64, 'f'), 404, html, {"No such run."}},
         {"/api/runs/" + eve + "/replay",
          200,
          CBoardPages::kReplayType,
          {"ZRP e"},
+         "public, max-age=31536000, immutable",
          "attachment; filename=\"" + file + "_i_Eve__i_.zrp\""},
         // Eve the fastest, flat along the top; Bo's loss the largest, at the bottom; Bo's
         // splits unread, his line goes from the start to the finish alone.
@@ -318,10 +322,22 @@ TEST(BoardPages, ARunHasItsPageTheWorldItsChartAndAReplayItsFileName) {
          html,
          {"<svg", "points=\"70.0,20.0 220.0,20.0 370.0,20.0 520.0,20.0\"",
           "points=\"70.0,20.0 520.0,230.0\"", "href=\"/runs/" + ann + "\""}},
+        {world + "?page=1", 200, html, {"<svg"}},
         {"/days/2026-12-07",
          200,
          html,
          {"href=\"/runs/" + annToday + "\"", "href=\"/runs/" + bo + "\""}},
+        {"/", 200, html, {"2026-12-07"}},
+        {"/api" + world, 200, json, {"\"players\":3"}},
+        {"/api" + world + "?player=Ann", 200, json, {"\"player\":{"}},
+        {"/api/days/today", 200, json, {"\"date\":\"2026-12-07\""}},
+        {"/api/runs/" + ann, 200, json, {"\"milliseconds\":83412"}},
+        {"/healthz", 200, "text/plain", {"ok"}, "no-store"},
+        {"/runs/" + std::string(64, 'f'), 404, html, {"No such run."}, "no-store"},
+        {"/api/runs/" + std::string(64, '0'), 404, json, {}, "no-store"},
+        {"/api/worlds/0-1-2?page=0", 400, json, {}, "no-store"},
+        {"/days/2026-12-08", 404, html, {}, "no-store"},
+        {"/nowhere", 404, json, {}, "no-store"},
     };
     for (const SCase& test : cases) {
         const auto answer = board.client->Get(test.path.c_str());
@@ -332,7 +348,24 @@ TEST(BoardPages, ARunHasItsPageTheWorldItsChartAndAReplayItsFileName) {
         for (const std::string& part : test.holds) {
             EXPECT_NE(answer->body.find(part), std::string::npos) << test.path << ": " << part;
         }
-        EXPECT_EQ(answer->body.find("<i>"), std::string::npos) << test.path;
+        EXPECT_TRUE(test.type == json || answer->body.find("<i>") == std::string::npos)
+            << test.path << ": markup in JSON is the name as it is";
+        EXPECT_EQ(answer->get_header_value("Cache-Control"), test.caching) << test.path;
+        const std::string etag = answer->get_header_value("ETag");
+        if (test.status != 200) {
+            EXPECT_EQ(etag, "") << test.path;
+            EXPECT_EQ(Status(board.client->Get(test.path.c_str(), {{"If-None-Match", "*"}})),
+                      test.status)
+                << test.path;
+            continue;
+        }
+        EXPECT_EQ(etag, '"' + CSha256::Hex(answer->body) + '"') << test.path;
+        const auto held =
+            board.client->Get(test.path.c_str(), {{"If-None-Match", "\"x\", W/" + etag}});
+        EXPECT_TRUE(Status(held) == 304 && held->body.empty()) << test.path;
+        EXPECT_EQ(held->get_header_value("ETag"), etag) << test.path;
+        const auto stale = board.client->Get(test.path.c_str(), {{"If-None-Match", "\"x\""}});
+        EXPECT_TRUE(Status(stale) == 200 && stale->body == answer->body) << test.path;
     }
 }
 
@@ -388,7 +421,10 @@ TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
     const std::string slower = EncodedBytes(FlyTheCourse(0, 120, 11, -1, 300));
     const std::string bytes = ARealRun();
     ASSERT_EQ(Status(board.Submit("Ann", slower)), 201);
-    ASSERT_EQ(Status(board.Submit("Ann", bytes)), 201) << "the slower run goes";
+    const auto kept = board.Submit("Ann", bytes);
+    ASSERT_EQ(Status(kept), 201) << "the slower run goes";
+    EXPECT_EQ(kept->get_header_value("Cache-Control"), "no-store");
+    EXPECT_FALSE(kept->has_header("ETag"));
     const int nodes = CTunnel::CountRings(0, 120, 11);
     ASSERT_EQ(CTunnel::CountRings(0, 110, 11), nodes) << "a shorter length, the same world";
     // Her replaced run, her run, and her run with all the flight does not show changed: another
@@ -471,53 +507,6 @@ TEST(BoardService, AllowancesAreEachPlayersOwnAndTheDayIsAnnouncedOnItsDay) {
     EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-07")), 200);
     EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-08")), 404) << "tomorrow";
     EXPECT_EQ(Status(board.client->Get("/days/2026-12-08")), 404);
-}
-
-// Each kind of read as a proxy sees it: its Cache-Control and an ETag that is its body's hash,
-// and a client that holds that body gets 304 and no body. Submissions and refusals are never
-// kept, the board's own or the HTTP server's.
-TEST(BoardService, EveryReadTellsProxiesHowLongToKeepItAndAHeldOneIsNotSentAgain) {
-    Board board;
-    const auto submitted = board.Submit("Ann", ARealRun());
-    ASSERT_EQ(Status(submitted), 201);
-    EXPECT_EQ(submitted->get_header_value("Cache-Control"), "no-store");
-    EXPECT_FALSE(submitted->has_header("ETag"));
-    const json run = json::parse(submitted->body);
-    const std::string id = run["id"];
-    const std::string world = "0-" + std::to_string(int(run["world"]["nodes"])) + "-11";
-    const std::string brief = "public, max-age=1, stale-while-revalidate=10";
-    const std::pair<std::string, std::string> reads[] = {
-        {"/api/worlds/" + world, brief},
-        {"/api/worlds/" + world + "?player=Ann", brief},
-        {"/api/days/today", brief},
-        {"/api/runs/" + id, brief},
-        {"/api/runs/" + id + "/replay", "public, max-age=31536000, immutable"},
-        {"/", brief},
-        {"/worlds/" + world + "?page=1", brief},
-        {"/days/2026-12-07", brief},
-        {"/healthz", "no-store"},
-    };
-    for (const auto& [path, caching] : reads) {
-        const auto fresh = board.client->Get(path.c_str());
-        ASSERT_EQ(Status(fresh), 200) << path;
-        EXPECT_EQ(fresh->get_header_value("Cache-Control"), caching) << path;
-        const std::string etag = fresh->get_header_value("ETag");
-        EXPECT_EQ(etag, '"' + CSha256::Hex(fresh->body) + '"') << path;
-        const auto held = board.client->Get(path.c_str(), {{"If-None-Match", "\"x\", W/" + etag}});
-        EXPECT_EQ(Status(held), 304) << path;
-        EXPECT_TRUE(held && held->body.empty()) << path;
-        EXPECT_EQ(held->get_header_value("ETag"), etag) << path;
-        const auto stale = board.client->Get(path.c_str(), {{"If-None-Match", "\"x\""}});
-        EXPECT_TRUE(Status(stale) == 200 && stale->body == fresh->body) << path;
-    }
-    const std::string refusals[] = {"/api/worlds/0-1-2?page=0", "/api/runs/" + std::string(64, '0'),
-                                    "/days/2026-12-08", "/nowhere"};
-    for (const std::string& path : refusals) {
-        const auto refused = board.client->Get(path.c_str(), {{"If-None-Match", "*"}});
-        EXPECT_GE(Status(refused), 400) << path;
-        EXPECT_EQ(refused->get_header_value("Cache-Control"), "no-store") << path;
-        EXPECT_FALSE(refused->has_header("ETag")) << path;
-    }
 }
 
 // Boards and pages come from memory: a change made behind the board's back is not seen, a run
