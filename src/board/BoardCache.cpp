@@ -12,10 +12,12 @@ CHttpServer::SResponse CBoardCache::Get(const std::string& key, const Render& re
         const std::lock_guard<std::mutex> lock(mutex);
         const auto found = answers.find(key);
         if (found != answers.end()) {
+            ++hits;
             return found->second;
         }
         renderedIn = generation;
     }
+    ++misses;
     // Rendered without the lock: a slow query holds up no other page.
     CHttpServer::SResponse rendered = render();
     if (rendered.status == 200) {
@@ -41,6 +43,7 @@ bool CBoardCache::Peek(const std::string& key, CHttpServer::SResponse& answer) {
         return false;
     }
     answer = found->second;
+    ++hits;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "board/HttpServer.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +35,9 @@ public:
     bool Peek(const std::string& key, CHttpServer::SResponse& answer);
     void Forget(); // after a change this server made
 
+    std::uint64_t GetHits() const { return hits; }     // answers given from memory
+    std::uint64_t GetMisses() const { return misses; } // answers rendered
+
 private:
     void DropIfChanged(); // the counter read when checkEvery has passed
 
@@ -48,4 +52,6 @@ private:
     std::int64_t lastChanges = -1;
     std::chrono::steady_clock::time_point nextCheck{};
     bool checking = false; // one thread reads the counter; the others serve meanwhile
+    std::atomic<std::uint64_t> hits{0};
+    std::atomic<std::uint64_t> misses{0};
 };

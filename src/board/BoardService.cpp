@@ -200,6 +200,7 @@ void CBoardService::Route() {
         [this](const SRequest& request, const SResponse& response, double milliseconds) {
             char took[32];
             std::snprintf(took, sizeof took, " %d %.1f ms", response.status, milliseconds);
+            latencies.Count(request.method, request.path, milliseconds);
             log.Write(Printable(request.method) + " " + Printable(request.path) + took +
                       RefusalOf(response) + "\n");
         });
@@ -615,5 +616,13 @@ std::string CBoardService::Metrics() const {
            "# HELP zelkora_board_check_seconds Time spent checking runs.\n"
            "# TYPE zelkora_board_check_seconds summary\n"
            "zelkora_board_check_seconds_sum " +
-           seconds + "\nzelkora_board_check_seconds_count " + std::to_string(checksDone) + "\n";
+           seconds + "\nzelkora_board_check_seconds_count " + std::to_string(checksDone) + "\n" +
+           "# HELP zelkora_board_cache_hits_total Boards and pages answered from memory.\n"
+           "# TYPE zelkora_board_cache_hits_total counter\n"
+           "zelkora_board_cache_hits_total " +
+           std::to_string(cache.GetHits()) + "\n" +
+           "# HELP zelkora_board_cache_misses_total Boards and pages rendered anew.\n"
+           "# TYPE zelkora_board_cache_misses_total counter\n"
+           "zelkora_board_cache_misses_total " +
+           std::to_string(cache.GetMisses()) + "\n" + latencies.Text();
 }

@@ -8,6 +8,7 @@
 #include "board/HttpServer.h"
 #include "board/MemoryBudget.h"
 #include "board/RequestLog.h"
+#include "board/RouteLatencies.h"
 #include "board/RunChecker.h"
 
 #include <atomic>
@@ -113,6 +114,7 @@ private:
     CHttpServer server;
     CCheckQueue checks;
     CBoardCache cache;
+    CRouteLatencies latencies;
     CRequestLog log;
     int port = 0;
 

@@ -204,14 +204,27 @@ TEST(BoardService, ARunIsCheckedRankedAndServedAndEveryRefusalSaysWhy) {
     const auto replay = board.client->Get(("/api/runs/" + id + "/replay").c_str());
     ASSERT_EQ(Status(replay), 200);
     EXPECT_EQ(replay->body, bytes);
+    EXPECT_EQ(Status(board.client->Get(("/api/runs/" + id).c_str())), 200);
     EXPECT_EQ(Status(board.client->Get("/api/worlds/0-1-2?page=100001")), 400);
     EXPECT_EQ(Status(board.client->Get("/healthz")), 200);
+    for (int read = 0; read < 2; ++read) { // rendered, then from memory
+        EXPECT_EQ(Status(board.client->Get(worldPath.c_str())), 200);
+    }
     const auto metrics = board.client->Get("/metrics");
     ASSERT_EQ(Status(metrics), 200);
-    EXPECT_NE(metrics->body.find("zelkora_board_runs_accepted_total 1\n"), std::string::npos);
-    EXPECT_NE(metrics->body.find("zelkora_board_runs_refused_total{reason=\"not_verified\"} 1\n"),
-              std::string::npos)
-        << metrics->body;
+    const std::string prefix = "zelkora_board_";
+    for (const std::string line :
+         {"runs_accepted_total 1", "runs_refused_total{reason=\"not_verified\"} 1",
+          "cache_hits_total 1", "cache_misses_total 1",
+          "request_seconds_count{route=\"/api/worlds/D-N-S\"} 5",
+          "request_seconds_count{route=\"/api/runs/ID/replay\"} 1",
+          "request_seconds_count{route=\"/api/runs/ID\"} 1",
+          "request_seconds_bucket{route=\"/healthz\",le=\"+Inf\"} 1",
+          "request_seconds_count{route=\"other\"} 0"}) {
+        EXPECT_NE(metrics->body.find("\n" + prefix + line + "\n"), std::string::npos)
+            << line << "\n"
+            << metrics->body;
+    }
 }
 
 // One worker busy with a slow check and no room to wait: the next run is told to come back.
