@@ -10,8 +10,8 @@
 #include "app/Timer.h"
 #include "entities/Player.h"
 #include "game/Game.h"
-#include "game/Records.h"
-#include "game/ReplayFiles.h"
+#include "runs/Records.h"
+#include "runs/ReplayFiles.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

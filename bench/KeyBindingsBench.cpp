@@ -1,6 +1,6 @@
 // keys.txt is read once before the window opens: even the largest file the game reads must not
 // be noticed at start. The key lookup runs on every key event and is a table index.
-#include "app/KeyBindings.h"
+#include "settings/KeyBindings.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

@@ -34,14 +34,14 @@
 #include "app/Timer.h"
 #include "entities/Enemy.h"
 #include "entities/Player.h"
-#include "game/BoardLink.h"
 #include "game/Game.h"
 #include "game/Ghost.h"
-#include "game/Replay.h"
-#include "game/ReplayFiles.h"
-#include "game/ReplayPlayback.h"
+#include "online/BoardLink.h"
 #include "render/ResolutionScaler.h"
 #include "render/SpriteBatch.h"
+#include "runs/Replay.h"
+#include "runs/ReplayFiles.h"
+#include "runs/ReplayPlayback.h"
 #include "sound/SoundSystem.h"
 
 #include <GL/freeglut.h>

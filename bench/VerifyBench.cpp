@@ -13,8 +13,8 @@
 #include "app/Timer.h"
 #include "game/Game.h"
 #include "game/Ghost.h"
-#include "game/ReplayFiles.h"
-#include "game/ReplayPlayback.h"
+#include "runs/ReplayFiles.h"
+#include "runs/ReplayPlayback.h"
 #include "world/Tunnel.h"
 
 #include <benchmark/benchmark.h>

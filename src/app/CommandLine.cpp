@@ -1,11 +1,11 @@
 #include "app/CommandLine.h"
 
-#include "app/BoardSettings.h"
 #include "app/CallerPath.h"
 #include "app/Config.h"
-#include "app/KeyBindings.h"
 #include "base/Version.h"
-#include "game/WorldIdentity.h"
+#include "online/BoardSettings.h"
+#include "settings/KeyBindings.h"
+#include "world/WorldIdentity.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/KeyBindings.h"
+#include "settings/KeyBindings.h"
 
 // The held-key table: six flags, 1 while their command is held. The key handler holds them by
 // command, whatever keys.txt binds. Held by key code, the default keys count by the low 8 bits of

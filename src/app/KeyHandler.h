@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/KeyBindings.h"
+#include "settings/KeyBindings.h"
 
 class CGame;
 class CInput;

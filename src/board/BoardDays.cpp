@@ -3,7 +3,7 @@
 #include "base/AtomicFile.h"
 #include "base/SmallFile.h"
 #include "board/Sha256.h"
-#include "game/DailyWorld.h"
+#include "world/DailyWorld.h"
 #include "world/Tunnel.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "board/BoardPages.h"
 
 #include "board/SplitChart.h"
-#include "game/Records.h"
+#include "runs/Records.h"
 
 #include <cstdio>
 

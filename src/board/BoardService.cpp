@@ -6,8 +6,8 @@
 #include "board/Flight.h"
 #include "board/Sha256.h"
 #include "board/SplitChart.h"
-#include "game/DailyWorld.h"
-#include "game/Records.h"
+#include "runs/Records.h"
+#include "world/DailyWorld.h"
 
 #include <chrono>
 #include <cstdio>

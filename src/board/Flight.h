@@ -1,7 +1,7 @@
 #pragma once
 
 #include "board/BoardStore.h"
-#include "game/Replay.h"
+#include "runs/Replay.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "base/Version.h"
 #include "game/Game.h"
-#include "game/ReplayPlayback.h"
+#include "runs/ReplayPlayback.h"
 #include "world/Tunnel.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/ReplayVerifier.h"
-#include "game/Replay.h"
+#include "runs/Replay.h"
 
 #include <cstddef>
 #include <string>

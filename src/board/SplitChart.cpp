@@ -1,7 +1,7 @@
 #include "board/SplitChart.h"
 
 #include "board/BoardPages.h"
-#include "game/Records.h"
+#include "runs/Records.h"
 
 #include <algorithm>
 #include <cstdio>

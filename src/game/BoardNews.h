@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/WorldIdentity.h"
+#include "world/WorldIdentity.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/Replay.h"
+#include "runs/Replay.h"
 
 #include <cstdint>
 #include <functional>

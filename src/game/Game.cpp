@@ -5,9 +5,9 @@
 #include "entities/Player.h"
 #include "game/Ghost.h"
 #include "game/RecordsTable.h"
-#include "game/ReplayPlayback.h"
 #include "render/ResolutionScaler.h"
 #include "render/ScreenshotWriter.h"
+#include "runs/ReplayPlayback.h"
 #include "world/Tunnel.h"
 
 #include <chrono>

@@ -7,7 +7,7 @@
 #include "game/GameSounds.h"
 #include "game/GameView.h"
 #include "game/RunBook.h"
-#include "game/WorldIdentity.h"
+#include "world/WorldIdentity.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "game/GamePanel.h"
 
-#include "game/BoardLink.h"
 #include "game/Ghost.h"
-#include "game/Records.h"
 #include "game/RecordsTable.h"
 #include "game/RunBook.h"
+#include "online/BoardLink.h"
+#include "runs/Records.h"
 
 #include <utility>
 

@@ -3,7 +3,7 @@
 #include "fx/Hud.h"
 #include "game/RunResults.h"
 #include "game/TitleCard.h"
-#include "game/WorldIdentity.h"
+#include "world/WorldIdentity.h"
 
 #include <cstddef>
 #include <string>

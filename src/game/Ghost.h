@@ -1,7 +1,7 @@
 #pragma once
 
-#include "game/Replay.h"
 #include "render/Mesh.h"
+#include "runs/Replay.h"
 
 #include <string>
 #include <vector>

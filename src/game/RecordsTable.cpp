@@ -1,6 +1,6 @@
 #include "game/RecordsTable.h"
 
-#include "game/DailyWorld.h"
+#include "world/DailyWorld.h"
 
 #include <algorithm>
 #include <cctype>

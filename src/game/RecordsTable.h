@@ -1,7 +1,7 @@
 #pragma once
 
-#include "game/BoardLink.h"
-#include "game/Records.h"
+#include "online/BoardLink.h"
+#include "runs/Records.h"
 
 #include <cstddef>
 #include <string>

@@ -3,9 +3,9 @@
 #include "app/Input.h"
 #include "base/Version.h"
 #include "game/Ghost.h"
-#include "game/Records.h"
-#include "game/ReplayFiles.h"
-#include "game/ReplayPlayback.h"
+#include "runs/Records.h"
+#include "runs/ReplayFiles.h"
+#include "runs/ReplayPlayback.h"
 
 #include <cstdio>
 #include <ctime>

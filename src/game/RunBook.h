@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/SaveQueue.h"
-#include "game/RunRecorder.h"
-#include "game/WorldIdentity.h"
+#include "runs/RunRecorder.h"
+#include "world/WorldIdentity.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "game/RunResults.h"
 
 #include "game/Ghost.h"
-#include "game/Records.h"
+#include "runs/Records.h"
 
 #include <algorithm>
 #include <cmath>

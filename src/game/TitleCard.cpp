@@ -1,7 +1,7 @@
 #include "game/TitleCard.h"
 
 #include "base/Version.h"
-#include "game/Records.h"
+#include "runs/Records.h"
 
 namespace {
 

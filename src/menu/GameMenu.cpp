@@ -1,15 +1,15 @@
 #include "menu/GameMenu.h"
 
-#include "app/BoardSettings.h"
-#include "app/KeyBindings.h"
-#include "app/PlayerSettings.h"
 #include "app/RenderSettings.h"
 #include "base/PlayerName.h"
 #include "fx/Hud.h"
-#include "game/BoardLink.h"
 #include "game/Game.h"
-#include "game/Outbox.h"
+#include "online/BoardLink.h"
+#include "online/BoardSettings.h"
+#include "online/Outbox.h"
 #include "render/ResolutionScaler.h"
+#include "settings/KeyBindings.h"
+#include "settings/PlayerSettings.h"
 
 #include <algorithm>
 #include <cctype>

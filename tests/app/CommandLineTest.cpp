@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
 
-#include "app/BoardSettings.h"
 #include "app/Config.h"
+#include "online/BoardSettings.h"
 
 #include "EnvironmentVariable.h"
 

@@ -1,5 +1,5 @@
 #include "app/CommandLine.h"
-#include "app/KeyBindings.h"
+#include "settings/KeyBindings.h"
 
 #include "FileBytes.h"
 

@@ -5,8 +5,8 @@
 // waited; then the README's pg_dump copies the database, and a board on the copy serves the
 // same boards.
 
-#include "game/BoardLink.h"
-#include "game/Outbox.h"
+#include "online/BoardLink.h"
+#include "online/Outbox.h"
 
 #include "BoardRun.h"
 #include "BoardServer.h"

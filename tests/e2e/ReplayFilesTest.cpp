@@ -5,7 +5,7 @@
 #include "GameRun.h"
 #include "ReplayBytes.h"
 #include "base/Version.h"
-#include "game/Replay.h"
+#include "runs/Replay.h"
 
 #include <chrono>
 #include <csignal>

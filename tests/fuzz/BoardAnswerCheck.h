@@ -5,7 +5,7 @@
 // is printable, the line is one line, a page gives at most five runs, each with a printable
 // name, a run id of 64 hex digits and a rank among the page's players, and a world of the day
 // is one the game can fly.
-#include "game/BoardClient.h"
+#include "online/BoardClient.h"
 
 #include <string>
 

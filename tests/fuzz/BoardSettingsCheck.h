@@ -3,8 +3,8 @@
 // What must hold for any bytes read as board.txt: every problem is one line of printable text
 // naming the file, and a board taken has a URL the game's check takes and a name the board's
 // rules take.
-#include "app/BoardSettings.h"
 #include "base/PlayerName.h"
+#include "online/BoardSettings.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // What must hold for any bytes read as keys.txt: every problem is one line of printable text
 // naming the file, there are never more than the shown ones and a count, and ESC and q still
 // quit (they stay unbound).
-#include "app/KeyBindings.h"
+#include "settings/KeyBindings.h"
 
 #include <string>
 #include <vector>

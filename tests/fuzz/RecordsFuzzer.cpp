@@ -1,7 +1,7 @@
 // libFuzzer target: any bytes as a records file. Parsing must end and, when it accepts the text,
 // the table it gives must come back unchanged through Format and Parse: what the game writes it
 // can always read.
-#include "game/Records.h"
+#include "runs/Records.h"
 
 #include <cstddef>
 #include <cstdint>

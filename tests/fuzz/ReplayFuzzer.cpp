@@ -3,7 +3,7 @@
 // leave the replay empty; an accepted replay must keep within the limits and come back the same
 // through Encode and Decode: what the game writes it can always read.
 #include "ReplayCheck.h"
-#include "game/Replay.h"
+#include "runs/Replay.h"
 
 #include <cstddef>
 #include <cstdint>

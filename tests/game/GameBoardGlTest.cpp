@@ -5,7 +5,7 @@
 #include "FileBytes.h"
 #include "GameGl.h"
 #include "ToneFiles.h"
-#include "game/BoardLink.h"
+#include "online/BoardLink.h"
 
 #include <chrono>
 #include <thread>

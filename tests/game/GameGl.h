@@ -10,8 +10,8 @@
 #include "entities/Player.h"
 #include "fx/Hud.h"
 #include "game/Game.h"
-#include "game/Records.h"
-#include "game/ReplayFiles.h"
+#include "runs/Records.h"
+#include "runs/ReplayFiles.h"
 #include "world/Tunnel.h"
 
 #include <cstdint>

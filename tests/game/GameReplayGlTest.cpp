@@ -5,8 +5,8 @@
 #include "GameGl.h"
 #include "app/KeyHandler.h"
 #include "game/Ghost.h"
-#include "game/ReplayFiles.h"
 #include "render/ResolutionScaler.h"
+#include "runs/ReplayFiles.h"
 
 #include <GL/glut.h>
 #include <filesystem>

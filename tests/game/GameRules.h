@@ -8,7 +8,7 @@
 #include "app/RenderSettings.h"
 #include "app/Timer.h"
 #include "game/Game.h"
-#include "game/ReplayPlayback.h"
+#include "runs/ReplayPlayback.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -7,8 +7,8 @@
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
-#include "game/DailyWorld.h"
-#include "game/Records.h"
+#include "runs/Records.h"
+#include "world/DailyWorld.h"
 #include "world/Tunnel.h"
 
 #include <vector>

@@ -5,8 +5,8 @@
 #include "GameGl.h"
 #include "ToneFiles.h"
 #include "base/Version.h"
-#include "game/BoardLink.h"
 #include "game/RunResults.h"
+#include "online/BoardLink.h"
 
 #include <chrono>
 #include <functional>

@@ -6,9 +6,9 @@
 #include "GameGl.h"
 #include "app/Screen.h"
 #include "game/Ghost.h"
-#include "game/ReplayFiles.h"
 #include "render/Camera.h"
 #include "render/TextureManager.h"
+#include "runs/ReplayFiles.h"
 
 #include <filesystem>
 #include <string>

@@ -4,13 +4,13 @@
 #include "../game/GameGl.h"
 #include "FileBytes.h"
 #include "MenuKeys.h"
-#include "app/BoardSettings.h"
-#include "app/KeyBindings.h"
 #include "app/KeyHandler.h"
-#include "app/PlayerSettings.h"
-#include "game/ReplayPlayback.h"
 #include "menu/GameMenu.h"
+#include "online/BoardSettings.h"
 #include "render/ResolutionScaler.h"
+#include "runs/ReplayPlayback.h"
+#include "settings/KeyBindings.h"
+#include "settings/PlayerSettings.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include "../fuzz/ReplayCheck.h"
 #include "FileBytes.h"
 #include "ReplayBytes.h"
-#include "game/Records.h"
-#include "game/Replay.h"
 #include "render/Mesh.h"
 #include "render/TgaImage.h"
+#include "runs/Records.h"
+#include "runs/Replay.h"
 
 #include <cstdint>
 #include <filesystem>
