@@ -149,7 +149,7 @@ TEST(Records, ParseNamesTheFirstBadLine) {
     const char* const badRules[] = {"1.3",    "1.3.0.0", "01.3.0", "1.3.-1",    "1..0",   "+1.3.0",
                                     "1.3.0x", "x",       "--",     "1.3.10000", "1.3.0 -"};
     for (const char* rules : badRules) {
-        EXPECT_EQ(BadLineOf(three + "3 500 17 1.000 - 1.3.0\n3 500 17 1.000 - " + rules + "\n"), 3)
+        EXPECT_EQ(BadLineOf(three + "3 500 17 1.000 - 1.3.0\n3 500 18 1.000 - " + rules + "\n"), 3)
             << rules;
     }
     const char* const badDates[] = {
