@@ -1,12 +1,26 @@
 #include "base/AtomicFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
+// rename(2) that fails with EEXIST rather than replace newName. glibc 2.28 and later have the
+// wrapper (and define RENAME_NOREPLACE with it); older ones reach the kernel directly.
+int RenameNoReplace(const char* path, const char* newName) {
+#ifdef RENAME_NOREPLACE
+    return renameat2(AT_FDCWD, path, AT_FDCWD, newName, RENAME_NOREPLACE);
+#else
+    constexpr unsigned kRenameNoReplace = 1U << 0; // as <linux/fs.h> has it
+    return static_cast<int>(
+        syscall(SYS_renameat2, AT_FDCWD, path, AT_FDCWD, newName, kRenameNoReplace));
+#endif
+}
+
 std::string ErrorText(int number) {
     return std::strerror(number);
 }
@@ -91,13 +105,7 @@ bool CAtomicFile::SetAside(const std::string& path, std::string& newPath, std::s
     for (int number = 0; number <= kMaximumSetAsideNumber; ++number) {
         const std::string candidate =
             path + ".bad" + (number == 0 ? std::string() : "." + std::to_string(number));
-        if (LinkNew(path, candidate)) {
-            if (unlink(path.c_str()) != 0) {
-                // Both names would be left; take back the new one so the state is as before.
-                error = ErrorText(errno);
-                unlink(candidate.c_str());
-                return false;
-            }
+        if (MoveToNew(path, candidate)) {
             newPath = candidate;
             return true;
         }
@@ -108,6 +116,30 @@ bool CAtomicFile::SetAside(const std::string& path, std::string& newPath, std::s
     }
     error = ErrorText(EEXIST);
     return false;
+}
+
+bool CAtomicFile::MoveToNew(const std::string& path, const std::string& newName) {
+    // One step: between a link and an unlink, another game could rename a fresh file into
+    // path, and the unlink would remove that instead.
+    if (RenameNoReplace(path.c_str(), newName.c_str()) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    // A kernel or file system without the no-replace rename: a second name, then the old one
+    // goes.
+    if (!LinkNew(path, newName)) {
+        return false;
+    }
+    if (unlink(path.c_str()) != 0) {
+        // Both names would be left; take back the new one so the state is as before.
+        const int reason = errno;
+        unlink(newName.c_str());
+        errno = reason;
+        return false;
+    }
+    return true;
 }
 
 std::string CAtomicFile::WriteTemporary(const std::string& path, const std::string& bytes,

@@ -28,7 +28,8 @@ public:
                              mode_t mode = 0644);
 
     // Renames a damaged file to path.bad, or path.bad.1, path.bad.2, ... (the first free name;
-    // no file is ever overwritten) and gives the new name in newPath.
+    // no file is ever overwritten) and gives the new name in newPath. The move is one rename, so
+    // a file another game renames into path meanwhile is never the one that goes.
     static bool SetAside(const std::string& path, std::string& newPath, std::string& error);
 
     static constexpr int kMaximumSetAsideNumber = 999; // path.bad.999 is the last name tried
@@ -40,5 +41,8 @@ private:
     static bool WriteAll(int descriptor, const std::string& bytes); // errno set on failure
     // Gives the existing file path a second name; false with errno (EEXIST when taken).
     static bool LinkNew(const std::string& path, const std::string& newName);
+    // Renames path to newName unless newName is taken; false with errno (EEXIST when taken).
+    // Where the file system has no such rename, a link and an unlink do it.
+    static bool MoveToNew(const std::string& path, const std::string& newName);
     static void SyncDirectoryOf(const std::string& path);
 };

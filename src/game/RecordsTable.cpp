@@ -14,6 +14,12 @@ std::string Padded(std::string text, std::size_t width) {
     return text;
 }
 
+// A time set under other rules is shown, but marked: it is no best to beat.
+std::string TimeOf(const CRecords::SRecord& record) {
+    const std::string time = CRecords::FormatTime(record.milliseconds);
+    return record.IsUnderTheseRules() ? time : time + "  OLD RULES";
+}
+
 } // namespace
 
 std::string CRecordsTable::WorldName(const CRecords::SWorld& world, std::string date) {
@@ -37,8 +43,8 @@ std::vector<std::string> CRecordsTable::GetLines(const CRecords::Table* records,
         return {"RECORDS OFF"};
     }
     const auto flownRecord = records->find(flown);
-    const long long best = flownRecord == records->end() ? -1 : flownRecord->second.milliseconds;
-    std::string bestLine = "BEST " + (best < 0 ? std::string("NONE") : CRecords::FormatTime(best));
+    std::string bestLine = "BEST " + (flownRecord == records->end() ? std::string("NONE")
+                                                                    : TimeOf(flownRecord->second));
     if (ghostMilliseconds != kNoGhost) {
         bestLine += "  GHOST " + CRecords::FormatTime(ghostMilliseconds);
     }
@@ -56,8 +62,7 @@ std::vector<std::string> CRecordsTable::GetLines(const CRecords::Table* records,
         lines.push_back("");
     }
     for (std::size_t i = 0; i < others.size() && i < kOtherWorlds; ++i) {
-        lines.push_back(Padded(WorldName(others[i].first), 32) +
-                        CRecords::FormatTime(others[i].second.milliseconds));
+        lines.push_back(Padded(WorldName(others[i].first), 32) + TimeOf(others[i].second));
     }
     return lines;
 }

@@ -9,7 +9,8 @@
 
 // The records table that Tab shows over the game, as lines of text: the world being flown
 // with its best time and the ghost's, then up to ten other worlds, the most recently improved
-// first, records without a date last.
+// first, records without a date last. A time set under other rules (see CRecords) is followed by
+// "  OLD RULES".
 class CRecordsTable {
 public:
     static constexpr std::size_t kOtherWorlds = 10;

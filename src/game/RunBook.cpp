@@ -31,7 +31,15 @@ void CRunBook::LoadGhost(const CWorldIdentity& world) {
     if (replayFiles == nullptr || playback != nullptr || !recordable) {
         return;
     }
-    if (const auto best = replayFiles->LoadBest(world)) {
+    const auto best = replayFiles->LoadBest(world);
+    std::string otherRules;
+    if (best && !CReplayPlayback::HasTheseRules(best->gameVersion, otherRules)) {
+        // The best of older rules may be one no run can match now: no ghost to chase.
+        std::printf("replays: %s: recorded under other rules than this game's, playing without "
+                    "a ghost\n",
+                    replayFiles->GetBestPath(world).c_str());
+        std::fflush(stdout);
+    } else if (best) {
         ghost = std::make_unique<CGhost>(*best);
         if (drawsGhosts) {
             ghost->LoadMesh();

@@ -40,8 +40,10 @@ public:
     // Once, for the world the game starts in: a world a replay cannot hold gives one line on
     // standard error, and its runs are not recorded.
     void CheckRecordable(const CWorldIdentity& world);
-    void LoadGhost(const CWorldIdentity& world); // the world's best run, when there is one
-    void ForgetGhosts();                         // another world is built
+    // The world's best run, when there is one recorded under these rules; one of other rules
+    // (kept on disk) gives one line and no ghost.
+    void LoadGhost(const CWorldIdentity& world);
+    void ForgetGhosts();     // another world is built
     void PromoteNextGhost(); // a restart: a new best flies from now on, unless the ghost is faster
     void UseGhost(std::unique_ptr<CGhost> best); // a run of this world from elsewhere, at once
 

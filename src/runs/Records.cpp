@@ -4,6 +4,7 @@
 #include "base/SmallFile.h"
 #include "base/XdgDirectories.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,8 +23,11 @@
 #include <vector>
 
 namespace {
-const char* const kVersionLine = "zelkora records 2";
-const char* const kVersionOneLine = "zelkora records 1"; // no dates; read, never written
+const char* const kVersionLine = "zelkora records 3";
+const char* const kVersionTwoLine = "zelkora records 2"; // no rules; read, never written
+const char* const kVersionOneLine = "zelkora records 1"; // no dates nor rules
+const char* const kFileName = "records.txt";
+const char* const kPendingSuffix = ".pending";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -73,7 +78,7 @@ bool CRecords::SWorld::operator==(const SWorld& other) const {
 }
 
 CRecords::CRecords(std::string directory, Clock clock)
-    : directory(std::move(directory)), path(this->directory + "/records.txt"),
+    : directory(std::move(directory)), path(this->directory + "/" + kFileName),
       clock(std::move(clock)) {}
 
 std::int64_t CRecords::Now() {
@@ -83,26 +88,32 @@ std::int64_t CRecords::Now() {
 void CRecords::Load() {
     loaded = true;
     Table read;
-    ReadForLoad(read);
+    OlderRules readOlder;
+    ReadForLoad(read, readOlder);
     {
         const std::lock_guard<std::mutex> guard(tableMutex);
         table = std::move(read);
+        olderRules = std::move(readOlder);
     }
     ++changes;
+    if (!directory.empty() && !FindPendingFiles().empty()) {
+        bool ignored = false;
+        SaveClaims(nullptr, ignored, 0); // the start waits for no lock: the next save merges
+    }
 }
 
-void CRecords::ReadForLoad(Table& into) {
+void CRecords::ReadForLoad(Table& into, OlderRules& older) {
     if (directory.empty()) {
         return;
     }
     std::string error;
     std::string damage;
-    ERead read = ReadTable(into, error, damage);
+    ERead read = ReadTable(into, older, error, damage);
     if (!damage.empty()) {
         // Another game starting on the same file may be moving it aside, or saving a new table in
         // its place, this very moment: under the lock, only what is still damaged moves.
         const int lock = LockFile();
-        read = ReadTable(into, error, damage);
+        read = ReadTable(into, older, error, damage);
         if (!damage.empty()) {
             SetAside(damage);
         }
@@ -122,16 +133,18 @@ void CRecords::BlockUnreadable(const std::string& reason) {
     saveBlocked = true;
 }
 
-CRecords::ERead CRecords::ReadTable(Table& into, std::string& error, std::string& damage) {
+CRecords::ERead CRecords::ReadRecords(const std::string& file, Table& into, OlderRules& older,
+                                      std::string& error, std::string& damage) {
     into.clear();
+    older.clear();
     damage.clear();
     std::string text;
-    const ERead read = CSmallFile::Read(path, kMaximumFileBytes, text, error);
+    const ERead read = CSmallFile::Read(file, kMaximumFileBytes, text, error);
     if (read == ERead::TooLarge) {
         damage = "larger than " + std::to_string(kMaximumFileBytes) + " bytes";
     } else if (read == ERead::Read) {
         int badLine = 0;
-        if (!Parse(text, into, badLine)) { // which leaves the table empty
+        if (!Parse(text, into, older, badLine)) { // which leaves both empty
             damage = "line " + std::to_string(badLine) + " is bad: " + Quote(LineAt(text, badLine));
         }
     }
@@ -146,7 +159,15 @@ long long CRecords::GetBest(const SWorld& world) const {
 
 CRecords::Table CRecords::GetTable() const {
     const std::lock_guard<std::mutex> guard(tableMutex);
-    return table;
+    Table shown = table;
+    for (const auto& [key, record] : olderRules) { // by world, so each world's in a row
+        const auto [kept, added] = shown.emplace(key.first, record);
+        if (!added && !kept->second.IsUnderTheseRules() &&
+            record.milliseconds < kept->second.milliseconds) {
+            kept->second = record;
+        }
+    }
+    return shown;
 }
 
 bool CRecords::Submit(const SWorld& world, long long milliseconds,
@@ -185,31 +206,77 @@ bool CRecords::SaveClaim(const SWorld& world, long long milliseconds,
 void CRecords::Flush() {
     const std::size_t waiting = claims.size();
     bool stood = true;
-    if (waiting > 0 && !SaveClaims(nullptr, stood)) {
-        std::printf("records: %s.lock is still held, %zu new records not saved\n", path.c_str(),
-                    waiting);
-        std::fflush(stdout);
+    if (waiting == 0 || SaveClaims(nullptr, stood, 0)) {
+        return; // a quit waits for no other game
     }
+    std::string error;
+    const std::string pending = KeepPending(error);
+    if (pending.empty()) {
+        std::printf("records: %s.lock is still held, %zu new records not saved (%s)\n",
+                    path.c_str(), waiting, error.c_str());
+    } else {
+        claims.clear();
+        std::printf("records: %s.lock is still held, %zu new records kept in %s for the next "
+                    "game\n",
+                    path.c_str(), waiting, pending.c_str());
+    }
+    std::fflush(stdout);
+}
+
+std::string CRecords::KeepPending(std::string& error) {
+    Table kept;
+    {
+        const std::lock_guard<std::mutex> guard(tableMutex);
+        for (const auto& [world, claim] : claims) {
+            const Table::const_iterator claimed = table.find(world);
+            if (claimed != table.end()) {
+                kept.emplace(world, claimed->second);
+            }
+        }
+    }
+    const std::string text = Format(kept, {});
+    if (directory.empty() || !CAtomicFile::MakeDirectories(directory, error)) {
+        error = directory.empty() ? CXdgDirectories::kNoDataDirectory : error;
+        return "";
+    }
+    // A new name each time: two games quitting at once keep both their records.
+    for (int number = 0; number <= kMaximumPendingNumber; ++number) {
+        const std::string pending =
+            path + kPendingSuffix + (number == 0 ? std::string() : "." + std::to_string(number));
+        const CAtomicFile::EResult result = CAtomicFile::CreateNew(pending, text, error);
+        if (result == CAtomicFile::EResult::Written) {
+            return pending;
+        }
+        if (result == CAtomicFile::EResult::Failed) {
+            return "";
+        }
+    }
+    error = std::strerror(EEXIST);
+    return "";
 }
 
 // Another game may have saved since we read the file: under the lock, what it saved is taken
 // in, and nothing of it is written over.
-bool CRecords::SaveClaims(const SWorld* asked, bool& askedStood) {
+bool CRecords::SaveClaims(const SWorld* asked, bool& askedStood, int waitMilliseconds) {
     ELock state = ELock::None;
-    const int lock = LockFile(state);
+    const int lock = LockFile(state, waitMilliseconds);
     if (state == ELock::Busy) {
         askedStood = true; // in the table, for the next save to merge
         return false;
     }
     MergeFile();
+    const std::vector<std::string> merged = MergePendingFiles();
     askedStood = asked != nullptr && claims.count(*asked) != 0;
     // A record that is not saved (a file we could not read stays untouched) writes no replay
     // either: the faster run behind that file's record may be the one on disk.
-    if (!claims.empty() && Save()) {
+    if ((!claims.empty() || !merged.empty()) && Save()) {
         for (const auto& [world, claim] : claims) {
             if (claim.whileLocked) {
                 claim.whileLocked();
             }
+        }
+        for (const std::string& pending : merged) {
+            unlink(pending.c_str()); // its records are in the file now
         }
     }
     claims.clear();
@@ -219,7 +286,7 @@ bool CRecords::SaveClaims(const SWorld* asked, bool& askedStood) {
     return true;
 }
 
-int CRecords::LockFile(ELock& result) {
+int CRecords::LockFile(ELock& result, int waitMilliseconds) {
     result = ELock::None;
     std::string error;
     if (directory.empty() || saveBlocked || !CAtomicFile::MakeDirectories(directory, error)) {
@@ -232,7 +299,7 @@ int CRecords::LockFile(ELock& result) {
     }
     // Never unbounded: a game stopped while it holds the lock must not stop this one.
     const auto giveUp =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMilliseconds);
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
     int locked = 0;
     while ((locked = flock(descriptor, LOCK_EX | LOCK_NB)) != 0 &&
            (errno == EINTR || errno == EWOULDBLOCK)) {
@@ -264,9 +331,10 @@ void CRecords::MergeFile() {
         return;
     }
     Table saved;
+    OlderRules savedOlder;
     std::string error;
     std::string damage;
-    const ERead read = ReadTable(saved, error, damage);
+    const ERead read = ReadTable(saved, savedOlder, error, damage);
     if (!damage.empty()) {
         SetAside(damage); // under the caller's lock
     }
@@ -274,6 +342,10 @@ void CRecords::MergeFile() {
         BlockUnreadable(error); // the save would replace records we could not see
         return;
     }
+    MergeRecords(saved, savedOlder);
+}
+
+void CRecords::MergeRecords(const Table& saved, const OlderRules& savedOlder) {
     const std::lock_guard<std::mutex> guard(tableMutex);
     for (const auto& [world, record] : saved) {
         const auto claim = claims.find(world);
@@ -291,6 +363,79 @@ void CRecords::MergeFile() {
             ++changes;
         }
     }
+    for (const auto& [key, record] : savedOlder) {
+        const auto [kept, added] = olderRules.emplace(key, record);
+        if (added || record.milliseconds < kept->second.milliseconds) {
+            kept->second = record;
+            ++changes;
+        }
+    }
+}
+
+std::vector<std::string> CRecords::FindPendingFiles() const {
+    // records.txt.pending and records.txt.pending.<number>: not the .bad names beside them.
+    const std::string prefix = kFileName + std::string(kPendingSuffix);
+    std::vector<std::string> found;
+    DIR* const folder = opendir(directory.c_str());
+    if (folder == nullptr) {
+        return found;
+    }
+    while (const dirent* entry = readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        const std::string_view number = name.substr(std::min(name.size(), prefix.size() + 1));
+        const bool numbered = name.size() > prefix.size() + 1 && name[prefix.size()] == '.' &&
+                              std::all_of(number.begin(), number.end(), IsDigit);
+        if (name.substr(0, prefix.size()) == prefix && (name.size() == prefix.size() || numbered)) {
+            found.push_back(directory + "/" + std::string(name));
+        }
+    }
+    closedir(folder);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<std::string> CRecords::MergePendingFiles() {
+    std::vector<std::string> merged;
+    if (directory.empty() || saveBlocked) {
+        return merged;
+    }
+    for (const std::string& pending : FindPendingFiles()) {
+        if (std::find(pendingLeft.begin(), pendingLeft.end(), pending) != pendingLeft.end()) {
+            continue;
+        }
+        Table saved;
+        OlderRules savedOlder;
+        std::string error;
+        std::string damage;
+        const ERead read = ReadRecords(pending, saved, savedOlder, error, damage);
+        if (!damage.empty()) {
+            SetPendingAside(pending, damage);
+        } else if (read == ERead::Failed) {
+            ReportPendingLeft(pending, "cant read it (" + error + ")");
+        } else if (read == ERead::Read) {
+            MergeRecords(saved, savedOlder);
+            merged.push_back(pending);
+        }
+    }
+    return merged;
+}
+
+void CRecords::SetPendingAside(const std::string& file, const std::string& problem) {
+    std::string movedTo;
+    std::string error;
+    if (!CAtomicFile::SetAside(file, movedTo, error)) {
+        ReportPendingLeft(file, problem + "; cant move it aside (" + error + ")");
+        return;
+    }
+    std::printf("records: %s: %s; moved it to %s, its records are not merged\n", file.c_str(),
+                problem.c_str(), movedTo.c_str());
+    std::fflush(stdout);
+}
+
+void CRecords::ReportPendingLeft(const std::string& file, const std::string& why) {
+    pendingLeft.push_back(file);
+    std::printf("records: %s: %s, leaving it as it is\n", file.c_str(), why.c_str());
+    std::fflush(stdout);
 }
 
 void CRecords::ReportBusyLock(const std::string& lockPath) {
@@ -303,8 +448,9 @@ void CRecords::ReportBusyLock(const std::string& lockPath) {
     std::fflush(stdout);
 }
 
-bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
+bool CRecords::Parse(const std::string& text, Table& table, OlderRules& older, int& badLine) {
     table.clear();
+    older.clear();
     badLine = 0;
     int lineNumber = 0;
     int version = 0; // from the first line
@@ -319,12 +465,16 @@ bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
         ++lineNumber;
         const std::string_view line = std::string_view(text).substr(start, end - start);
         if (lineNumber == 1) {
-            version = line == kVersionLine ? 2 : line == kVersionOneLine ? 1 : 0;
+            version = line == kVersionLine      ? 3
+                      : line == kVersionTwoLine ? 2
+                      : line == kVersionOneLine ? 1
+                                                : 0;
         }
         if (version == 0 || line.size() > kMaximumLineLength ||
-            (lineNumber > 1 && !ParseLine(line, version, table))) {
+            (lineNumber > 1 && !ParseLine(line, version, table, older))) {
             badLine = lineNumber;
             table.clear();
+            older.clear();
             return false;
         }
         start = end + 1;
@@ -336,13 +486,24 @@ bool CRecords::Parse(const std::string& text, Table& table, int& badLine) {
     return true;
 }
 
-std::string CRecords::Format(const Table& table) {
-    std::string text = std::string(kVersionLine) + "\n";
+std::string CRecords::Format(const Table& table, const OlderRules& older) {
+    std::vector<std::pair<SWorld, const SRecord*>> records;
     for (const auto& [world, record] : table) {
-        char line[96];
-        std::snprintf(line, sizeof line, "%d %d %u %lld.%03lld %s\n", world.difficulty, world.nodes,
-                      world.seed, record.milliseconds / 1000, record.milliseconds % 1000,
-                      FormatDate(record.setAt).c_str());
+        records.emplace_back(world, &record);
+    }
+    for (const auto& [key, record] : older) {
+        records.emplace_back(key.first, &record);
+    }
+    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) {
+        return a.first < b.first || (a.first == b.first && a.second->rules < b.second->rules);
+    });
+    std::string text = std::string(kVersionLine) + "\n";
+    for (const auto& [world, record] : records) {
+        char line[128];
+        std::snprintf(line, sizeof line, "%d %d %u %lld.%03lld %s %s\n", world.difficulty,
+                      world.nodes, world.seed, record->milliseconds / 1000,
+                      record->milliseconds % 1000, FormatDate(record->setAt).c_str(),
+                      record->rules == kRulesBefore ? "-" : record->rules.c_str());
         text += line;
     }
     return text;
@@ -356,19 +517,25 @@ std::string CRecords::FormatTime(long long milliseconds) {
     return text;
 }
 
-bool CRecords::ParseLine(std::string_view line, int version, Table& table) {
+bool CRecords::ParseLine(std::string_view line, int version, Table& table, OlderRules& older) {
     if (SplitFields(line).empty()) {
         return true; // a blank line
     }
     SWorld world{};
     SRecord record;
+    if (!ParseRecord(line, version, world, record)) {
+        return false;
+    }
     // emplace keeps the first entry: a world listed twice is bad, not silently one of the two.
-    return ParseRecord(line, version, world, record) && table.emplace(world, record).second;
+    if (record.IsUnderTheseRules()) {
+        return table.emplace(world, record).second;
+    }
+    return older.emplace(std::make_pair(world, record.rules), record).second;
 }
 
 bool CRecords::ParseRecord(std::string_view line, int version, SWorld& world, SRecord& record) {
     const std::vector<std::string_view> fields = SplitFields(line);
-    const std::size_t fieldCount = version == 1 ? 4 : 5;
+    const std::size_t fieldCount = static_cast<std::size_t>(version) + 3;
     long long seed = 0;
     if (fields.size() != fieldCount ||
         !ParseInteger(fields[0], INT_MIN, INT_MAX, world.difficulty) ||
@@ -378,10 +545,37 @@ bool CRecords::ParseRecord(std::string_view line, int version, SWorld& world, SR
         return false;
     }
     record.setAt = kUnknownDate;
-    if (version == 2 && fields[4] != "-" && !ParseDate(fields[4], record.setAt)) {
+    record.rules = kRulesBefore; // files without the field are older than the rules that noted it
+    if ((version >= 2 && fields[4] != "-" && !ParseDate(fields[4], record.setAt)) ||
+        (version == 3 && !ParseRules(fields[5], record.rules))) {
         return false;
     }
     world.seed = static_cast<unsigned>(seed);
+    return true;
+}
+
+bool CRecords::ParseRules(std::string_view field, std::string& rules) {
+    if (field == "-") {
+        rules = kRulesBefore;
+        return true;
+    }
+    // Three numbers written as a game writes its version: "1.3.0", not "01.3" nor "1.3.0.0".
+    int parts[3] = {};
+    std::size_t at = 0;
+    for (int part = 0; part < 3; ++part) {
+        const std::size_t end = part < 2 ? field.find('.', at) : field.size();
+        if (end == std::string_view::npos ||
+            !ParseInteger(field.substr(at, end - at), 0, 9999, parts[part])) {
+            return false;
+        }
+        at = end + 1;
+    }
+    const std::string written =
+        std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]);
+    if (written != field) {
+        return false;
+    }
+    rules = written;
     return true;
 }
 
@@ -534,7 +728,7 @@ bool CRecords::Save() {
     std::string text;
     {
         const std::lock_guard<std::mutex> guard(tableMutex);
-        text = Format(table);
+        text = Format(table, olderRules);
     }
     if (directory.empty()) {
         ReportSaveFailure(CXdgDirectories::kNoDataDirectory);

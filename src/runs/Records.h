@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/SmallFile.h"
+#include "runs/ReplayPlayback.h"
 #include "world/Tunnel.h"
 #include "world/WorldIdentity.h"
 
@@ -13,17 +14,27 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // The best course time of every world played, kept in records.txt in the game's data
 // directory. The file is small text, one world a line, sorted so that it only changes where a
 // record does:
 //
-//     zelkora records 2
-//     3 500 17 83.412 2026-12-08T14:03:05Z   <- difficulty, path node count, seed, seconds
-//                                               (three decimals), when it was set (UTC)
+//     zelkora records 3
+//     3 500 17 83.412 2026-12-08T14:03:05Z 1.3.0   <- difficulty, path node count, seed,
+//                                                     seconds (three decimals), when it was set
+//                                                     (UTC), the rules it was set under
 //
 // A record whose date is not known (kept from a version 1 file, which has no dates) has "-"
-// there. Version 1 files are read as they are and written as version 2 on the next save.
+// there. The rules are the first game version of the rules the run obeyed
+// (CReplayPlayback::kFirstVersionOfTheseRules then); "-" is a record from before records noted
+// them, set under the rules before 1.3.0, as every record of a version 1 or 2 file was. Those
+// files are read as they are and written as version 3 on the next save.
+//
+// Only a record set under this game's rules is a best to beat; one set under other rules (a
+// stall's time from before the trusted-run rules, say) stays in the file, and in the table
+// Tab shows while the world has no record under these rules, but is never beaten nor a ghost.
 //
 // Nothing here ever stops the game: a missing file is an empty table; a damaged one is moved
 // aside to records.txt.bad (or .bad.1, .bad.2, ...) with one line on standard output; a
@@ -46,17 +57,25 @@ public:
         bool operator==(const SWorld& other) const;
     };
     static constexpr std::int64_t kUnknownDate = -1;
+    static constexpr const char* kTheseRules = CReplayPlayback::kFirstVersionOfTheseRules;
+    static constexpr const char* kRulesBefore = ""; // the rules before records noted theirs
     struct SRecord {
-        explicit SRecord(long long milliseconds = 0, std::int64_t setAt = kUnknownDate)
-            : milliseconds(milliseconds), setAt(setAt) {}
+        explicit SRecord(long long milliseconds = 0, std::int64_t setAt = kUnknownDate,
+                         std::string rules = kTheseRules)
+            : milliseconds(milliseconds), setAt(setAt), rules(std::move(rules)) {}
         long long milliseconds; // the best time
         std::int64_t setAt;     // when it was set: UTC seconds since 1970, or kUnknownDate
+        std::string rules;      // "1.3.0" (see kFirstVersionOfTheseRules), or kRulesBefore
+        bool IsUnderTheseRules() const { return rules == kTheseRules; }
         bool operator==(const SRecord& other) const {
-            return milliseconds == other.milliseconds && setAt == other.setAt;
+            return milliseconds == other.milliseconds && setAt == other.setAt &&
+                   rules == other.rules;
         }
         bool operator!=(const SRecord& other) const { return !(*this == other); }
     };
-    using Table = std::map<SWorld, SRecord>;     // the best time of each world
+    using Table = std::map<SWorld, SRecord>; // one record of each world
+    // Records set under other rules, by world and rules: kept, never beaten.
+    using OlderRules = std::map<std::pair<SWorld, std::string>, SRecord>;
     using Clock = std::function<std::int64_t()>; // UTC seconds since 1970
 
     // Every tunnel the game can build, the longest ending its last bend past its length.
@@ -66,6 +85,8 @@ public:
     static constexpr std::size_t kQuotedLength = 60; // bytes of a bad line shown in its message
     // How long a save waits for another game's lock before it leaves its records to the next.
     static constexpr int kLockWaitMilliseconds = 2000;
+    // Records a quit could not save wait in records.txt.pending, or .pending.1 to this number.
+    static constexpr int kMaximumPendingNumber = 999;
 
     // The file is directory + "/records.txt". An empty directory (no data directory found)
     // keeps records for this run only. Touches no file.
@@ -80,10 +101,13 @@ public:
     // (.bad.1, .bad.2, ... when .bad is taken). A file that could not be read or moved aside is
     // left alone: nothing is saved over it this run. A damaged file is looked at again under the
     // lock before it is moved, so that two games starting on it move it once; one that another
-    // game has moved aside all the same leaves an empty table.
+    // game has moved aside all the same leaves an empty table. Records that a game quitting
+    // while the lock was held left in pending files are then merged and saved as at Flush, and
+    // their files removed; without the lock they wait for the next save.
     void Load();
 
-    long long GetBest(const SWorld& world) const; // milliseconds; -1 when the world has none
+    // Milliseconds; -1 when the world has no record under these rules.
+    long long GetBest(const SWorld& world) const;
     // True when the time beats the world's best, or is its first: the table takes it and the
     // whole table is saved (other worlds' records are kept). An equal time is no new best.
     // Loads first if Load was not called. Games running at once share the file: under an
@@ -112,20 +136,30 @@ public:
     bool Claim(const SWorld& world, long long milliseconds);
     bool SaveClaim(const SWorld& world, long long milliseconds,
                    const std::function<void()>& whileLocked = {});
-    // Saves the claims still waiting for a lock, if any: at a quit. One line when the lock
-    // still cannot be had:
-    //   records: <path>.lock is still held, <n> new records not saved
+    // Saves the claims still waiting for a lock, if any: at a quit, so it tries the lock once
+    // and never waits. When another game holds it, the claims go to a pending file of their
+    // own beside the file (<path>.pending, or .pending.1, ... when taken; never written over),
+    // which the next game to take the lock merges:
+    //   records: <path>.lock is still held, <n> new records kept in <pending> for the next game
+    //   records: <path>.lock is still held, <n> new records not saved (<reason>)
+    // Every save merges the pending files the same way. One that is damaged is moved aside
+    // (.bad, .bad.1, ...) with one line, as the file is; one that cannot be read or moved is
+    // left alone with one line, once.
     void Flush();
 
     const std::string& GetPath() const { return path; }
-    Table GetTable() const; // a copy: a save on another thread may change the table
+    // A copy (a save on another thread may change the table): each world's best under these
+    // rules, or, for a world with none, its fastest under other rules.
+    Table GetTable() const;
     // Moves on whenever the table changes (a claim, a load, another game's records merged).
     int GetChangeCount() const { return changes.load(); }
 
-    // The file's text to the table: false with the 1-based number of the first bad line (the
-    // version line is line 1; an empty text is bad at line 1), and the table then empty.
-    static bool Parse(const std::string& text, Table& table, int& badLine);
-    static std::string Format(const Table& table); // the text Parse reads back to the same table
+    // The file's text to its records under these rules (table) and under others (older):
+    // false with the 1-based number of the first bad line (the version line is line 1; an empty
+    // text is bad at line 1), and both then empty. A world twice under the same rules is bad.
+    static bool Parse(const std::string& text, Table& table, OlderRules& older, int& badLine);
+    // The text Parse reads back to the same records, sorted by world and then rules.
+    static std::string Format(const Table& table, const OlderRules& older);
     // "m:ss.hh", hundredths cut, not rounded: 83412 -> "1:23.41"; negative counts as 0.
     static std::string FormatTime(long long milliseconds);
     // A course clock in seconds to the milliseconds a record keeps: rounded to the nearest.
@@ -138,19 +172,25 @@ public:
 private:
     using ERead = CSmallFile::ERead;
 
-    static bool ParseLine(std::string_view line, int version, Table& table);
+    static bool ParseLine(std::string_view line, int version, Table& table, OlderRules& older);
     static bool ParseRecord(std::string_view line, int version, SWorld& world, SRecord& record);
+    static bool ParseRules(std::string_view field, std::string& rules); // "-" or "1.3.0"
     static bool ParseSeconds(std::string_view field, long long& milliseconds);
     static bool IsRecordable(const SWorld& world, long long milliseconds);
     static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
     static std::string Quote(std::string_view line); // cut, escaped and in double quotes
 
-    // The file's table; too large or with a bad line, the table is empty and damage says why.
-    ERead ReadTable(Table& into, std::string& error, std::string& damage);
+    // A records file's records; too large or with a bad line, none, and damage says why.
+    static ERead ReadRecords(const std::string& file, Table& into, OlderRules& older,
+                             std::string& error, std::string& damage);
+    ERead ReadTable(Table& into, OlderRules& older, std::string& error, std::string& damage) {
+        return ReadRecords(path, into, older, error, damage);
+    }
     enum class ELock { Held, None, Busy }; // Busy: another game kept it past the wait
     // The lock's descriptor (close to release), -1 when there is none; a lock file that is there
     // but cannot be locked gives one line, once. Busy when another game holds it too long.
-    int LockFile(ELock& result);
+    // waitMilliseconds: how long another game's lock is waited for.
+    int LockFile(ELock& result, int waitMilliseconds = kLockWaitMilliseconds);
     int LockFile() {
         ELock ignored;
         return LockFile(ignored);
@@ -158,13 +198,27 @@ private:
     // What the file holds now, into the table; for a claim still to be saved, a time of the
     // file's as fast or faster wins, and the claim is dropped.
     void MergeFile();
-    // Under the lock: the file merged in, the table saved and the claims that stood given their
-    // whileLocked; askedStood tells of that world's claim. False when the lock was busy.
-    bool SaveClaims(const SWorld* asked, bool& askedStood);
+    // Another game's records into ours, under the same rule as MergeFile.
+    void MergeRecords(const Table& saved, const OlderRules& savedOlder);
+    // Under the lock: the file and the pending files merged in, the table saved, the merged
+    // pending files removed, and the claims that stood given their whileLocked; askedStood
+    // tells of that world's claim. False when the lock was busy.
+    bool SaveClaims(const SWorld* asked, bool& askedStood,
+                    int waitMilliseconds = kLockWaitMilliseconds);
     void ReportBusyLock(const std::string& lockPath); // once
-    void ReadForLoad(Table& into);
+    void ReadForLoad(Table& into, OlderRules& older);
     // Moves the file away, or blocks saving; a file already gone needs neither.
     void SetAside(const std::string& problem);
+
+    // The pending files there are now, by name.
+    std::vector<std::string> FindPendingFiles() const;
+    // Under the lock: every pending file's records merged in; gives the files merged.
+    std::vector<std::string> MergePendingFiles();
+    // A pending file that is damaged goes aside; one we cannot read or move is left, said once.
+    void SetPendingAside(const std::string& file, const std::string& problem);
+    void ReportPendingLeft(const std::string& file, const std::string& why);
+    // The claims into a new pending file: its name, or "" with why.
+    std::string KeepPending(std::string& error);
     void BlockUnreadable(const std::string& reason); // one line, and nothing is saved over it
     bool Save();                                     // false when nothing was written
     void ReportSaveFailure(const std::string& reason);
@@ -178,7 +232,8 @@ private:
     std::string path;
     Clock clock;
     mutable std::mutex tableMutex; // the table only: never held while waiting for a file
-    Table table;
+    Table table;                   // each world's best under these rules
+    OlderRules olderRules;         // with the table's mutex
     std::atomic<int> changes{0};
     std::map<SWorld, SClaim> claims; // claimed, not saved yet
     bool loaded = false;
@@ -186,4 +241,5 @@ private:
     bool saveBlocked = false;         // a file we could not read or move stays untouched
     bool saveFailureReported = false; // one line per run is enough
     bool lockFailureReported = false;
+    std::vector<std::string> pendingLeft; // pending files we could not read or move, said once
 };

@@ -116,6 +116,21 @@ TEST(AtomicFile, SetAsideTakesTheFirstFreeNumberAndOverwritesNothing) {
     EXPECT_EQ(ReadFileBytes(scratch.Join("records.txt.bad.3")), "bad 3");
 }
 
+// A directory takes no second name: only a single rename moves it, the move that leaves no
+// moment in which another game's fresh file could be unlinked by mistake.
+TEST(AtomicFile, SetAsideMovesTheFileInOneRename) {
+    CScratchDirectory scratch;
+    const std::string path = scratch.Join("records.txt");
+    fs::create_directory(path);
+    WriteFileBytes(scratch.Join("records.txt/inside"), "kept");
+    std::string newPath;
+    std::string error;
+    ASSERT_TRUE(CAtomicFile::SetAside(path, newPath, error)) << error;
+    EXPECT_EQ(newPath, scratch.Join("records.txt.bad"));
+    EXPECT_EQ(ReadFileBytes(scratch.Join("records.txt.bad/inside")), "kept");
+    EXPECT_EQ(NamesIn(scratch.GetPath()), std::set<std::string>{"records.txt.bad"});
+}
+
 TEST(AtomicFile, MakeDirectoriesMakesEveryLevelOrSaysWhy) {
     CScratchDirectory scratch;
     WriteFileBytes(scratch.Join("plain"), "");

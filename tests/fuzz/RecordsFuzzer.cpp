@@ -10,14 +10,17 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     CRecords::Table table;
+    CRecords::OlderRules older;
     int badLine = 0;
-    const bool parsed = CRecords::Parse(text, table, badLine);
-    if (parsed != (badLine == 0) || (!parsed && !table.empty())) {
+    const bool parsed = CRecords::Parse(text, table, older, badLine);
+    if (parsed != (badLine == 0) || (!parsed && (!table.empty() || !older.empty()))) {
         __builtin_trap();
     }
     if (parsed) {
         CRecords::Table again;
-        if (!CRecords::Parse(CRecords::Format(table), again, badLine) || again != table) {
+        CRecords::OlderRules olderAgain;
+        if (!CRecords::Parse(CRecords::Format(table, older), again, olderAgain, badLine) ||
+            again != table || olderAgain != older) {
             __builtin_trap();
         }
     }

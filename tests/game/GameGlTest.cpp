@@ -223,8 +223,9 @@ TEST_F(GameGl, TheFinishKeepsTheBestTimeOfTheWorldAndARunInPModeIsNotRecorded) {
     std::stringstream text;
     text << file.rdbuf();
     CRecords::Table saved;
+    CRecords::OlderRules older;
     int badLine = 0;
-    ASSERT_TRUE(CRecords::Parse(text.str(), saved, badLine)) << text.str();
+    ASSERT_TRUE(CRecords::Parse(text.str(), saved, older, badLine)) << text.str();
     ASSERT_EQ(saved.size(), 1u) << "one line for the world, however often it was flown";
     EXPECT_EQ(saved.at(world).milliseconds, records->GetBest(world));
 }

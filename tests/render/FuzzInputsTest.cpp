@@ -75,14 +75,18 @@ TEST(FuzzInputs, RecordsInputsParseOrNameABadLineAndRoundTrip) {
     ASSERT_FALSE(inputs.empty());
     for (const fs::path& input : inputs) {
         CRecords::Table table;
+        CRecords::OlderRules older;
         int badLine = 0;
-        if (CRecords::Parse(ReadFileBytes(input), table, badLine)) {
+        if (CRecords::Parse(ReadFileBytes(input), table, older, badLine)) {
             CRecords::Table again;
-            ASSERT_TRUE(CRecords::Parse(CRecords::Format(table), again, badLine)) << input;
+            CRecords::OlderRules olderAgain;
+            ASSERT_TRUE(CRecords::Parse(CRecords::Format(table, older), again, olderAgain, badLine))
+                << input;
             EXPECT_EQ(again, table) << input;
+            EXPECT_EQ(olderAgain, older) << input;
         } else {
             EXPECT_GE(badLine, 1) << input;
-            EXPECT_TRUE(table.empty()) << input;
+            EXPECT_TRUE(table.empty() && older.empty()) << input;
         }
     }
 }

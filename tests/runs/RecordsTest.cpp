@@ -19,6 +19,7 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <poll.h>
+#include <set>
 #include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -28,20 +29,32 @@
 #include <unistd.h>
 
 namespace {
-// Every link(2) the game makes passes through the definition below, so that a test can run
-// another game at the moment this one moves a damaged file aside.
-std::function<void()> beforeNextLink;
+// Every link(2) and renameat2(2) the game makes passes through the definitions below, so that a
+// test can run another game at the moment this one moves a damaged file aside.
+std::function<void()> beforeNextMove;
+
+void RunBeforeNextMove() {
+    if (beforeNextMove) {
+        const std::function<void()> hook = std::move(beforeNextMove);
+        beforeNextMove = nullptr;
+        hook();
+    }
+}
 } // namespace
 
 extern "C" int link(const char* from, const char* to) {
     using Link = int (*)(const char*, const char*);
     static const Link real = reinterpret_cast<Link>(dlsym(RTLD_NEXT, "link"));
-    if (beforeNextLink) {
-        const std::function<void()> hook = std::move(beforeNextLink);
-        beforeNextLink = nullptr;
-        hook();
-    }
+    RunBeforeNextMove();
     return real(from, to);
+}
+
+extern "C" int renameat2(int fromDirectory, const char* from, int toDirectory, const char* to,
+                         unsigned int flags) {
+    using Rename = int (*)(int, const char*, int, const char*, unsigned int);
+    static const Rename real = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "renameat2"));
+    RunBeforeNextMove();
+    return real(fromDirectory, from, toDirectory, to, flags);
 }
 
 namespace {
@@ -50,11 +63,13 @@ namespace fs = std::filesystem;
 
 using SWorld = CRecords::SWorld;
 
-const char* const kVersion = "zelkora records 2\n";
+const char* const kVersion = "zelkora records 3\n";
+const char* const kVersionTwo = "zelkora records 2\n";
 const char* const kVersionOne = "zelkora records 1\n";
 // 2026-12-08T14:03:05Z (date -u -d "2026-12-08 14:03:05" +%s): the clock of every save here.
 constexpr std::int64_t kEighthDecember = 1796738585;
-const std::string kDate = " 2026-12-08T14:03:05Z";
+// And the rules of this game, under which every record here is set.
+const std::string kDateAndRules = " 2026-12-08T14:03:05Z 1.3.0";
 
 CRecords RecordsIn(const std::string& directory) {
     return CRecords(directory, [] { return kEighthDecember; });
@@ -62,11 +77,12 @@ CRecords RecordsIn(const std::string& directory) {
 
 int BadLineOf(const std::string& text) {
     CRecords::Table table;
+    CRecords::OlderRules older;
     int badLine = -1;
-    const bool parsed = CRecords::Parse(text, table, badLine);
+    const bool parsed = CRecords::Parse(text, table, older, badLine);
     EXPECT_EQ(parsed, badLine == 0) << text;
     if (!parsed) {
-        EXPECT_TRUE(table.empty()) << text;
+        EXPECT_TRUE(table.empty() && older.empty()) << text;
     }
     return badLine;
 }
@@ -79,7 +95,8 @@ template <typename Action> std::string PrintedBy(Action action) {
 }
 
 TEST(Records, ParseNamesTheFirstBadLine) {
-    const std::string version = kVersion;
+    const std::string version = kVersionTwo;
+    const std::string three = kVersion;
     const std::pair<std::string, int> files[] = {
         {version, 0},
         {version + "3 500 17 83.412 -", 0}, // no final line end
@@ -91,7 +108,11 @@ TEST(Records, ParseNamesTheFirstBadLine) {
         {version + "1000 103998 2147483647 1.000 -\n", 0},
         {kVersionOne + std::string("3 500 17 83.412\n"), 0},
         {"", 1},
-        {"zelkora records 3\n", 1},
+        {three + "3 500 17 1.000 - 1.3.0\n3 500 17 0.586 - -\n3 500 17 2.000 - 1.2.10\n", 0},
+        {three + "3 500 17 1.000 - 1.3.0\n3 500 17 2.000 2026-12-08T14:03:05Z 1.3.0\n", 3},
+        {three + "3 500 17 1.000 - -\n3 500 17 2.000 - -\n", 3}, // twice under older rules
+        {three + "3 500 17 1.000 -\n", 2},                       // version 3 has rules
+        {"zelkora records 4\n", 1},
         {"zelkora records 2 \n", 1},
         {version + "3 500 17 1.000 -\n3 500\n", 3},
         {version + "3 500 17 1.000 -\n4 500 17 1.000 -\n3 500 17 2.000 -\n", 4}, // twice
@@ -125,6 +146,12 @@ TEST(Records, ParseNamesTheFirstBadLine) {
         EXPECT_EQ(BadLineOf(kVersionOne + record + "\n"), 2) << record;
         EXPECT_EQ(BadLineOf(version + record + " -\n"), 2) << record;
     }
+    const char* const badRules[] = {"1.3",    "1.3.0.0", "01.3.0", "1.3.-1",    "1..0",   "+1.3.0",
+                                    "1.3.0x", "x",       "--",     "1.3.10000", "1.3.0 -"};
+    for (const char* rules : badRules) {
+        EXPECT_EQ(BadLineOf(three + "3 500 17 1.000 - 1.3.0\n3 500 18 1.000 - " + rules + "\n"), 3)
+            << rules;
+    }
     const char* const badDates[] = {
         "2026-02-29T00:00:00Z", // 2026 is no leap year
         "2026-12-08T24:00:00Z",
@@ -148,17 +175,26 @@ TEST(Records, FormatSortsAndParseReadsItBack) {
                                    {{3, 500, 2}, CRecords::SRecord(60000)},
                                    {{3, 20, 99}, CRecords::SRecord(8639999999, 253402300799)},
                                    {{-2147483647 - 1, 1, 0}, CRecords::SRecord(0)}};
-    const std::string text = CRecords::Format(table);
-    EXPECT_EQ(text, "zelkora records 2\n"
-                    "-2147483648 1 0 0.000 -\n"
-                    "-1 7 2147483647 0.005 2026-02-28T00:00:00Z\n"
-                    "3 20 99 8639999.999 9999-12-31T23:59:59Z\n"
-                    "3 500 2 60.000 -\n"
-                    "3 500 17 83.412 2026-12-08T14:03:05Z\n");
+    const CRecords::OlderRules older = {
+        {{{3, 500, 17}, ""}, CRecords::SRecord(586, kEighthDecember, "")},
+        {{{3, 500, 17}, "1.2.0"}, CRecords::SRecord(900, -1, "1.2.0")},
+        {{{3, 500, 3}, ""}, CRecords::SRecord(1000, -1, "")}};
+    const std::string text = CRecords::Format(table, older);
+    EXPECT_EQ(text, "zelkora records 3\n"
+                    "-2147483648 1 0 0.000 - 1.3.0\n"
+                    "-1 7 2147483647 0.005 2026-02-28T00:00:00Z 1.3.0\n"
+                    "3 20 99 8639999.999 9999-12-31T23:59:59Z 1.3.0\n"
+                    "3 500 2 60.000 - 1.3.0\n"
+                    "3 500 3 1.000 - -\n"
+                    "3 500 17 0.586 2026-12-08T14:03:05Z -\n"
+                    "3 500 17 0.900 - 1.2.0\n"
+                    "3 500 17 83.412 2026-12-08T14:03:05Z 1.3.0\n");
     CRecords::Table readBack;
+    CRecords::OlderRules olderBack;
     int badLine = -1;
-    ASSERT_TRUE(CRecords::Parse(text, readBack, badLine));
+    ASSERT_TRUE(CRecords::Parse(text, readBack, olderBack, badLine));
     EXPECT_EQ(readBack, table);
+    EXPECT_EQ(olderBack, older);
     // A clock gone wild writes no date, rather than one the next start would call damage.
     EXPECT_EQ(CRecords::FormatDate(253402300800), "-"); // the year 10000
     EXPECT_EQ(CRecords::FormatDate(946684799), "-");    // 1999
@@ -167,9 +203,11 @@ TEST(Records, FormatSortsAndParseReadsItBack) {
 
 TEST(Records, ParseReadsShortDecimalsAsMilliseconds) {
     CRecords::Table table;
+    CRecords::OlderRules older;
     int badLine = 0;
-    ASSERT_TRUE(CRecords::Parse("zelkora records 1\n1 2 3 4\n1 2 4 4.5\n1 2 5 0.07\n1 2 6 007.008",
-                                table, badLine));
+    ASSERT_TRUE(CRecords::Parse("zelkora records 3\n1 2 3 4 - 1.3.0\n1 2 4 4.5 - 1.3.0\n"
+                                "1 2 5 0.07 - 1.3.0\n1 2 6 007.008 - 1.3.0",
+                                table, older, badLine));
     const CRecords::Table expected = {{{1, 2, 3}, CRecords::SRecord(4000)},
                                       {{1, 2, 4}, CRecords::SRecord(4500)},
                                       {{1, 2, 5}, CRecords::SRecord(70)},
@@ -204,13 +242,14 @@ TEST(Records, SubmitTakesOnlyBetterTimesAndKeepsOtherWorlds) {
         EXPECT_EQ(records.GetBest(world), 0);
     }
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersion + ("3 500 17 0.000" + kDate) + "\n3 500 18 90.000" + kDate + "\n");
+              kVersion + ("3 500 17 0.000" + kDateAndRules) + "\n3 500 18 90.000" + kDateAndRules +
+                  "\n");
     CRecords again = RecordsIn(directory); // Submit loads first, so the file's records survive
     EXPECT_TRUE(again.Submit({4, 500, 17}, 1000));
     EXPECT_EQ(again.GetBest(other), 90000);
-    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), kVersion + ("3 500 17 0.000" + kDate) +
-                                                             "\n3 500 18 90.000" + kDate +
-                                                             "\n4 500 17 1.000" + kDate + "\n");
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersion + ("3 500 17 0.000" + kDateAndRules) + "\n3 500 18 90.000" + kDateAndRules +
+                  "\n4 500 17 1.000" + kDateAndRules + "\n");
 }
 
 TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
@@ -234,22 +273,38 @@ TEST(Records, TheLongestWorldTheCommandLineMakesCanBeRecorded) {
     EXPECT_EQ(again.GetBest(longest), 3600000);
 }
 
-TEST(Records, AVersionOneFileIsReadAndWrittenAsVersionTwoKeepingEveryRecord) {
+// Records from files without rules were set under the rules before 1.3.0: shown and kept,
+// never the best to beat.
+TEST(Records, OlderFilesAreReadAsOlderRulesAndWrittenAsVersionThreeKeepingEveryRecord) {
     CScratchDirectory scratch;
     const std::string directory = scratch.Join("zelkora");
     fs::create_directories(directory);
-    WriteFileBytes(directory + "/records.txt",
-                   kVersionOne + std::string("3 500 17 83.412\n1 1500 5 70.000\n"));
-    CRecords records = RecordsIn(directory);
-    EXPECT_EQ(PrintedBy([&] { records.Load(); }), "");
-    EXPECT_EQ(records.GetBest({3, 500, 17}), 83412);
-    EXPECT_FALSE(records.Submit({1, 1500, 5}, 71000)) << "no new best, nothing written";
-    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersionOne + std::string("3 500 17 83.412\n1 1500 5 70.000\n"));
-    EXPECT_TRUE(records.Submit({2, 500, 9}, 60000));
-    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersion + std::string("1 1500 5 70.000 -\n2 500 9 60.000") + kDate +
-                  "\n3 500 17 83.412 -\n");
+    const std::pair<std::string, std::string> files[] = {
+        {kVersionOne + std::string("3 500 17 0.586\n1 1500 5 70.000\n"), "-"},
+        {kVersionTwo + std::string("3 500 17 0.586 -\n1 1500 5 70.000 2026-12-07T10:00:00Z\n"),
+         "2026-12-07T10:00:00Z"},
+    };
+    for (const auto& [text, oldDate] : files) {
+        WriteFileBytes(directory + "/records.txt", text);
+        CRecords records = RecordsIn(directory);
+        EXPECT_EQ(PrintedBy([&] { records.Load(); }), "");
+        EXPECT_EQ(records.GetBest({3, 500, 17}), -1) << "a stall's time of older rules";
+        EXPECT_EQ(records.GetTable().at({3, 500, 17}), CRecords::SRecord(586, -1, ""));
+        EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), text);
+        EXPECT_TRUE(records.Submit({1, 1500, 5}, 71000)) << "the first under these rules";
+        EXPECT_FALSE(records.Submit({1, 1500, 5}, 72000));
+        EXPECT_EQ(records.GetBest({1, 1500, 5}), 71000);
+        EXPECT_EQ(records.GetTable().at({1, 1500, 5}).milliseconds, 71000);
+        const std::string written = kVersion + ("1 1500 5 70.000 " + oldDate) + " -\n" +
+                                    "1 1500 5 71.000" + kDateAndRules + "\n3 500 17 0.586 - -\n";
+        EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), written);
+        CRecords again = RecordsIn(directory);
+        EXPECT_TRUE(again.Submit({3, 500, 17}, 41000));
+        EXPECT_EQ(again.GetBest({1, 1500, 5}), 71000);
+        EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+                  written + "3 500 17 41.000" + kDateAndRules + "\n")
+            << "the old line stays";
+    }
 }
 
 TEST(Records, TwoGamesAtOnceKeepEachOthersRecords) {
@@ -266,7 +321,8 @@ TEST(Records, TwoGamesAtOnceKeepEachOthersRecords) {
     EXPECT_TRUE(first.Submit({3, 500, 18}, 80000));
     EXPECT_FALSE(second.Submit({3, 500, 18}, 85000)) << "the first game's 80 s stands";
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersion + ("3 500 17 83.000" + kDate) + "\n3 500 18 80.000" + kDate + "\n")
+              kVersion + ("3 500 17 83.000" + kDateAndRules) + "\n3 500 18 80.000" + kDateAndRules +
+                  "\n")
         << "each record keeps the date it was set";
 }
 
@@ -295,10 +351,11 @@ TEST(Records, ASaveWaitsForAnotherGameHoldingTheLockAndKeepsWhatItSaved) {
     EXPECT_TRUE(records.Submit({3, 500, 17}, 83000));
     int status = 0;
     waitpid(other, &status, 0);
-    // An older game wrote version 1: its record comes without a date, ours keeps its own.
-    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"), kVersion + ("1 1500 5 70.000" + kDate) +
-                                                             "\n2 500 9 60.000 -\n3 500 17 83.000" +
-                                                             kDate + "\n");
+    // An older game wrote version 1: its records come without a date, under older rules (ours
+    // among them, written back as it knew it), and ours keep their own.
+    EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
+              kVersion + std::string("1 1500 5 70.000 - -\n1 1500 5 70.000") + kDateAndRules +
+                  "\n2 500 9 60.000 - -\n3 500 17 83.000" + kDateAndRules + "\n");
 }
 
 // A game stopped while it holds the lock stops nobody: the save gives up waiting, and the time
@@ -321,12 +378,76 @@ TEST(Records, ALockHeldTooLongLeavesTheRecordToTheNextSave) {
     EXPECT_EQ(followUps, 0);
     EXPECT_EQ(records.GetBest({3, 500, 17}), 83000);
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersion + ("1 1500 5 70.000" + kDate) + "\n");
+              kVersion + ("1 1500 5 70.000" + kDateAndRules) + "\n");
     close(otherGame);
     EXPECT_EQ(PrintedBy([&] { records.Flush(); }), "");
     EXPECT_EQ(followUps, 1);
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersion + ("1 1500 5 70.000" + kDate) + "\n3 500 17 83.000" + kDate + "\n");
+              kVersion + ("1 1500 5 70.000" + kDateAndRules) + "\n3 500 17 83.000" + kDateAndRules +
+                  "\n");
+}
+
+std::set<std::string> NamesIn(const std::string& directory) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// A quit while another game holds the lock waits for nothing and loses nothing: the records go
+// to a pending file of their own, never over another game's, and the next game to take the
+// lock merges them.
+TEST(Records, AQuitWhileTheLockIsHeldKeepsTheRecordsForTheNextGame) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.GetPath();
+    const std::string path = scratch.Join("records.txt");
+    CRecords records = RecordsIn(directory);
+    records.Load();
+    ASSERT_TRUE(records.Submit({1, 1500, 5}, 70000)); // the lock file exists now
+    const int otherGame = open((path + ".lock").c_str(), O_RDWR);
+    ASSERT_EQ(flock(otherGame, LOCK_EX), 0);
+    const std::string otherPending = kVersion + ("3 500 18 90.000" + kDateAndRules) + "\n";
+    WriteFileBytes(path + ".pending", otherPending); // another game quit just before
+    PrintedBy([&] { EXPECT_TRUE(records.Submit({3, 500, 17}, 83000)); });
+    EXPECT_EQ(PrintedBy([&] { records.Flush(); }),
+              "records: " + path + ".lock is still held, 1 new records kept in " + path +
+                  ".pending.1 for the next game\n");
+    EXPECT_EQ(ReadFileBytes(path + ".pending"), otherPending);
+    EXPECT_EQ(ReadFileBytes(path + ".pending.1"),
+              kVersion + ("3 500 17 83.000" + kDateAndRules) + "\n");
+    close(otherGame);
+    CRecords next = RecordsIn(directory);
+    EXPECT_EQ(PrintedBy([&] { next.Load(); }), "");
+    EXPECT_EQ(next.GetBest({3, 500, 17}), 83000);
+    EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 1500 5 70.000" + kDateAndRules) +
+                                       "\n3 500 17 83.000" + kDateAndRules + "\n3 500 18 90.000" +
+                                       kDateAndRules + "\n");
+    EXPECT_EQ(NamesIn(directory), (std::set<std::string>{"records.txt", "records.txt.lock"}));
+}
+
+// A pending file is the only copy of its records: damaged, it is set aside like the file;
+// unreadable, it is left alone; the others are merged all the same.
+TEST(Records, ADamagedPendingFileIsSetAsideAndTheOthersMerged) {
+    CScratchDirectory scratch;
+    const std::string directory = scratch.GetPath();
+    const std::string pending = scratch.Join("records.txt.pending");
+    WriteFileBytes(pending, "damaged");
+    WriteFileBytes(pending + ".bad", "older damage");
+    WriteFileBytes(pending + ".2", kVersion + ("3 500 18 90.000" + kDateAndRules) + "\n");
+    fs::create_directory(pending + ".3");
+    CRecords records = RecordsIn(directory);
+    EXPECT_EQ(PrintedBy([&] { records.Load(); }),
+              "records: " + pending + ": line 1 is bad: \"damaged\"; moved it to " + pending +
+                  ".bad.1, its records are not merged\nrecords: " + pending +
+                  ".3: cant read it (not a regular file), leaving it as it is\n");
+    EXPECT_EQ(records.GetBest({3, 500, 18}), 90000);
+    EXPECT_EQ(PrintedBy([&] { records.Submit({3, 500, 17}, 1000); }), "") << "said once";
+    EXPECT_EQ(ReadFileBytes(pending + ".bad"), "older damage");
+    EXPECT_EQ(ReadFileBytes(pending + ".bad.1"), "damaged");
+    EXPECT_EQ(NamesIn(directory),
+              (std::set<std::string>{"records.txt", "records.txt.lock", "records.txt.pending.3",
+                                     "records.txt.pending.bad", "records.txt.pending.bad.1"}));
 }
 
 // What runs with a new best (the best replay being written) runs while the lock is held, so
@@ -394,7 +515,8 @@ TEST(Records, ALockThatCannotBeHadGivesOneLineAndTheSaveGoesOn) {
     EXPECT_EQ(printed, "records: cant lock " + directory +
                            "/records.txt.lock (No locks available), saving without it\n");
     EXPECT_EQ(ReadFileBytes(directory + "/records.txt"),
-              kVersion + ("3 500 17 1.000" + kDate) + "\n3 500 18 2.000" + kDate + "\n");
+              kVersion + ("3 500 17 1.000" + kDateAndRules) + "\n3 500 18 2.000" + kDateAndRules +
+                  "\n");
 }
 
 TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
@@ -425,7 +547,7 @@ TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
         EXPECT_EQ(ReadFileBytes(path + c.movedTo), c.text);
         EXPECT_FALSE(fs::exists(path));
         EXPECT_EQ(PrintedBy([&] { records.Submit({1, 2, 3}, 4000); }), "");
-        EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 2 3 4.000" + kDate) + "\n");
+        EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 2 3 4.000" + kDateAndRules) + "\n");
     }
     EXPECT_EQ(ReadFileBytes(path + ".bad"), "older damage");
 }
@@ -478,13 +600,13 @@ TEST(Records, TwoGamesStartingOnOneDamagedFileBothKeepSaving) {
             close(go[0]);
             close(loaded[1]);
             CRecords second = RecordsIn(directory);
-            beforeNextLink = [&] {
+            beforeNextMove = [&] {
                 (void)!write(go[1], "x", 1);
                 pollfd answer{loaded[0], POLLIN, 0};
                 poll(&answer, 1, 300); // a first game waiting for our lock cannot answer
             };
             second.Load();
-            beforeNextLink = nullptr;
+            beforeNextMove = nullptr;
             close(go[1]); // the first game goes on to its save
             waitpid(first, nullptr, 0);
             close(loaded[0]); // only now: the first game may still write to it
@@ -495,8 +617,8 @@ TEST(Records, TwoGamesStartingOnOneDamagedFileBothKeepSaving) {
             << c.name;
         EXPECT_EQ(ReadFileBytes(path + ".bad"), "damaged") << c.name;
         EXPECT_FALSE(fs::exists(path + ".bad.1")) << c.name;
-        EXPECT_EQ(ReadFileBytes(path),
-                  kVersion + ("1 1 1 1.000" + kDate) + "\n2 2 2 2.000" + kDate + "\n")
+        EXPECT_EQ(ReadFileBytes(path), kVersion + ("1 1 1 1.000" + kDateAndRules) +
+                                           "\n2 2 2 2.000" + kDateAndRules + "\n")
             << c.name;
     }
 }
@@ -552,7 +674,7 @@ TEST(Records, AFileThatCannotBeReadIsNeverSavedOver) {
 TEST(Records, AFileThatCannotBeReadAtTheSaveIsNeverSavedOver) {
     // Each case spoils the file after the game has read it and before it saves; another game's
     // record in it must survive, and every way must fail for root too.
-    const std::string saved = kVersion + ("3 500 18 90.000" + kDate) + "\n";
+    const std::string saved = kVersion + ("3 500 18 90.000" + kDateAndRules) + "\n";
     struct SCase {
         const char* reason;
         void (*spoil)(const std::string& directory, const std::string& path);

@@ -4,6 +4,8 @@
 
 #include "runs/ReplayFiles.h"
 
+#include "base/Version.h"
+#include "game/RunBook.h"
 #include "world/Tunnel.h"
 
 #include "FileBytes.h"
@@ -47,6 +49,33 @@ TEST(ReplaySaving, ARunTheFileCannotHoldIsNotWrittenAndSaysSo) {
                   best + " (split count 17 out of range 0 to 16), nothing written\n");
     EXPECT_EQ(ReadFileBytes(files.GetLastPath()), saved);
     EXPECT_EQ(ReadFileBytes(best), "");
+}
+
+// A best run of older rules may be one no run can match now (a stall's, say): no ghost of it.
+TEST(ReplaySaving, TheGhostFliesOnlyABestRunOfTheseRules) {
+    CScratchDirectory scratch;
+    CReplayFiles files(scratch.GetPath());
+    CReplay best;
+    best.world = {3, 50, CTunnel::CountRings(3, 50, 17), 17};
+    best.finished = true;
+    best.frames.resize(2);
+    best.frames[0].step = 0.5;
+    best.finishClock = 0.5;
+    const std::pair<std::string, bool> versions[] = {{"1.2.0", false}, {GetGameVersion(), true}};
+    for (const auto& [version, flown] : versions) {
+        best.gameVersion = version;
+        files.SaveBest(best);
+        CRunBook book(false);
+        book.SetReplayFiles(&files);
+        testing::internal::CaptureStdout();
+        book.LoadGhost(best.world);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  flown ? ""
+                        : "replays: " + files.GetBestPath(best.world) +
+                              ": recorded under other rules than this game's, playing "
+                              "without a ghost\n");
+        EXPECT_EQ(book.GetGhost() != nullptr, flown) << version;
+    }
 }
 
 TEST(ReplaySaving, TheBestRunIsFoundFromEveryLengthThatBuildsItsWorld) {
