@@ -98,7 +98,7 @@ CParticleSystem::Slot CParticleSystem::NewParticle(const SKind& kind) const {
     velocity.x = static_cast<float>(kind.speed - DrawHundredth() * kind.spread);
     velocity.y = static_cast<float>(kind.speed - DrawHundredth() * kind.spread);
     velocity.z = static_cast<float>(kind.speed - DrawHundredth() * kind.spread);
-    return CParticle(origin, velocity.Scaled(scale), life, kind.cellSize);
+    return std::make_unique<CParticle>(origin, velocity.Scaled(scale), life, kind.cellSize);
 }
 
 void CParticleSystem::MoveAll(Slot* slots, int slotCount, float dt, const SKind& kind) {
@@ -174,9 +174,9 @@ void CParticleSystem::Reset() {
 }
 
 const CParticle* CParticleSystem::GetFireParticle(int slot) const {
-    return slot >= 0 && slot < kFireSlots && fire[slot] ? &*fire[slot] : nullptr;
+    return slot >= 0 && slot < kFireSlots ? fire[slot].get() : nullptr;
 }
 
 const CParticle* CParticleSystem::GetSmokeParticle(int slot) const {
-    return slot >= 0 && slot < kSmokeSlots && smoke[slot] ? &*smoke[slot] : nullptr;
+    return slot >= 0 && slot < kSmokeSlots ? smoke[slot].get() : nullptr;
 }

@@ -3,7 +3,7 @@
 #include "fx/Particle.h"
 
 #include <array>
-#include <optional>
+#include <memory>
 
 class CCamera;
 class CRenderSettings;
@@ -44,8 +44,7 @@ public:
     const CParticle* GetSmokeParticle(int slot) const; // null when empty or not 0 to 9
 
 private:
-    // Kept in place: a burst renews particles every update, and each enemy has one.
-    using Slot = std::optional<CParticle>;
+    using Slot = std::unique_ptr<CParticle>;
     // How one kind of particle is drawn at random and animated.
     struct SKind {
         int speed; // each velocity component is speed - r100 x spread, in double
