@@ -38,11 +38,13 @@ float Dot(const CVector3& a, const CVector3& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 
-// True when c lies more than margin outside the box spanned by a and b on some axis.
-bool OutsideBox(const CVector3& a, const CVector3& b, const CVector3& c, float margin) {
-    return c.x < std::min(a.x, b.x) - margin || c.x > std::max(a.x, b.x) + margin ||
-           c.y < std::min(a.y, b.y) - margin || c.y > std::max(a.y, b.y) + margin ||
-           c.z < std::min(a.z, b.z) - margin || c.z > std::max(a.z, b.z) + margin;
+// True when the box from low to high lies more than margin outside the box spanned by a and b
+// on some axis.
+bool OutsideBox(const CVector3& a, const CVector3& b, const CVector3& low, const CVector3& high,
+                float margin) {
+    return high.x < std::min(a.x, b.x) - margin || low.x > std::max(a.x, b.x) + margin ||
+           high.y < std::min(a.y, b.y) - margin || low.y > std::max(a.y, b.y) + margin ||
+           high.z < std::min(a.z, b.z) - margin || low.z > std::max(a.z, b.z) + margin;
 }
 
 } // namespace
@@ -55,7 +57,7 @@ bool CEntity::Collide(const CEntity& other) const {
     // Both tests below measure from points of the step from Q to P, so a centre well outside
     // the box around the step cannot be hit. The margin lies far beyond any rounding, so the
     // shortcut never changes an answer; it spares the dense world most of its square roots.
-    if (OutsideBox(q, p, c, reach * 1.001f + 0.001f)) {
+    if (!MayReach(c, c, other.GetRadius())) {
         return false;
     }
     if (p.Subtract(c).Length() < reach) {
@@ -77,6 +79,11 @@ bool CEntity::Collide(const CEntity& other) const {
     const float nn = Dot(n, n);
     const CVector3 crossing = nn == 0.0f ? q : q.Subtract(n.Scaled(startSide / nn));
     return crossing.Subtract(c).Length() < reach;
+}
+
+bool CEntity::MayReach(const CVector3& low, const CVector3& high, float otherRadius) const {
+    const float reach = GetRadius() + otherRadius;
+    return !OutsideBox(GetPreviousPosition(), GetPosition(), low, high, reach * 1.001f + 0.001f);
 }
 
 void CEntity::DrawMesh(const CRenderSettings& settings) const {

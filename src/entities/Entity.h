@@ -52,6 +52,9 @@ public:
     // True when this entity, sweeping its last step from its previous position, hits the
     // other where it stands now. Not symmetric: only this entity's step is swept.
     bool Collide(const CEntity& other) const;
+    // False when Collide would be false for every entity of at most otherRadius standing
+    // anywhere in the box from low to high (corners, per axis low <= high): one test for many.
+    bool MayReach(const CVector3& low, const CVector3& high, float otherRadius) const;
 
     const CMesh& GetMesh() const { return *mesh; }
     const CParticleSystem* GetExplosion() const { return explosion.get(); } // null for shots

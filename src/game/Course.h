@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runs/Replay.h"
+#include "world/Vector3.h"
 
 #include <cstdint>
 #include <functional>
@@ -77,7 +78,14 @@ private:
     void MoveEnemies(float dt);
     void FireShot(const CInput& input);
     void MoveShots(float dt);
+    // Where the shots still flying are, and the largest of their radii.
+    struct SShotBox {
+        CVector3 low;
+        CVector3 high;
+        float radius = 0.0f;
+    };
     void HitEnemiesWithShots();
+    bool BoxFlyingShots(SShotBox& box) const; // false when no shot flies
     void ExplodeApproachedEnemies();
     void RamEnemies();
     void RemoveDeadShots();

@@ -85,4 +85,29 @@ TEST_F(EntityTest, OnlyAStepThatCrossesThePlaneForwardHits) {
     EXPECT_TRUE(shot.Collide(enemy));
 }
 
+TEST_F(EntityTest, MayReachTurnsAwayOnlyBoxesNothingInCouldBeHit) {
+    CBall mover(1.0f);
+    mover.StepTo(CVector3(0, 0, 0));
+    mover.StepTo(CVector3(10, 0, 0)); // reach 2 with a ball of radius 1
+    const struct {
+        CVector3 low;
+        CVector3 high;
+        bool mayReach;
+    } cases[] = {
+        {{-100, -1, -1}, {100, 1, 1}, true},   // across the whole step
+        {{4, 0, 0}, {4, 0, 0}, true},          // a point on the step
+        {{-5, -1, -1}, {-2.1f, 1, 1}, false},  // short of the start
+        {{12.1f, -1, -1}, {20, 1, 1}, false},  // past the end
+        {{0, 1.9f, 0}, {10, 5, 0}, true},      // within reach above the step
+        {{0, 2.1f, 0}, {10, 5, 0}, false},     // beyond it
+        {{0, 0, -9}, {0, 0, -2.1f}, false},    // beside it in depth
+        {{11.5f, -1.5f, 0}, {30, 0, 0}, true}, // a corner just within reach
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(mover.MayReach(c.low, c.high, 1.0f), c.mayReach)
+            << c.low.x << "," << c.low.y << "," << c.low.z << " to " << c.high.x << "," << c.high.y
+            << "," << c.high.z;
+    }
+}
+
 } // namespace
