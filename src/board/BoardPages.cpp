@@ -2,6 +2,7 @@
 
 #include "board/SplitChart.h"
 #include "runs/Records.h"
+#include "runs/RecordsFile.h"
 
 #include <cstdio>
 
@@ -43,7 +44,7 @@ std::string RankTable(const std::vector<CBoardStore::SRankedRun>& ranked) {
         html += "<tr><td>" + std::to_string(rank) + "</td><td class=\"player\">" +
                 CBoardPages::Escape(run.player) + "</td><td class=\"time\">" +
                 Link(CBoardPages::RunPath(run.id), CRecords::FormatTime(run.milliseconds)) +
-                "</td><td>" + CRecords::FormatDate(run.submittedAt).substr(0, 10) +
+                "</td><td>" + CRecordsFile::FormatDate(run.submittedAt).substr(0, 10) +
                 "</td><td class=\"time\">" + Splits(run.splits) + "</td><td>" +
                 Link(CBoardPages::ReplayPath(run.id), "replay") + "</td></tr>\n";
     }
@@ -139,7 +140,7 @@ std::string CBoardPages::Home(const SDay& today, const std::vector<CBoardStore::
             body += "<tr><td class=\"player\">" + Escape(run.player) + "</td><td class=\"time\">" +
                     Link(RunPath(run.id), CRecords::FormatTime(run.milliseconds)) + "</td><td>" +
                     Link(WorldPath(run.world), WorldName(run.world)) + "</td><td>" +
-                    CRecords::FormatDate(run.submittedAt) + "</td></tr>\n";
+                    CRecordsFile::FormatDate(run.submittedAt) + "</td></tr>\n";
         }
         body += "</table>\n";
     }
@@ -187,8 +188,9 @@ std::string CBoardPages::Run(const CBoardStore::SRun& run, int rank, int players
                     Escape(run.player) + "</td></tr>\n<tr><th>Time</th><td class=\"time\">" +
                     CRecords::FormatTime(run.milliseconds) + "</td></tr>\n<tr><th>Rank</th><td>" +
                     standing + "</td></tr>\n<tr><th>Sent</th><td>" +
-                    CRecords::FormatDate(run.submittedAt) + "</td></tr>\n<tr><th>Flown</th><td>" +
-                    CRecords::FormatDate(run.recordedAt) + "</td></tr>\n<tr><th>Game</th><td>" +
+                    CRecordsFile::FormatDate(run.submittedAt) +
+                    "</td></tr>\n<tr><th>Flown</th><td>" +
+                    CRecordsFile::FormatDate(run.recordedAt) + "</td></tr>\n<tr><th>Game</th><td>" +
                     Escape(run.gameVersion) + "</td></tr>\n</table>\n<h3>Splits</h3>\n" + splits +
                     "<p><a href=\"" + Escape(ReplayPath(run.id)) + "\" download=\"" +
                     Escape(ReplayFileName(run)) +

@@ -7,6 +7,7 @@
 #include "board/Sha256.h"
 #include "board/SplitChart.h"
 #include "runs/Records.h"
+#include "runs/RecordsFile.h"
 #include "world/DailyWorld.h"
 
 #include <chrono>
@@ -49,8 +50,8 @@ json RunJson(const CBoardStore::SRun& run) {
                 {"milliseconds", run.milliseconds},
                 {"time", CRecords::FormatTime(run.milliseconds)},
                 {"splits", run.splits},
-                {"submitted", CRecords::FormatDate(run.submittedAt)},
-                {"recorded", CRecords::FormatDate(run.recordedAt)},
+                {"submitted", CRecordsFile::FormatDate(run.submittedAt)},
+                {"recorded", CRecordsFile::FormatDate(run.recordedAt)},
                 {"version", run.gameVersion},
                 {"replay", CBoardPages::ReplayPath(run.id)}};
 }

@@ -18,19 +18,7 @@
 #include <vector>
 
 // The best course time of every world played, kept in records.txt in the game's data
-// directory. The file is small text, one world a line, sorted so that it only changes where a
-// record does:
-//
-//     zelkora records 3
-//     3 500 17 83.412 2026-12-08T14:03:05Z 1.3.0   <- difficulty, path node count, seed,
-//                                                     seconds (three decimals), when it was set
-//                                                     (UTC), the rules it was set under
-//
-// A record whose date is not known (kept from a version 1 file, which has no dates) has "-"
-// there. The rules are the first game version of the rules the run obeyed
-// (CReplayPlayback::kFirstVersionOfTheseRules then); "-" is a record from before records noted
-// them, set under the rules before 1.3.0, as every record of a version 1 or 2 file was. Those
-// files are read as they are and written as version 3 on the next save.
+// directory (its lines: CRecordsFile), with the rules each was set under.
 //
 // Only a record set under this game's rules is a best to beat; one set under other rules (a
 // stall's time from before the trusted-run rules, say) stays in the file, and in the table
@@ -80,9 +68,6 @@ public:
 
     // Every tunnel the game can build, the longest ending its last bend past its length.
     static constexpr long long kTimeLimit = 100LL * 24 * 3600 * 1000; // ms; every time is below
-    static constexpr std::size_t kMaximumLineLength = 128;            // bytes without line end
-    static constexpr std::size_t kMaximumFileBytes = 1 << 20;         // a larger file is damaged
-    static constexpr std::size_t kQuotedLength = 60; // bytes of a bad line shown in its message
     // How long a save waits for another game's lock before it leaves its records to the next.
     static constexpr int kLockWaitMilliseconds = 2000;
     // Records a quit could not save wait in records.txt.pending, or .pending.1 to this number.
@@ -154,38 +139,16 @@ public:
     // Moves on whenever the table changes (a claim, a load, another game's records merged).
     int GetChangeCount() const { return changes.load(); }
 
-    // The file's text to its records under these rules (table) and under others (older):
-    // false with the 1-based number of the first bad line (the version line is line 1; an empty
-    // text is bad at line 1), and both then empty. A world twice under the same rules is bad.
-    static bool Parse(const std::string& text, Table& table, OlderRules& older, int& badLine);
-    // The text Parse reads back to the same records, sorted by world and then rules.
-    static std::string Format(const Table& table, const OlderRules& older);
     // "m:ss.hh", hundredths cut, not rounded: 83412 -> "1:23.41"; negative counts as 0.
     static std::string FormatTime(long long milliseconds);
     // A course clock in seconds to the milliseconds a record keeps: rounded to the nearest.
     static long long ToMilliseconds(double seconds) { return std::llround(seconds * 1000.0); }
-    // "2026-12-08T14:03:05Z", or "-" for kUnknownDate; a date Parse takes back the same.
-    static std::string FormatDate(std::int64_t setAt);
-    // Dates from 2000 to 9999; false for anything else, "2026-02-30T..." too.
-    static bool ParseDate(std::string_view field, std::int64_t& setAt);
 
 private:
     using ERead = CSmallFile::ERead;
 
-    static bool ParseLine(std::string_view line, int version, Table& table, OlderRules& older);
-    static bool ParseRecord(std::string_view line, int version, SWorld& world, SRecord& record);
-    static bool ParseRules(std::string_view field, std::string& rules); // "-" or "1.3.0"
-    static bool ParseSeconds(std::string_view field, long long& milliseconds);
     static bool IsRecordable(const SWorld& world, long long milliseconds);
-    static std::string_view LineAt(const std::string& text, int lineNumber); // 1-based
-    static std::string Quote(std::string_view line); // cut, escaped and in double quotes
-
-    // A records file's records; too large or with a bad line, none, and damage says why.
-    static ERead ReadRecords(const std::string& file, Table& into, OlderRules& older,
-                             std::string& error, std::string& damage);
-    ERead ReadTable(Table& into, OlderRules& older, std::string& error, std::string& damage) {
-        return ReadRecords(path, into, older, error, damage);
-    }
+    ERead ReadTable(Table& into, OlderRules& older, std::string& error, std::string& damage);
     enum class ELock { Held, None, Busy }; // Busy: another game kept it past the wait
     // The lock's descriptor (close to release), -1 when there is none; a lock file that is there
     // but cannot be locked gives one line, once. Busy when another game holds it too long.

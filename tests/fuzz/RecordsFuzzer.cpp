@@ -2,6 +2,7 @@
 // the table it gives must come back unchanged through Format and Parse: what the game writes it
 // can always read.
 #include "runs/Records.h"
+#include "runs/RecordsFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,14 +13,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CRecords::Table table;
     CRecords::OlderRules older;
     int badLine = 0;
-    const bool parsed = CRecords::Parse(text, table, older, badLine);
+    const bool parsed = CRecordsFile::Parse(text, table, older, badLine);
     if (parsed != (badLine == 0) || (!parsed && (!table.empty() || !older.empty()))) {
         __builtin_trap();
     }
     if (parsed) {
         CRecords::Table again;
         CRecords::OlderRules olderAgain;
-        if (!CRecords::Parse(CRecords::Format(table, older), again, olderAgain, badLine) ||
+        if (!CRecordsFile::Parse(CRecordsFile::Format(table, older), again, olderAgain, badLine) ||
             again != table || olderAgain != older) {
             __builtin_trap();
         }

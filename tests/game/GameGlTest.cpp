@@ -9,6 +9,7 @@
 #include "entities/Laser.h"
 #include "render/ResolutionScaler.h"
 #include "render/TextureManager.h"
+#include "runs/RecordsFile.h"
 
 #include <chrono>
 #include <cstdint>
@@ -225,7 +226,7 @@ TEST_F(GameGl, TheFinishKeepsTheBestTimeOfTheWorldAndARunInPModeIsNotRecorded) {
     CRecords::Table saved;
     CRecords::OlderRules older;
     int badLine = 0;
-    ASSERT_TRUE(CRecords::Parse(text.str(), saved, older, badLine)) << text.str();
+    ASSERT_TRUE(CRecordsFile::Parse(text.str(), saved, older, badLine)) << text.str();
     ASSERT_EQ(saved.size(), 1u) << "one line for the world, however often it was flown";
     EXPECT_EQ(saved.at(world).milliseconds, records->GetBest(world));
 }

@@ -8,6 +8,7 @@
 #include "render/Mesh.h"
 #include "render/TgaImage.h"
 #include "runs/Records.h"
+#include "runs/RecordsFile.h"
 #include "runs/Replay.h"
 
 #include <cstdint>
@@ -77,10 +78,11 @@ TEST(FuzzInputs, RecordsInputsParseOrNameABadLineAndRoundTrip) {
         CRecords::Table table;
         CRecords::OlderRules older;
         int badLine = 0;
-        if (CRecords::Parse(ReadFileBytes(input), table, older, badLine)) {
+        if (CRecordsFile::Parse(ReadFileBytes(input), table, older, badLine)) {
             CRecords::Table again;
             CRecords::OlderRules olderAgain;
-            ASSERT_TRUE(CRecords::Parse(CRecords::Format(table, older), again, olderAgain, badLine))
+            ASSERT_TRUE(
+                CRecordsFile::Parse(CRecordsFile::Format(table, older), again, olderAgain, badLine))
                 << input;
             EXPECT_EQ(again, table) << input;
             EXPECT_EQ(olderAgain, older) << input;

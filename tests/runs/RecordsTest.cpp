@@ -1,4 +1,5 @@
 #include "runs/Records.h"
+#include "runs/RecordsFile.h"
 
 #include "app/CommandLine.h"
 #include "base/AtomicFile.h"
@@ -79,7 +80,7 @@ int BadLineOf(const std::string& text) {
     CRecords::Table table;
     CRecords::OlderRules older;
     int badLine = -1;
-    const bool parsed = CRecords::Parse(text, table, older, badLine);
+    const bool parsed = CRecordsFile::Parse(text, table, older, badLine);
     EXPECT_EQ(parsed, badLine == 0) << text;
     if (!parsed) {
         EXPECT_TRUE(table.empty() && older.empty()) << text;
@@ -140,7 +141,7 @@ TEST(Records, ParseNamesTheFirstBadLine) {
         "3 500 17 99999999999999999999999",
         "3 500 17 1.000\r",
         std::string("3 500 17 1.0\0", 13) + "00",
-        "3 500 17 1.000" + std::string(CRecords::kMaximumLineLength - 13, ' '),
+        "3 500 17 1.000" + std::string(CRecordsFile::kMaximumLineLength - 13, ' '),
     };
     for (const std::string& record : badRecords) {
         EXPECT_EQ(BadLineOf(kVersionOne + record + "\n"), 2) << record;
@@ -179,7 +180,7 @@ TEST(Records, FormatSortsAndParseReadsItBack) {
         {{{3, 500, 17}, ""}, CRecords::SRecord(586, kEighthDecember, "")},
         {{{3, 500, 17}, "1.2.0"}, CRecords::SRecord(900, -1, "1.2.0")},
         {{{3, 500, 3}, ""}, CRecords::SRecord(1000, -1, "")}};
-    const std::string text = CRecords::Format(table, older);
+    const std::string text = CRecordsFile::Format(table, older);
     EXPECT_EQ(text, "zelkora records 3\n"
                     "-2147483648 1 0 0.000 - 1.3.0\n"
                     "-1 7 2147483647 0.005 2026-02-28T00:00:00Z 1.3.0\n"
@@ -192,22 +193,22 @@ TEST(Records, FormatSortsAndParseReadsItBack) {
     CRecords::Table readBack;
     CRecords::OlderRules olderBack;
     int badLine = -1;
-    ASSERT_TRUE(CRecords::Parse(text, readBack, olderBack, badLine));
+    ASSERT_TRUE(CRecordsFile::Parse(text, readBack, olderBack, badLine));
     EXPECT_EQ(readBack, table);
     EXPECT_EQ(olderBack, older);
     // A clock gone wild writes no date, rather than one the next start would call damage.
-    EXPECT_EQ(CRecords::FormatDate(253402300800), "-"); // the year 10000
-    EXPECT_EQ(CRecords::FormatDate(946684799), "-");    // 1999
-    EXPECT_EQ(CRecords::FormatDate(946684800), "2000-01-01T00:00:00Z");
+    EXPECT_EQ(CRecordsFile::FormatDate(253402300800), "-"); // the year 10000
+    EXPECT_EQ(CRecordsFile::FormatDate(946684799), "-");    // 1999
+    EXPECT_EQ(CRecordsFile::FormatDate(946684800), "2000-01-01T00:00:00Z");
 }
 
 TEST(Records, ParseReadsShortDecimalsAsMilliseconds) {
     CRecords::Table table;
     CRecords::OlderRules older;
     int badLine = 0;
-    ASSERT_TRUE(CRecords::Parse("zelkora records 3\n1 2 3 4 - 1.3.0\n1 2 4 4.5 - 1.3.0\n"
-                                "1 2 5 0.07 - 1.3.0\n1 2 6 007.008 - 1.3.0",
-                                table, older, badLine));
+    ASSERT_TRUE(CRecordsFile::Parse("zelkora records 3\n1 2 3 4 - 1.3.0\n1 2 4 4.5 - 1.3.0\n"
+                                    "1 2 5 0.07 - 1.3.0\n1 2 6 007.008 - 1.3.0",
+                                    table, older, badLine));
     const CRecords::Table expected = {{{1, 2, 3}, CRecords::SRecord(4000)},
                                       {{1, 2, 4}, CRecords::SRecord(4500)},
                                       {{1, 2, 5}, CRecords::SRecord(70)},
@@ -535,7 +536,8 @@ TEST(Records, ADamagedFileIsSetAsideWithItsFirstBadLine) {
         {"zelkora records 1\n" + longLine + "\n",
          "line 2 is bad: \"" + longLine.substr(0, 60) + "\"...", ".bad.2"},
         {"", "line 1 is bad: \"\"", ".bad.3"},
-        {std::string(CRecords::kMaximumFileBytes + 1, '\n'), "larger than 1048576 bytes", ".bad.4"},
+        {std::string(CRecordsFile::kMaximumFileBytes + 1, '\n'), "larger than 1048576 bytes",
+         ".bad.4"},
     };
     for (const SCase& c : cases) {
         WriteFileBytes(path, c.text);
