@@ -1,7 +1,9 @@
 #include "board/SqliteStore.h"
 
 #include "FileBytes.h"
+#include "KeptRun.h"
 #include "Process.h"
+#include "ToneFiles.h"
 
 #include <atomic>
 #include <filesystem>
@@ -11,7 +13,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -20,17 +21,8 @@ const std::string kDay = "2026-12-09";
 
 // Run n: player n's first, in one of three worlds; every third is on the day's board too.
 void Keep(CBoardStore& store, int n) {
-    CBoardStore::SRun run;
-    const std::string number = std::to_string(n);
-    run.id = std::string(64 - number.size(), '0') + number;
-    run.player = "P" + number;
-    run.world = {3, 512, 17u + static_cast<unsigned>(n) % 3};
-    run.milliseconds = 60000 + n * 7919 % 5000;
-    run.submittedAt = 1000 + n;
-    run.replay = std::string(512, 'r') + number;
-    run.flight = "flight " + number;
-    store.ClaimName(run.player, "p" + number, "token");
-    store.Submit(run, "p" + number, n % 3 == 0 ? kDay : "");
+    KeepRun(store, std::to_string(n), "P" + std::to_string(n), {3, 512, 17u + n % 3u},
+            60000 + n * 7919 % 5000, n % 3 == 0 ? kDay : "");
 }
 
 // What boards on the store serve: each world's board and count, the day's, every replay.
@@ -64,15 +56,11 @@ std::set<fs::path> Files(const fs::path& directory) {
 
 class BoardBackup : public testing::Test {
 protected:
-    void SetUp() override {
-        fs::create_directories(directory);
-        ASSERT_TRUE(board.Open(problem)) << problem;
-    }
-    void TearDown() override { fs::remove_all(directory); }
+    void SetUp() override { ASSERT_TRUE(board.Open(problem)) << problem; }
 
-    const fs::path directory = fs::temp_directory_path() / ("backup-" + std::to_string(getpid()));
-    const std::string database = (directory / "board.sqlite3").string();
-    const std::string copy = (directory / "copy.sqlite3").string();
+    const CScratchDirectory scratch;
+    const std::string database = scratch.Join("board.sqlite3");
+    const std::string copy = scratch.Join("copy.sqlite3");
     std::string problem;
     CSqliteStore board{database};
 };
@@ -122,7 +110,7 @@ TEST_F(BoardBackup, ACopyMadeDuringSubmissionsIsTheBoardAtOneMoment) {
 // Each failure: one line, exit code 1, the older copy as it was, no file left or made.
 TEST_F(BoardBackup, AFailedBackupSaysWhyAndLeavesTheOlderCopy) {
     WriteFileBytes(copy, "the older copy");
-    const std::string none = (directory / "none").string();
+    const std::string none = scratch.Join("none");
     const std::string cases[][3] = {
         {"sqlite:" + none, copy, "cannot read " + none + ": unable to open database file"},
         {"sqlite:" + database, database,
@@ -133,12 +121,12 @@ TEST_F(BoardBackup, AFailedBackupSaysWhyAndLeavesTheOlderCopy) {
          "only an SQLite board is backed up here; for PostgreSQL use pg_dump: pg_dump "
          "--format=custom --file=FILE 'postgresql://...'"},
     };
-    const std::set<fs::path> files = Files(directory);
+    const std::set<fs::path> files = Files(scratch.GetPath());
     for (const auto& [url, file, message] : cases) {
         const SCommandResult backup = Backup(url, file);
         EXPECT_EQ(backup.output, "zelkora-board: " + message + "\n");
         EXPECT_EQ(backup.exitCode, 1) << message;
         EXPECT_EQ(ReadFileBytes(copy), "the older copy") << message;
-        EXPECT_EQ(Files(directory), files) << message;
+        EXPECT_EQ(Files(scratch.GetPath()), files) << message;
     }
 }

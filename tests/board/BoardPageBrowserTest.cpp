@@ -36,14 +36,6 @@ std::string PageInChromium(const std::string& url, const std::string& profile) {
 
 const std::string kSecret(64, '5');
 
-std::size_t Count(const std::string& text, const std::string& part) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
-        ++count;
-    }
-    return count;
-}
-
 CBoardStore::SRun DailyRun(const std::string& id, const std::string& player, long long ms) {
     CBoardStore::SRun run;
     run.id = std::string(63, '0') + id;
@@ -118,7 +110,9 @@ TEST(BoardPageBrowser, TheHomePageShowsTodaysRanksNamesTimesAndLinksThatWork) {
                        (directory / "profile").string());
     const std::size_t chart = world.find("<svg");
     ASSERT_NE(chart, std::string::npos) << world;
-    EXPECT_EQ(Count(world.substr(chart), "<polyline"), 2u) << world;
+    const std::regex line("<polyline");
+    EXPECT_EQ(std::distance(std::sregex_iterator(world.begin() + chart, world.end(), line), {}), 2)
+        << world;
     EXPECT_NE(world.find("&lt;i&gt;Eve&lt;/i&gt; 1:01.00</text>", chart), std::string::npos)
         << world;
     EXPECT_EQ(world.find("<i>"), std::string::npos) << "no markup of a name's own";

@@ -199,9 +199,7 @@ TEST(PostgresBoard, TwoServersShareEveryRunAndOneKilledMidCheckLosesNothing) {
         std::string problem;
         ASSERT_TRUE(operatorStore.Open(problem)) << problem;
         ASSERT_TRUE(operatorStore.RemoveName("p4"));
-        const auto seenWithin = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (!boards[1].Board(flown[4]).empty() &&
-               std::chrono::steady_clock::now() < seenWithin) {
+        for (int tick = 0; tick < 60 && !boards[1].Board(flown[4]).empty(); ++tick) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         EXPECT_EQ(boards[1].Board(flown[4]), json::array()) << "another's removal seen";
