@@ -123,13 +123,14 @@ TEST_F(Play, F4FreezesThePictureAndASecondF4MovesItOn) {
 }
 
 TEST_F(Play, TheFinishKeepsTheBestTimeAndRFliesTheSameWorldAgain) {
-    // An older game's file, without dates: kept, and written in today's form with the record.
+    // An older game's file, without dates or rules: kept, and written in today's form with the
+    // record, which notes the rules it was set under.
     run.WriteFile("data/zelkora/records.txt", "zelkora records 1\n5 500 2 10.000\n");
-    const std::string otherWorld = "5 500 2 10.000 -\n";
+    const std::string otherWorld = "5 500 2 10.000 - -\n";
     Start(CGameRun::kShortCourse);
     const std::string startOutput = run.ReadStdout();
-    const std::regex worldLine("^zelkora records 2\n(.*\n)*0 120 4 \\d+\\.\\d{3} "
-                               "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ\n");
+    const std::regex worldLine("^zelkora records 3\n(.*\n)*0 120 4 \\d+\\.\\d{3} "
+                               "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ \\d+\\.\\d+\\.\\d+\n");
     ASSERT_TRUE(FlyUntil([&] { return std::regex_search(ReadFile(RecordsPath()), worldLine); }))
         << ReadFile(RecordsPath());
     const std::string firstRecords = ReadFile(RecordsPath());
