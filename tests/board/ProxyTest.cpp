@@ -149,7 +149,9 @@ TEST_F(ProxiedBoards, SlowClientsAKilledBoardAndABackupLoseNothingAndCountNothin
         crowded = std::max(crowded, HealthP99());
         std::this_thread::sleep_for(std::chrono::seconds(2));
     }
-    EXPECT_LE(crowded, 2.0 * alone + 5.0) << alone << " ms alone; a few ms of noise allowed";
+    // A read held up behind the slow clients waits for their seconds; tens of milliseconds are
+    // the machine's noise (the sanitizer build, beside other tests), not the proxy's.
+    EXPECT_LE(crowded, 2.0 * alone + 50.0) << alone << " ms alone";
 
     const COutbox outbox(scratch.Join("game"));
     std::vector<std::pair<int, std::string>> sent; // player, bytes
