@@ -1,6 +1,7 @@
 #include "base/AtomicFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -67,8 +68,12 @@ bool CAtomicFile::MakeDirectories(const std::string& path, std::string& error) {
     return MakeOneDirectory(path, error);
 }
 
-bool CAtomicFile::Replace(const std::string& path, const std::string& bytes, std::string& error,
-                          mode_t mode) {
+bool CAtomicFile::Replace(const std::string& linkOrPath, const std::string& bytes,
+                          std::string& error, mode_t mode) {
+    const std::string path = FollowLinks(linkOrPath, error);
+    if (path.empty()) {
+        return false;
+    }
     const std::string temporary = WriteTemporary(path, bytes, error, mode);
     if (temporary.empty()) {
         return false;
@@ -101,7 +106,12 @@ CAtomicFile::EResult CAtomicFile::CreateNew(const std::string& path, const std::
     return EResult::Written;
 }
 
-bool CAtomicFile::SetAside(const std::string& path, std::string& newPath, std::string& error) {
+bool CAtomicFile::SetAside(const std::string& linkOrPath, std::string& newPath,
+                           std::string& error) {
+    const std::string path = FollowLinks(linkOrPath, error);
+    if (path.empty()) {
+        return false;
+    }
     for (int number = 0; number <= kMaximumSetAsideNumber; ++number) {
         const std::string candidate =
             path + ".bad" + (number == 0 ? std::string() : "." + std::to_string(number));
@@ -116,6 +126,27 @@ bool CAtomicFile::SetAside(const std::string& path, std::string& newPath, std::s
     }
     error = ErrorText(EEXIST);
     return false;
+}
+
+std::string CAtomicFile::FollowLinks(const std::string& path, std::string& error) {
+    std::string current = path;
+    for (int links = 0; links <= kMaximumLinks; ++links) {
+        struct stat status {};
+        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return current; // a missing file is written where the last link points
+        }
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<size_t>(length) >= target.size()) {
+            error = ErrorText(length < 0 ? errno : length == 0 ? ENOENT : ENAMETOOLONG);
+            return "";
+        }
+        target.resize(static_cast<size_t>(length));
+        // A relative link is read from the link's own directory.
+        current = target.front() == '/' ? target : DirectoryOf(current) + "/" + target;
+    }
+    error = ErrorText(ELOOP);
+    return "";
 }
 
 bool CAtomicFile::MoveToNew(const std::string& path, const std::string& newName) {

@@ -19,7 +19,8 @@ public:
     static bool MakeDirectories(const std::string& path, std::string& error);
 
     // Puts bytes under path, over any file of that name. On failure the old file is untouched.
-    // mode: as for CreateNew.
+    // When path is a symbolic link (players keep their dotfiles in a repository), the file the
+    // links end in is replaced, in its own directory, and the links stay. mode: as for CreateNew.
     static bool Replace(const std::string& path, const std::string& bytes, std::string& error,
                         mode_t mode = 0644);
     // The same, but never over an existing file: Exists when the name is taken. mode: 0600 for
@@ -29,12 +30,17 @@ public:
 
     // Renames a damaged file to path.bad, or path.bad.1, path.bad.2, ... (the first free name;
     // no file is ever overwritten) and gives the new name in newPath. The move is one rename, so
-    // a file another game renames into path meanwhile is never the one that goes.
+    // a file another game renames into path meanwhile is never the one that goes. Through a
+    // symbolic link, the file it ends in goes aside and the link stays for the next Replace.
     static bool SetAside(const std::string& path, std::string& newPath, std::string& error);
 
     static constexpr int kMaximumSetAsideNumber = 999; // path.bad.999 is the last name tried
+    static constexpr int kMaximumLinks = 40; // as the kernel allows in one path; then ELOOP
 
 private:
+    // The name a chain of symbolic links at path ends in (path itself when it is no link, or
+    // does not exist yet); "" (and error) for a loop or an unreadable link.
+    static std::string FollowLinks(const std::string& path, std::string& error);
     // A temporary file beside path holding all bytes, synced; "" (and error) on failure.
     static std::string WriteTemporary(const std::string& path, const std::string& bytes,
                                       std::string& error, mode_t mode = 0644);

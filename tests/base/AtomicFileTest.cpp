@@ -131,6 +131,51 @@ TEST(AtomicFile, SetAsideMovesTheFileInOneRename) {
     EXPECT_EQ(NamesIn(scratch.GetPath()), std::set<std::string>{"records.txt.bad"});
 }
 
+// Dotfiles kept in a repository are links into it: writing and setting aside go through them
+// to the file they end in, and every link stays a link.
+TEST(AtomicFile, ReplaceAndSetAsideGoThroughSymbolicLinksAndKeepThem) {
+    CScratchDirectory scratch;
+    fs::create_directories(scratch.Join("dotfiles/zelkora"));
+    fs::create_directory(scratch.Join("config"));
+    const std::string target = scratch.Join("dotfiles/zelkora/keys.txt");
+    struct SCase {
+        const char* name;
+        std::string pointsAt;
+        bool targetExists;
+    };
+    const SCase cases[] = {
+        {"absolute", target, true},
+        {"relative", "../dotfiles/zelkora/keys.txt", true},
+        {"chain", scratch.Join("config/absolute"), true},
+        {"dangling", target, false}, // a fresh clone of the dotfiles, before the first save
+    };
+    for (const SCase& c : cases) {
+        fs::remove(target);
+        if (c.targetExists) {
+            WriteFileBytes(target, "old");
+        }
+        const std::string link = scratch.Join(std::string("config/") + c.name);
+        fs::create_symlink(c.pointsAt, link);
+        std::string error;
+        ASSERT_TRUE(CAtomicFile::Replace(link, c.name, error)) << c.name << ": " << error;
+        EXPECT_TRUE(fs::is_symlink(link)) << c.name;
+        EXPECT_EQ(ReadFileBytes(target), c.name);
+        std::string newPath;
+        ASSERT_TRUE(CAtomicFile::SetAside(link, newPath, error)) << c.name << ": " << error;
+        EXPECT_TRUE(fs::equivalent(newPath, target + ".bad")) << c.name << ": " << newPath;
+        EXPECT_TRUE(fs::is_symlink(link)) << c.name;
+        fs::remove(newPath);
+    }
+    EXPECT_EQ(NamesIn(scratch.Join("dotfiles/zelkora")), std::set<std::string>{});
+    // A loop has no file to write: it fails and stays as it was.
+    const std::string loop = scratch.Join("config/loop");
+    fs::create_symlink("loop", loop);
+    std::string error;
+    EXPECT_FALSE(CAtomicFile::Replace(loop, "lost", error));
+    EXPECT_EQ(error, "Too many levels of symbolic links");
+    EXPECT_TRUE(fs::is_symlink(loop));
+}
+
 TEST(AtomicFile, MakeDirectoriesMakesEveryLevelOrSaysWhy) {
     CScratchDirectory scratch;
     WriteFileBytes(scratch.Join("plain"), "");
