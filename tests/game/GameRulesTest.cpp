@@ -7,6 +7,8 @@
 #include "entities/Enemy.h"
 #include "entities/Laser.h"
 #include "entities/Player.h"
+#include "game/Course.h"
+#include "render/TextureManager.h"
 #include "runs/Records.h"
 #include "world/DailyWorld.h"
 #include "world/Tunnel.h"
@@ -46,6 +48,38 @@ TEST_F(GameRulesOnly, ShotsFillSlotZeroThenFourteenDownToOneAndAFullTableFiresNo
             newShotSlot[frame] < 0 ? std::vector<int>{} : std::vector<int>{newShotSlot[frame]};
         EXPECT_EQ(filled, expected) << "frame " << frame;
     }
+}
+
+// Two shots inside one enemy in the same frame explode it once, with one sound.
+TEST_F(GameRulesOnly, TwoShotsThroughOneEnemyExplodeItOnce) {
+    data.reset();
+    data = std::make_unique<CGameDataDirectory>(3.0f, 60.0f, 1.0f); // wide enemies
+    CTextureManager textures;
+    std::vector<int> sounds;
+    CCourse course(textures, [&sounds](int count) { sounds.push_back(count); });
+    testing::internal::CaptureStdout();
+    course.BuildTunnel(3, 300, 5);
+    course.CreateCraft(3);
+    testing::internal::GetCapturedStdout();
+    for (std::size_t i = 1; i < course.GetEnemies().size(); ++i) {
+        course.GetEnemies()[i]->Explode();
+    }
+    CEnemy& enemy = *course.GetEnemies()[0];
+    Place(enemy, course.GetPlayer().GetPosition().Added(CVector3(0, 5000, 0))); // out of reach
+    const float dt = 1.0f / 60;
+    input.KeyDown('y', 0, 0);
+    course.Step(dt, input);
+    course.Step(dt, input);
+    input.KeyUp('y', 0, 0);
+    for (int frame = 0; frame < 8; ++frame) { // the shots fly well clear of the ship
+        course.Step(dt, input);
+    }
+    ASSERT_TRUE(course.GetShot(0) && course.GetShot(14));
+    Place(enemy,
+          course.GetShot(0)->GetPosition().Added(course.GetShot(14)->GetPosition()).Scaled(0.5f));
+    course.Step(dt, input);
+    EXPECT_TRUE(enemy.IsExploding());
+    EXPECT_EQ(sounds, std::vector<int>{2});
 }
 
 TEST_F(GameRulesOnly, RammingCostsFiveOncePerFrameAndNothingInPMode) {
