@@ -201,7 +201,7 @@ void CBoardService::Route() {
         [this](const SRequest& request, const SResponse& response, double milliseconds) {
             char took[32];
             std::snprintf(took, sizeof took, " %d %.1f ms", response.status, milliseconds);
-            latencies.Count(request.method, request.path, milliseconds);
+            latencies.Count(response.route, milliseconds);
             log.Write(Printable(request.method) + " " + Printable(request.path) + took +
                       RefusalOf(response) + "\n");
         });
@@ -227,8 +227,10 @@ void CBoardService::Route() {
     });
     const auto cached = [this, reply](SResponse& response, const SRequest& request,
                                       const std::function<SAnswer()>& render) {
+        const int route = response.route; // kept with the copy, for when it answers at once
         response = cache.Get(CacheKey(request), [&] {
             SResponse rendered;
+            rendered.route = route;
             reply(rendered, render(), kBoardCaching);
             return rendered;
         });
@@ -240,7 +242,7 @@ void CBoardService::Route() {
         reply(response, Submit(request.Param("name"), request.Header("Authorization"), address,
                                request.body));
     });
-    server.Get(R"(/api/runs/([0-9a-f]{64}))",
+    server.Get("/api/runs/ID", R"(/api/runs/([0-9a-f]{64}))",
                [this, reply](const SRequest& request, SResponse& response) {
                    const auto run = store.FindRun(request.matches[1]);
                    reply(response,
@@ -248,18 +250,19 @@ void CBoardService::Route() {
                              : SAnswer{404, ErrorJson("no such run")},
                          kBoardCaching);
                });
-    server.Get(R"(/api/runs/([0-9a-f]{64})/replay)", [this, reply](const SRequest& request,
-                                                                   SResponse& response) {
-        const auto run = store.FindRun(request.matches[1]);
-        if (!run) {
-            reply(response, SAnswer{404, ErrorJson("no such run")});
-            return;
-        }
-        response.headers.emplace_back("Content-Disposition", Attachment(*run));
-        reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType}, kReplayCaching);
-    });
+    server.Get(
+        "/api/runs/ID/replay", R"(/api/runs/([0-9a-f]{64})/replay)",
+        [this, reply](const SRequest& request, SResponse& response) {
+            const auto run = store.FindRun(request.matches[1]);
+            if (!run) {
+                reply(response, SAnswer{404, ErrorJson("no such run")});
+                return;
+            }
+            response.headers.emplace_back("Content-Disposition", Attachment(*run));
+            reply(response, SAnswer{200, run->replay, CBoardPages::kReplayType}, kReplayCaching);
+        });
     const char* const world = R"((-?\d{1,7})-(\d{1,7})-(\d{1,10}))";
-    server.Get(std::string("/api/worlds/") + world,
+    server.Get("/api/worlds/D-N-S", std::string("/api/worlds/") + world,
                [this, reply, cached](const SRequest& request, SResponse& response) {
                    SWorld asked;
                    const int page = PageOf(request);
@@ -282,7 +285,7 @@ void CBoardService::Route() {
                    board["player"] = standing ? RankedJson(*standing) : json(nullptr);
                    reply(response, SAnswer{200, board.dump() + "\n"}, kBoardCaching);
                });
-    server.Get(R"(/api/days/(\d{4}-\d{2}-\d{2}|today))",
+    server.Get("/api/days/DATE", R"(/api/days/(\d{4}-\d{2}-\d{2}|today))",
                [this, cached](const SRequest& request, SResponse& response) {
                    const std::string asked = request.matches[1];
                    const std::string date = asked == "today" ? CBoardDays::DateAt(clock()) : asked;
@@ -300,23 +303,24 @@ void CBoardService::Route() {
     server.Get("/", [this, cached](const SRequest& request, SResponse& response) {
         cached(response, request, [this] { return Home(); });
     });
-    server.Get(std::string("/worlds/") + world,
+    server.Get("/worlds/D-N-S", std::string("/worlds/") + world,
                [this, cached](const SRequest& request, SResponse& response) {
                    SWorld asked;
                    const int page = WorldOf(request, asked) ? PageOf(request) : 0;
                    cached(response, request, [&] { return WorldPage(asked, page); });
                });
-    server.Get(R"(/days/(\d{4}-\d{2}-\d{2}))",
+    server.Get("/days/DATE", R"(/days/(\d{4}-\d{2}-\d{2}))",
                [this, cached](const SRequest& request, SResponse& response) {
                    const std::string date = request.matches[1];
                    const int page = PageOf(request);
                    cached(response, request, [&] { return DayPage(date, page); });
                });
-    server.Get(R"(/runs/([0-9a-f]{64}))",
+    server.Get("/runs/ID", R"(/runs/([0-9a-f]{64}))",
                [this, cached](const SRequest& request, SResponse& response) {
                    const std::string id = request.matches[1];
                    cached(response, request, [&] { return RunPage(id); });
                });
+    latencies.SetRoutes(server.GetRouteNames());
 }
 
 std::string CBoardService::CacheKey(const SRequest& request) const {

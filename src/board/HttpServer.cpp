@@ -218,11 +218,43 @@ CHttpServer::~CHttpServer() {
 }
 
 void CHttpServer::Get(const std::string& pattern, Handler handler) {
-    routes.push_back(SRoute{"GET", std::regex(pattern), std::move(handler)});
+    AddRoute("GET", pattern, pattern, std::move(handler));
 }
 
 void CHttpServer::Post(const std::string& pattern, Handler handler) {
-    routes.push_back(SRoute{"POST", std::regex(pattern), std::move(handler)});
+    AddRoute("POST", pattern, pattern, std::move(handler));
+}
+
+void CHttpServer::Get(const std::string& name, const std::string& pattern, Handler handler) {
+    AddRoute("GET", name, pattern, std::move(handler));
+}
+
+void CHttpServer::Post(const std::string& name, const std::string& pattern, Handler handler) {
+    AddRoute("POST", name, pattern, std::move(handler));
+}
+
+void CHttpServer::AddRoute(const char* method, const std::string& name, const std::string& pattern,
+                           Handler handler) {
+    routes.push_back(SRoute{name, method, std::regex(pattern), std::move(handler)});
+}
+
+int CHttpServer::RouteOf(const SRequest& request) const {
+    const std::string method = request.method == "HEAD" ? "GET" : request.method;
+    for (std::size_t index = 0; index < routes.size(); ++index) {
+        if (routes[index].method == method &&
+            std::regex_match(request.path, routes[index].pattern)) {
+            return static_cast<int>(index);
+        }
+    }
+    return -1;
+}
+
+std::vector<std::string> CHttpServer::GetRouteNames() const {
+    std::vector<std::string> names;
+    for (const SRoute& route : routes) {
+        names.push_back(route.name);
+    }
+    return names;
 }
 
 void CHttpServer::SetLogger(Logger log) {
@@ -430,7 +462,8 @@ void CHttpServer::ReadRequest(SConnection& connection) {
 void CHttpServer::Refuse(SConnection& connection, int status, const std::string& problem) {
     SRequest& request = connection.reader.GetRequest();
     request.remoteAddress = connection.address;
-    const SResponse response = ErrorResponse(status, problem);
+    SResponse response = ErrorResponse(status, problem);
+    response.route = RouteOf(request); // a run too big is still counted with the runs
     if (logger) {
         logger(request, response, MillisecondsSince(connection.started));
     }
@@ -596,7 +629,8 @@ CHttpServer::SResponse CHttpServer::Answer(SRequest& request) const {
     const std::string method = request.method == "HEAD" ? "GET" : request.method;
     std::string allowed;
     try {
-        for (const SRoute& route : routes) {
+        for (std::size_t index = 0; index < routes.size(); ++index) {
+            const SRoute& route = routes[index];
             std::smatch match;
             if (!std::regex_match(request.path, match, route.pattern)) {
                 continue;
@@ -608,8 +642,11 @@ CHttpServer::SResponse CHttpServer::Answer(SRequest& request) const {
             for (const auto& group : match) {
                 request.matches.push_back(group.str());
             }
+            // Given before too, for a handler that keeps its answer to give again (SetQuick).
             SResponse response;
+            response.route = static_cast<int>(index);
             route.handler(request, response);
+            response.route = static_cast<int>(index);
             return response;
         }
     } catch (const std::exception& failure) {

@@ -44,6 +44,7 @@ public:
         std::string contentType = "text/plain";
         std::vector<std::pair<std::string, std::string>> headers; // beside Content-Type and
                                                                   // Content-Length
+        int route = -1; // the route that answered, in the order added; -1: the server itself
     };
     using Handler = std::function<void(const SRequest&, SResponse&)>;
     // Each answered request once, from any thread; milliseconds from the whole request to its
@@ -61,9 +62,13 @@ public:
 
     // Routes, before Serve. The pattern (std::regex) must match the whole decoded path; the
     // first route that does answers. A path that only other methods have gets 405, any other
-    // 404. HEAD is answered as GET, without the body.
+    // 404. HEAD is answered as GET, without the body. name: what counts call the route
+    // ("/api/runs/ID"); the pattern when none is given.
     void Get(const std::string& pattern, Handler handler);
     void Post(const std::string& pattern, Handler handler);
+    void Get(const std::string& name, const std::string& pattern, Handler handler);
+    void Post(const std::string& name, const std::string& pattern, Handler handler);
+    std::vector<std::string> GetRouteNames() const; // in the order added: SResponse::route
     void SetLogger(Logger logger);
     void SetQuick(Quick quick); // asked for GET requests only
 
@@ -77,6 +82,7 @@ private:
     using Clock = std::chrono::steady_clock;
     struct SConnection; // one client as the loop sees it (HttpServer.cpp)
     struct SRoute {
+        std::string name;
         std::string method;
         std::regex pattern;
         Handler handler;
@@ -117,6 +123,9 @@ private:
     std::string Finished(const SRequest& request, SResponse& response, bool keepAlive,
                          Clock::time_point start) const;
     void PostAnswer(SAnswer answer);
+    int RouteOf(const SRequest& request) const; // the route that would answer it, or -1
+    void AddRoute(const char* method, const std::string& name, const std::string& pattern,
+                  Handler handler);
 
     SLimits limits;
     std::vector<SRoute> routes;
