@@ -131,49 +131,35 @@ TEST(AtomicFile, SetAsideMovesTheFileInOneRename) {
     EXPECT_EQ(NamesIn(scratch.GetPath()), std::set<std::string>{"records.txt.bad"});
 }
 
-// Dotfiles kept in a repository are links into it: writing and setting aside go through them
-// to the file they end in, and every link stays a link.
+// Dotfiles kept in a repository are links into it: writes and set-asides go to the file the
+// links end in, and every link stays a link. A loop has no file to write, and stays.
 TEST(AtomicFile, ReplaceAndSetAsideGoThroughSymbolicLinksAndKeepThem) {
     CScratchDirectory scratch;
     fs::create_directories(scratch.Join("dotfiles/zelkora"));
     fs::create_directory(scratch.Join("config"));
     const std::string target = scratch.Join("dotfiles/zelkora/keys.txt");
-    struct SCase {
-        const char* name;
-        std::string pointsAt;
-        bool targetExists;
-    };
-    const SCase cases[] = {
-        {"absolute", target, true},
-        {"relative", "../dotfiles/zelkora/keys.txt", true},
-        {"chain", scratch.Join("config/absolute"), true},
-        {"dangling", target, false}, // a fresh clone of the dotfiles, before the first save
-    };
-    for (const SCase& c : cases) {
-        fs::remove(target);
-        if (c.targetExists) {
-            WriteFileBytes(target, "old");
+    const std::pair<const char*, std::string> links[] = {
+        {"absolute", target},
+        {"relative", "../dotfiles/zelkora/keys.txt"},
+        {"chain", scratch.Join("config/absolute")}};
+    for (const auto& [name, pointsAt] : links) {
+        const std::string link = scratch.Join(std::string("config/") + name);
+        fs::create_symlink(pointsAt, link);
+        std::string error, newPath;
+        for (const char* bytes : {"new", name}) { // no file behind the link, then one
+            ASSERT_TRUE(CAtomicFile::Replace(link, bytes, error)) << name << ": " << error;
         }
-        const std::string link = scratch.Join(std::string("config/") + c.name);
-        fs::create_symlink(c.pointsAt, link);
-        std::string error;
-        ASSERT_TRUE(CAtomicFile::Replace(link, c.name, error)) << c.name << ": " << error;
-        EXPECT_TRUE(fs::is_symlink(link)) << c.name;
-        EXPECT_EQ(ReadFileBytes(target), c.name);
-        std::string newPath;
-        ASSERT_TRUE(CAtomicFile::SetAside(link, newPath, error)) << c.name << ": " << error;
-        EXPECT_TRUE(fs::equivalent(newPath, target + ".bad")) << c.name << ": " << newPath;
-        EXPECT_TRUE(fs::is_symlink(link)) << c.name;
+        EXPECT_EQ(ReadFileBytes(target), name);
+        ASSERT_TRUE(CAtomicFile::SetAside(link, newPath, error)) << name << ": " << error;
+        EXPECT_TRUE(fs::equivalent(newPath, target + ".bad")) << newPath;
+        EXPECT_TRUE(fs::is_symlink(link)) << name;
         fs::remove(newPath);
     }
-    EXPECT_EQ(NamesIn(scratch.Join("dotfiles/zelkora")), std::set<std::string>{});
-    // A loop has no file to write: it fails and stays as it was.
-    const std::string loop = scratch.Join("config/loop");
-    fs::create_symlink("loop", loop);
+    fs::create_symlink("loop", scratch.Join("config/loop"));
     std::string error;
-    EXPECT_FALSE(CAtomicFile::Replace(loop, "lost", error));
+    EXPECT_FALSE(CAtomicFile::Replace(scratch.Join("config/loop"), "lost", error));
     EXPECT_EQ(error, "Too many levels of symbolic links");
-    EXPECT_TRUE(fs::is_symlink(loop));
+    EXPECT_TRUE(fs::is_symlink(scratch.Join("config/loop")));
 }
 
 TEST(AtomicFile, MakeDirectoriesMakesEveryLevelOrSaysWhy) {

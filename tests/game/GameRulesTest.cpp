@@ -61,23 +61,24 @@ TEST_F(GameRulesOnly, TwoShotsThroughOneEnemyExplodeItOnce) {
     course.BuildTunnel(3, 300, 5);
     course.CreateCraft(3);
     testing::internal::GetCapturedStdout();
-    for (std::size_t i = 1; i < course.GetEnemies().size(); ++i) {
-        course.GetEnemies()[i]->Explode();
-    }
     CEnemy& enemy = *course.GetEnemies()[0];
+    for (const auto& other : course.GetEnemies()) { // the only one the shots can hit
+        if (other.get() != &enemy) {
+            other->Explode();
+        }
+    }
     Place(enemy, course.GetPlayer().GetPosition().Added(CVector3(0, 5000, 0))); // out of reach
-    const float dt = 1.0f / 60;
     input.KeyDown('y', 0, 0);
-    course.Step(dt, input);
-    course.Step(dt, input);
-    input.KeyUp('y', 0, 0);
-    for (int frame = 0; frame < 8; ++frame) { // the shots fly well clear of the ship
-        course.Step(dt, input);
+    for (int frame = 0; frame < 10; ++frame) { // two shots, then clear of the ship
+        if (frame == 2) {
+            input.KeyUp('y', 0, 0);
+        }
+        course.Step(1.0f / 60, input);
     }
     ASSERT_TRUE(course.GetShot(0) && course.GetShot(14));
     Place(enemy,
           course.GetShot(0)->GetPosition().Added(course.GetShot(14)->GetPosition()).Scaled(0.5f));
-    course.Step(dt, input);
+    course.Step(1.0f / 60, input);
     EXPECT_TRUE(enemy.IsExploding());
     EXPECT_EQ(sounds, std::vector<int>{2});
 }
