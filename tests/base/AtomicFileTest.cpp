@@ -146,20 +146,18 @@ TEST(AtomicFile, ReplaceAndSetAsideGoThroughSymbolicLinksAndKeepThem) {
         const std::string link = scratch.Join(std::string("config/") + name);
         fs::create_symlink(pointsAt, link);
         std::string error, newPath;
-        for (const char* bytes : {"new", name}) { // no file behind the link, then one
-            ASSERT_TRUE(CAtomicFile::Replace(link, bytes, error)) << name << ": " << error;
-        }
+        ASSERT_TRUE(CAtomicFile::Replace(link, name, error)) << name << ": " << error;
         EXPECT_EQ(ReadFileBytes(target), name);
         ASSERT_TRUE(CAtomicFile::SetAside(link, newPath, error)) << name << ": " << error;
         EXPECT_TRUE(fs::equivalent(newPath, target + ".bad")) << newPath;
         EXPECT_TRUE(fs::is_symlink(link)) << name;
         fs::remove(newPath);
     }
-    fs::create_symlink("loop", scratch.Join("config/loop"));
+    const std::string loop = scratch.Join("config/loop");
+    fs::create_symlink("loop", loop);
     std::string error;
-    EXPECT_FALSE(CAtomicFile::Replace(scratch.Join("config/loop"), "lost", error));
-    EXPECT_EQ(error, "Too many levels of symbolic links");
-    EXPECT_TRUE(fs::is_symlink(scratch.Join("config/loop")));
+    EXPECT_FALSE(CAtomicFile::Replace(loop, "lost", error)) << "written over the loop";
+    EXPECT_TRUE(fs::is_symlink(loop));
 }
 
 TEST(AtomicFile, MakeDirectoriesMakesEveryLevelOrSaysWhy) {
