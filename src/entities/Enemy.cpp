@@ -49,6 +49,17 @@ void CEnemy::ComputeActivationNode(const CTunnel& tunnel) {
     activationNode = node;
 }
 
+void CEnemy::SitOut(const float* steps, std::size_t count, const CBody& shipBody) {
+    if (count == 0) {
+        return;
+    }
+    for (std::size_t step = 0; step + 1 < count; ++step) {
+        RunClock(steps[step]);
+    }
+    Idle(shipBody);
+    RunClock(steps[count - 1]);
+}
+
 void CEnemy::FinishUpdate(float dt) {
     explosion->Update(dt);
     if (exploding && !explosion->IsRunning()) {

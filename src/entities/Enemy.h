@@ -4,6 +4,8 @@
 
 #include "entities/Entity.h"
 
+#include <cstddef>
+
 class CTextureManager;
 
 // An enemy craft: an obstacle and a target placed along the course. It picks one of nine
@@ -14,6 +16,9 @@ public:
     ~CEnemy() override; // virtual, so a chaser deleted as an enemy releases its sound
 
     virtual void Track(const CBody& shipBody) = 0; // before Update, while not dead
+    // The frames it sat out while nothing near could matter, their steps in order: it kept
+    // time and hovered as Track and Update would have had it. Only the last hover shows.
+    void SitOut(const float* steps, std::size_t count, const CBody& shipBody);
     void Draw(const CCamera& camera, const CRenderSettings& settings) override;
 
     // The node 1500 path units before the enemy's own (whole node lengths), or node 0.
@@ -32,8 +37,10 @@ protected:
 
     // The explosion effect waits at the spawn point; made after the kind's own draws.
     void CreateExplosion(CTextureManager& registry, const CVector3& spawn);
-    void FinishUpdate(float dt);     // effect update; dead once an explosion has died out
-    virtual void Rotate() const = 0; // the kind's turn, in degrees, about the mesh origin
+    void FinishUpdate(float dt);         // effect update; dead once an explosion has died out
+    virtual void Rotate() const = 0;     // the kind's turn, in degrees, about the mesh origin
+    virtual void RunClock(float dt) = 0; // the kind's clock, as Update moves it
+    virtual void Idle(const CBody& shipBody) = 0; // Track with the ship far away
 
 private:
     int activationNode = 0;

@@ -25,6 +25,12 @@ CEnemyChaser::CEnemyChaser(CTextureManager& registry, float x, float y, float z)
 
 CEnemyChaser::~CEnemyChaser() = default;
 
+void CEnemyChaser::Idle(const CBody& shipBody) {
+    if (!exploding && shipBody.GetNodeIndex() < GetNodeIndex()) {
+        Hover(); // else it stays put, as Track leaves it
+    }
+}
+
 void CEnemyChaser::Track(const CBody& shipBody) {
     if (exploding || shipBody.GetNodeIndex() >= GetNodeIndex()) {
         return; // the ship has reached or passed it: it stays put

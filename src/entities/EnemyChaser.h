@@ -14,6 +14,9 @@ public:
     void Track(const CBody& shipBody) override;
     bool HasBeeped() const { return beeped; }
 
+protected:
+    void Idle(const CBody& shipBody) override;
+
 private:
     std::unique_ptr<CSound> beepSound;
     bool beeped = false;

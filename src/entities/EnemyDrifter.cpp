@@ -24,8 +24,12 @@ CEnemyDrifter::CEnemyDrifter(CTextureManager& registry, float x, float y, float 
 }
 
 void CEnemyDrifter::Update(float dt, const CTunnel&) {
-    time += dt;
+    RunClock(dt);
     FinishUpdate(dt);
+}
+
+void CEnemyDrifter::RunClock(float dt) {
+    time += dt;
 }
 
 void CEnemyDrifter::Track(const CBody&) {

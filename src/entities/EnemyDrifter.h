@@ -18,6 +18,8 @@ public:
 
 protected:
     void Rotate() const override;
+    void RunClock(float dt) override;
+    void Idle(const CBody&) override { Hover(); }
     void Hover();
 
 private:

@@ -12,13 +12,17 @@ CEnemySpinner::CEnemySpinner(CTextureManager& registry, float x, float y, float 
 }
 
 void CEnemySpinner::Update(float dt, const CTunnel&) {
+    RunClock(dt);
+    FinishUpdate(dt);
+}
+
+void CEnemySpinner::RunClock(float dt) {
     elapsed += dt;
     angle = elapsed * 360.0f / period;
     if (angle >= 360.0f) {
         angle = 0.0f;
         elapsed = 0.0f;
     }
-    FinishUpdate(dt);
 }
 
 void CEnemySpinner::Rotate() const {

@@ -15,6 +15,8 @@ public:
 
 protected:
     void Rotate() const override;
+    void RunClock(float dt) override;
+    void Idle(const CBody&) override {}
 
 private:
     float angle = 0.0f;   // degrees

@@ -69,6 +69,10 @@ public:
     CLaser* GetShot(int slot) { return shots[slot].get(); }
     const std::vector<int>& GetJointNodes() const { return jointNodes; } // in course order
     bool IsBuilt() const { return tunnel != nullptr; }
+    // Far enemies sleep (see CheckEnemies); this keeps every one awake, as a reference for
+    // checking that sleeping changes nothing.
+    void KeepEveryEnemyAwake() { everyEnemyAwake = true; }
+    bool IsAwake(std::size_t enemy) const { return awake[enemy] != 0; }
 
     // The game's destructor lets the ship, the tunnel and the camera go before its textures
     // and sounds, and the enemies, shots and trail after them.
@@ -76,6 +80,13 @@ public:
 
 private:
     void MoveEnemies(float dt);
+    // A long world's enemies far from everything that can touch them sleep: each is looked at
+    // once every kCheckRounds frames (a small world's every frame), and one that nothing can
+    // reach, draw or explode before its next look sits the frames out, catching up when it
+    // wakes. The rules come out the same; a frame's cost no longer grows with the world.
+    void CheckEnemies();
+    bool MustWake(const CEnemy& enemy) const;
+    bool ShipMovedFar(); // beyond what a sleeping enemy allows for, over the last rounds
     void FireShot(const CInput& input);
     void MoveShots(float dt);
     // Where the shots still flying are, and the largest of their radii.
@@ -99,6 +110,17 @@ private:
     std::unique_ptr<CLaser> shots[kShotSlots];
     int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
     std::vector<std::unique_ptr<CEnemy>> enemies;
+    static constexpr std::size_t kCheckRounds = 16;
+    std::vector<std::uint8_t> awake;     // per enemy
+    std::vector<float> enemySteps;       // every step's dt since the craft were made
+    std::vector<std::size_t> stepsTaken; // per enemy: how many of them it has taken
+    std::size_t checkRound = 0;
+    bool everyEnemyAwake = false;
+    float travelled[kCheckRounds] = {}; // the ship's way in each of the last rounds
+    int nodesPassed[kCheckRounds] = {}; // the ship's or the camera's nodes, the more
+    CVector3 lastShipPosition;
+    int lastShipNode = 0;
+    int lastCameraNode = 0;
     std::vector<int> jointNodes;
     bool pMode = false;
     bool pModeUsed = false; // then the run's time is not recorded

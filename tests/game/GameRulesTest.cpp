@@ -80,6 +80,66 @@ TEST_F(GameRulesOnly, TwoShotsThroughOneEnemyExplodeItOnce) {
     EXPECT_EQ(sounds, std::vector<int>{2}) << "exploded once, with one sound";
 }
 
+// In a long world far enemies sleep: every enemy awake must stand and explode exactly as it
+// does when none sleeps, frame by frame, in a straight world and a bendy one. The two fly one
+// after the other, since both draw from the one random generator.
+struct SSleepFrame {
+    std::uint64_t state = 0;
+    std::vector<std::size_t> awake;
+    std::vector<float> places; // x, y, z and exploding of each awake enemy
+};
+
+void FlyForSleep(CInput& input, int difficulty, bool reference, std::vector<SSleepFrame>& frames) {
+    CTextureManager textures;
+    CCourse course(textures, [](int) {});
+    if (reference) {
+        course.KeepEveryEnemyAwake();
+    }
+    course.BuildTunnel(difficulty, 5000, 7);
+    course.CreateCraft(difficulty);      // prints the enemies' count
+    const char keys[] = {' ', 'y', 'd'}; // accelerate, fire, steer left (its arrow's code)
+    for (std::size_t frame = 0; frame < 1200; ++frame) {
+        input.KeyDown(keys[frame / 40 % 3], 0, 0);
+        course.Step(1.0f / 60, input);
+        input.KeyUp(keys[frame / 40 % 3], 0, 0);
+        SSleepFrame seen;
+        seen.state = course.HashState(0);
+        for (std::size_t i = 0; i < course.GetEnemies().size(); ++i) {
+            if (reference
+                    ? std::count(frames[frame].awake.begin(), frames[frame].awake.end(), i) == 0
+                    : !course.IsAwake(i)) {
+                continue;
+            }
+            const CEnemy& enemy = *course.GetEnemies()[i];
+            const CVector3& at = enemy.GetPosition();
+            seen.awake.push_back(i);
+            seen.places.insert(seen.places.end(),
+                               {at.x, at.y, at.z, enemy.IsExploding() ? 1.0f : 0.0f});
+        }
+        if (!reference) {
+            frames.push_back(seen);
+            continue;
+        }
+        ASSERT_EQ(seen.state, frames[frame].state)
+            << "difficulty " << difficulty << " frame " << frame;
+        ASSERT_TRUE(seen.places == frames[frame].places)
+            << "difficulty " << difficulty << " frame " << frame;
+    }
+}
+
+TEST_F(GameRulesOnly, SleepingEnemiesWakeAsIfTheyHadNeverSlept) {
+    for (const int difficulty : {1, 4}) {
+        std::vector<SSleepFrame> frames;
+        FlyForSleep(input, difficulty, false, frames);
+        std::size_t awake = 0;
+        for (const SSleepFrame& frame : frames) {
+            awake += frame.awake.size();
+        }
+        EXPECT_LT(awake, frames.size() * 5000 / difficulty / 2) << "most enemies slept";
+        FlyForSleep(input, difficulty, true, frames);
+    }
+}
+
 TEST_F(GameRulesOnly, RammingCostsFiveOncePerFrameAndNothingInPMode) {
     const struct {
         bool pMode;
