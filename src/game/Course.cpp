@@ -31,8 +31,8 @@ namespace {
 // What a sleeping enemy allows for: the ship's way and nodes passed over the last check rounds
 // (beyond them every enemy is looked at at once), and a distance beyond any shot's flight
 // (0.7 s at 600, after the ship's at up to 500), a chaser's 400 and a hover's 60.
-constexpr float kTravelAllowance = 500.0f;
-constexpr int kNodeAllowance = 64;
+constexpr float kTravelAllowance = 800.0f;
+constexpr int kNodeAllowance = 96;
 constexpr float kNearEnough = 2000.0f;
 
 constexpr float kShotSpeed = 600.0f;
@@ -58,6 +58,9 @@ void CCourse::BuildTunnel(int difficulty, int length, unsigned seed) {
     freeSlot = 0;
     enemies.clear();
     awake.clear();
+    counted.clear();
+    deadCount = 0;
+    explodedCount = 0;
     enemySteps.clear();
     stepsTaken.clear();
     checkRound = 0;
@@ -86,6 +89,7 @@ void CCourse::CreateCraft(int difficulty) {
         enemies.push_back(factory.MakeEnemy(kind));
     }
     awake.assign(enemies.size(), 1); // the first frame looks at them all
+    counted.assign(enemies.size(), 0);
     stepsTaken.assign(enemies.size(), 0);
     lastShipPosition = player->GetPosition();
     lastShipNode = player->GetNodeIndex();
@@ -132,8 +136,11 @@ void CCourse::MoveEnemies(float dt) {
     enemySteps.push_back(dt);
     CheckEnemies();
     for (std::size_t i = 0; i < enemies.size(); ++i) {
+        if (!awake[i]) {
+            continue; // before the enemy itself is read: most of a long world sleeps
+        }
         CEnemy& enemy = *enemies[i];
-        if (!awake[i] || enemy.IsDead()) {
+        if (enemy.IsDead()) {
             continue;
         }
         const std::size_t missed = enemySteps.size() - 1 - stepsTaken[i];
@@ -141,7 +148,19 @@ void CCourse::MoveEnemies(float dt) {
         enemy.Track(player->GetBody());
         enemy.Update(dt, *tunnel);
         stepsTaken[i] = enemySteps.size();
+        Recount(i);
     }
+}
+
+void CCourse::Recount(std::size_t i) {
+    const CEnemy& enemy = *enemies[i];
+    const std::uint8_t now = static_cast<std::uint8_t>(
+        (enemy.IsDead() ? kCountedDead : 0) | (enemy.IsExploding() ? kCountedExploding : 0));
+    const std::uint8_t was = counted[i];
+    deadCount += ((now & kCountedDead) != 0 ? 1 : 0) - ((was & kCountedDead) != 0 ? 1 : 0);
+    explodedCount +=
+        ((now & kCountedExploding) != 0 ? 1 : 0) - ((was & kCountedExploding) != 0 ? 1 : 0);
+    counted[i] = now;
 }
 
 void CCourse::CheckEnemies() {
@@ -150,6 +169,7 @@ void CCourse::CheckEnemies() {
     const std::size_t first = all ? 0 : checkRound % kCheckRounds;
     const std::size_t stride = all ? 1 : kCheckRounds;
     for (std::size_t i = first; i < enemies.size(); i += stride) {
+        Recount(i);
         const CEnemy& enemy = *enemies[i];
         awake[i] = !enemy.IsDead() && (everyEnemyAwake || MustWake(enemy));
     }
@@ -243,6 +263,7 @@ void CCourse::HitEnemiesWithShots() {
             // The shot flies on: it can take out more enemies, now and in later frames.
             if (shot && !shot->IsExploding() && enemy->Collide(*shot)) {
                 enemy->Explode();
+                Recount(i);
                 explosionSounds(2);
                 break;
             }
@@ -278,6 +299,7 @@ void CCourse::ExplodeApproachedEnemies() {
         if (awake[i] && !enemy->IsExploding() && enemy->GetNodeIndex() > node &&
             enemy->GetActivationNode() < node) {
             enemy->Explode();
+            Recount(i);
             explosionSounds(1);
         }
     }
@@ -293,6 +315,7 @@ void CCourse::RamEnemies() {
             player->Damage(kRamDamage);
         }
         enemy->Explode();
+        Recount(i);
         explosionSounds(1);
         return; // one ramming per frame
     }
@@ -349,13 +372,11 @@ std::uint64_t CCourse::HashState(double courseClock) const {
             }
         }
     };
-    int liveEnemies = 0;
-    int explodingEnemies = 0;
-    for (const auto& enemy : enemies) {
-        liveEnemies += enemy->IsDead() ? 0 : 1;
-        explodingEnemies += enemy->IsExploding() ? 1 : 0;
-        if (enemy->IsExploding() && !enemy->IsDead()) {
-            mixParticles(enemy->GetExplosion());
+    const int liveEnemies = static_cast<int>(enemies.size()) - deadCount;
+    const int explodingEnemies = explodedCount;
+    for (std::size_t i = 0; i < enemies.size(); ++i) { // an exploding enemy never sleeps
+        if (awake[i] && enemies[i]->IsExploding() && !enemies[i]->IsDead()) {
+            mixParticles(enemies[i]->GetExplosion());
         }
     }
     if (player->IsExploding()) {

@@ -87,6 +87,10 @@ private:
     void CheckEnemies();
     bool MustWake(const CEnemy& enemy) const;
     bool ShipMovedFar(); // beyond what a sleeping enemy allows for, over the last rounds
+    // The dead and the exploding, counted as they change rather than over every enemy each
+    // frame: the course explodes them and moves them to their end, and a change made from
+    // outside shows at the enemy's next look.
+    void Recount(std::size_t enemy);
     void FireShot(const CInput& input);
     void MoveShots(float dt);
     // Where the shots still flying are, and the largest of their radii.
@@ -110,12 +114,17 @@ private:
     std::unique_ptr<CLaser> shots[kShotSlots];
     int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
     std::vector<std::unique_ptr<CEnemy>> enemies;
-    static constexpr std::size_t kCheckRounds = 16;
+    static constexpr std::size_t kCheckRounds = 32;
     std::vector<std::uint8_t> awake;     // per enemy
     std::vector<float> enemySteps;       // every step's dt since the craft were made
     std::vector<std::size_t> stepsTaken; // per enemy: how many of them it has taken
     std::size_t checkRound = 0;
     bool everyEnemyAwake = false;
+    std::vector<std::uint8_t> counted; // per enemy: kCountedDead, kCountedExploding
+    static constexpr std::uint8_t kCountedDead = 1;
+    static constexpr std::uint8_t kCountedExploding = 2;
+    int deadCount = 0;
+    int explodedCount = 0;              // ever: a dead enemy still counts as exploding
     float travelled[kCheckRounds] = {}; // the ship's way in each of the last rounds
     int nodesPassed[kCheckRounds] = {}; // the ship's or the camera's nodes, the more
     CVector3 lastShipPosition;
