@@ -152,16 +152,10 @@ void CGameView::DrawEnemies(const CCourse& course) {
     const int first = course.GetCamera().GetNodeIndex();
     const int last = first + course.GetTunnel().GetVisibleNodes();
     const bool all = settings.GetNoFrustumCulling() != 0;
-    const auto& enemies = course.GetEnemies();
-    for (std::size_t i = 0; i < enemies.size(); ++i) {
-        // A sleeping enemy is never in sight: only F8's whole world shows them, as they last
-        // stood.
-        if (!all && !course.IsAwake(i)) {
-            continue;
-        }
-        const int node = enemies[i]->GetNodeIndex();
+    for (const auto& enemy : course.GetEnemies()) {
+        const int node = enemy->GetNodeIndex();
         if (all || (first <= node && node <= last)) {
-            enemies[i]->Draw(course.GetCamera(), settings);
+            enemy->Draw(course.GetCamera(), settings);
         }
     }
 }
