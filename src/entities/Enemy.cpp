@@ -49,15 +49,17 @@ void CEnemy::ComputeActivationNode(const CTunnel& tunnel) {
     activationNode = node;
 }
 
-void CEnemy::SitOut(const float* steps, std::size_t count, const CBody& shipBody) {
-    if (count == 0) {
-        return;
+void CEnemy::SitOut(const float* steps, const int* shipNodes, std::size_t count) {
+    // Only the last frame of each run of hovering frames needs its hover worked out.
+    bool hovers = count > 0 && Hovers(shipNodes[0]);
+    for (std::size_t frame = 0; frame < count; ++frame) {
+        const bool hoversNext = frame + 1 < count && Hovers(shipNodes[frame + 1]);
+        if (hovers && !hoversNext) {
+            Hover();
+        }
+        RunClock(steps[frame]);
+        hovers = hoversNext;
     }
-    for (std::size_t step = 0; step + 1 < count; ++step) {
-        RunClock(steps[step]);
-    }
-    Idle(shipBody);
-    RunClock(steps[count - 1]);
 }
 
 void CEnemy::FinishUpdate(float dt) {

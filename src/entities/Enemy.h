@@ -16,9 +16,9 @@ public:
     ~CEnemy() override; // virtual, so a chaser deleted as an enemy releases its sound
 
     virtual void Track(const CBody& shipBody) = 0; // before Update, while not dead
-    // The frames it sat out while nothing near could matter, their steps in order: it kept
-    // time and hovered as Track and Update would have had it. Only the last hover shows.
-    void SitOut(const float* steps, std::size_t count, const CBody& shipBody);
+    // The frames it sat out while nothing near could matter, their steps and the ship's node
+    // in each, in order: it kept time and hovered as Track and Update would have had it.
+    void SitOut(const float* steps, const int* shipNodes, std::size_t count);
     void Draw(const CCamera& camera, const CRenderSettings& settings) override;
 
     // The node 1500 path units before the enemy's own (whole node lengths), or node 0.
@@ -40,7 +40,10 @@ protected:
     void FinishUpdate(float dt);         // effect update; dead once an explosion has died out
     virtual void Rotate() const = 0;     // the kind's turn, in degrees, about the mesh origin
     virtual void RunClock(float dt) = 0; // the kind's clock, as Update moves it
-    virtual void Idle(const CBody& shipBody) = 0; // Track with the ship far away
+    // Whether Track hovers with the ship far away on that node; a hover sets the whole
+    // position from the clock.
+    virtual bool Hovers(int shipNode) const = 0;
+    virtual void Hover() {}
 
 private:
     int activationNode = 0;

@@ -25,10 +25,8 @@ CEnemyChaser::CEnemyChaser(CTextureManager& registry, float x, float y, float z)
 
 CEnemyChaser::~CEnemyChaser() = default;
 
-void CEnemyChaser::Idle(const CBody& shipBody) {
-    if (!exploding && shipBody.GetNodeIndex() < GetNodeIndex()) {
-        Hover(); // else it stays put, as Track leaves it
-    }
+bool CEnemyChaser::Hovers(int shipNode) const {
+    return !exploding && shipNode < GetNodeIndex(); // else it stays put, as Track leaves it
 }
 
 void CEnemyChaser::Track(const CBody& shipBody) {

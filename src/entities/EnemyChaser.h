@@ -15,7 +15,7 @@ public:
     bool HasBeeped() const { return beeped; }
 
 protected:
-    void Idle(const CBody& shipBody) override;
+    bool Hovers(int shipNode) const override;
 
 private:
     std::unique_ptr<CSound> beepSound;

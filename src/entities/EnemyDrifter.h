@@ -19,8 +19,8 @@ public:
 protected:
     void Rotate() const override;
     void RunClock(float dt) override;
-    void Idle(const CBody&) override { Hover(); }
-    void Hover();
+    bool Hovers(int) const override { return true; }
+    void Hover() override;
 
 private:
     float time = 0.0f;          // seconds since spawn

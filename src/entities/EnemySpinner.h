@@ -16,7 +16,7 @@ public:
 protected:
     void Rotate() const override;
     void RunClock(float dt) override;
-    void Idle(const CBody&) override {}
+    bool Hovers(int) const override { return false; }
 
 private:
     float angle = 0.0f;   // degrees

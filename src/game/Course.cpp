@@ -62,6 +62,7 @@ void CCourse::BuildTunnel(int difficulty, int length, unsigned seed) {
     deadCount = 0;
     explodedCount = 0;
     enemySteps.clear();
+    shipNodes.clear();
     stepsTaken.clear();
     checkRound = 0;
     player.reset();
@@ -134,6 +135,7 @@ void CCourse::ApplyCommand(char command) {
 
 void CCourse::MoveEnemies(float dt) {
     enemySteps.push_back(dt);
+    shipNodes.push_back(player->GetNodeIndex());
     CheckEnemies();
     for (std::size_t i = 0; i < enemies.size(); ++i) {
         if (!awake[i]) {
@@ -144,7 +146,7 @@ void CCourse::MoveEnemies(float dt) {
             continue;
         }
         const std::size_t missed = enemySteps.size() - 1 - stepsTaken[i];
-        enemy.SitOut(enemySteps.data() + stepsTaken[i], missed, player->GetBody());
+        enemy.SitOut(enemySteps.data() + stepsTaken[i], shipNodes.data() + stepsTaken[i], missed);
         enemy.Track(player->GetBody());
         enemy.Update(dt, *tunnel);
         stepsTaken[i] = enemySteps.size();

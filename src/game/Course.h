@@ -117,6 +117,7 @@ private:
     static constexpr std::size_t kCheckRounds = 32;
     std::vector<std::uint8_t> awake;     // per enemy
     std::vector<float> enemySteps;       // every step's dt since the craft were made
+    std::vector<int> shipNodes;          // and the ship's node in each
     std::vector<std::size_t> stepsTaken; // per enemy: how many of them it has taken
     std::size_t checkRound = 0;
     bool everyEnemyAwake = false;

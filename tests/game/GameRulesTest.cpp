@@ -8,6 +8,7 @@
 #include "entities/Laser.h"
 #include "entities/Player.h"
 #include "game/Course.h"
+#include "render/Camera.h"
 #include "render/TextureManager.h"
 #include "runs/Records.h"
 #include "world/DailyWorld.h"
@@ -81,7 +82,8 @@ TEST_F(GameRulesOnly, TwoShotsThroughOneEnemyExplodeItOnce) {
 }
 
 // In a long world far enemies sleep: every enemy awake must stand and explode exactly as it
-// does when none sleeps, frame by frame, in a straight world and a bendy one. The two fly one
+// does when none sleeps, frame by frame, in a straight world and bendy ones, stalls and all
+// (the ship leaps past the sleepers' margins). The two fly one
 // after the other, since both draw from the one random generator.
 struct SSleepFrame {
     std::uint64_t state = 0;
@@ -96,21 +98,28 @@ void FlyForSleep(CInput& input, int difficulty, bool reference, std::vector<SSle
         course.KeepEveryEnemyAwake();
     }
     course.BuildTunnel(difficulty, 5000, 7);
-    course.CreateCraft(difficulty);      // prints the enemies' count
-    const char keys[] = {' ', 'y', 'd'}; // accelerate, fire, steer left (its arrow's code)
+    course.CreateCraft(difficulty); // prints the enemies' count
+    input.KeyDown(' ', 0, 0);       // full speed throughout, firing and steering left by turns
     for (std::size_t frame = 0; frame < 1200; ++frame) {
-        input.KeyDown(keys[frame / 40 % 3], 0, 0);
-        course.Step(1.0f / 60, input);
-        input.KeyUp(keys[frame / 40 % 3], 0, 0);
+        const char key = frame / 40 % 2 == 0 ? 'y' : 'd'; // 'd': the left arrow's code
+        input.KeyDown(key, 0, 0);
+        course.Step(frame % 300 == 299 ? 30.0f : 1.0f / 60, input); // a long stall: 120 nodes
+        input.KeyUp(key, 0, 0);
         SSleepFrame seen;
         seen.state = course.HashState(0);
+        const int firstDrawn = course.GetCamera().GetNodeIndex();
+        const int lastDrawn = firstDrawn + course.GetTunnel().GetVisibleNodes();
         for (std::size_t i = 0; i < course.GetEnemies().size(); ++i) {
+            const CEnemy& enemy = *course.GetEnemies()[i];
+            const int node = enemy.GetNodeIndex();
+            ASSERT_TRUE(reference || course.IsAwake(i) || enemy.IsDead() || node < firstDrawn ||
+                        node > lastDrawn)
+                << "asleep in sight: difficulty " << difficulty << " frame " << frame;
             if (reference
                     ? std::count(frames[frame].awake.begin(), frames[frame].awake.end(), i) == 0
                     : !course.IsAwake(i)) {
                 continue;
             }
-            const CEnemy& enemy = *course.GetEnemies()[i];
             const CVector3& at = enemy.GetPosition();
             seen.awake.push_back(i);
             seen.places.insert(seen.places.end(),
@@ -125,12 +134,14 @@ void FlyForSleep(CInput& input, int difficulty, bool reference, std::vector<SSle
         ASSERT_TRUE(seen.places == frames[frame].places)
             << "difficulty " << difficulty << " frame " << frame;
     }
+    input.KeyUp(' ', 0, 0);
 }
 
 TEST_F(GameRulesOnly, SleepingEnemiesWakeAsIfTheyHadNeverSlept) {
-    for (const int difficulty : {1, 4}) {
+    for (const int difficulty : {1, 4, 9}) {
         std::vector<SSleepFrame> frames;
         FlyForSleep(input, difficulty, false, frames);
+        ASSERT_EQ(frames.size(), 1200u) << "difficulty " << difficulty;
         std::size_t awake = 0;
         for (const SSleepFrame& frame : frames) {
             awake += frame.awake.size();
