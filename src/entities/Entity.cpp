@@ -34,10 +34,6 @@ void CEntity::LoadMesh(const char* path) {
 
 namespace {
 
-float Dot(const CVector3& a, const CVector3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
 // True when the box from low to high lies more than margin outside the box spanned by a and b
 // on some axis.
 bool OutsideBox(const CVector3& a, const CVector3& b, const CVector3& low, const CVector3& high,
@@ -70,13 +66,13 @@ bool CEntity::Collide(const CEntity& other) const {
         return false;
     }
     n.DivideBy(stepLength);
-    const float centreSide = Dot(n, c);
-    const float startSide = Dot(n, q) - centreSide;
-    const float endSide = Dot(n, p) - centreSide;
+    const float centreSide = n.Dot(c);
+    const float startSide = n.Dot(q) - centreSide;
+    const float endSide = n.Dot(p) - centreSide;
     if (startSide >= 0.0f || endSide <= 0.0f) {
         return false; // the step did not cross the plane forward
     }
-    const float nn = Dot(n, n);
+    const float nn = n.Dot(n);
     const CVector3 crossing = nn == 0.0f ? q : q.Subtract(n.Scaled(startSide / nn));
     return crossing.Subtract(c).Length() < reach;
 }

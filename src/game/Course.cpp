@@ -213,12 +213,9 @@ bool CCourse::MustWake(const CEnemy& enemy) const {
     const CVector3& q = enemy.GetPreviousPosition();
     const CVector3 step = enemy.GetPosition().Subtract(q);
     const CVector3 toShip = player->GetPosition().Subtract(q);
-    const float stepSquared = step.x * step.x + step.y * step.y + step.z * step.z;
+    const float stepSquared = step.Dot(step);
     const float along =
-        stepSquared > 0.0f
-            ? std::clamp((toShip.x * step.x + toShip.y * step.y + toShip.z * step.z) / stepSquared,
-                         0.0f, 1.0f)
-            : 0.0f;
+        stepSquared > 0.0f ? std::clamp(toShip.Dot(step) / stepSquared, 0.0f, 1.0f) : 0.0f;
     return toShip.Subtract(step.Scaled(along)).Length() < kNearEnough + kTravelAllowance;
 }
 

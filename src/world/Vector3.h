@@ -17,6 +17,7 @@ public:
     CVector3 Subtract(const CVector3& v) const { return {x - v.x, y - v.y, z - v.z}; }
     CVector3 Scaled(float s) const { return {x * s, y * s, z * s}; }
     CVector3 Negated() const { return {-x, -y, -z}; }
+    float Dot(const CVector3& v) const { return x * v.x + y * v.y + z * v.z; }
     CVector3 Cross(const CVector3& v) const { // this x v
         return {y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x};
     }
