@@ -58,6 +58,7 @@ void CCourse::BuildTunnel(int difficulty, int length, unsigned seed) {
     freeSlot = 0;
     enemies.clear();
     awake.clear();
+    awakeList.clear();
     counted.clear();
     deadCount = 0;
     explodedCount = 0;
@@ -90,6 +91,7 @@ void CCourse::CreateCraft(int difficulty) {
         enemies.push_back(factory.MakeEnemy(kind));
     }
     awake.assign(enemies.size(), 1); // the first frame looks at them all
+    ListAwakeEnemies();
     counted.assign(enemies.size(), 0);
     stepsTaken.assign(enemies.size(), 0);
     lastShipPosition = player->GetPosition();
@@ -137,10 +139,7 @@ void CCourse::MoveEnemies(float dt) {
     enemySteps.push_back(dt);
     shipNodes.push_back(player->GetNodeIndex());
     CheckEnemies();
-    for (std::size_t i = 0; i < enemies.size(); ++i) {
-        if (!awake[i]) {
-            continue; // before the enemy itself is read: most of a long world sleeps
-        }
+    for (const std::size_t i : awakeList) {
         CEnemy& enemy = *enemies[i];
         if (enemy.IsDead()) {
             continue;
@@ -167,15 +166,28 @@ void CCourse::Recount(std::size_t i) {
 
 void CCourse::CheckEnemies() {
     constexpr std::size_t kAlwaysChecked = 1024;
+    // So few enemies cost nothing awake, and one moved from outside the course shows at once.
+    constexpr std::size_t kNeverAsleep = 256;
     const bool all = ShipMovedFar() || enemies.size() <= kAlwaysChecked || everyEnemyAwake;
+    const bool wakeAll = everyEnemyAwake || enemies.size() <= kNeverAsleep;
     const std::size_t first = all ? 0 : checkRound % kCheckRounds;
     const std::size_t stride = all ? 1 : kCheckRounds;
     for (std::size_t i = first; i < enemies.size(); i += stride) {
         Recount(i);
         const CEnemy& enemy = *enemies[i];
-        awake[i] = !enemy.IsDead() && (everyEnemyAwake || MustWake(enemy));
+        awake[i] = !enemy.IsDead() && (wakeAll || MustWake(enemy));
     }
     ++checkRound;
+    ListAwakeEnemies();
+}
+
+void CCourse::ListAwakeEnemies() {
+    awakeList.clear();
+    for (std::size_t i = 0; i < awake.size(); ++i) {
+        if (awake[i]) {
+            awakeList.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
 }
 
 bool CCourse::ShipMovedFar() {
@@ -253,9 +265,9 @@ void CCourse::HitEnemiesWithShots() {
     if (!BoxFlyingShots(box)) {
         return;
     }
-    for (std::size_t i = 0; i < enemies.size(); ++i) {
+    for (const std::size_t i : awakeList) {
         const auto& enemy = enemies[i];
-        if (!awake[i] || enemy->IsExploding() || !enemy->MayReach(box.low, box.high, box.radius)) {
+        if (enemy->IsExploding() || !enemy->MayReach(box.low, box.high, box.radius)) {
             continue;
         }
         for (const auto& shot : shots) {
@@ -293,9 +305,9 @@ bool CCourse::BoxFlyingShots(SShotBox& box) const {
 
 void CCourse::ExplodeApproachedEnemies() {
     const int node = player->GetNodeIndex();
-    for (std::size_t i = 0; i < enemies.size(); ++i) {
+    for (const std::size_t i : awakeList) {
         const auto& enemy = enemies[i];
-        if (awake[i] && !enemy->IsExploding() && enemy->GetNodeIndex() > node &&
+        if (!enemy->IsExploding() && enemy->GetNodeIndex() > node &&
             enemy->GetActivationNode() < node) {
             enemy->Explode();
             Recount(i);
@@ -305,9 +317,9 @@ void CCourse::ExplodeApproachedEnemies() {
 }
 
 void CCourse::RamEnemies() {
-    for (std::size_t i = 0; i < enemies.size(); ++i) {
+    for (const std::size_t i : awakeList) {
         const auto& enemy = enemies[i];
-        if (!awake[i] || enemy->IsExploding() || !player->Collide(*enemy)) {
+        if (enemy->IsExploding() || !player->Collide(*enemy)) {
             continue;
         }
         if (!pMode) {
@@ -373,8 +385,8 @@ std::uint64_t CCourse::HashState(double courseClock) const {
     };
     const int liveEnemies = static_cast<int>(enemies.size()) - deadCount;
     const int explodingEnemies = explodedCount;
-    for (std::size_t i = 0; i < enemies.size(); ++i) { // an exploding enemy never sleeps
-        if (awake[i] && enemies[i]->IsExploding() && !enemies[i]->IsDead()) {
+    for (const std::size_t i : awakeList) { // an exploding enemy never sleeps
+        if (enemies[i]->IsExploding() && !enemies[i]->IsDead()) {
             mixParticles(enemies[i]->GetExplosion());
         }
     }

@@ -3,6 +3,7 @@
 #include "runs/Replay.h"
 #include "world/Vector3.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -72,7 +73,11 @@ public:
     // Far enemies sleep (see CheckEnemies); this keeps every one awake, as a reference for
     // checking that sleeping changes nothing.
     void KeepEveryEnemyAwake() { everyEnemyAwake = true; }
-    bool IsAwake(std::size_t enemy) const { return awake[enemy] != 0; }
+    bool IsAwake(std::size_t enemy) const {
+        return std::binary_search(awakeList.begin(), awakeList.end(), enemy);
+    }
+    // The enemies awake in this frame, in order: none of the others is in the camera's window.
+    const std::vector<std::uint32_t>& GetAwakeEnemies() const { return awakeList; }
 
     // The game's destructor lets the ship, the tunnel and the camera go before its textures
     // and sounds, and the enemies, shots and trail after them.
@@ -86,7 +91,8 @@ private:
     // wakes. The rules come out the same; a frame's cost no longer grows with the world.
     void CheckEnemies();
     bool MustWake(const CEnemy& enemy) const;
-    bool ShipMovedFar(); // beyond what a sleeping enemy allows for, over the last rounds
+    void ListAwakeEnemies(); // every loop over the enemies goes through the list
+    bool ShipMovedFar();     // beyond what a sleeping enemy allows for, over the last rounds
     // The dead and the exploding, counted as they change rather than over every enemy each
     // frame: the course explodes them and moves them to their end, and a change made from
     // outside shows at the enemy's next look.
@@ -115,10 +121,11 @@ private:
     int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
     std::vector<std::unique_ptr<CEnemy>> enemies;
     static constexpr std::size_t kCheckRounds = 32;
-    std::vector<std::uint8_t> awake;     // per enemy
-    std::vector<float> enemySteps;       // every step's dt since the craft were made
-    std::vector<int> shipNodes;          // and the ship's node in each
-    std::vector<std::size_t> stepsTaken; // per enemy: how many of them it has taken
+    std::vector<std::uint8_t> awake;      // per enemy
+    std::vector<std::uint32_t> awakeList; // their numbers, in order
+    std::vector<float> enemySteps;        // every step's dt since the craft were made
+    std::vector<int> shipNodes;           // and the ship's node in each
+    std::vector<std::size_t> stepsTaken;  // per enemy: how many of them it has taken
     std::size_t checkRound = 0;
     bool everyEnemyAwake = false;
     std::vector<std::uint8_t> counted; // per enemy: kCountedDead, kCountedExploding

@@ -151,11 +151,17 @@ void CGameView::PlaceLights(const CCourse& course) {
 void CGameView::DrawEnemies(const CCourse& course) {
     const int first = course.GetCamera().GetNodeIndex();
     const int last = first + course.GetTunnel().GetVisibleNodes();
-    const bool all = settings.GetNoFrustumCulling() != 0;
-    for (const auto& enemy : course.GetEnemies()) {
-        const int node = enemy->GetNodeIndex();
-        if (all || (first <= node && node <= last)) {
+    const auto& enemies = course.GetEnemies();
+    if (settings.GetNoFrustumCulling() != 0) {
+        for (const auto& enemy : enemies) {
             enemy->Draw(course.GetCamera(), settings);
+        }
+        return;
+    }
+    for (const std::uint32_t i : course.GetAwakeEnemies()) { // a sleeping one is out of sight
+        const int node = enemies[i]->GetNodeIndex();
+        if (first <= node && node <= last) {
+            enemies[i]->Draw(course.GetCamera(), settings);
         }
     }
 }
