@@ -59,6 +59,7 @@ void CCourse::BuildTunnel(int difficulty, int length, unsigned seed) {
     enemies.clear();
     awake.clear();
     awakeList.clear();
+    sleepers.clear();
     counted.clear();
     deadCount = 0;
     explodedCount = 0;
@@ -90,7 +91,8 @@ void CCourse::CreateCraft(int difficulty) {
         const int kind = std::rand() % CEntityFactory::GetKindCount();
         enemies.push_back(factory.MakeEnemy(kind));
     }
-    awake.assign(enemies.size(), 1); // the first frame looks at them all
+    awake.assign(enemies.size(), kAwake); // the first frame looks at them all
+    sleepers.assign(enemies.size(), SSleeper());
     ListAwakeEnemies();
     counted.assign(enemies.size(), 0);
     stepsTaken.assign(enemies.size(), 0);
@@ -173,18 +175,39 @@ void CCourse::CheckEnemies() {
     const std::size_t first = all ? 0 : checkRound % kCheckRounds;
     const std::size_t stride = all ? 1 : kCheckRounds;
     for (std::size_t i = first; i < enemies.size(); i += stride) {
-        Recount(i);
-        const CEnemy& enemy = *enemies[i];
-        awake[i] = !enemy.IsDead() && (wakeAll || MustWake(enemy));
+        if (wakeAll) {
+            Recount(i);
+            awake[i] = enemies[i]->IsDead() ? kGone : kAwake;
+        } else if (awake[i] == kAsleep) {
+            // Nothing moves a sleeper: what it stood as decides, without reading it again.
+            awake[i] = MustWake(sleepers[i]) ? kAwake : kAsleep;
+        } else if (awake[i] == kAwake) {
+            LookAtAwake(i);
+        }
     }
     ++checkRound;
     ListAwakeEnemies();
 }
 
+void CCourse::LookAtAwake(std::size_t i) {
+    Recount(i);
+    const CEnemy& enemy = *enemies[i];
+    if (enemy.IsDead()) {
+        awake[i] = kGone;
+        return;
+    }
+    if (enemy.IsExploding()) {
+        return;
+    }
+    sleepers[i] = {enemy.GetPreviousPosition(), enemy.GetPosition(), enemy.GetNodeIndex(),
+                   enemy.GetActivationNode()};
+    awake[i] = MustWake(sleepers[i]) ? kAwake : kAsleep;
+}
+
 void CCourse::ListAwakeEnemies() {
     awakeList.clear();
     for (std::size_t i = 0; i < awake.size(); ++i) {
-        if (awake[i]) {
+        if (awake[i] == kAwake) {
             awakeList.push_back(static_cast<std::uint32_t>(i));
         }
     }
@@ -207,23 +230,20 @@ bool CCourse::ShipMovedFar() {
     return way > kTravelAllowance || nodes > kNodeAllowance;
 }
 
-bool CCourse::MustWake(const CEnemy& enemy) const {
-    if (enemy.IsExploding()) {
-        return true;
-    }
-    const int node = enemy.GetNodeIndex();
+bool CCourse::MustWake(const SSleeper& enemy) const {
+    const int node = enemy.node;
     const int shipNode = player->GetNodeIndex();
     const int cameraNode = camera->GetNodeIndex();
     const bool mayBeDrawn = node >= cameraNode - kNodeAllowance &&
                             node <= cameraNode + tunnel->GetVisibleNodes() + kNodeAllowance;
     const bool mayMeetPMode =
-        node > shipNode - kNodeAllowance && enemy.GetActivationNode() < shipNode + kNodeAllowance;
+        node > shipNode - kNodeAllowance && enemy.activationNode < shipNode + kNodeAllowance;
     if (mayBeDrawn || mayMeetPMode) {
         return true;
     }
     // How near its last step (a spinner's from the world's origin) comes to the ship.
-    const CVector3& q = enemy.GetPreviousPosition();
-    const CVector3 step = enemy.GetPosition().Subtract(q);
+    const CVector3& q = enemy.from;
+    const CVector3 step = enemy.to.Subtract(q);
     const CVector3 toShip = player->GetPosition().Subtract(q);
     const float stepSquared = step.Dot(step);
     const float along =

@@ -90,12 +90,21 @@ private:
     // reach, draw or explode before its next look sits the frames out, catching up when it
     // wakes. The rules come out the same; a frame's cost no longer grows with the world.
     void CheckEnemies();
-    bool MustWake(const CEnemy& enemy) const;
-    void ListAwakeEnemies(); // every loop over the enemies goes through the list
-    bool ShipMovedFar();     // beyond what a sleeping enemy allows for, over the last rounds
+    // What a sleeping enemy stood as when it fell asleep: its last step and its nodes.
+    struct SSleeper {
+        CVector3 from;
+        CVector3 to;
+        int node = 0;
+        int activationNode = 0;
+    };
+    bool MustWake(const SSleeper& enemy) const;
+    void LookAtAwake(std::size_t enemy); // dead, still awake, or asleep from now on
+    void ListAwakeEnemies();             // every loop over the enemies goes through the list
+    bool ShipMovedFar(); // beyond what a sleeping enemy allows for, over the last rounds
     // The dead and the exploding, counted as they change rather than over every enemy each
-    // frame: the course explodes them and moves them to their end, and a change made from
-    // outside shows at the enemy's next look.
+    // frame: the course explodes them and moves them to their end. A change made from outside
+    // (only tests make one) shows at the enemy's next look, unless the enemy sleeps in a long
+    // world: a sleeper is not read again until it wakes.
     void Recount(std::size_t enemy);
     void FireShot(const CInput& input);
     void MoveShots(float dt);
@@ -121,7 +130,11 @@ private:
     int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
     std::vector<std::unique_ptr<CEnemy>> enemies;
     static constexpr std::size_t kCheckRounds = 32;
-    std::vector<std::uint8_t> awake;      // per enemy
+    std::vector<std::uint8_t> awake; // per enemy: kAsleep, kAwake or kGone (dead)
+    static constexpr std::uint8_t kAsleep = 0;
+    static constexpr std::uint8_t kAwake = 1;
+    static constexpr std::uint8_t kGone = 2;
+    std::vector<SSleeper> sleepers;       // per enemy, kept while it sleeps
     std::vector<std::uint32_t> awakeList; // their numbers, in order
     std::vector<float> enemySteps;        // every step's dt since the craft were made
     std::vector<int> shipNodes;           // and the ship's node in each
