@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -50,16 +51,16 @@ TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
     struct SCase {
         std::vector<std::string> line;
         EOutcome outcome;
-        std::string result; // "{cores}" stands for this machine's
+        std::string result;
     };
+    const std::string cores = std::to_string(std::thread::hardware_concurrency());
     const std::string serve = "serve 127.0.0.1 8717 sqlite:board.sqlite3 verifier  workers ";
-    const std::string help = "; try 'zelkora-board --help'\n";
-    const std::vector<SCase> cases = {
-        {{}, EOutcome::Serve, serve + "{cores} queue 64"},
+    std::vector<SCase> cases = {
+        {{}, EOutcome::Serve, serve + cores + " queue 64"},
         {{"STATE_DIRECTORY=/var/lib/zelkora-board"},
          EOutcome::Serve,
-         "serve 127.0.0.1 8717 sqlite:/var/lib/zelkora-board/board.sqlite3 verifier  workers "
-         "{cores} queue 64"},
+         "serve 127.0.0.1 8717 sqlite:/var/lib/zelkora-board/board.sqlite3 verifier  workers " +
+             cores + " queue 64"},
         {{"--listen", "0.0.0.0:80", "--workers", "1", "--queue", "0"},
          EOutcome::Serve,
          "serve 0.0.0.0 80 sqlite:board.sqlite3 verifier  workers 1 queue 0"},
@@ -69,82 +70,57 @@ TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
         {{"--listen=board.example:65535", "--verifier", "/opt/zelkora", "--database",
           "postgresql://board@db/board"},
          EOutcome::Serve,
-         "serve board.example 65535 postgresql://board@db/board verifier /opt/zelkora workers "
-         "{cores} queue 64"},
-        {{"--listen", "127.0.0.1:0"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address '127.0.0.1:0' for '--listen'" + help},
-        {{"--listen", "127.0.0.1:65536"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address '127.0.0.1:65536' for '--listen'" + help},
-        {{"--listen", "127.0.0.1: 80"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address '127.0.0.1: 80' for '--listen'" + help},
-        {{"--listen", "[::1]:+80"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address '[::1]:+80' for '--listen'" + help},
-        {{"--listen", "8717"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address '8717' for '--listen'" + help},
-        {{"--listen", ":8717"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address ':8717' for '--listen'" + help},
-        {{"--workers", "0"},
-         EOutcome::Refused,
-         "zelkora-board: invalid value '0' for '--workers'" + help},
-        {{"--workers", "257"},
-         EOutcome::Refused,
-         "zelkora-board: invalid value '257' for '--workers'" + help},
-        {{"--queue", "100001"},
-         EOutcome::Refused,
-         "zelkora-board: invalid value '100001' for '--queue'" + help},
-        {{"--queue", "-1"},
-         EOutcome::Refused,
-         "zelkora-board: invalid value '-1' for '--queue'" + help},
-        {{"--queue", "8x"},
-         EOutcome::Refused,
-         "zelkora-board: invalid value '8x' for '--queue'" + help},
+         "serve board.example 65535 postgresql://board@db/board verifier /opt/zelkora workers " +
+             cores + " queue 64"},
         {{"--day-secret", "/srv/s", "--trusted-proxy", "10.0.0.1", "--trusted-proxy=::1"},
          EOutcome::Serve,
-         serve + "{cores} queue 64 secret /srv/s proxy 10.0.0.1 proxy ::1"},
-        {{"--trusted-proxy", "proxy.example.org"},
-         EOutcome::Refused,
-         "zelkora-board: invalid address 'proxy.example.org' for '--trusted-proxy'" + help},
+         serve + cores + " queue 64 secret /srv/s proxy 10.0.0.1 proxy ::1"},
         {{"remove", "run", "ab12"}, EOutcome::Remove, "remove run ab12 sqlite:board.sqlite3"},
         {{"--database", "sqlite:/srv/b.sqlite3", "remove", "name", "Ann"},
          EOutcome::Remove,
          "remove name Ann sqlite:/srv/b.sqlite3"},
-        {{"remove", "run"},
-         EOutcome::Refused,
-         "zelkora-board: remove takes run ID or name NAME" + help},
-        {{"remove", "player", "Ann"},
-         EOutcome::Refused,
-         "zelkora-board: remove takes run ID or name NAME" + help},
-        {{"remove", "name", "Ann", "Bo"},
-         EOutcome::Refused,
-         "zelkora-board: unexpected argument 'Bo'" + help},
         {{"STATE_DIRECTORY=/var/lib/zelkora-board", "backup", "/srv/b-2026-12-09.sqlite3"},
          EOutcome::Backup,
          "backup /srv/b-2026-12-09.sqlite3 sqlite:/var/lib/zelkora-board/board.sqlite3"},
         {{"--database", "postgresql://db/board", "backup", "b.dump"},
          EOutcome::Backup,
          "backup b.dump postgresql://db/board"},
-        {{"backup"}, EOutcome::Refused, "zelkora-board: backup takes FILE" + help},
-        {{"backup", ""}, EOutcome::Refused, "zelkora-board: backup takes FILE" + help},
-        {{"backup", "a", "b"}, EOutcome::Refused, "zelkora-board: unexpected argument 'b'" + help},
-        {{"serve"}, EOutcome::Refused, "zelkora-board: unexpected argument 'serve'" + help},
-        {{"remove", "run", "ab12", "--workers", "2"},
-         EOutcome::Refused,
-         "zelkora-board: unexpected argument '--workers'" + help},
-        {{"--port", "80"}, EOutcome::Refused, "zelkora-board: unknown option --port" + help},
-        {{"-xy"}, EOutcome::Refused, "zelkora-board: unknown option -xy" + help},
-        {{"--listen"}, EOutcome::Refused, "zelkora-board: option needs a value: --listen" + help},
         {{"--help", "--port"},
          EOutcome::Exit,
          "Usage: zelkora-board [--listen ADDRESS:PORT] [--database URL] [--verifier PATH]\n"},
         {{"--version"}, EOutcome::Exit, "zelkora-board 1.3.0\n"},
     };
-    const std::string cores = std::to_string(std::thread::hardware_concurrency());
+    // Each refusal: one line on stderr, the fault's words and where help is.
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{"--listen", "127.0.0.1:0"}, "invalid address '127.0.0.1:0' for '--listen'"},
+        {{"--listen", "127.0.0.1:65536"}, "invalid address '127.0.0.1:65536' for '--listen'"},
+        {{"--listen", "127.0.0.1: 80"}, "invalid address '127.0.0.1: 80' for '--listen'"},
+        {{"--listen", "[::1]:+80"}, "invalid address '[::1]:+80' for '--listen'"},
+        {{"--listen", "8717"}, "invalid address '8717' for '--listen'"},
+        {{"--listen", ":8717"}, "invalid address ':8717' for '--listen'"},
+        {{"--workers", "0"}, "invalid value '0' for '--workers'"},
+        {{"--workers", "257"}, "invalid value '257' for '--workers'"},
+        {{"--queue", "100001"}, "invalid value '100001' for '--queue'"},
+        {{"--queue", "-1"}, "invalid value '-1' for '--queue'"},
+        {{"--queue", "8x"}, "invalid value '8x' for '--queue'"},
+        {{"--trusted-proxy", "proxy.example.org"},
+         "invalid address 'proxy.example.org' for '--trusted-proxy'"},
+        {{"remove", "run"}, "remove takes run ID or name NAME"},
+        {{"remove", "player", "Ann"}, "remove takes run ID or name NAME"},
+        {{"remove", "name", "Ann", "Bo"}, "unexpected argument 'Bo'"},
+        {{"backup"}, "backup takes FILE"},
+        {{"backup", ""}, "backup takes FILE"},
+        {{"backup", "a", "b"}, "unexpected argument 'b'"},
+        {{"serve"}, "unexpected argument 'serve'"},
+        {{"remove", "run", "ab12", "--workers", "2"}, "unexpected argument '--workers'"},
+        {{"--port", "80"}, "unknown option --port"},
+        {{"-xy"}, "unknown option -xy"},
+        {{"--listen"}, "option needs a value: --listen"},
+    };
+    for (const auto& [line, message] : refusals) {
+        cases.push_back({line, EOutcome::Refused,
+                         "zelkora-board: " + message + "; try 'zelkora-board --help'\n"});
+    }
     for (const SCase& test : cases) {
         std::vector<std::string> line = test.line;
         const std::string assignment = "STATE_DIRECTORY=";
@@ -165,26 +141,14 @@ TEST(BoardOptions, EachLineServesRemovesOrEndsWithOneLine) {
         CBoardOptions options;
         const EOutcome outcome =
             options.Parse(static_cast<int>(arguments.size()), argv.data(), out, err);
-        std::string expected = test.result;
-        if (expected.find("{cores}") != std::string::npos) {
-            expected.replace(expected.find("{cores}"), 7, cores);
-        }
-        std::string shown = "zelkora-board";
-        for (const std::string& word : test.line) {
-            shown += " " + word;
-        }
+        const std::string shown = testing::PrintToString(test.line);
         EXPECT_EQ(outcome, test.outcome) << shown;
-        EXPECT_EQ(Result(options, outcome, out.str(), err.str()), expected) << shown;
+        EXPECT_EQ(Result(options, outcome, out.str(), err.str()), test.result) << shown;
         EXPECT_EQ((outcome == EOutcome::Refused ? out : err).str(), "") << shown;
         if (outcome == EOutcome::Exit || outcome == EOutcome::Refused) {
-            std::vector<std::string> program = {"sh",
-                                                "-c",
-                                                "exec env \"$@\" 2>&1",
-                                                "sh",
-                                                "-u",
-                                                "STATE_DIRECTORY",
-                                                ZELKORA_BOARD_BINARY};
-            program.insert(program.end(), line.begin(), line.end());
+            std::vector<std::string> program = line; // and no STATE_DIRECTORY of the test's
+            program.insert(program.begin(), {"sh", "-c", "exec env \"$@\" 2>&1", "sh", "-u",
+                                             "STATE_DIRECTORY", ZELKORA_BOARD_BINARY});
             const SCommandResult run = RunCommand(program, 10.0);
             EXPECT_EQ(run.exitCode, outcome == EOutcome::Exit ? 0 : 2) << shown;
             EXPECT_EQ(run.output, out.str() + err.str()) << shown;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 TEST(BoardRequest, NamesTokensPagesAndWorldsAreTakenOnlyWhole) {
@@ -54,25 +55,18 @@ TEST(BoardRequest, NamesTokensPagesAndWorldsAreTakenOnlyWhole) {
     EXPECT_FALSE(CBoardRequest::ReadWorld("99999999", "512", "1", world));
 }
 
-// The fuzz target's seeds and regressions, read here by every build.
+// The fuzz targets' seeds and regressions, read here by every build (HTTP's whole and in pieces).
 TEST(BoardRequest, FuzzInputsAreReadSoundly) {
-    const std::filesystem::path corpus =
-        std::filesystem::path(ZELKORA_FUZZ_DIR) / "corpus/board_request";
-    int read = 0;
-    for (const auto& input : std::filesystem::directory_iterator(corpus)) {
-        EXPECT_TRUE(BoardRequestIsReadSoundly(ReadFileBytes(input.path().string())))
-            << input.path();
-        ++read;
-    }
-    EXPECT_GT(read, 0);
-}
-
-// The HTTP fuzz target's seeds, read here by every build: whole and in pieces alike.
-TEST(HttpRequestReader, FuzzInputsAreReadSoundly) {
-    for (const auto& input :
-         std::filesystem::directory_iterator(ZELKORA_FUZZ_DIR "/corpus/http_request")) {
-        EXPECT_TRUE(HttpRequestsAreReadSoundly(ReadFileBytes(input.path().string())))
-            << input.path();
+    const std::pair<std::string, bool (*)(const std::string&)> targets[] = {
+        {"board_request", BoardRequestIsReadSoundly}, {"http_request", HttpRequestsAreReadSoundly}};
+    for (const auto& [corpus, readSoundly] : targets) {
+        int read = 0;
+        for (const auto& input :
+             std::filesystem::directory_iterator(ZELKORA_FUZZ_DIR "/corpus/" + corpus)) {
+            EXPECT_TRUE(readSoundly(ReadFileBytes(input.path().string()))) << input.path();
+            ++read;
+        }
+        EXPECT_GT(read, 0) << corpus;
     }
 }
 

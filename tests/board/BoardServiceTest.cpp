@@ -5,82 +5,27 @@
 #include "world/Tunnel.h"
 
 #include "BoardRun.h"
+#include "InProcessBoard.h"
 #include "KeptRun.h"
+#include "RawConnection.h"
 #include "ReplayBytes.h"
 
-#include <arpa/inet.h>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <memory>
-#include <netinet/in.h>
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
 #include <string>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 #include <zlib.h>
 
 namespace {
 
 using nlohmann::json;
 
-// Monday 7 December 2026, 12:00 UTC.
-constexpr std::int64_t kMonday = 1796644800;
-const std::string kToken = "Zk3v9QpL2mXw8RtY4uHb7NcE1sDf6GaJ0oKi5lVnTr";
 const std::string kOtherToken = "Qw8Er5Ty2Ui9Op3As6Df1Gh4Jk7Lz0Xc";
-const std::string kSecret(64, 'd');
-
-// A board on loopback with a scratch SQLite file, checking with the real game.
-class Board {
-public:
-    explicit Board(CBoardService::SSettings settings = {},
-                   std::string verifier = ZELKORA_GAME_BINARY)
-        : directory(std::filesystem::temp_directory_path() /
-                    ("board-service-" + std::to_string(getpid()))),
-          store((std::filesystem::create_directories(directory), directory / "board.sqlite3")
-                    .string()),
-          checker(std::move(verifier), directory.string(), CRunChecker::SLimits{}), days(kSecret) {
-        std::string problem;
-        EXPECT_TRUE(store.Open(problem)) << problem;
-        settings.perMinute = settings.perMinute == 10 ? 100 : settings.perMinute;
-        settings.namesPerHour = settings.namesPerHour == 5 ? 100 : settings.namesPerHour;
-        service = std::make_unique<CBoardService>(store, checker, days, settings,
-                                                  [this] { return now.load(); });
-        EXPECT_TRUE(service->Bind("127.0.0.1", 0, problem)) << problem;
-        serving = std::thread([this] { service->Serve(); });
-        client = std::make_unique<httplib::Client>("127.0.0.1", service->GetPort());
-        client->set_read_timeout(120, 0);
-    }
-    ~Board() {
-        service->Stop();
-        serving.join();
-        std::filesystem::remove_all(directory);
-    }
-
-    httplib::Result Submit(const std::string& name, const std::string& bytes,
-                           const std::string& token = kToken, const std::string& from = "") {
-        // A client of its own: one client sends one request at a time.
-        httplib::Client submitter("127.0.0.1", service->GetPort());
-        submitter.set_read_timeout(120, 0);
-        const httplib::Headers headers = {{"Authorization", "Bearer " + token},
-                                          {"X-Forwarded-For", from}}; // a trusted proxy's word
-        return submitter.Post(("/api/runs?name=" + name).c_str(), headers, bytes,
-                              "application/octet-stream");
-    }
-
-    std::filesystem::path directory;
-    CSqliteStore store;
-    CRunChecker checker;
-    CBoardDays days;
-    std::atomic<std::int64_t> now{kMonday};
-    std::unique_ptr<CBoardService> service;
-    std::thread serving;
-    std::unique_ptr<httplib::Client> client;
-};
+using Board = CInProcessBoard;
 
 // count zero bytes packed by zlib, a little at a time; gzip's wrapper when asked.
 std::string PackedZeros(std::size_t count, bool gzip) {
@@ -89,8 +34,9 @@ std::string PackedZeros(std::size_t count, bool gzip) {
     const std::string zeros(1 << 20, '\0');
     std::string packed;
     char out[1 << 16];
-    for (std::size_t left = count; left > 0 || stream.avail_in > 0;) {
-        if (stream.avail_in == 0) {
+    std::size_t left = count;
+    for (int result = Z_OK; result != Z_STREAM_END;) {
+        if (stream.avail_in == 0 && left > 0) {
             const std::size_t now = std::min(left, zeros.size());
             stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
             stream.avail_in = static_cast<uInt>(now);
@@ -98,13 +44,7 @@ std::string PackedZeros(std::size_t count, bool gzip) {
         }
         stream.next_out = reinterpret_cast<Bytef*>(out);
         stream.avail_out = sizeof out;
-        deflate(&stream, left == 0 ? Z_FINISH : Z_NO_FLUSH);
-        packed.append(out, sizeof out - stream.avail_out);
-    }
-    for (int result = Z_OK; result != Z_STREAM_END;) {
-        stream.next_out = reinterpret_cast<Bytef*>(out);
-        stream.avail_out = sizeof out;
-        result = deflate(&stream, Z_FINISH);
+        result = deflate(&stream, left == 0 ? Z_FINISH : Z_NO_FLUSH);
         packed.append(out, sizeof out - stream.avail_out);
     }
     deflateEnd(&stream);
@@ -122,16 +62,22 @@ std::string ARealRun() {
     return bytes;
 }
 
-int Status(const httplib::Result& result) {
-    return result ? result->status : -1;
-}
-
 std::string Reason(const httplib::Result& result) {
     return result && json::accept(result->body) ? json::parse(result->body).value("error", "") : "";
 }
 
+// A run's bytes without their checksum, made whole: the length field and the checksum right.
+std::string Sealed(std::string bytes) {
+    PutLittleEndian(bytes, 8, static_cast<std::uint32_t>(bytes.size() + 4));
+    const std::uint32_t sum = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    bytes += std::string(4, '\0');
+    PutLittleEndian(bytes, bytes.size() - 4, sum);
+    return bytes;
+}
+
 // The same frames packed again, at another zlib level: other bytes, the same run. The header is
-// kept as it is, its length field and the checksum made right again.
+// kept as it is.
 std::string Repacked(const std::string& bytes) {
     std::string payload(1 << 20, '\0');
     uLongf size = payload.size();
@@ -141,13 +87,7 @@ std::string Repacked(const std::string& bytes) {
     uLongf packedSize = packed.size();
     compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
               reinterpret_cast<const Bytef*>(payload.data()), size, 1);
-    std::string repacked = bytes.substr(0, 88) + packed.substr(0, packedSize);
-    PutLittleEndian(repacked, 8, static_cast<std::uint32_t>(repacked.size() + 4));
-    const std::uint32_t sum = static_cast<std::uint32_t>(crc32(
-        0, reinterpret_cast<const Bytef*>(repacked.data()), static_cast<uInt>(repacked.size())));
-    repacked += std::string(4, '\0');
-    PutLittleEndian(repacked, repacked.size() - 4, sum);
-    return repacked;
+    return Sealed(bytes.substr(0, 88) + packed.substr(0, packedSize));
 }
 
 // The run with its header changed by edit, written as the game would write it.
@@ -180,14 +120,10 @@ TEST(BoardService, ARunIsCheckedRankedAndServedAndEveryRefusalSaysWhy) {
     EXPECT_EQ(known["kept"], true);
     EXPECT_EQ(Status(board.Submit("aNN", bytes, kOtherToken)), 403) << "a stolen name";
 
-    CReplay forged;
-    std::string problem;
-    ASSERT_TRUE(CReplay::Decode(bytes, forged, problem));
-    forged.finishClock -= 0.5;
-    const auto faster = board.Submit("Bo", CUncheckedReplayWriter::Encode(forged));
-    EXPECT_EQ(Status(faster), 422);
-    forged.gameVersion = "1.1.0";
-    EXPECT_EQ(Status(board.Submit("Bo", CUncheckedReplayWriter::Encode(forged))), 409);
+    const std::string faster = Edited(bytes, [](CReplay& r) { r.finishClock -= 0.5; });
+    EXPECT_EQ(Status(board.Submit("Bo", faster)), 422);
+    const std::string older = Edited(faster, [](CReplay& r) { r.gameVersion = "1.1.0"; });
+    EXPECT_EQ(Status(board.Submit("Bo", older)), 409);
     EXPECT_EQ(Status(board.Submit("Bo", "not a replay")), 400);
     EXPECT_EQ(Status(board.Submit("<b>Bo</b>", bytes)), 400);
     EXPECT_EQ(Status(board.Submit("Bo", bytes, "short")), 401);
@@ -231,28 +167,21 @@ TEST(BoardService, AFullQueueAsksToRetryAndAPlayerHasAMinutesAllowance) {
     settings.workers = 1;
     settings.queue = 0;
     settings.perMinute = 3;
-    const std::string slow = (std::filesystem::temp_directory_path() / "board-slow-check").string();
+    const CScratchDirectory scratch;
+    const std::string slow = scratch.Join("slow-check");
     std::ofstream(slow) << "#!/bin/sh\nexec sleep 3\n";
     std::filesystem::permissions(slow, std::filesystem::perms::owner_all);
     const std::string bytes = ARealRun();
     Board board(settings, slow);
     std::thread first([&] { board.Submit("Ann", bytes); });
-    for (int i = 0; i < 500; ++i) { // until the slow check runs
-        const auto metrics = board.client->Get("/metrics");
-        if (metrics && metrics->body.find("checks_in_flight 1\n") != std::string::npos) {
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    Eventually(5.0, [&] { return IsChecking(board.client->Get("/metrics")); });
     const auto full = board.Submit("Bo", bytes);
     EXPECT_EQ(Status(full), 503);
     EXPECT_EQ(full->get_header_value("Retry-After"), "5");
     first.join();
-    EXPECT_EQ(Status(board.Submit("Cy", "x")), 400);
-    EXPECT_EQ(Status(board.Submit("Cy", "x")), 400);
-    EXPECT_EQ(Status(board.Submit("Cy", "x")), 400);
-    EXPECT_EQ(Status(board.Submit("Cy", "x")), 429);
-    std::filesystem::remove(slow);
+    for (const int status : {400, 400, 400, 429}) { // three a minute
+        EXPECT_EQ(Status(board.Submit("Cy", "x")), status);
+    }
 }
 
 TEST(BoardPages, EveryNameAndValueIsEscaped) {
@@ -270,7 +199,8 @@ TEST(BoardPages, EveryNameAndValueIsEscaped) {
 // Each read: a run's own page, the world's chart and the links to runs, the replay as a file
 // named for what it is (a name written as markup is never markup, in a page or a header); and
 // as a proxy sees it, its Cache-Control and an ETag that is its body's hash, which a client that
-// holds it gets as 304 with no body. Refusals are never kept, the board's or the server's.
+// holds it gets as 304 with no body. Refusals are never kept, the board's or the server's. A
+// day's world is the board's and not known before its day.
 TEST(BoardPages, EachReadHasItsContentsAndTellsProxiesHowLongToKeepIt) {
     Board board;
     const CBoardStore::SWorld seventh = board.days.WorldOf("2026-12-07");
@@ -283,6 +213,8 @@ TEST(BoardPages, EachReadHasItsContentsAndTellsProxiesHowLongToKeepIt) {
     const std::string bo = KeepRun(board.store, "c", "Bo", seventh, 90000, day); // splits unread
     const std::string world = CBoardPages::WorldPath(seventh);
     const std::string file = "zelkora-" + world.substr(8) + "-";
+    const nlohmann::json announced = {
+        {"difficulty", 2}, {"length", 1000}, {"nodes", seventh.nodes}, {"seed", seventh.seed}};
     constexpr const char* json = "application/json";
     constexpr const char* html = "text/html; charset=utf-8";
     struct SCase {
@@ -315,13 +247,15 @@ TEST(BoardPages, EachReadHasItsContentsAndTellsProxiesHowLongToKeepIt) {
         {"/", {day}},
         {"/api" + world, {"\"players\":3"}, json},
         {"/api" + world + "?player=Ann", {"\"player\":{"}, json},
-        {"/api/days/today", {"\"date\":\"2026-12-07\""}, json},
+        {"/api/days/today", {"\"date\":\"" + day + "\"", "\"world\":" + announced.dump()}, json},
+        {"/api/days/" + day, {"\"date\":\"" + day + "\""}, json},
         {"/api/runs/" + ann, {"\"milliseconds\":83412"}, json},
         {"/healthz", {"ok"}, "text/plain", "no-store"},
         {"/runs/" + std::string(64, 'f'), {"No such run."}, html, "no-store", "", 404},
         {"/api/runs/" + std::string(64, '0'), {}, json, "no-store", "", 404},
         {"/api/worlds/0-1-2?page=0", {}, json, "no-store", "", 400},
         {"/days/2026-12-08", {}, html, "no-store", "", 404},
+        {"/api/days/2026-12-08", {}, json, "no-store", "", 404}, // tomorrow's, not yet
         {"/nowhere", {}, json, "no-store", "", 404},
     };
     for (const SCase& test : cases) {
@@ -368,30 +302,18 @@ TEST(BoardService, HostileRequestsAreRefusedAndTheBoardGoesOn) {
     std::string packed = ARealRun().substr(0, 88) + PackedZeros(50u << 20, false);
     PutLittleEndian(packed, 48, 864000);
     PutLittleEndian(packed, 84, 50u << 20);
-    PutLittleEndian(packed, 8, static_cast<std::uint32_t>(packed.size() + 4));
-    const std::uint32_t sum = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(packed.data()), static_cast<uInt>(packed.size())));
-    packed += std::string(4, '\0');
-    PutLittleEndian(packed, packed.size() - 4, sum);
-    const auto replayBomb = board.Submit("Ann", packed);
+    const auto replayBomb = board.Submit("Ann", Sealed(packed));
     EXPECT_EQ(Status(replayBomb), 400) << (replayBomb ? replayBomb->body : "");
 
     // A client that promises a body and sends three bytes of it: dropped after the timeout.
-    const int slow = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(board.service->GetPort()));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(connect(slow, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    CRawConnection slow(board.service->GetPort());
     const std::string partial = "POST /api/runs?name=Ann HTTP/1.1\r\nHost: x\r\n"
                                 "Content-Length: 1000\r\n\r\nZRP";
-    ASSERT_EQ(write(slow, partial.data(), partial.size()), static_cast<ssize_t>(partial.size()));
+    ASSERT_EQ(slow.Send(partial), partial.size());
     EXPECT_EQ(Status(board.client->Get("/healthz")), 200) << "others are answered meanwhile";
-    timeval wait{20, 0};
-    setsockopt(slow, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    char answer[256];
-    EXPECT_GE(read(slow, answer, sizeof answer), 0) << "closed or answered, not left hanging";
-    close(slow);
+    bool closed = false;
+    const std::string answer = slow.ReadToClose(20, closed);
+    EXPECT_TRUE(closed || !answer.empty()) << "closed or answered, not left hanging";
     EXPECT_EQ(Status(board.client->Get("/healthz")), 200);
 }
 
@@ -446,7 +368,7 @@ TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
     // A board that kept Ann's run before it told flights apart learns the flight at its start.
     sqlite3* db = nullptr;
     const char* forget = "DELETE FROM flights; UPDATE runs SET flight = NULL";
-    ASSERT_EQ(sqlite3_open((board.directory / "board.sqlite3").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(board.scratch.Join("board.sqlite3").c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, forget, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     EXPECT_EQ(CBoardService::FingerprintOldRuns(board.store), 1);
@@ -454,9 +376,8 @@ TEST(BoardService, ACopiedRunIsNotYoursAndARunStaysInItsWorld) {
 }
 
 // Behind a trusted proxy each player's address counts; a stranger's tries with a wrong token
-// spend nothing of the name's; new names from one address are few an hour. A day's world is
-// the board's and not known before its day.
-TEST(BoardService, AllowancesAreEachPlayersOwnAndTheDayIsAnnouncedOnItsDay) {
+// spend nothing of the name's; new names from one address are few an hour.
+TEST(BoardService, AllowancesAreEachPlayersOwn) {
     CBoardService::SSettings settings;
     settings.perMinute = 2;
     settings.namesPerHour = 2;
@@ -476,19 +397,6 @@ TEST(BoardService, AllowancesAreEachPlayersOwnAndTheDayIsAnnouncedOnItsDay) {
               "too many new names from one address in an hour");
     board.now += 60;
     EXPECT_EQ(Status(board.Submit("Ann", "x", kToken, ann)), 400) << "a new minute";
-
-    const auto today = board.client->Get("/api/days/today");
-    ASSERT_EQ(Status(today), 200);
-    const CBoardStore::SWorld monday = board.days.WorldOf("2026-12-07");
-    const json announced = json::parse(today->body);
-    EXPECT_EQ(announced["date"], "2026-12-07");
-    EXPECT_EQ(
-        announced["world"],
-        (json{
-            {"difficulty", 2}, {"length", 1000}, {"nodes", monday.nodes}, {"seed", monday.seed}}));
-    EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-07")), 200);
-    EXPECT_EQ(Status(board.client->Get("/api/days/2026-12-08")), 404) << "tomorrow";
-    EXPECT_EQ(Status(board.client->Get("/days/2026-12-08")), 404);
 }
 
 // Boards and pages come from memory: a change made behind the board's back is not seen, a run
@@ -517,14 +425,12 @@ TEST(BoardService, BoardsComeFromMemoryUntilTheDatabaseSaysTheyChanged) {
     };
     EXPECT_TRUE(counterRead()) << "the board's own change counted";
     sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((board.directory / "board.sqlite3").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_open(board.scratch.Join("board.sqlite3").c_str(), &db), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(db, "DELETE FROM world_best", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     EXPECT_TRUE(counterRead()) << "from memory: the counter did not move";
     ASSERT_TRUE(board.store.RemoveRun(json::parse(kept->body)["id"]));
-    for (int tick = 0; tick < 60 && showsAnn(reads[0]); ++tick) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    Eventually(3.0, [&] { return !showsAnn(reads[0]); });
     expectEveryRead(false, "removed");
     const auto monday = board.client->Get("/api/days/today");
     board.now += 86400;

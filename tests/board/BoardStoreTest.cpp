@@ -1,10 +1,11 @@
 #include "board/BoardStore.h"
+#include "base/PlayerName.h"
 #include "board/PostgresStore.h"
 #include "board/SqliteStore.h"
 
 #include "PostgresServer.h"
+#include "ToneFiles.h"
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -46,34 +47,24 @@ std::vector<std::string> Players(const std::vector<CBoardStore::SRankedRun>& ran
 class BoardStore : public testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
-        directory =
-            std::filesystem::temp_directory_path() / ("board-store-" + std::to_string(getpid()));
-        std::filesystem::create_directories(directory);
-        if (GetParam() == "postgresql") {
-            url = CPostgresServer::Get().NewDatabase();
-        }
+        url = GetParam() == "postgresql" ? CPostgresServer::Get().NewDatabase() : "";
         store = Make();
         std::string problem;
         ASSERT_TRUE(store->Open(problem)) << problem;
         for (const char* name : {"Ann", "Bo", "Cy"}) {
-            const std::string key =
-                std::string(1, static_cast<char>(std::tolower(name[0]))) + (name + 1);
-            ASSERT_EQ(store->ClaimName(name, key, std::string("token of ") + name),
-                      CBoardStore::EName::Claimed);
+            ASSERT_EQ(
+                store->ClaimName(name, CPlayerName::Key(name), std::string("token of ") + name),
+                CBoardStore::EName::Claimed);
         }
-    }
-    void TearDown() override {
-        store.reset();
-        std::filesystem::remove_all(directory);
     }
     std::unique_ptr<CBoardStore> Make() {
-        if (GetParam() == "postgresql") {
+        if (!url.empty()) {
             return std::make_unique<CPostgresStore>(url);
         }
-        return std::make_unique<CSqliteStore>((directory / "board.sqlite3").string());
+        return std::make_unique<CSqliteStore>(scratch.Join("board.sqlite3"));
     }
 
-    std::filesystem::path directory;
+    const CScratchDirectory scratch; // first made, last gone
     std::string url;
     std::unique_ptr<CBoardStore> store;
 };

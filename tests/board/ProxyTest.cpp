@@ -114,12 +114,12 @@ protected:
     double HealthP99() const {
         httplib::Client client("127.0.0.1", proxyPort);
         std::vector<double> took;
-        for (auto start = std::chrono::steady_clock::now(); took.size() < 200;
-             start = std::chrono::steady_clock::now()) {
+        while (took.size() < 200) {
+            const auto start = std::chrono::steady_clock::now();
             EXPECT_TRUE(client.Get("/healthz"));
             took.push_back(
-                1e3 *
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                    .count());
         }
         std::sort(took.begin(), took.end());
         return took[198];
@@ -175,17 +175,11 @@ TEST_F(ProxiedBoards, SlowClientsAKilledBoardAndABackupLoseNothingAndCountNothin
     const auto submit = [&](std::size_t first) { // each run tried twice, as a game would
         for (std::size_t n = first; n < sent.size(); n += kSenders) {
             const auto& [player, bytes] = sent[n];
-            const httplib::Headers headers = {
-                {"Authorization", "Bearer " + Token(player)},
-                {"X-Forwarded-For", "10.0.0." + std::to_string(player + 1)}};
+            const std::string from = "10.0.0." + std::to_string(player + 1);
             int status = -1;
             for (int attempt = 0; attempt < 2 && status != 200 && status != 201; ++attempt) {
-                httplib::Client client("127.0.0.1", proxyPort);
-                client.set_read_timeout(120, 0);
-                const auto answer =
-                    client.Post(("/api/runs?name=P" + std::to_string(player)).c_str(), headers,
-                                bytes, "application/octet-stream");
-                status = answer ? answer->status : -1;
+                status = Status(
+                    PostRun(proxyPort, "P" + std::to_string(player), bytes, Token(player), from));
             }
             EXPECT_TRUE(status == 200 || status == 201) << "run " << n << ": " << status;
             ++answered;
@@ -195,9 +189,7 @@ TEST_F(ProxiedBoards, SlowClientsAKilledBoardAndABackupLoseNothingAndCountNothin
     for (std::size_t first = 0; first < kSenders; ++first) {
         senders.emplace_back(submit, first);
     }
-    while (answered < kKilledAfter) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    Eventually(600.0, [&] { return answered >= kKilledAfter; });
     const int killedPort = boards[0]->port;
     kill(boards[0]->process.GetPid(), SIGKILL);
     boards[0]->process.WaitForExit(10.0);
@@ -215,9 +207,7 @@ TEST_F(ProxiedBoards, SlowClientsAKilledBoardAndABackupLoseNothingAndCountNothin
     for (std::thread& sender : senders) {
         sender.join();
     }
-    for (int tick = 0; tick < 2400 && !outbox.List().empty(); ++tick) { // two minutes
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    Eventually(120.0, [&] { return outbox.List().empty(); });
     link.reset();
     const std::string printed = testing::internal::GetCapturedStdout();
     reading = false;

@@ -13,6 +13,38 @@
 #include <unistd.h>
 #include <vector>
 
+// Asks done every 10 ms until it holds or seconds pass: whether it held.
+template <typename Done> bool Eventually(double seconds, Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    bool held = done();
+    for (; !held && std::chrono::steady_clock::now() < end; held = done()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return held;
+}
+
+// A run sent to the board on port as a game sends it, on a client of its own (one client sends
+// one request at a time); from: the address a trusted proxy says it serves, or "" for none.
+inline httplib::Result PostRun(int port, const std::string& name, const std::string& bytes,
+                               const std::string& token, const std::string& from = "") {
+    httplib::Client client("127.0.0.1", port);
+    client.set_read_timeout(120, 0);
+    const httplib::Headers headers = {{"Authorization", "Bearer " + token},
+                                      {"X-Forwarded-For", from}};
+    return client.Post(("/api/runs?name=" + name).c_str(), headers, bytes,
+                       "application/octet-stream");
+}
+
+// An answer's status, or -1 when none came.
+inline int Status(const httplib::Result& answer) {
+    return answer ? answer->status : -1;
+}
+
+// Whether a read of a board's /metrics shows a check running.
+inline bool IsChecking(const httplib::Result& metrics) {
+    return metrics && metrics->body.find("checks_in_flight 1\n") != std::string::npos;
+}
+
 // A real zelkora-board on loopback, checking runs with the real game, its log in logPath;
 // killed when it goes. The tests that use it define ZELKORA_BOARD_BINARY and
 // ZELKORA_GAME_BINARY.
@@ -50,14 +82,12 @@ public:
     // Until the server that process runs answers /healthz on port, as Ready.
     static bool Answers(int port, CChildProcess& server) {
         httplib::Client probe("127.0.0.1", port);
-        for (int tick = 0; tick < 600 && server.IsRunning(); ++tick) {
-            const auto health = probe.Get("/healthz");
-            if (health && health->status == 200) {
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return false;
+        bool answered = false;
+        Eventually(30.0, [&] {
+            answered = Status(probe.Get("/healthz")) == 200;
+            return answered || !server.IsRunning();
+        });
+        return answered;
     }
     void Stop() {
         if (process.IsRunning()) {
