@@ -618,6 +618,10 @@ std::string CBoardService::Metrics() const {
            "# TYPE zelkora_board_checks_queued gauge\n"
            "zelkora_board_checks_queued " +
            std::to_string(checks.GetWaiting()) + "\n" +
+           "# HELP zelkora_board_connections_open Clients connected now.\n"
+           "# TYPE zelkora_board_connections_open gauge\n"
+           "zelkora_board_connections_open " +
+           std::to_string(server.GetOpenConnections()) + "\n" +
            "# HELP zelkora_board_check_seconds Time spent checking runs.\n"
            "# TYPE zelkora_board_check_seconds summary\n"
            "zelkora_board_check_seconds_sum " +

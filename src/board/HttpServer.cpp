@@ -329,6 +329,7 @@ void CHttpServer::Serve() {
     }
     handlers.clear();
     connections.clear();
+    openConnections = 0;
 }
 
 void CHttpServer::Stop() {
@@ -405,6 +406,7 @@ void CHttpServer::Accept() {
         connection->deadline = Clock::now() + std::chrono::seconds(limits.idleSeconds);
         Watch(client, key, EPOLLIN, EPOLL_CTL_ADD);
         connections.emplace(key, std::move(connection));
+        openConnections = connections.size();
     }
 }
 
@@ -591,6 +593,7 @@ void CHttpServer::CloseOverdue(Clock::time_point now) {
 
 void CHttpServer::Close(std::uint64_t key) {
     connections.erase(key);
+    openConnections = connections.size();
     if (!accepting) {
         accepting = true;
         Watch(listener, kListenerKey, EPOLLIN, EPOLL_CTL_MOD);

@@ -77,6 +77,8 @@ public:
     int GetPort() const; // after Bind
     void Serve();        // until Stop; the handlers running then are waited for
     void Stop();         // from any thread, before or during Serve
+    // Clients connected now, from any thread: behind a proxy that takes whole requests, a few.
+    std::size_t GetOpenConnections() const { return openConnections.load(); }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -138,7 +140,8 @@ private:
     std::atomic<bool> stopping{false};
     std::unordered_map<std::uint64_t, std::unique_ptr<SConnection>> connections;
     std::uint64_t lastKey = 1; // 0 is the listener, 1 the wakeup
-    bool accepting = true;     // false while the process has no descriptor to spare
+    std::atomic<std::size_t> openConnections{0};
+    bool accepting = true; // false while the process has no descriptor to spare
 
     std::mutex jobsMutex;
     std::condition_variable jobPosted;

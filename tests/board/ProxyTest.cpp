@@ -152,6 +152,13 @@ TEST_F(ProxiedBoards, SlowClientsAKilledBoardAndABackupLoseNothingAndCountNothin
     // A read held up behind the slow clients waits for their seconds; tens of milliseconds are
     // the machine's noise (the sanitizer build, beside other tests), not the proxy's.
     EXPECT_LE(crowded, 2.0 * alone + 50.0) << alone << " ms alone";
+    for (int board = 0; board < 2; ++board) { // and the proxy holds them, not the boards
+        const auto metrics = httplib::Client("127.0.0.1", boards[board]->port).Get("/metrics");
+        ASSERT_TRUE(metrics);
+        const auto open = metrics->body.find("\nzelkora_board_connections_open ");
+        ASSERT_NE(open, std::string::npos);
+        EXPECT_LT(std::stoi(metrics->body.substr(open + 32)), 50) << "board " << board;
+    }
 
     const COutbox outbox(scratch.Join("game"));
     std::vector<std::pair<int, std::string>> sent; // player, bytes
