@@ -78,8 +78,13 @@ bool CEntity::Collide(const CEntity& other) const {
 }
 
 bool CEntity::MayReach(const CVector3& low, const CVector3& high, float otherRadius) const {
-    const float reach = GetRadius() + otherRadius;
-    return !OutsideBox(GetPreviousPosition(), GetPosition(), low, high, reach * 1.001f + 0.001f);
+    return StepMayReach(GetPreviousPosition(), GetPosition(), GetRadius(), low, high, otherRadius);
+}
+
+bool CEntity::StepMayReach(const CVector3& from, const CVector3& to, float radius,
+                           const CVector3& low, const CVector3& high, float otherRadius) {
+    const float reach = radius + otherRadius;
+    return !OutsideBox(from, to, low, high, reach * 1.001f + 0.001f);
 }
 
 void CEntity::DrawMesh(const CRenderSettings& settings) const {

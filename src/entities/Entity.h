@@ -55,6 +55,9 @@ public:
     // False when Collide would be false for every entity of at most otherRadius standing
     // anywhere in the box from low to high (corners, per axis low <= high): one test for many.
     bool MayReach(const CVector3& low, const CVector3& high, float otherRadius) const;
+    // The same for an entity of that radius whose last step ran from `from` to `to`.
+    static bool StepMayReach(const CVector3& from, const CVector3& to, float radius,
+                             const CVector3& low, const CVector3& high, float otherRadius);
 
     const CMesh& GetMesh() const { return *mesh; }
     const CParticleSystem* GetExplosion() const { return explosion.get(); } // null for shots

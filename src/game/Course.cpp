@@ -59,6 +59,7 @@ void CCourse::BuildTunnel(int difficulty, int length, unsigned seed) {
     enemies.clear();
     awake.clear();
     awakeList.clear();
+    targetList.clear();
     sleepers.clear();
     counted.clear();
     deadCount = 0;
@@ -178,9 +179,9 @@ void CCourse::CheckEnemies() {
         if (wakeAll) {
             Recount(i);
             awake[i] = enemies[i]->IsDead() ? kGone : kAwake;
-        } else if (awake[i] == kAsleep) {
+        } else if (awake[i] == kAsleep || awake[i] == kTarget) {
             // Nothing moves a sleeper: what it stood as decides, without reading it again.
-            awake[i] = MustWake(sleepers[i]) ? kAwake : kAsleep;
+            awake[i] = WakeFor(sleepers[i]);
         } else if (awake[i] == kAwake) {
             LookAtAwake(i);
         }
@@ -200,15 +201,19 @@ void CCourse::LookAtAwake(std::size_t i) {
         return;
     }
     sleepers[i] = {enemy.GetPreviousPosition(), enemy.GetPosition(), enemy.GetNodeIndex(),
-                   enemy.GetActivationNode()};
-    awake[i] = MustWake(sleepers[i]) ? kAwake : kAsleep;
+                   enemy.GetActivationNode(), enemy.GetRadius()};
+    awake[i] = WakeFor(sleepers[i]);
 }
 
 void CCourse::ListAwakeEnemies() {
     awakeList.clear();
+    targetList.clear();
     for (std::size_t i = 0; i < awake.size(); ++i) {
         if (awake[i] == kAwake) {
             awakeList.push_back(static_cast<std::uint32_t>(i));
+        }
+        if (awake[i] == kAwake || awake[i] == kTarget) {
+            targetList.push_back(static_cast<std::uint32_t>(i));
         }
     }
 }
@@ -230,7 +235,7 @@ bool CCourse::ShipMovedFar() {
     return way > kTravelAllowance || nodes > kNodeAllowance;
 }
 
-bool CCourse::MustWake(const SSleeper& enemy) const {
+std::uint8_t CCourse::WakeFor(const SSleeper& enemy) const {
     const int node = enemy.node;
     const int shipNode = player->GetNodeIndex();
     const int cameraNode = camera->GetNodeIndex();
@@ -238,8 +243,9 @@ bool CCourse::MustWake(const SSleeper& enemy) const {
                             node <= cameraNode + tunnel->GetVisibleNodes() + kNodeAllowance;
     const bool mayMeetPMode =
         node > shipNode - kNodeAllowance && enemy.activationNode < shipNode + kNodeAllowance;
-    if (mayBeDrawn || mayMeetPMode) {
-        return true;
+    const float reach = kNearEnough + kTravelAllowance;
+    if (mayBeDrawn || mayMeetPMode || player->GetPosition().Subtract(enemy.to).Length() < reach) {
+        return kAwake;
     }
     // How near its last step (a spinner's from the world's origin) comes to the ship.
     const CVector3& q = enemy.from;
@@ -248,7 +254,9 @@ bool CCourse::MustWake(const SSleeper& enemy) const {
     const float stepSquared = step.Dot(step);
     const float along =
         stepSquared > 0.0f ? std::clamp(toShip.Dot(step) / stepSquared, 0.0f, 1.0f) : 0.0f;
-    return toShip.Subtract(step.Scaled(along)).Length() < kNearEnough + kTravelAllowance;
+    // Only a shot can meet it there: a drifter's or a chaser's step is too short to come near
+    // while its place stays beyond reach, and a spinner never moves.
+    return toShip.Subtract(step.Scaled(along)).Length() < reach ? kTarget : kAsleep;
 }
 
 void CCourse::FireShot(const CInput& input) {
@@ -285,7 +293,12 @@ void CCourse::HitEnemiesWithShots() {
     if (!BoxFlyingShots(box)) {
         return;
     }
-    for (const std::size_t i : awakeList) {
+    for (const std::size_t i : targetList) {
+        const SSleeper& target = sleepers[i]; // kept: a target is not read unless within reach
+        if (awake[i] == kTarget && !CEntity::StepMayReach(target.from, target.to, target.radius,
+                                                          box.low, box.high, box.radius)) {
+            continue;
+        }
         const auto& enemy = enemies[i];
         if (enemy->IsExploding() || !enemy->MayReach(box.low, box.high, box.radius)) {
             continue;
@@ -294,6 +307,7 @@ void CCourse::HitEnemiesWithShots() {
             // The shot flies on: it can take out more enemies, now and in later frames.
             if (shot && !shot->IsExploding() && enemy->Collide(*shot)) {
                 enemy->Explode();
+                awake[i] = kAwake; // a target moves from the next frame, catching up first
                 Recount(i);
                 explosionSounds(2);
                 break;

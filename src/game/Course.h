@@ -96,10 +96,13 @@ private:
         CVector3 to;
         int node = 0;
         int activationNode = 0;
+        float radius = 0.0f;
     };
-    bool MustWake(const SSleeper& enemy) const;
+    // kAwake, kAsleep, or kTarget: one whose place is far from everything, but whose last step
+    // (a spinner's, from the world's origin) comes within a shot's reach.
+    std::uint8_t WakeFor(const SSleeper& enemy) const;
     void LookAtAwake(std::size_t enemy); // dead, still awake, or asleep from now on
-    void ListAwakeEnemies();             // every loop over the enemies goes through the list
+    void ListAwakeEnemies();             // every loop over the enemies goes through these lists
     bool ShipMovedFar(); // beyond what a sleeping enemy allows for, over the last rounds
     // The dead and the exploding, counted as they change rather than over every enemy each
     // frame: the course explodes them and moves them to their end. A change made from outside
@@ -130,15 +133,17 @@ private:
     int freeSlot = 0; // where the next shot goes; -1 when every slot is taken
     std::vector<std::unique_ptr<CEnemy>> enemies;
     static constexpr std::size_t kCheckRounds = 32;
-    std::vector<std::uint8_t> awake; // per enemy: kAsleep, kAwake or kGone (dead)
+    std::vector<std::uint8_t> awake; // per enemy: kAsleep, kAwake, kGone (dead) or kTarget
     static constexpr std::uint8_t kAsleep = 0;
     static constexpr std::uint8_t kAwake = 1;
     static constexpr std::uint8_t kGone = 2;
-    std::vector<SSleeper> sleepers;       // per enemy, kept while it sleeps
-    std::vector<std::uint32_t> awakeList; // their numbers, in order
-    std::vector<float> enemySteps;        // every step's dt since the craft were made
-    std::vector<int> shipNodes;           // and the ship's node in each
-    std::vector<std::size_t> stepsTaken;  // per enemy: how many of them it has taken
+    static constexpr std::uint8_t kTarget = 3; // asleep, but the shots are tested against it
+    std::vector<SSleeper> sleepers;            // per enemy, kept while it sleeps
+    std::vector<std::uint32_t> awakeList;      // their numbers, in order
+    std::vector<std::uint32_t> targetList;     // the awake and the targets, in order
+    std::vector<float> enemySteps;             // every step's dt since the craft were made
+    std::vector<int> shipNodes;                // and the ship's node in each
+    std::vector<std::size_t> stepsTaken;       // per enemy: how many of them it has taken
     std::size_t checkRound = 0;
     bool everyEnemyAwake = false;
     std::vector<std::uint8_t> counted; // per enemy: kCountedDead, kCountedExploding
