@@ -90,7 +90,7 @@ private:
     // reach, draw or explode before its next look sits the frames out, catching up when it
     // wakes. The rules come out the same; a frame's cost no longer grows with the world.
     void CheckEnemies();
-    // What a sleeping enemy stood as when it fell asleep: its last step and its nodes.
+    // What a sleeping enemy stood as when it fell asleep: its last step, nodes and radius.
     struct SSleeper {
         CVector3 from;
         CVector3 to;
