@@ -205,6 +205,10 @@ void CCourse::LookAtAwake(std::size_t i) {
     awake[i] = WakeFor(sleepers[i]);
 }
 
+bool CCourse::IsAwake(std::size_t enemy) const {
+    return std::binary_search(awakeList.begin(), awakeList.end(), enemy);
+}
+
 void CCourse::ListAwakeEnemies() {
     awakeList.clear();
     targetList.clear();
@@ -295,12 +299,12 @@ void CCourse::HitEnemiesWithShots() {
     }
     for (const std::size_t i : targetList) {
         const SSleeper& target = sleepers[i]; // kept: a target is not read unless within reach
-        if (awake[i] == kTarget && !CEntity::StepMayReach(target.from, target.to, target.radius,
-                                                          box.low, box.high, box.radius)) {
-            continue;
-        }
+        const bool mayReach = awake[i] == kTarget
+                                  ? CEntity::StepMayReach(target.from, target.to, target.radius,
+                                                          box.low, box.high, box.radius)
+                                  : enemies[i]->MayReach(box.low, box.high, box.radius);
         const auto& enemy = enemies[i];
-        if (enemy->IsExploding() || !enemy->MayReach(box.low, box.high, box.radius)) {
+        if (!mayReach || enemy->IsExploding()) {
             continue;
         }
         for (const auto& shot : shots) {

@@ -3,7 +3,6 @@
 #include "runs/Replay.h"
 #include "world/Vector3.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -73,9 +72,7 @@ public:
     // Far enemies sleep (see CheckEnemies); this keeps every one awake, as a reference for
     // checking that sleeping changes nothing.
     void KeepEveryEnemyAwake() { everyEnemyAwake = true; }
-    bool IsAwake(std::size_t enemy) const {
-        return std::binary_search(awakeList.begin(), awakeList.end(), enemy);
-    }
+    bool IsAwake(std::size_t enemy) const;
     // The enemies awake in this frame, in order: none of the others is in the camera's window.
     const std::vector<std::uint32_t>& GetAwakeEnemies() const { return awakeList; }
 
