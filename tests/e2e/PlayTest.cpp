@@ -1,6 +1,7 @@
 // What players do beyond the flight itself, on the real binary: pause, best times, restart,
 // screenshots and full screen.
 
+#include "Eventually.h"
 #include "GameRun.h"
 
 #include <chrono>
@@ -29,18 +30,6 @@ std::string ReadFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-// Polls until check holds or time runs out.
-template <typename Check> bool WaitUntil(Check check, double seconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (check()) {
-            return true;
-        }
-        Wait(0.2);
-    }
-    return check();
 }
 
 class Play : public ::testing::Test {
@@ -74,7 +63,7 @@ protected:
         if (!run.KeyDown("space")) {
             return false;
         }
-        const bool arrived = WaitUntil(finished, kFlightTimeout);
+        const bool arrived = Eventually(kFlightTimeout, finished, 0.2);
         run.KeyUp("space");
         return arrived;
     }
@@ -194,7 +183,8 @@ TEST_F(Play, F10SavesThePictureAsAPngAndF11GoesFullScreenWithBarsAndBack) {
     ASSERT_TRUE(run.PressKey("F10"));
     const fs::path shots = run.GetDataDirectory() + "/screenshots";
     std::vector<fs::path> saved;
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(Eventually(
+        10.0,
         [&] {
             std::error_code ignored;
             saved.clear();
@@ -204,7 +194,7 @@ TEST_F(Play, F10SavesThePictureAsAPngAndF11GoesFullScreenWithBarsAndBack) {
             return saved.size() == 1 && std::regex_match(saved[0].filename().string(),
                                                          std::regex("zelkora-\\d{8}-\\d{6}\\.png"));
         },
-        10.0));
+        0.2));
     const CGameRun::SImage picture = run.LoadImage(saved[0].string());
     ASSERT_EQ(picture.width, 800);
     ASSERT_EQ(picture.height, 600);
@@ -217,12 +207,13 @@ TEST_F(Play, F10SavesThePictureAsAPngAndF11GoesFullScreenWithBarsAndBack) {
     ASSERT_EQ(screen.height, 1024);
     ASSERT_TRUE(run.PressKey("F2"));
     ASSERT_TRUE(run.PressKey("F11"));
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(Eventually(
+        10.0,
         [&] {
             const CGameRun::SGeometry g = run.GetWindowGeometry();
             return g.x == 0 && g.y == 0 && g.width == 1280 && g.height == 1024;
         },
-        10.0));
+        0.2));
     const CGameRun::SImage full = Look(1.0);
     ASSERT_EQ(full.width, 1280);
     ASSERT_EQ(full.height, 1024);
@@ -233,12 +224,13 @@ TEST_F(Play, F10SavesThePictureAsAPngAndF11GoesFullScreenWithBarsAndBack) {
     EXPECT_LT(full.Share(0, 984, 1280, 992, 0, 8), 0.9) << "to its last";
 
     ASSERT_TRUE(run.PressKey("F11"));
-    EXPECT_TRUE(WaitUntil(
+    EXPECT_TRUE(Eventually(
+        10.0,
         [&] {
             const CGameRun::SGeometry g = run.GetWindowGeometry();
             return g.x == window.x && g.y == window.y && g.width == 800 && g.height == 600;
         },
-        10.0))
+        0.2))
         << "back to the window at its place";
     Quit();
 }

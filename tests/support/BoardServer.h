@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Eventually.h"
 #include "Process.h"
 
 #include <arpa/inet.h>
@@ -12,16 +13,6 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-// Asks done every 10 ms until it holds or seconds pass: whether it held.
-template <typename Done> bool Eventually(double seconds, Done done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    bool held = done();
-    for (; !held && std::chrono::steady_clock::now() < end; held = done()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return held;
-}
 
 // A run sent to the board on port as a game sends it, on a client of its own (one client sends
 // one request at a time); from: the address a trusted proxy says it serves, or "" for none.
